@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+#include <optional>
+
+/// A font together with its colour, as the font dialog hands them out.
+struct FontChoice
+{
+    QFont font;
+    QColor color;
+};
+
+/// Every dialog the quiz shows goes through this interface, so that tests and
+/// benchmarks can script the answers and nothing ever blocks on a modal box.
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+
+    /// The start-up notice: one OK button, captioned with the application title.
+    virtual void showNotice(const QString &text) = 0;
+    /// A short information message with an OK button.
+    virtual void showMessage(const QString &text) = 0;
+    /// The general error report: error icon, application title, one OK button.
+    /// The text is shown as given; see errorReportText() for the full-stop rule.
+    virtual void showError(const QString &text) = 0;
+    /// Yes / Cancel; true only for Yes.
+    virtual bool confirm(const QString &text) = 0;
+    /// A text input box; no value when cancelled.
+    virtual std::optional<QString> askText(const QString &caption, const QString &prompt,
+                                           const QString &initial) = 0;
+    virtual std::optional<QColor> chooseColor(const QColor &initial) = 0;
+    virtual std::optional<FontChoice> chooseFont(const FontChoice &initial) = 0;
+    /// An open-picture dialog with a preview; the chosen file's full path.
+    virtual std::optional<QString> choosePicture(const QString &initialPath) = 0;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QtGlobal>
+
+class CycleHost;
+class Random;
+
+/// The question cycle: ask, judge a click, count it, play the result clip,
+/// wait, ask again. Clicks and replays are ignored while a result is shown
+/// (answered() is true). Errors of the host's clip starts propagate as
+/// QuizError after the steps that must stand have been done.
+class QuestionCycle
+{
+public:
+    QuestionCycle(CycleHost &host, Random &random);
+
+    bool answered() const { return m_answered; }
+
+    /// The asked choice 1..3; an index without a selection gives 255, which
+    /// no clicked choice equals.
+    quint8 pickAskedChoice();
+    void newAct();
+    void playQuestionClip();
+    void answerChoice(quint8 choice);
+    void playResultClip();
+    void timerTick();
+
+    /// The places a new question gives the panels: {top panel, middle panel}.
+    std::pair<int, int> pickPlaces(bool optionsMode);
+
+private:
+    CycleHost &m_host;
+    Random &m_random;
+    bool m_answered = false;
+};

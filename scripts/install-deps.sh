@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the quiz needs, only those that are missing.
+# Usage: install-deps.sh run|test
+set -u
+mode=${1:-run}
+
+build_pkgs="cmake g++ make qt6-base-dev qt6-multimedia-dev libqt6sql6-sqlite qt6-image-formats-plugins
+  libqt6svg6 qt6-qpa-plugins gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
+  gstreamer1.0-libav fonts-dejavu-core fonts-noto-core"
+test_pkgs="xvfb xauth xdotool pulseaudio pulseaudio-utils sox x11-utils imagemagick clang libclang-rt-14-dev sqlite3"
+
+pkgs=$build_pkgs
+[ "$mode" = test ] && pkgs="$pkgs $test_pkgs"
+
+missing=()
+for p in $pkgs; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "These Debian packages are missing: ${missing[*]}" >&2
+    echo "Run this command as root (or with sudo) so that they can be installed." >&2
+    exit 1
+fi
+echo "Installing missing packages: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+if ! apt-get update -qq >/tmp/quiz-apt.log 2>&1; then
+    echo "apt-get update failed; see /tmp/quiz-apt.log:" >&2
+    tail -n 5 /tmp/quiz-apt.log >&2
+    exit 1
+fi
+if ! apt-get install -y -qq --no-install-recommends "${missing[@]}" >>/tmp/quiz-apt.log 2>&1; then
+    echo "Installing packages failed (${missing[*]}); see /tmp/quiz-apt.log:" >&2
+    tail -n 10 /tmp/quiz-apt.log >&2
+    exit 1
+fi
