@@ -1,0 +1,54 @@
+#include "app/picturecontrol.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+PictureControl::PictureControl(QWidget *parent) : QWidget(parent) {}
+
+void PictureControl::setPicture(const QImage &image)
+{
+    m_image = image;
+    update();
+}
+
+void PictureControl::setStretch(bool stretch)
+{
+    if (stretch == m_stretch)
+        return;
+    m_stretch = stretch;
+    update();
+}
+
+QImage PictureControl::placeholder()
+{
+    QImage image(32, 16, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setPen(Qt::darkGray);
+    p.drawRect(0, 0, 31, 15);
+    p.fillRect(4, 4, 8, 8, Qt::darkCyan);
+    p.fillRect(16, 6, 12, 6, Qt::darkYellow);
+    return image;
+}
+
+void PictureControl::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QImage &image = m_image.isNull() ? placeholder() : m_image;
+    if (m_stretch)
+        painter.drawImage(rect(), image);
+    else
+        painter.drawImage(QPoint(0, 0), image);
+}
+
+void PictureControl::mousePressEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void PictureControl::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+/// A choice picture. Stretched, the picture fills the whole area without
+/// keeping its proportions; otherwise it is drawn at its own size from the
+/// top-left corner and cut at the edges. Until a picture is loaded it shows
+/// a small placeholder. Reports a left click.
+class PictureControl : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PictureControl(QWidget *parent = nullptr);
+
+    void setPicture(const QImage &image);
+    QImage picture() const { return m_image; }
+    bool hasPicture() const { return !m_image.isNull(); }
+    void setStretch(bool stretch);
+    bool stretch() const { return m_stretch; }
+
+signals:
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    static QImage placeholder();
+
+    QImage m_image;
+    bool m_stretch = false;
+};
