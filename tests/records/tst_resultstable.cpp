@@ -1,0 +1,543 @@
+#include "records/resultstable.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using Field = ResultsTable::Field;
+
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+// A second, independent connection: what it reads is what another process
+// (or the next start of the program) would find in the file.
+class RawDb
+{
+public:
+    explicit RawDb(const QString &path) : m_name(QStringLiteral("raw-%1").arg(++s_serial))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=50"));
+        m_ok = db.open();
+    }
+    ~RawDb()
+    {
+        QSqlDatabase::database(m_name, false).close();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    bool exec(const QString &sql)
+    {
+        QSqlQuery q(QSqlDatabase::database(m_name, false));
+        return q.exec(sql);
+    }
+    QVariant scalar(const QString &sql)
+    {
+        QSqlQuery q(QSqlDatabase::database(m_name, false));
+        if (!q.exec(sql) || !q.next())
+            return QStringLiteral("<failed>");
+        return q.value(0);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    static inline int s_serial = 0;
+    QString m_name;
+    bool m_ok = false;
+};
+
+} // namespace
+
+class TestResultsTable : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString dataPath(const QString &relative) const
+    {
+        return QStringLiteral(RECORDS_TEST_DATA "/") + relative;
+    }
+    // A results.db in a fresh folder, copied from a fixture when one is named.
+    QString freshFile(QTemporaryDir &dir, const QString &fixture = QString()) const
+    {
+        const QString path = dir.filePath(QStringLiteral("results.db"));
+        if (!fixture.isEmpty()) {
+            if (!QFile::copy(dataPath(fixture), path))
+                qFatal("missing fixture %s", qPrintable(dataPath(fixture)));
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        }
+        return path;
+    }
+    void addChildren(ResultsTable &table, const QStringList &names)
+    {
+        for (const QString &name : names) {
+            QString error;
+            QVERIFY2(table.addChild(name, &error), qPrintable(error));
+        }
+    }
+
+private slots:
+    void missingFileIsCreatedEmpty()
+    {
+        QTemporaryDir dir;
+        const QString path = freshFile(dir);
+        ResultsTable table;
+        QString error;
+        QVERIFY2(table.open(path, &error), qPrintable(error));
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(table.recordCount(), 0);
+        QVERIFY(!table.hasCurrent());
+        QCOMPARE(table.currentNo(), 0);
+        QCOMPARE(table.integer(Field::Ok), 0);
+
+        RawDb raw(path);
+        QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")).toInt(),
+                 ResultsTable::SchemaVersion);
+        QCOMPARE(raw.scalar(QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('Table1')")).toInt(), 4);
+    }
+
+    void zeroLengthFileGetsTheTable()
+    {
+        QTemporaryDir dir;
+        const QString path = freshFile(dir);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        ResultsTable table;
+        QString error;
+        QVERIFY2(table.open(path, &error), qPrintable(error));
+        addChildren(table, {QStringLiteral("سارة")});
+        QCOMPARE(table.recordCount(), 1);
+    }
+
+    void existingTableOpensOnFirstRecord()
+    {
+        QTemporaryDir dir;
+        const QString path = freshFile(dir, QStringLiteral("records-valid/results.db"));
+        ResultsTable table;
+        QString error;
+        QVERIFY2(table.open(path, &error), qPrintable(error));
+        QCOMPARE(table.recordCount(), 3);
+        QCOMPARE(table.currentNo(), 3);
+        QCOMPARE(table.text(Field::Name), QStringLiteral("سارة"));
+        QCOMPARE(table.integer(Field::Ok), 4);
+        QCOMPARE(table.integer(Field::NotOk), 1);
+        QVERIFY(table.next());
+        QCOMPARE(table.currentNo(), 5);
+        // Empty counts read as 0 and show blank.
+        QCOMPARE(table.integer(Field::Ok), 0);
+        QVERIFY(table.value(Field::Ok).isNull());
+        QCOMPARE(table.text(Field::NotOk), QString());
+
+        // Opening the same file again changes nothing, not even the cursor.
+        QSignalSpy reloads(&table, &ResultsTable::reloaded);
+        QVERIFY(table.open(path, &error));
+        QCOMPARE(reloads.count(), 0);
+        QCOMPARE(table.currentNo(), 5);
+    }
+
+    void badFilesAreRefusedAndLeftAsTheyWere_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("text file") << "records-bad/text-file.db" << "ليس قاعدة بيانات صالحة";
+        QTest::newRow("extra column") << "records-bad/extra-column.db" << "ليست الحقول الأربعة";
+        QTest::newRow("other fields") << "records-bad/other-fields.db" << "ليست الحقول الأربعة";
+        QTest::newRow("no children table") << "records-bad/no-table.db" << "لا يحتوي الملف على جدول";
+        QTest::newRow("newer program") << "records-bad/newer-version.db" << "إصدار أحدث";
+    }
+    void badFilesAreRefusedAndLeftAsTheyWere()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = freshFile(dir, fixture);
+        const QByteArray before = fileBytes(path);
+        QVERIFY(!before.isEmpty());
+
+        ResultsTable table;
+        QString error;
+        QVERIFY(!table.open(path, &error));
+        QVERIFY2(error.contains(reason), qPrintable(error));
+        QVERIFY2(error.contains(path), qPrintable(error));
+        QVERIFY(!table.isOpen());
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("results.db")});
+
+        // Nothing can be done on a table that did not open, and nothing is written.
+        QVERIFY(!table.recordResult(QStringLiteral("Y"), &error));
+        QVERIFY(!table.addChild(QStringLiteral("x"), &error));
+        QCOMPARE(fileBytes(path), before);
+    }
+
+    void readOnlyFileIsRefusedUntouched()
+    {
+        QTemporaryDir dir;
+        const QString path = freshFile(dir, QStringLiteral("records-valid/results.db"));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        const QByteArray before = fileBytes(path);
+        ResultsTable table;
+        QString error;
+        QVERIFY(!table.open(path, &error));
+        QVERIFY2(error.contains(QStringLiteral("للقراءة فقط")), qPrintable(error));
+        QVERIFY2(error.contains(path), qPrintable(error));
+        QCOMPARE(fileBytes(path), before);
+    }
+
+    void lockedFileIsRefusedThenOpensWhenFreed()
+    {
+        QTemporaryDir dir;
+        const QString path = freshFile(dir, QStringLiteral("records-valid/results.db"));
+        const QByteArray before = fileBytes(path);
+        ResultsTable table;
+        QString error;
+        {
+            RawDb other(path);
+            QVERIFY(other.ok());
+            QVERIFY(other.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            QVERIFY(!table.open(path, &error));
+            QVERIFY2(error.contains(QStringLiteral("مقفل")), qPrintable(error));
+            QVERIFY(other.exec(QStringLiteral("ROLLBACK")));
+        }
+        QCOMPARE(fileBytes(path), before);
+        QVERIFY2(table.open(path, &error), qPrintable(error));
+        QCOMPARE(table.recordCount(), 3);
+    }
+
+    void namesAreStoredExactlyAndCut_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("stored");
+        const QString fifty = QString(50, QChar(0x0628));
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("50") << fifty << fifty;
+        QTest::newRow("51") << fifty + QStringLiteral("x") << fifty;
+        QTest::newRow("500") << QString(500, QLatin1Char('a')) << QString(50, QLatin1Char('a'));
+        QTest::newRow("blanks only") << QStringLiteral("   ") << QStringLiteral("   ");
+        QTest::newRow("quotes") << QStringLiteral("O'Brien \"Jr\" `x`") << QStringLiteral("O'Brien \"Jr\" `x`");
+        QTest::newRow("semicolons") << QStringLiteral("a;b;;c;") << QStringLiteral("a;b;;c;");
+        QTest::newRow("sql text") << QStringLiteral("x'); DROP TABLE Table1; --")
+                                  << QStringLiteral("x'); DROP TABLE Table1; --");
+        QTest::newRow("rtl marks") << QStringLiteral("\u200Fمريم\u200E (5)\u202B\u202C")
+                                   << QStringLiteral("\u200Fمريم\u200E (5)\u202B\u202C");
+        // 49 letters then a character outside the basic plane: kept whole.
+        const QString emoji = QStringLiteral("\U0001F600");
+        QTest::newRow("no split pair") << QString(49, QLatin1Char('a')) + emoji + emoji
+                                       << QString(49, QLatin1Char('a')) + emoji;
+    }
+    void namesAreStoredExactlyAndCut()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, stored);
+        QTemporaryDir dir;
+        const QString path = freshFile(dir);
+        int no = 0;
+        {
+            ResultsTable table;
+            QString error;
+            QVERIFY2(table.open(path, &error), qPrintable(error));
+            QVERIFY2(table.addChild(name, &error), qPrintable(error));
+            QCOMPARE(table.text(Field::Name), stored);
+            no = table.currentNo();
+        }
+        // Read back by a new instance, as at the next start.
+        ResultsTable again;
+        QString error;
+        QVERIFY2(again.open(path, &error), qPrintable(error));
+        QCOMPARE(again.recordCount(), 1);
+        QVERIFY(again.findKey(QString::number(no)));
+        QCOMPARE(again.text(Field::Name), stored);
+        QVERIFY(again.value(Field::Ok).isNull());
+        QVERIFY(again.value(Field::NotOk).isNull());
+    }
+
+    void answersAreCountedAndCommitted()
+    {
+        QTemporaryDir dir;
+        const QString path = freshFile(dir);
+        ResultsTable table;
+        QString error;
+        QVERIFY(table.open(path, &error));
+
+        // The first answer on an empty table makes the child "-".
+        QVERIFY2(table.recordResult(QStringLiteral("Y"), &error), qPrintable(error));
+        QCOMPARE(table.recordCount(), 1);
+        QCOMPARE(table.text(Field::Name), QStringLiteral("-"));
+        QCOMPARE(table.integer(Field::Ok), 1);
+        QVERIFY(table.value(Field::NotOk).isNull());
+
+        RawDb raw(path);
+        QCOMPARE(raw.scalar(QStringLiteral("SELECT Ok FROM Table1")).toInt(), 1);
+        QVERIFY(raw.scalar(QStringLiteral("SELECT NotOk FROM Table1")).isNull());
+
+        // Only an exact "Y" is right; anything else is counted wrong.
+        for (const char *result : {"N", "y", "", "Y "})
+            QVERIFY(table.recordResult(QLatin1String(result), &error));
+        QVERIFY(table.recordResult(QStringLiteral("Y"), &error));
+        QCOMPARE(table.integer(Field::Ok), 2);
+        QCOMPARE(table.integer(Field::NotOk), 4);
+        // Committed: another connection sees every count at once.
+        QCOMPARE(raw.scalar(QStringLiteral("SELECT Ok || '/' || NotOk FROM Table1")).toString(),
+                 QStringLiteral("2/4"));
+        QCOMPARE(table.state(), ResultsTable::State::Browse);
+    }
+
+    void wrongFirstAnswerOnEmptyTable()
+    {
+        QTemporaryDir dir;
+        ResultsTable table;
+        QString error;
+        QVERIFY(table.open(freshFile(dir), &error));
+        QVERIFY(table.recordResult(QStringLiteral("N"), &error));
+        QCOMPARE(table.integer(Field::NotOk), 1);
+        QVERIFY(table.value(Field::Ok).isNull());
+    }
+
+    void answersOnTheCurrentChildOnly()
+    {
+        QTemporaryDir dir;
+        ResultsTable table;
+        QString error;
+        QVERIFY(table.open(freshFile(dir), &error));
+        addChildren(table, {QStringLiteral("أ"), QStringLiteral("ب"), QStringLiteral("ج")});
+        QCOMPARE(table.currentNo(), 3); // the child added last is current
+        QVERIFY(table.value(Field::Ok).isNull());
+        QVERIFY(table.findKey(QStringLiteral("2")));
+        QVERIFY(table.recordResult(QStringLiteral("Y"), &error));
+        QCOMPARE(table.currentNo(), 2); // counting never moves the cursor
+        QVERIFY(table.first());
+        QVERIFY(table.value(Field::Ok).isNull());
+        QVERIFY(table.last());
+        QVERIFY(table.value(Field::Ok).isNull());
+        QVERIFY(table.findKey(QStringLiteral("2")));
+        QCOMPARE(table.integer(Field::Ok), 1);
+    }
+
+    void answerWhileLockedIsKeptPendingAndCountedLater()
+    {
+        QTemporaryDir dir;
+        const QString path = freshFile(dir);
+        ResultsTable table;
+        QString error;
+        QVERIFY(table.open(path, &error));
+        addChildren(table, {QStringLiteral("سارة")});
+        {
+            RawDb other(path);
+            QVERIFY(other.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            QVERIFY(!table.recordResult(QStringLiteral("Y"), &error));
+            QVERIFY2(error.contains(QStringLiteral("مقفل")), qPrintable(error));
+            QCOMPARE(table.state(), ResultsTable::State::Edit);
+            QVERIFY(other.exec(QStringLiteral("ROLLBACK")));
+        }
+        // The next answer posts the pending one with it: nothing is lost.
+        QVERIFY2(table.recordResult(QStringLiteral("Y"), &error), qPrintable(error));
+        RawDb raw(path);
+        QCOMPARE(raw.scalar(QStringLiteral("SELECT Ok FROM Table1")).toInt(), 2);
+    }
+
+    void resetCounts()
+    {
+        QTemporaryDir dir;
+        ResultsTable table;
+        QString error;
+        QVERIFY(table.open(freshFile(dir), &error));
+        // On an empty table a reset adds a record with an empty name and 0 / 0.
+        QVERIFY(table.resetCounts(&error));
+        QCOMPARE(table.recordCount(), 1);
+        QCOMPARE(table.text(Field::Name), QString());
+        QCOMPARE(table.text(Field::Ok), QStringLiteral("0"));
+        QCOMPARE(table.text(Field::NotOk), QStringLiteral("0"));
+
+        QVERIFY(table.recordResult(QStringLiteral("Y"), &error));
+        QVERIFY(table.recordResult(QStringLiteral("N"), &error));
+        QVERIFY(table.resetCounts(&error));
+        QCOMPARE(table.value(Field::Ok), QVariant(0));
+        QCOMPARE(table.value(Field::NotOk), QVariant(0));
+    }
+
+    void deleteMovesToTheFollowingChild()
+    {
+        QTemporaryDir dir;
+        ResultsTable table;
+        QString error;
+        QVERIFY(table.open(freshFile(dir), &error));
+        addChildren(table, {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")});
+        QVERIFY(table.findKey(QStringLiteral("2")));
+        QSignalSpy removed(&table, &ResultsTable::recordRemoved);
+        QVERIFY(table.deleteChild(&error));
+        QCOMPARE(removed.count(), 1);
+        QCOMPARE(removed.at(0).at(0).toInt(), 2);
+        QCOMPARE(table.currentNo(), 3);
+        QVERIFY(table.deleteChild(&error)); // the last: the new last becomes current
+        QCOMPARE(table.currentNo(), 1);
+        QVERIFY(table.deleteChild(&error));
+        QVERIFY(!table.hasCurrent());
+        QCOMPARE(table.recordCount(), 0);
+
+        QVERIFY(!table.deleteChild(&error));
+        QCOMPARE(error, QStringLiteral("Table1: Cannot perform this operation on an empty dataset"));
+        QCOMPARE(table.recordCount(), 0);
+
+        // Numbers are never given again, so a saved child number cannot
+        // silently point at another child.
+        addChildren(table, {QStringLiteral("4")});
+        QCOMPARE(table.currentNo(), 4);
+    }
+
+    void findByKey_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<int>("no");
+        QTest::newRow("number") << "9" << true << 9;
+        QTest::newRow("with line end") << "5\r" << true << 5;
+        QTest::newRow("missing") << "4" << false << 3;
+        QTest::newRow("zero") << "0" << false << 3;
+        QTest::newRow("empty") << "" << false << 3;
+        QTest::newRow("word") << "abc" << false << 3;
+        QTest::newRow("decimal") << "5.0" << false << 3;
+        QTest::newRow("too big") << "99999999999" << false << 3;
+        QTest::newRow("sql") << "5 OR 1=1" << false << 3;
+    }
+    void findByKey()
+    {
+        QFETCH(QString, key);
+        QFETCH(bool, found);
+        QFETCH(int, no);
+        QTemporaryDir dir;
+        ResultsTable table;
+        QString error;
+        QVERIFY(table.open(freshFile(dir, QStringLiteral("records-valid/results.db")), &error));
+        QSignalSpy changed(&table, &ResultsTable::currentChanged);
+        QCOMPARE(table.findKey(key), found);
+        QCOMPARE(table.currentNo(), no);
+        QCOMPARE(changed.count(), no == 3 ? 0 : 1);
+    }
+
+    void navigationStopsAtTheEnds()
+    {
+        QTemporaryDir dir;
+        ResultsTable table;
+        QString error;
+        QVERIFY(table.open(freshFile(dir, QStringLiteral("records-valid/results.db")), &error));
+        QVERIFY(!table.prior());
+        QCOMPARE(table.currentNo(), 3);
+        QVERIFY(table.last());
+        QCOMPARE(table.currentNo(), 9);
+        QVERIFY(!table.next());
+        QCOMPARE(table.currentNo(), 9);
+        QVERIFY(table.prior());
+        QCOMPARE(table.currentNo(), 5);
+        QVERIFY(table.first());
+        QCOMPARE(table.currentNo(), 3);
+    }
+
+    void insertEditPostCancel()
+    {
+        QTemporaryDir dir;
+        ResultsTable table;
+        QString error;
+        QVERIFY(table.open(freshFile(dir, QStringLiteral("records-valid/results.db")), &error));
+
+        // Fields can be set only while a change is pending; No never.
+        QVERIFY(!table.setText(Field::Name, QStringLiteral("x"), &error));
+        QVERIFY(table.edit(&error));
+        QVERIFY(!table.setInteger(Field::No, 7, &error));
+        QVERIFY(!table.setText(Field::Ok, QStringLiteral("many"), &error));
+        QVERIFY(table.setText(Field::Ok, QStringLiteral("12"), &error));
+        QVERIFY(table.setText(Field::NotOk, QString(), &error));
+        QVERIFY(table.edit(&error)); // does nothing more
+        QCOMPARE(table.integer(Field::Ok), 12);
+        table.cancel();
+        QCOMPARE(table.integer(Field::Ok), 4);
+        QCOMPARE(table.integer(Field::NotOk), 1);
+        table.cancel(); // nothing pending: nothing happens
+        QCOMPARE(table.state(), ResultsTable::State::Browse);
+
+        // A cancelled insertion puts the cursor back.
+        QVERIFY(table.insert(&error));
+        QCOMPARE(table.currentNo(), 0);
+        QVERIFY(table.value(Field::Name).isNull());
+        table.cancel();
+        QCOMPARE(table.currentNo(), 3);
+        QCOMPARE(table.recordCount(), 3);
+
+        // Posting a new record gives it the next number and keeps it current.
+        QVERIFY(table.insert(&error));
+        QVERIFY(table.setText(Field::Name, QString(60, QLatin1Char('n')), &error));
+        QVERIFY(table.post(&error));
+        QCOMPARE(table.currentNo(), 10);
+        QCOMPARE(table.text(Field::Name).size(), 50);
+        QCOMPARE(table.recordCount(), 4);
+
+        // Moving the cursor posts a pending edit.
+        QVERIFY(table.edit(&error));
+        QVERIFY(table.setInteger(Field::Ok, 5, &error));
+        QVERIFY(table.first());
+        QVERIFY(table.findKey(QStringLiteral("10")));
+        QCOMPARE(table.integer(Field::Ok), 5);
+    }
+
+    void editOnEmptyTableInserts()
+    {
+        QTemporaryDir dir;
+        ResultsTable table;
+        QString error;
+        QVERIFY(table.open(freshFile(dir), &error));
+        QVERIFY(table.edit(&error));
+        QCOMPARE(table.state(), ResultsTable::State::Insert);
+        QVERIFY(table.setText(Field::Name, QStringLiteral("ريم"), &error));
+        QVERIFY(table.post(&error));
+        QCOMPARE(table.recordCount(), 1);
+        QCOMPARE(table.currentNo(), 1);
+    }
+
+    void changesAreAnnounced()
+    {
+        QTemporaryDir dir;
+        ResultsTable table;
+        QString error;
+        QVERIFY(table.open(freshFile(dir, QStringLiteral("records-valid/results.db")), &error));
+        QSignalSpy changed(&table, &ResultsTable::currentChanged);
+        QSignalSpy updated(&table, &ResultsTable::recordUpdated);
+        QSignalSpy inserted(&table, &ResultsTable::recordInserted);
+        QVERIFY(table.next());
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(table.recordResult(QStringLiteral("N"), &error));
+        QVERIFY(changed.count() >= 2);
+        QCOMPARE(updated.count(), 1);
+        QCOMPARE(updated.at(0).at(0).toInt(), 5);
+        QVERIFY(table.addChild(QStringLiteral("new"), &error));
+        QCOMPARE(inserted.count(), 1);
+        QCOMPARE(inserted.at(0).at(0).toInt(), 10);
+    }
+
+    void instancesAreIndependent()
+    {
+        QTemporaryDir dir;
+        ResultsTable a;
+        ResultsTable b;
+        QString error;
+        QVERIFY(a.open(dir.filePath(QStringLiteral("a.db")), &error));
+        QVERIFY(b.open(dir.filePath(QStringLiteral("b.db")), &error));
+        QVERIFY(a.addChild(QStringLiteral("a"), &error));
+        QCOMPARE(a.recordCount(), 1);
+        QCOMPARE(b.recordCount(), 0);
+        b.close();
+        QVERIFY(a.recordResult(QStringLiteral("Y"), &error));
+        QVERIFY(!b.recordResult(QStringLiteral("Y"), &error));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestResultsTable)
+#include "tst_resultstable.moc"
