@@ -1,0 +1,244 @@
+// The question cycle and the panel stack, without a window.
+#include "app/quizerror.h"
+#include "quiz/cyclehost.h"
+#include "quiz/panelstack.h"
+#include "quiz/questioncycle.h"
+#include "quiz/random.h"
+
+#include <QtTest>
+
+#include <map>
+#include <set>
+
+namespace {
+
+class FakeHost : public CycleHost
+{
+public:
+    QString asked = QStringLiteral("N");
+    QString clicked = QStringLiteral("1");
+    QString result = QStringLiteral("N");
+    int askFor = 0;
+    bool options = false;
+    bool timer = false;
+    QList<Clip> started;
+    QStringList recorded;
+    std::set<Clip> failing;
+    std::pair<int, int> places{-1, -1};
+    int refreshes = 0;
+    std::array<int, 3> kinds{{-1, -1, -1}};
+
+    QString askedText() const override { return asked; }
+    void setAskedText(const QString &t) override { asked = t; }
+    QString clickedText() const override { return clicked; }
+    void setClickedText(const QString &t) override { clicked = t; }
+    QString resultText() const override { return result; }
+    void setResultText(const QString &t) override { result = t; }
+    int askForIndex() const override { return askFor; }
+    bool optionsMode() const override { return options; }
+    void startClip(Clip c) override
+    {
+        if (failing.count(c))
+            throw QuizError(QStringLiteral("clip cannot be opened"));
+        started.append(c);
+    }
+    void recordResult(const QString &r) override { recorded.append(r); }
+    void placePanels(int t, int m) override { places = {t, m}; }
+    void applyChoiceColours() override {}
+    void setShapeKinds(const std::array<int, 3> &k) override { kinds = k; }
+    void refreshChoiceTexts() override { ++refreshes; }
+    bool timerEnabled() const override { return timer; }
+    void setTimerEnabled(bool e) override { timer = e; }
+};
+
+} // namespace
+
+class TestQuestionCycle : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void askedChoiceFollowsTheSelector()
+    {
+        FakeHost host;
+        Random random;
+        random.seedOnce(1);
+        QuestionCycle cycle(host, random);
+        std::set<int> seen;
+        for (int i = 0; i < 200; ++i)
+            seen.insert(cycle.pickAskedChoice());
+        QCOMPARE(seen, (std::set<int>{1, 2, 3}));
+        for (int index : {1, 2, 3}) {
+            host.askFor = index;
+            QCOMPARE(int(cycle.pickAskedChoice()), index);
+        }
+        // No selection: a number no clicked choice equals.
+        host.askFor = -1;
+        QCOMPARE(int(cycle.pickAskedChoice()), 255);
+    }
+
+    void everyOrderIsEquallyLikely()
+    {
+        FakeHost host;
+        Random random;
+        random.seedOnce(7);
+        QuestionCycle cycle(host, random);
+        std::map<std::pair<int, int>, int> counts;
+        const int draws = 60000;
+        for (int i = 0; i < draws; ++i)
+            ++counts[cycle.pickPlaces(false)];
+        QCOMPARE(counts.size(), std::size_t(6));
+        for (const auto &[places, n] : counts) {
+            QVERIFY(places.first != places.second);
+            QVERIFY2(qAbs(n - draws / 6) < draws / 60, qPrintable(QString::number(n)));
+        }
+        QCOMPARE(cycle.pickPlaces(true), std::make_pair(0, 1));
+    }
+
+    void newActAsksPlaysAndRebuildsTheDisplay()
+    {
+        FakeHost host;
+        Random random;
+        random.seedOnce(3);
+        QuestionCycle cycle(host, random);
+        host.askFor = 2;
+        cycle.newAct();
+        QCOMPARE(host.asked, QStringLiteral("2"));
+        QCOMPARE(host.started, QList<CycleHost::Clip>{CycleHost::Clip::Choice2});
+        QVERIFY(host.places.first >= 0 && host.places.first != host.places.second);
+        for (int k : host.kinds)
+            QVERIFY(k >= 0 && k <= 5);
+        QCOMPARE(host.refreshes, 1);
+        QVERIFY(!host.timer);
+    }
+
+    void aFailingQuestionClipLeavesThePanelsAsTheyWere()
+    {
+        FakeHost host;
+        Random random;
+        random.seedOnce(3);
+        QuestionCycle cycle(host, random);
+        host.askFor = 1;
+        host.failing = {CycleHost::Clip::Choice1};
+        QVERIFY_THROWS_EXCEPTION(QuizError, cycle.newAct());
+        QCOMPARE(host.asked, QStringLiteral("1"));
+        QCOMPARE(host.places, std::make_pair(-1, -1));
+        QCOMPARE(host.refreshes, 0);
+    }
+
+    void answersAreJudgedAndCountedOnce()
+    {
+        FakeHost host;
+        Random random;
+        random.seedOnce(5);
+        QuestionCycle cycle(host, random);
+        host.asked = QStringLiteral("3");
+        cycle.answerChoice(3);
+        QCOMPARE(host.result, QStringLiteral("Y"));
+        QCOMPARE(host.clicked, QStringLiteral("3"));
+        QVERIFY(cycle.answered());
+        QVERIFY(host.timer);
+        // Further clicks and replays are ignored while the result shows.
+        cycle.answerChoice(1);
+        cycle.playQuestionClip();
+        QCOMPARE(host.recorded, QStringList{QStringLiteral("Y")});
+        QCOMPARE(host.clicked, QStringLiteral("3"));
+        QCOMPARE(host.started, QList<CycleHost::Clip>{CycleHost::Clip::Right});
+
+        cycle.timerTick();
+        QVERIFY(!cycle.answered());
+        QVERIFY(!host.timer);
+        cycle.answerChoice(host.asked == QStringLiteral("1") ? 2 : 1);
+        QCOMPARE(host.result, QStringLiteral("N"));
+        QCOMPARE(host.started.last(), CycleHost::Clip::Wrong);
+        QCOMPARE(host.recorded, (QStringList{QStringLiteral("Y"), QStringLiteral("N")}));
+    }
+
+    void beforeTheFirstQuestionEveryClickIsWrong()
+    {
+        FakeHost host;
+        Random random;
+        random.seedOnce(5);
+        QuestionCycle cycle(host, random);
+        cycle.playQuestionClip(); // "N" selects no clip
+        QVERIFY(host.started.isEmpty());
+        cycle.answerChoice(1);
+        QCOMPARE(host.result, QStringLiteral("N"));
+    }
+
+    void aResultClipThatCannotStartStillEndsTheQuestion()
+    {
+        FakeHost host;
+        Random random;
+        random.seedOnce(5);
+        QuestionCycle cycle(host, random);
+        host.asked = QStringLiteral("2");
+        host.failing = {CycleHost::Clip::Right, CycleHost::Clip::Wrong};
+        QVERIFY_THROWS_EXCEPTION(QuizError, cycle.answerChoice(2));
+        QVERIFY(cycle.answered());
+        QVERIFY(host.timer);
+        cycle.answerChoice(2); // ignored: no second count, no second error
+        QCOMPARE(host.recorded.size(), 1);
+    }
+
+    void aFailingNextQuestionStopsTheTimerFirst()
+    {
+        FakeHost host;
+        Random random;
+        random.seedOnce(5);
+        QuestionCycle cycle(host, random);
+        host.asked = QStringLiteral("1");
+        cycle.answerChoice(1);
+        host.failing = {CycleHost::Clip::Choice1, CycleHost::Clip::Choice2, CycleHost::Clip::Choice3};
+        QVERIFY_THROWS_EXCEPTION(QuizError, cycle.timerTick());
+        QVERIFY(!host.timer);
+        QVERIFY(!cycle.answered());
+    }
+
+    void panelsRestackByTheirTopEdges_data()
+    {
+        QTest::addColumn<int>("panel");
+        QTest::addColumn<int>("top");
+        QTest::addColumn<QList<int>>("order");
+        // Start: 0, 1, 2 from the top, 100 pixels each.
+        QTest::newRow("same edge moves nothing") << 1 << 100 << QList<int>{0, 1, 2};
+        QTest::newRow("last to the top") << 2 << 0 << QList<int>{2, 0, 1};
+        QTest::newRow("last to the middle") << 2 << 100 << QList<int>{0, 2, 1};
+        QTest::newRow("first to the next edge stays in front") << 0 << 100 << QList<int>{0, 1, 2};
+        QTest::newRow("first between the others' edges") << 0 << 150 << QList<int>{1, 0, 2};
+        QTest::newRow("first below everything") << 0 << 500 << QList<int>{1, 2, 0};
+        QTest::newRow("middle just below the top one") << 1 << 1 << QList<int>{0, 1, 2};
+    }
+
+    void panelsRestackByTheirTopEdges()
+    {
+        QFETCH(int, panel);
+        QFETCH(int, top);
+        QFETCH(QList<int>, order);
+        PanelStack stack;
+        stack.applyHeightRule(300);
+        stack.setTop(panel, top);
+        QCOMPARE(QList<int>(stack.order().begin(), stack.order().end()), order);
+    }
+
+    void placingGivesTopMiddleAndTheRest()
+    {
+        PanelStack stack;
+        stack.applyHeightRule(414);
+        QCOMPARE(stack.height(), 138);
+        for (int top = 0; top < 3; ++top)
+            for (int middle = 0; middle < 3; ++middle) {
+                if (top == middle)
+                    continue;
+                stack.place(top, middle);
+                QCOMPARE(stack.order()[0], top);
+                QCOMPARE(stack.order()[1], middle);
+                QCOMPARE(stack.top(middle), 138);
+            }
+        stack.applyHeightRule(700);
+        QCOMPARE(stack.height(), 233);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQuestionCycle)
+#include "tst_questioncycle.moc"

@@ -1,0 +1,87 @@
+#pragma once
+
+// Helpers shared by the test programs: a throw-away program folder laid out
+// like an installed quiz, and valid clip files to put in it.
+
+#include <QByteArray>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+namespace testsupport {
+
+/// A short, silent, valid PCM wav file.
+inline QByteArray silentWav(int samples = 800)
+{
+    QByteArray data(samples * 2, '\0');
+    QByteArray out;
+    auto u32 = [&out](quint32 v) { char b[4]; qToLittleEndian(v, b); out.append(b, 4); };
+    auto u16 = [&out](quint16 v) { char b[2]; qToLittleEndian(v, b); out.append(b, 2); };
+    out.append("RIFF");
+    u32(quint32(36 + data.size()));
+    out.append("WAVEfmt ");
+    u32(16);
+    u16(1);     // PCM
+    u16(1);     // mono
+    u32(8000);  // sample rate
+    u32(16000); // byte rate
+    u16(2);     // block align
+    u16(16);    // bits per sample
+    out.append("data");
+    u32(quint32(data.size()));
+    out.append(data);
+    return out;
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+inline QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+/// A temporary program folder: a copy of the default program folder
+/// (QUIZ_APPDIR_TEMPLATE) with every wav clip present. programFile() names
+/// the executable that would run from it; appDir() ends with "/".
+class ProgramFolder
+{
+public:
+    explicit ProgramFolder(bool withTemplate = true)
+    {
+        const QString templ = qEnvironmentVariable("QUIZ_APPDIR_TEMPLATE");
+        if (withTemplate && !templ.isEmpty()) {
+            QDirIterator it(templ, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                const QString from = it.next();
+                const QString to = m_dir.path() + QLatin1Char('/') + QDir(templ).relativeFilePath(from);
+                QDir().mkpath(QFileInfo(to).absolutePath());
+                QFile::copy(from, to);
+            }
+        }
+        QDir().mkpath(dataDir());
+        for (const char *name : {"color1", "color2", "color3", "true", "false", "0"}) {
+            const QString wav = dataDir() + QLatin1String(name) + QLatin1String(".wav");
+            if (!QFile::exists(wav))
+                writeFile(wav, silentWav());
+        }
+    }
+
+    QString path() const { return m_dir.path(); }
+    QString appDir() const { return m_dir.path() + QLatin1Char('/'); }
+    QString dataDir() const { return appDir() + QLatin1String("Data/"); }
+    QString programFile() const { return appDir() + QLatin1String("quiz"); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+} // namespace testsupport
