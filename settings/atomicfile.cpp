@@ -11,15 +11,42 @@
 #include <cstring>
 #include <unistd.h>
 
+namespace {
+
+QString systemReason()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+bool writeAll(int fd, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+} // namespace
+
 SettingsResult AtomicFile::writeBytes(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
     // No fallback to writing the file in place: that is exactly what could
     // leave it half written.
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a buffered QFileDevice can report a write that the disk
+    // cut short (full disk, size limit) as complete, and commit() would then
+    // put a truncated file in place. Written straight through, the short
+    // count shows, and the size is checked once more before the rename.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return SettingsResult::failure(writeFailedText(path, file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
+    if (file.write(bytes) != bytes.size() || file.size() != bytes.size()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         return SettingsResult::failure(writeFailedText(path, reason));
@@ -40,22 +67,26 @@ SettingsResult AtomicFile::copyReplacing(const QString &source, const QString &d
     if (!out.open())
         return SettingsResult::failure(writeFailedText(destination, out.errorString()));
 
+    // Written through the descriptor, not QFile's buffer, so that a write
+    // the disk cuts short is seen (see writeBytes).
     QByteArray buffer(1024 * 1024, Qt::Uninitialized);
+    qint64 total = 0;
     for (;;) {
         const qint64 n = in.read(buffer.data(), buffer.size());
         if (n < 0)
             return SettingsResult::failure(writeFailedText(destination, in.errorString()));
         if (n == 0)
             break;
-        if (out.write(buffer.constData(), n) != n)
-            return SettingsResult::failure(writeFailedText(destination, out.errorString()));
+        if (!writeAll(out.handle(), buffer.constData(), n))
+            return SettingsResult::failure(writeFailedText(destination, systemReason()));
+        total += n;
     }
-    if (!out.flush())
-        return SettingsResult::failure(writeFailedText(destination, out.errorString()));
+    if (total != in.size())
+        return SettingsResult::failure(writeFailedText(destination, in.errorString()));
     // The content must be on disk before the new name points at it, or a
     // power cut could leave an empty file under the old name.
     if (::fsync(out.handle()) != 0)
-        return SettingsResult::failure(writeFailedText(destination, QString::fromLocal8Bit(std::strerror(errno))));
+        return SettingsResult::failure(writeFailedText(destination, systemReason()));
     out.setPermissions(in.permissions());
 
     // rename(2) replaces the destination in one step; QFile::rename would
@@ -64,7 +95,7 @@ SettingsResult AtomicFile::copyReplacing(const QString &source, const QString &d
     const QByteArray from = QFile::encodeName(out.fileName());
     const QByteArray to = QFile::encodeName(destination);
     if (std::rename(from.constData(), to.constData()) != 0)
-        return SettingsResult::failure(writeFailedText(destination, QString::fromLocal8Bit(std::strerror(errno))));
+        return SettingsResult::failure(writeFailedText(destination, systemReason()));
     out.setAutoRemove(false);
     return SettingsResult::success();
 }
@@ -91,6 +122,10 @@ bool AtomicFile::readUpTo(const QString &path, qint64 maxBytes, QByteArray *byte
             break;
         bytes->append(buffer.constData(), n);
     }
+    // What lies beyond the limit was not read: that is a failed read, not
+    // the end of the file.
+    if (*complete && bytes->size() >= maxBytes && !file.atEnd())
+        *complete = false;
     return true;
 }
 

@@ -21,7 +21,8 @@ public:
     static SettingsResult copyReplacing(const QString &source, const QString &destination);
 
     /// Reads at most `maxBytes` of the file. Returns false when the file
-    /// cannot be opened; *complete is false when reading failed part way.
+    /// cannot be opened; *complete is false when reading failed part way or
+    /// stopped at the limit before the end of the file.
     static bool readUpTo(const QString &path, qint64 maxBytes, QByteArray *bytes, bool *complete);
 
     /// The Arabic text of a failed write of the file at the path, with the

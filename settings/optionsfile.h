@@ -123,5 +123,6 @@ public:
 
     /// Files larger than this are read only this far: an options file is a
     /// few hundred bytes, and a wrong or damaged file must not exhaust memory.
+    /// The line cut by the limit and all later ones take their fallbacks.
     static constexpr qint64 MaxReadBytes = 16 * 1024 * 1024;
 };

@@ -1,0 +1,179 @@
+// The options file and the current-lesson file on disk: round trips, missing
+// and odd files, and writes that fail part way (a full disk or a crash).
+
+#include "settings/currentlessonfile.h"
+#include "settings/lessonlibrary.h"
+#include "settings/optionsfile.h"
+#include "settings/windows1256.h"
+#include "settingstestutil.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestSettingsFiles : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString optionsPath() const { return m_dir->filePath(QStringLiteral("options.txt")); }
+
+    static OptionsValues someValues()
+    {
+        OptionsValues v;
+        v.askedChoice = 2;
+        v.fontName = QStringLiteral("DejaVu Sans");
+        v.text1 = QStringLiteral(u"قطة");
+        v.text2 = QStringLiteral(u"كلب");
+        v.text3 = QStringLiteral(u"بيت");
+        v.picture2 = QStringLiteral(u"/tmp/صورة.png");
+        v.stretch = true;
+        v.childNo = 9;
+        v.waitSeconds = 7;
+        return v;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+
+    void saveLoadSaveWritesTheSameBytes()
+    {
+        const OptionsValues v = someValues();
+        QVERIFY(OptionsFile::save(optionsPath(), v).ok);
+        const QByteArray first = readBytes(optionsPath());
+        OptionsRead read;
+        QVERIFY(OptionsFile::load(optionsPath(), &read).ok);
+        QVERIFY(read.appliedTo(OptionsValues()) == v);
+        QVERIFY(OptionsFile::save(optionsPath(), read.appliedTo(OptionsValues())).ok);
+        QCOMPARE(readBytes(optionsPath()), first);
+        // Nothing but the file is left in the folder.
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("options.txt")});
+    }
+
+    void loadFailsOnlyWhenTheFileCannotBeOpened()
+    {
+        OptionsRead read;
+        const SettingsResult missing = OptionsFile::load(m_dir->filePath("none.txt"), &read);
+        QVERIFY(!missing.ok);
+        QVERIFY(!missing.text.isEmpty());
+        QVERIFY(!OptionsFile::load(m_dir->path(), &read).ok);
+
+        // An empty file opens: every line takes its empty-line result.
+        QVERIFY(writeBytes(optionsPath(), QByteArray()));
+        read.askedChoice = 3;
+        QVERIFY(OptionsFile::load(optionsPath(), &read).ok);
+        QCOMPARE(read.askedChoice, 0);
+        QCOMPARE(read.waitSeconds, 2);
+    }
+
+    void aFileBeyondTheReadLimitIsReadFromItsStart()
+    {
+        QByteArray bytes = OptionsFile::toBytes(someValues());
+        bytes.replace(QByteArray("\xde\xd8\xc9"), QByteArray(OptionsFile::MaxReadBytes + 10, 'x'));
+        QVERIFY(writeBytes(optionsPath(), bytes));
+        OptionsRead read;
+        QVERIFY(OptionsFile::load(optionsPath(), &read).ok);
+        QCOMPARE(read.askedChoice, 2);
+        // The line the limit cuts was not read whole: it and the rest fall back.
+        QCOMPARE(read.text1, QStringLiteral("1"));
+        QVERIFY(read.fellBack[6]);
+        QCOMPARE(read.text2, QStringLiteral("2"));
+        QCOMPARE(read.waitSeconds, 2);
+    }
+
+    void aSaveThatFailsPartWayLeavesTheOldFile()
+    {
+        OptionsValues old = someValues();
+        QVERIFY(OptionsFile::save(optionsPath(), old).ok);
+        const QByteArray before = readBytes(optionsPath());
+
+        // The new file is far larger than the limit: its write breaks off.
+        OptionsValues bigger = someValues();
+        bigger.picture1 = QString(4000, QLatin1Char('p'));
+        SettingsResult result;
+        {
+            FileSizeLimit limit(1024);
+            result = OptionsFile::save(optionsPath(), bigger);
+        }
+        QVERIFY(!result.ok);
+        QVERIFY(!result.text.isEmpty());
+        QCOMPARE(readBytes(optionsPath()), before);
+        OptionsRead read;
+        QVERIFY(OptionsFile::load(optionsPath(), &read).ok);
+        QVERIFY(read.appliedTo(OptionsValues()) == old);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1);
+
+        // Nor does the current-lesson file change when its write fails.
+        QVERIFY(CurrentLessonFile::write(m_dir->path(), QStringLiteral(u"الحيوانات")).ok);
+        {
+            FileSizeLimit limit(4);
+            QVERIFY(!CurrentLessonFile::write(m_dir->path(), QStringLiteral(u"الألوان")).ok);
+        }
+        QCOMPARE(CurrentLessonFile::read(m_dir->path()), std::optional<QString>(QStringLiteral(u"الحيوانات")));
+    }
+
+    void aRefusedTextLeavesTheOldFile()
+    {
+        QVERIFY(OptionsFile::save(optionsPath(), someValues()).ok);
+        const QByteArray before = readBytes(optionsPath());
+        OptionsValues v = someValues();
+        v.text2 = QStringLiteral(u"中文");
+        const SettingsResult result = OptionsFile::save(optionsPath(), v);
+        QVERIFY(!result.ok);
+        QVERIFY(result.text.contains(QStringLiteral(u"中文")));
+        QCOMPARE(readBytes(optionsPath()), before);
+    }
+
+    void savingIntoAMissingFolderFails()
+    {
+        const SettingsResult r = OptionsFile::save(m_dir->filePath("gone/options.txt"), someValues());
+        QVERIFY(!r.ok);
+        QVERIFY(!r.text.isEmpty());
+        QVERIFY(!CurrentLessonFile::write(m_dir->filePath("gone"), QStringLiteral("x")).ok);
+    }
+
+    void currentLessonFile()
+    {
+        const QString dir = m_dir->path();
+        const QString file = m_dir->filePath(CurrentLessonFile::fileName());
+        QVERIFY(!CurrentLessonFile::read(dir).has_value());
+
+        QVERIFY(CurrentLessonFile::write(dir, LessonLibrary::automaticName()).ok);
+        QCOMPARE(readBytes(file), QByteArray("\xc7\xe1\xca\xe1\xde\xc7\xc6\xed\r\n"));
+        QCOMPARE(CurrentLessonFile::read(dir), std::optional<QString>(LessonLibrary::automaticName()));
+
+        // Only the first line counts, whatever its end.
+        QVERIFY(writeBytes(file, "first\nsecond\r\n"));
+        QCOMPARE(CurrentLessonFile::read(dir), std::optional<QString>(QStringLiteral("first")));
+        QVERIFY(writeBytes(file, "no end"));
+        QCOMPARE(CurrentLessonFile::read(dir), std::optional<QString>(QStringLiteral("no end")));
+        QVERIFY(writeBytes(file, QByteArray()));
+        QCOMPARE(CurrentLessonFile::read(dir), std::optional<QString>(QString()));
+
+        // A name that leaves the Data folder is read as written; the library
+        // gives no options path for it.
+        QVERIFY(writeBytes(file, "../../etc\r\n"));
+        const std::optional<QString> name = CurrentLessonFile::read(dir);
+        QCOMPARE(name, std::optional<QString>(QStringLiteral("../../etc")));
+        QVERIFY(!LessonLibrary(dir).optionsPathFor(*name).has_value());
+
+        // Names the file cannot hold are refused, never changed.
+        QVERIFY(CurrentLessonFile::write(dir, QStringLiteral(u"درس")).ok);
+        const QByteArray before = readBytes(file);
+        for (const QString &bad : {QStringLiteral(u"درس中"), QStringLiteral("a\nb")}) {
+            const SettingsResult r = CurrentLessonFile::write(dir, bad);
+            QVERIFY(!r.ok);
+            QVERIFY(!r.text.isEmpty());
+        }
+        QCOMPARE(readBytes(file), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettingsFiles)
+#include "tst_settingsfiles.moc"
