@@ -1,11 +1,17 @@
 #include "app/qtdialogs.h"
 
 #include "app/errorreport.h"
+#include "app/picturefile.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
+#include <QGridLayout>
+#include <QImage>
 #include <QInputDialog>
+#include <QLabel>
+#include <QPixmap>
 #include <QMessageBox>
 
 void QtDialogs::showNotice(const QString &text)
@@ -70,8 +76,41 @@ std::optional<FontChoice> QtDialogs::chooseFont(const FontChoice &initial)
 
 std::optional<QString> QtDialogs::choosePicture(const QString &initialPath)
 {
-    const QString file = QFileDialog::getOpenFileName(m_parent, applicationTitle(), initialPath);
-    if (file.isEmpty())
+    // Qt's own dialog, so that a preview can sit beside the file list.
+    QFileDialog box(m_parent, applicationTitle());
+    box.setOption(QFileDialog::DontUseNativeDialog, true);
+    box.setAcceptMode(QFileDialog::AcceptOpen);
+    box.setFileMode(QFileDialog::ExistingFile);
+    box.setNameFilters(PictureFile::dialogFilters());
+    const QFileInfo initial(initialPath);
+    if (!initialPath.isEmpty() && initial.dir().exists()) {
+        box.setDirectory(initial.dir());
+        if (initial.isFile())
+            box.selectFile(initial.fileName());
+    }
+
+    auto *preview = new QLabel(&box);
+    preview->setObjectName(QStringLiteral("picturePreview"));
+    preview->setFixedSize(200, 200);
+    preview->setAlignment(Qt::AlignCenter);
+    preview->setFrameShape(QFrame::StyledPanel);
+    preview->setWordWrap(true);
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addWidget(preview, 1, grid->columnCount(), grid->rowCount() - 1, 1);
+    QObject::connect(&box, &QFileDialog::currentChanged, preview, [preview](const QString &path) {
+        QImage image;
+        QString error;
+        if (!QFileInfo(path).isFile()) {
+            preview->clear();
+        } else if (PictureFile::load(path, &image, &error, 400)) {
+            preview->setPixmap(QPixmap::fromImage(image.scaled(
+                preview->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+        } else {
+            preview->setText(error);
+        }
+    });
+
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
         return std::nullopt;
-    return file;
+    return box.selectedFiles().constFirst();
 }

@@ -1,0 +1,207 @@
+#include "app/picturefile.h"
+
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <QtTest>
+
+/// The picture loader on real files: every common format, broken and
+/// mis-named files, huge pictures.
+class TestPictureFile : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString m_dir;
+    QString data(const QString &name) const { return m_dir + QLatin1Char('/') + name; }
+    /// A picture that must survive every failed load untouched.
+    static QImage previous()
+    {
+        QImage image(7, 5, QImage::Format_RGB32);
+        image.fill(Qt::darkMagenta);
+        return image;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_dir = QFINDTESTDATA("../data/pictures");
+        QVERIFY2(QFileInfo(m_dir).isDir(), "picture fixtures not found");
+    }
+
+    void loadsEveryCommonFormat_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<QColor>("color");
+        QTest::newRow("png") << "square.png" << QSize(40, 40) << QPoint(5, 5) << QColor(0, 0, 255);
+        QTest::newRow("bmp") << "bitmap.bmp" << QSize(40, 40) << QPoint(30, 30) << QColor(255, 0, 0);
+        QTest::newRow("jpg") << "photo.jpg" << QSize(60, 30) << QPoint(30, 15) << QColor(0, 160, 0);
+        QTest::newRow("ico") << "icon.ico" << QSize(32, 32) << QPoint(16, 16) << QColor(255, 255, 0);
+        QTest::newRow("gif") << "anim.gif" << QSize(30, 20) << QPoint(10, 10) << QColor(255, 0, 255);
+        QTest::newRow("svg") << "vector.svg" << QSize(50, 25) << QPoint(25, 12) << QColor(0, 255, 255);
+        // A png saved under the wrong extension is read by its content.
+        QTest::newRow("png named jpg") << "png-named.jpg" << QSize(40, 40) << QPoint(30, 30)
+                                       << QColor(255, 0, 0);
+    }
+    void loadsEveryCommonFormat()
+    {
+        QFETCH(QString, file);
+        QFETCH(QSize, size);
+        QFETCH(QPoint, at);
+        QFETCH(QColor, color);
+        if (file.endsWith(QLatin1String(".svg"))
+            && !QImageReader::supportedImageFormats().contains("svg"))
+            QSKIP("no svg reader on this machine");
+        QImage image = previous();
+        QString error = QStringLiteral("untouched");
+        QVERIFY2(PictureFile::load(data(file), &image, &error), qPrintable(error));
+        QCOMPARE(error, QStringLiteral("untouched"));
+        QCOMPARE(image.size(), size);
+        const QColor got = image.pixelColor(at);
+        // jpeg is lossy: allow a small difference per channel.
+        QVERIFY2(qAbs(got.red() - color.red()) < 8 && qAbs(got.green() - color.green()) < 8
+                     && qAbs(got.blue() - color.blue()) < 8,
+                 qPrintable(got.name()));
+    }
+
+    void refusesUnknownExtensions_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("xyz") << "unknown.xyz" << "Unknown picture file extension (.xyz)";
+        QTest::newRow("no extension") << "noext" << "Unknown picture file extension (.)";
+        // The extension decides before the file is looked at.
+        QTest::newRow("missing doc") << "gone.doc" << "Unknown picture file extension (.doc)";
+    }
+    void refusesUnknownExtensions()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        QImage image = previous();
+        QString error;
+        QVERIFY(!PictureFile::load(data(file), &image, &error));
+        QCOMPARE(error, message);
+        QCOMPARE(image, previous());
+    }
+
+    void refusesBrokenContent_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("zero-byte bmp") << "zero.bmp" << "Bitmap image is not valid";
+        QTest::newRow("truncated bmp") << "truncated.bmp" << "Bitmap image is not valid";
+        QTest::newRow("text renamed bmp") << "text.bmp" << "Bitmap image is not valid";
+        QTest::newRow("truncated png") << "truncated.png" << "PNG image is not valid";
+        QTest::newRow("truncated ico") << "truncated.ico" << "Icon image is not valid";
+        if (QImageReader::supportedImageFormats().contains("svg"))
+            QTest::newRow("broken svg") << "broken.svg" << "SVG image is not valid";
+    }
+    void refusesBrokenContent()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        QImage image = previous();
+        QString error;
+        QVERIFY(!PictureFile::load(data(file), &image, &error));
+        QCOMPARE(error, message);
+        QCOMPARE(image, previous());
+    }
+
+    void refusesMissingAndUnreadableFiles()
+    {
+        QTemporaryDir tmp;
+        QVERIFY(tmp.isValid());
+        const QString path = tmp.filePath(QStringLiteral("gone.png"));
+        QVERIFY(QFile::copy(data(QStringLiteral("square.png")), path));
+        QVERIFY(QFile::remove(path)); // chosen once, deleted since
+        QImage image = previous();
+        QString error;
+        QVERIFY(!PictureFile::load(path, &image, &error));
+        QVERIFY2(error.contains(QStringLiteral("غير موجود")) && error.contains(path),
+                 qPrintable(error));
+        QCOMPARE(image, previous());
+
+        // A folder that happens to carry a picture extension.
+        const QString folder = tmp.filePath(QStringLiteral("album.png"));
+        QVERIFY(QDir().mkdir(folder));
+        QVERIFY(!PictureFile::load(folder, &image, &error));
+        QVERIFY2(error.contains(folder), qPrintable(error));
+        QCOMPARE(image, previous());
+
+        // No error pointer: still refused, nothing written anywhere.
+        QVERIFY(!PictureFile::load(path, &image));
+        QCOMPARE(image, previous());
+    }
+
+    void extensionCaseDoesNotMatter()
+    {
+        QTemporaryDir tmp;
+        const QString path = tmp.filePath(QStringLiteral("PHOTO.JPG"));
+        QVERIFY(QFile::copy(data(QStringLiteral("photo.jpg")), path));
+        QImage image;
+        QString error;
+        QVERIFY2(PictureFile::load(path, &image, &error), qPrintable(error));
+        QCOMPARE(image.size(), QSize(60, 30));
+        QCOMPARE(PictureFile::invalidText(QStringLiteral("BMP")),
+                 QStringLiteral("Bitmap image is not valid"));
+    }
+
+    void hugePictures()
+    {
+        // A jpeg is decoded straight to a reduced size: it arrives scaled
+        // down to the bound, never at its full 256 MB.
+        QImage image = previous();
+        QString error;
+        QVERIFY2(PictureFile::load(data(QStringLiteral("huge.jpg")), &image, &error),
+                 qPrintable(error));
+        QCOMPARE(image.size(), QSize(PictureFile::DefaultMaxSide, PictureFile::DefaultMaxSide));
+
+        // A png would be decoded pixel by pixel first: refused at once with
+        // its size named, the previous picture kept.
+        image = previous();
+        QVERIFY(!PictureFile::load(data(QStringLiteral("huge.png")), &image, &error));
+        QVERIFY2(error.contains(QStringLiteral("كبيرة جداً"))
+                     && error.contains(QStringLiteral("8000×8000")),
+                 qPrintable(error));
+        QCOMPARE(image, previous());
+    }
+
+    void smallBoundScalesKeepingProportions()
+    {
+        QImage image;
+        QVERIFY(PictureFile::load(data(QStringLiteral("photo.jpg")), &image, nullptr, 20));
+        QCOMPARE(image.size(), QSize(20, 10));
+        // Pictures within the bound keep their own size.
+        QVERIFY(PictureFile::load(data(QStringLiteral("photo.jpg")), &image, nullptr, 60));
+        QCOMPARE(image.size(), QSize(60, 30));
+    }
+
+    void dialogFiltersFollowTheReaders()
+    {
+        const QStringList suffixes = PictureFile::supportedSuffixes();
+        for (const char *s : {"bmp", "ico", "png", "jpg", "jpeg", "gif"})
+            QVERIFY2(suffixes.contains(QLatin1String(s)), s);
+        // Metafiles only where a reader exists.
+        const QList<QByteArray> formats = QImageReader::supportedImageFormats();
+        QCOMPARE(suffixes.contains(QLatin1String("emf")), formats.contains("emf"));
+        QCOMPARE(suffixes.contains(QLatin1String("wmf")), formats.contains("wmf"));
+
+        const QStringList filters = PictureFile::dialogFilters();
+        QCOMPARE(filters.size(), suffixes.size() + 2);
+        for (const QString &s : suffixes) {
+            QVERIFY2(filters.first().contains(QStringLiteral("*.") + s + QLatin1Char(' '))
+                         || filters.first().contains(QStringLiteral("*.") + s + QLatin1Char(')')),
+                     qPrintable(s));
+            QVERIFY(PictureFile::isKnownSuffix(QStringLiteral("a.") + s.toUpper()));
+        }
+        QVERIFY(filters.last().contains(QStringLiteral("(*)")));
+        QVERIFY(!PictureFile::isKnownSuffix(QStringLiteral("a.xyz")));
+        QVERIFY(!PictureFile::isKnownSuffix(QStringLiteral("png")));
+    }
+};
+
+QTEST_MAIN(TestPictureFile)
+#include "tst_picturefile.moc"

@@ -1,0 +1,131 @@
+#include "help/thelpform.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QtTest>
+
+/// The help window: read once, shown many times, hidden on close.
+class TestHelpForm : public QObject
+{
+    Q_OBJECT
+
+private:
+    static bool writeFile(const QString &path, const QByteArray &bytes)
+    {
+        QFile f(path);
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    }
+    static int helpWindows()
+    {
+        int n = 0;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("HelpForm"))
+                ++n;
+        return n;
+    }
+
+private slots:
+    void readsThePageOnceAndNeverAgain()
+    {
+        QTemporaryDir dir;
+        const QString page = dir.filePath(QStringLiteral("help.htm"));
+        QVERIFY(writeFile(page, "<html><head><meta charset=\"utf-8\"></head>"
+                                "<body><p>الصفحة الأولى</p></body></html>"));
+        THelpForm form;
+        QVERIFY(!form.pageLoaded());
+        QVERIFY(form.WebBrowser1->toPlainText().isEmpty());
+        form.loadPage(page);
+        QVERIFY(form.pageLoaded());
+        QVERIFY(form.WebBrowser1->toPlainText().contains(QStringLiteral("الصفحة الأولى")));
+        // Read by path, and no history entry to go back to.
+        QCOMPARE(form.WebBrowser1->source(), QUrl::fromLocalFile(page));
+        QVERIFY(!form.WebBrowser1->isBackwardAvailable());
+        QVERIFY(!form.WebBrowser1->isForwardAvailable());
+
+        // The file changes on disk: showing, hiding, showing again and even a
+        // second load request keep what was read at start-up.
+        QVERIFY(writeFile(page, "<html><body><p>second</p></body></html>"));
+        form.showHelp();
+        QVERIFY(form.close());
+        form.showHelp();
+        form.loadPage(page);
+        QVERIFY(form.WebBrowser1->toPlainText().contains(QStringLiteral("الصفحة الأولى")));
+        QVERIFY(!form.WebBrowser1->toPlainText().contains(QStringLiteral("second")));
+    }
+
+    void showingTwiceShowsTheSameWindowAndClosingOnlyHides()
+    {
+        QPointer<THelpForm> form = new THelpForm;
+        QCOMPARE(form->windowTitle(), QStringLiteral("HelpForm"));
+        QCOMPARE(form->normalGeometry().size(), QSize(870, 500));
+        QVERIFY(!form->isVisible());
+        form->showHelp();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        form->showHelp();
+        QVERIFY(form->isVisible());
+        QVERIFY(form->isMaximized());
+        QCOMPARE(helpWindows(), 1);
+        // The browser fills the window.
+        QCOMPARE(form->WebBrowser1->geometry(), form->rect());
+
+        QVERIFY(form->close());
+        QVERIFY(!form.isNull());
+        QVERIFY(!form->isVisible());
+        form->showHelp();
+        QVERIFY(form->isVisible());
+        QCOMPARE(helpWindows(), 1);
+        // An open help window does not keep the program alive on its own.
+        QVERIFY(!form->testAttribute(Qt::WA_QuitOnClose));
+        delete form;
+    }
+
+    void aMissingFileShowsAnArabicExplanation()
+    {
+        QTemporaryDir dir;
+        const QString page = dir.filePath(QStringLiteral("help.htm"));
+        THelpForm form;
+        form.loadPage(page);
+        const QString text = form.WebBrowser1->toPlainText();
+        QVERIFY2(text.contains(QStringLiteral("لم يُعثر على ملف المساعدة")), qPrintable(text));
+        QVERIFY(text.contains(page));
+        // The file appearing later changes nothing: the page is read once.
+        QVERIFY(writeFile(page, "<html><body>late</body></html>"));
+        form.showHelp();
+        QVERIFY(!form.WebBrowser1->toPlainText().contains(QStringLiteral("late")));
+
+        // A folder in the file's place is no page either.
+        QTemporaryDir dir2;
+        QVERIFY(QDir(dir2.path()).mkdir(QStringLiteral("help.htm")));
+        THelpForm form2;
+        form2.loadPage(dir2.filePath(QStringLiteral("help.htm")));
+        QVERIFY(form2.WebBrowser1->toPlainText().contains(QStringLiteral("لم يُعثر")));
+    }
+
+    void theShippedPageIsArabicAndNamesTheControls()
+    {
+        const QString page = qEnvironmentVariable("QUIZ_APPDIR_TEMPLATE") + QStringLiteral("/help.htm");
+        QVERIFY2(QFileInfo::exists(page), qPrintable(page));
+        THelpForm form;
+        form.loadPage(page);
+        const QString text = form.WebBrowser1->toPlainText();
+        QVERIFY(!text.contains(QStringLiteral("لم يُعثر")));
+        // Read as UTF-8, not as Latin-1 mojibake.
+        QVERIFY(text.contains(QStringLiteral("مساعدة اختبار الأطفال")));
+        // The captions a teacher sees on the options pane.
+        const char *captions[] = {"Ctrl", "F1", "نوع السؤال", "اللون الأول", "تغيير الخط", "الصور",
+                                  "تمدد الصورة", "الخيار المطلوب", "طريقة التفاعل", "موضع الفيديو",
+                                  "مؤقت انتظار بين الأسئلة", "الجواب صح", "الجواب خطأ",
+                                  "اختيار الدرس التلقائي", "حفظ الدرس الحالي إلى الاسم المختار",
+                                  "إنشاء درس جديد من الوضع الحالي", "حذف الدرس المختار",
+                                  "قاعدة بيانات الأطفال", "إضافة طفل", "تصفير نتائج الطفل",
+                                  "حذف الطفل تماماً", "اخفاء الخيارات"};
+        for (const char *c : captions)
+            QVERIFY2(text.contains(QString::fromUtf8(c)), c);
+    }
+};
+
+QTEST_MAIN(TestHelpForm)
+#include "tst_helpform.moc"
