@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPixmap>
 #include <QWidget>
 
 /// A choice picture. Stretched, the picture fills the whole area without
@@ -28,8 +29,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    static QImage placeholder();
+    static const QImage &placeholder();
 
     QImage m_image;
     bool m_stretch = false;
+    /// The stretched picture at the control's current size: smooth scaling
+    /// of a photo is too slow to repeat at every paint.
+    QPixmap m_stretched;
 };

@@ -109,6 +109,10 @@ public:
     void StretchChkClick();
     void BitBtn2Click();
     void loadHelpPage();
+    /// Loads the picture named by the path edit of slot 1, 2 or 3 (ImgEd1 ..
+    /// ImgEd3) into its image (Image1 .. Image3) without a word: on failure
+    /// the image keeps its picture. For the settings load; false on failure.
+    bool loadPictureSilently(int slot);
 
     // Media clips (tform1_media.cpp).
     void SetupMediaFiles();

@@ -1,8 +1,30 @@
 // The option editors and the help window's part of the main window.
 #include "app/tform1.h"
 
+#include "app/clicklabel.h"
+#include "app/picturecontrol.h"
+#include "app/picturefile.h"
+#include "app/quizerror.h"
 #include "app/radiogroup.h"
 #include "app/shapecontrol.h"
+#include "help/thelpform.h"
+
+#include <QCheckBox>
+#include <QImage>
+#include <QLineEdit>
+
+namespace {
+
+/// Colour label: the dialog opens on the label's colour; the choice panel
+/// takes the new colour from the next question on.
+void editColour(Dialogs &dialogs, QWidget *label)
+{
+    const std::optional<QColor> colour = dialogs.chooseColor(TForm1::labelColor(label));
+    if (colour && colour->isValid())
+        TForm1::setLabelColor(label, *colour);
+}
+
+} // namespace
 
 void TForm1::rg1Click()
 {
@@ -19,14 +41,107 @@ void TForm1::rg3Click()
     Shape3->setKind(rg3->itemIndex());
 }
 
-// The editors below arrive with the option editors; until then they do nothing.
-void TForm1::ColorLB1Click() {}
-void TForm1::ColorLB2Click() {}
-void TForm1::ColorLB3Click() {}
-void TForm1::Button2Click() {}
-void TForm1::BitBtn3Click() {}
-void TForm1::BitBtn4Click() {}
-void TForm1::BitBtn5Click() {}
-void TForm1::StretchChkClick() {}
-void TForm1::BitBtn2Click() {}
-void TForm1::loadHelpPage() {}
+void TForm1::ColorLB1Click()
+{
+    editColour(*m_dialogs, ColorLB1);
+}
+
+void TForm1::ColorLB2Click()
+{
+    editColour(*m_dialogs, ColorLB2);
+}
+
+void TForm1::ColorLB3Click()
+{
+    editColour(*m_dialogs, ColorLB3);
+}
+
+void TForm1::Button2Click()
+{
+    // The dialog opens on the font the first text shows now.
+    const FontChoice current{lbask1->font(), lbask1->palette().color(QPalette::WindowText)};
+    const std::optional<FontChoice> chosen = m_dialogs->chooseFont(current);
+    if (!chosen)
+        return;
+    FontDialog1 = *chosen;
+    RefreshChoiceTexts();
+}
+
+namespace {
+
+struct PictureSlot
+{
+    QLineEdit *edit;
+    PictureControl *image;
+};
+
+/// Picture picker: the path edit takes the chosen path before the picture
+/// is read, so a picture that fails to load still leaves its path behind
+/// while the image keeps what it showed.
+void pickPicture(Dialogs &dialogs, const PictureSlot &slot)
+{
+    const std::optional<QString> path = dialogs.choosePicture(slot.edit->text());
+    if (!path)
+        return;
+    slot.edit->setText(*path);
+    QImage image;
+    QString error;
+    if (!PictureFile::load(slot.edit->text(), &image, &error))
+        throw QuizError(error);
+    slot.image->setPicture(image);
+}
+
+} // namespace
+
+// The pickers' rows pair with the picture slots in order; the slots
+// themselves are crossed in the choice panels (Image2 lies in SPanel3).
+void TForm1::BitBtn3Click()
+{
+    pickPicture(*m_dialogs, {ImgEd1, Image1});
+}
+
+void TForm1::BitBtn4Click()
+{
+    pickPicture(*m_dialogs, {ImgEd2, Image2});
+}
+
+void TForm1::BitBtn5Click()
+{
+    pickPicture(*m_dialogs, {ImgEd3, Image3});
+}
+
+bool TForm1::loadPictureSilently(int slot)
+{
+    const PictureSlot pairs[] = {{ImgEd1, Image1}, {ImgEd2, Image2}, {ImgEd3, Image3}};
+    if (slot < 1 || slot > 3)
+        return false;
+    const PictureSlot &s = pairs[slot - 1];
+    QImage image;
+    if (!PictureFile::load(s.edit->text(), &image))
+        return false;
+    s.image->setPicture(image);
+    return true;
+}
+
+void TForm1::StretchChkClick()
+{
+    const bool stretch = StretchChk->isChecked();
+    for (PictureControl *image : {Image1, Image2, Image3})
+        image->setStretch(stretch);
+}
+
+void TForm1::loadHelpPage()
+{
+    // Start-up may come without a help window from outside: the window then
+    // keeps one of its own, closed and destroyed with it.
+    if (!HelpForm)
+        HelpForm = new THelpForm(this);
+    HelpForm->loadPage(AppDir + QStringLiteral("help.htm"));
+}
+
+void TForm1::BitBtn2Click()
+{
+    if (!HelpForm)
+        HelpForm = new THelpForm(this);
+    HelpForm->showHelp();
+}
