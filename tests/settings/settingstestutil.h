@@ -28,7 +28,7 @@ inline bool writeBytes(const QString &path, const QByteArray &bytes)
 }
 
 /// Every entry directly in the folder, hidden ones included, with the bytes
-/// of each regular file ("<dir>" and "<link>" for the others).
+/// of each regular file ("<dir>", "<link>..." and "<special>" for the others).
 inline QMap<QString, QByteArray> snapshot(const QString &folder)
 {
     QMap<QString, QByteArray> entries;
@@ -39,6 +39,8 @@ inline QMap<QString, QByteArray> snapshot(const QString &folder)
             entries.insert(fi.fileName(), "<link>" + fi.symLinkTarget().toUtf8());
         else if (fi.isDir())
             entries.insert(fi.fileName(), "<dir>");
+        else if (!fi.isFile())
+            entries.insert(fi.fileName(), "<special>"); // a pipe: reading it would block
         else
             entries.insert(fi.fileName(), readBytes(fi.absoluteFilePath()));
     }
