@@ -79,8 +79,14 @@ std::optional<QString> QtDialogs::choosePicture(const QString &initialPath)
     // Qt's own dialog, so that a preview can sit beside the file list.
     QFileDialog box(m_parent, applicationTitle());
     box.setOption(QFileDialog::DontUseNativeDialog, true);
+    // File names and sizes are mostly Latin: mirrored columns garble them.
+    box.setLayoutDirection(Qt::LeftToRight);
+    box.resize(820, 480);
     box.setAcceptMode(QFileDialog::AcceptOpen);
     box.setFileMode(QFileDialog::ExistingFile);
+    // The long pattern lists would be cut and turned around beside the
+    // Arabic names: the list shows the names only.
+    box.setOption(QFileDialog::HideNameFilterDetails, true);
     box.setNameFilters(PictureFile::dialogFilters());
     const QFileInfo initial(initialPath);
     if (!initialPath.isEmpty() && initial.dir().exists()) {
@@ -97,7 +103,7 @@ std::optional<QString> QtDialogs::choosePicture(const QString &initialPath)
     preview->setWordWrap(true);
     if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
         grid->addWidget(preview, 1, grid->columnCount(), grid->rowCount() - 1, 1);
-    QObject::connect(&box, &QFileDialog::currentChanged, preview, [preview](const QString &path) {
+    const auto showPreview = [preview](const QString &path) {
         QImage image;
         QString error;
         if (!QFileInfo(path).isFile()) {
@@ -108,7 +114,10 @@ std::optional<QString> QtDialogs::choosePicture(const QString &initialPath)
         } else {
             preview->setText(error);
         }
-    });
+    };
+    QObject::connect(&box, &QFileDialog::currentChanged, preview, showPreview);
+    // The picture the dialog opens on is previewed before any click.
+    showPreview(initialPath);
 
     if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
         return std::nullopt;
