@@ -29,6 +29,8 @@ class QTimer;
 class QToolButton;
 class Random;
 class RadioGroup;
+class ResultsModel;
+class ResultsTable;
 class ShapeControl;
 class THelpForm;
 
@@ -129,6 +131,11 @@ public:
     void BitBtn6Click();
     void BitBtn7Click();
     void BitBtn8Click();
+    /// No of the current child, 0 when the table is empty or not open.
+    int currentChildNo() const;
+    /// Makes the child with this No (given as text) current; false, with the
+    /// cursor left where it was, when there is no such child.
+    bool findChildByKey(const QString &key);
 
     // Settings and lessons (tform1_settings.cpp).
     void LoadOptions();
@@ -200,6 +207,9 @@ public:
     QPushButton *BitBtn7, *BitBtn8, *BitBtn6;
     QWidget *DBNavigator1;
     QTableView *DBGrid1;
+    /// The children's table and the grid's view of it (tform1_records.cpp).
+    ResultsTable *Table1 = nullptr;
+    ResultsModel *DataSource1 = nullptr;
 
     QTimer *playwaitTimer;
     /// The choice font held by the font dialog: name, size, style, colour.
@@ -233,6 +243,8 @@ private:
     void buildLessonsPage();
     void buildEditors();
     void buildChildrenPage();
+    void bindChildrenPage();
+    void showCurrentChild();
     void connectHandlers();
     void layoutNow();
     void setOptionsVisible(bool visible);

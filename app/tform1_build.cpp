@@ -390,4 +390,5 @@ void TForm1::buildChildrenPage()
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     column->addWidget(DBGrid1, 1);
+    bindChildrenPage();
 }

@@ -1,11 +1,10 @@
 #include "records/resultstable.h"
 
+#include "records/resultsfile.h"
+
 #include <QAtomicInt>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QSqlDatabase>
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -13,49 +12,9 @@
 
 namespace {
 
-// SQLite's primary result codes, as the driver reports them in nativeErrorCode().
-constexpr int SqliteBusy = 5;
-constexpr int SqliteLocked = 6;
-constexpr int SqliteReadOnly = 8;
-constexpr int SqliteCorrupt = 11;
-constexpr int SqliteCantOpen = 14;
-constexpr int SqliteNotADb = 26;
-
 enum Which { First, Last, Next, Prior, Key };
 
 const char *const Columns = "No, Name, Ok, NotOk";
-
-int primaryCode(const QSqlError &error)
-{
-    bool ok = false;
-    const int code = error.nativeErrorCode().toInt(&ok);
-    return ok ? (code & 0xff) : -1;
-}
-
-QString detailOf(const QSqlError &error)
-{
-    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    return text.trimmed();
-}
-
-// The Arabic reason for an SQLite failure met while reading or probing a file.
-QString reasonOf(const QSqlError &error)
-{
-    switch (primaryCode(error)) {
-    case SqliteNotADb:
-    case SqliteCorrupt:
-        return QStringLiteral("الملف ليس قاعدة بيانات صالحة أو أنه تالف");
-    case SqliteBusy:
-    case SqliteLocked:
-        return QStringLiteral("الملف مقفل من برنامج آخر");
-    case SqliteReadOnly:
-        return QStringLiteral("الملف للقراءة فقط");
-    case SqliteCantOpen:
-        return QStringLiteral("تعذر فتح الملف");
-    default:
-        return QStringLiteral("خطأ في قاعدة البيانات (%1)").arg(detailOf(error));
-    }
-}
 
 int clampToInt(qlonglong value)
 {
@@ -130,12 +89,20 @@ ResultsTable::ResultsTable(QObject *parent) : QObject(parent)
 
 ResultsTable::~ResultsTable()
 {
+    // Views may already be half destroyed with their owner: tell nobody.
+    blockSignals(true);
     close();
 }
 
 QString ResultsTable::emptyDatasetText()
 {
     return QStringLiteral("Table1: Cannot perform this operation on an empty dataset");
+}
+
+// The table could not be opened at start-up; the teacher was told why then.
+QString ResultsTable::closedText()
+{
+    return QStringLiteral("Table1: جدول الأطفال غير مفتوح، فلا يمكن تنفيذ هذه العملية");
 }
 
 QString ResultsTable::cutName(const QString &name)
@@ -161,74 +128,18 @@ bool ResultsTable::open(const QString &filePath, QString *error)
     close();
     m_path = filePath;
     const QString openWhat = QStringLiteral("تعذر فتح جدول الأطفال");
-
-    const QFileInfo info(filePath);
-    const bool existed = info.exists();
-    // A zero-length file holds nothing that could be lost; SQLite takes it as
-    // an empty database, so it gets the table like a missing file.
-    const bool fresh = !existed || (info.isFile() && info.size() == 0);
-    if (existed && !info.isFile()) {
-        *error = failure(openWhat, QStringLiteral("يوجد بهذا الاسم شيء ليس ملفاً"));
-        return false;
-    }
-    if (!QFileInfo(info.absolutePath()).isDir()) {
-        *error = failure(openWhat, QStringLiteral("المجلد غير موجود"));
-        return false;
-    }
-    if (existed) {
-        QString reason;
-        if (!checkWritable(&reason)) {
-            *error = failure(openWhat, reason);
-            return false;
-        }
-    }
-
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-        db.setDatabaseName(filePath);
-        // A short wait only: a table locked by another program must not
-        // freeze the child's game.
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=250"));
-        if (!db.open()) {
-            *error = failure(openWhat, reasonOf(db.lastError()));
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(m_connection);
-            if (!existed)
-                QFile::remove(filePath);
-            return false;
-        }
-    }
-    m_state = State::Browse;
-
     QString reason;
-    bool ok = true;
-    if (fresh) {
-        ok = createSchema(&reason);
-        if (!ok && !existed)
-            QFile::remove(filePath); // only the file this call made
-        if (!ok)
-            reason = QStringLiteral("تعذر إنشاء الجدول: %1").arg(reason);
-    } else {
-        ok = checkSchema(&reason);
-    }
-    if (ok) {
-        QSqlQuery sync(QSqlDatabase::database(m_connection, false));
-        ok = sync.exec(QStringLiteral("PRAGMA synchronous = FULL"));
-        if (!ok)
-            reason = reasonOf(sync.lastError());
-    }
-    if (ok && !prepareQueries(&reason))
-        ok = false;
-    if (ok && !readCount(&reason))
-        ok = false;
-    if (!ok) {
-        const QString path = m_path;
-        close();
-        m_path = path;
+    if (!ResultsFile::open(m_connection, filePath, &reason)) {
         *error = failure(openWhat, reason);
         return false;
     }
-
+    m_state = State::Browse;
+    if (!prepareQueries(&reason) || !readCount(&reason)) {
+        close();
+        m_path = filePath;
+        *error = failure(openWhat, reason);
+        return false;
+    }
     loadOne(First, 0);
     emit reloaded();
     emit currentChanged();
@@ -258,132 +169,6 @@ void ResultsTable::close()
     }
 }
 
-// Writing needs the file and its folder (SQLite writes its journal beside the
-// file). The permission bits are checked too because an administrator's
-// account would otherwise write into a file marked read-only.
-bool ResultsTable::checkWritable(QString *reason)
-{
-    const QFileInfo info(m_path);
-    const auto perms = info.permissions();
-    const auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    if (!info.isWritable() || !(perms & anyWrite)) {
-        *reason = QStringLiteral("الملف للقراءة فقط");
-        return false;
-    }
-    if (!QFileInfo(info.absolutePath()).isWritable()) {
-        *reason = QStringLiteral("لا يمكن الكتابة في المجلد الذي يحوي الملف");
-        return false;
-    }
-    return true;
-}
-
-bool ResultsTable::createSchema(QString *error)
-{
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    if (!db.transaction()) {
-        *error = reasonOf(db.lastError());
-        return false;
-    }
-    QSqlQuery q(db);
-    const QString statements[] = {
-        QStringLiteral("CREATE TABLE Table1 ("
-                       "No INTEGER PRIMARY KEY AUTOINCREMENT, "
-                       "Name TEXT CHECK (Name IS NULL OR length(Name) <= %1), "
-                       "Ok INTEGER, "
-                       "NotOk INTEGER)").arg(NameLength),
-        QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion),
-    };
-    for (const QString &sql : statements) {
-        if (!q.exec(sql)) {
-            *error = reasonOf(q.lastError());
-            q.finish();
-            db.rollback();
-            return false;
-        }
-    }
-    if (!db.commit()) {
-        *error = reasonOf(db.lastError());
-        db.rollback();
-        return false;
-    }
-    return true;
-}
-
-// Reads only: a file that fails any check is left exactly as it was.
-bool ResultsTable::checkSchema(QString *reason)
-{
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
-        *reason = reasonOf(q.lastError());
-        return false;
-    }
-    const int version = q.value(0).toInt();
-    if (version > SchemaVersion) {
-        *reason = QStringLiteral("الملف من إصدار أحدث من هذا البرنامج");
-        return false;
-    }
-    if (!q.exec(QStringLiteral("SELECT name, type, pk FROM pragma_table_info('Table1')"))) {
-        *reason = reasonOf(q.lastError());
-        return false;
-    }
-    struct Expected
-    {
-        const char *name;
-        const char *type;
-        int pk;
-    };
-    const Expected expected[] = {
-        {"No", "INTEGER", 1}, {"Name", "TEXT", 0}, {"Ok", "INTEGER", 0}, {"NotOk", "INTEGER", 0}};
-    int column = 0;
-    bool match = true;
-    while (q.next()) {
-        if (column >= 4) {
-            match = false;
-            break;
-        }
-        const Expected &e = expected[column++];
-        const QString type = q.value(1).toString().toUpper();
-        // The key must be exactly INTEGER to be SQLite's row number.
-        const bool typeOk = e.pk ? type == QLatin1String("INTEGER")
-                            : QLatin1String(e.type) == QLatin1String("INTEGER")
-                                ? type.contains(QLatin1String("INT"))
-                                : (type.contains(QLatin1String("TEXT"))
-                                   || type.contains(QLatin1String("CHAR")));
-        if (q.value(0).toString().compare(QLatin1String(e.name), Qt::CaseInsensitive) != 0
-            || !typeOk || (q.value(2).toInt() != 0) != (e.pk != 0)) {
-            match = false;
-        }
-    }
-    if (column == 0 && match) {
-        *reason = QStringLiteral("لا يحتوي الملف على جدول الأطفال Table1");
-        return false;
-    }
-    if (!match || column != 4) {
-        *reason = QStringLiteral("حقول الجدول Table1 في الملف ليست الحقول الأربعة المتوقعة "
-                                 "(No، Name، Ok، NotOk)");
-        return false;
-    }
-    q.finish();
-    return probeWrite(reason);
-}
-
-// Takes and drops the write lock: a file that another program holds, or that
-// SQLite could only open for reading, fails here without a byte written.
-bool ResultsTable::probeWrite(QString *reason)
-{
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-        *reason = reasonOf(q.lastError());
-        return false;
-    }
-    if (!q.exec(QStringLiteral("ROLLBACK"))) {
-        *reason = reasonOf(q.lastError());
-        return false;
-    }
-    return true;
-}
-
 bool ResultsTable::prepareQueries(QString *error)
 {
     m_q = std::make_unique<Queries>(QSqlDatabase::database(m_connection, false));
@@ -401,7 +186,7 @@ bool ResultsTable::prepareQueries(QString *error)
     for (const auto &[query, sql] : all) {
         query->setForwardOnly(true);
         if (!query->prepare(sql)) {
-            *error = reasonOf(query->lastError());
+            *error = ResultsFile::reasonOf(query->lastError());
             return false;
         }
     }
@@ -412,7 +197,7 @@ bool ResultsTable::readCount(QString *error)
 {
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM Table1")) || !q.next()) {
-        *error = reasonOf(q.lastError());
+        *error = ResultsFile::reasonOf(q.lastError());
         return false;
     }
     m_count = q.value(0).toInt();
@@ -447,8 +232,8 @@ bool ResultsTable::requirePending(QString *error) const
 {
     if (m_state == State::Insert || m_state == State::Edit)
         return true;
-    *error = isOpen() ? QStringLiteral("Table1: Dataset not in edit or insert mode")
-                      : QStringLiteral("Table1: Cannot perform this operation on a closed dataset");
+    *error = isOpen() ? QStringLiteral("Table1: لا يوجد سجل قيد الإضافة أو التعديل")
+                      : closedText();
     return false;
 }
 
@@ -467,7 +252,7 @@ bool ResultsTable::settlePending()
 bool ResultsTable::insert(QString *error)
 {
     if (!isOpen()) {
-        *error = QStringLiteral("Table1: Cannot perform this operation on a closed dataset");
+        *error = closedText();
         return false;
     }
     if ((m_state == State::Insert || m_state == State::Edit) && !post(error))
@@ -489,7 +274,7 @@ bool ResultsTable::edit(QString *error)
     if (m_state == State::Insert || m_state == State::Edit)
         return true;
     if (!isOpen()) {
-        *error = QStringLiteral("Table1: Cannot perform this operation on a closed dataset");
+        *error = closedText();
         return false;
     }
     if (!m_hasCurrent)
@@ -506,7 +291,7 @@ bool ResultsTable::setText(Field field, const QString &text, QString *error)
         return false;
     switch (field) {
     case Field::No:
-        *error = QStringLiteral("Field 'No' cannot be modified");
+        *error = QStringLiteral("Table1: لا يمكن تغيير رقم الطفل No");
         return false;
     case Field::Name:
         m_current.name = cutName(text);
@@ -518,7 +303,7 @@ bool ResultsTable::setText(Field field, const QString &text, QString *error)
             bool ok = false;
             const int n = text.trimmed().toInt(&ok);
             if (!ok) {
-                *error = QStringLiteral("'%1' is not a valid integer value").arg(text);
+                *error = QStringLiteral("Table1: «%1» ليس عدداً صحيحاً").arg(text);
                 return false;
             }
             value = n;
@@ -538,7 +323,7 @@ bool ResultsTable::setInteger(Field field, int value, QString *error)
     if (!requirePending(error))
         return false;
     if (field == Field::No) {
-        *error = QStringLiteral("Field 'No' cannot be modified");
+        *error = QStringLiteral("Table1: لا يمكن تغيير رقم الطفل No");
         return false;
     }
     (field == Field::Ok ? m_current.ok : m_current.notOk) = value;
@@ -587,7 +372,7 @@ bool ResultsTable::post(QString *error)
         q.bindValue(1, nullableInt(m_current.ok));
         q.bindValue(2, nullableInt(m_current.notOk));
         if (!q.exec()) {
-            *error = failure(postWhat, reasonOf(q.lastError()));
+            *error = failure(postWhat, ResultsFile::reasonOf(q.lastError()));
             return false;
         }
         m_current.no = q.lastInsertId().toInt();
@@ -603,7 +388,7 @@ bool ResultsTable::post(QString *error)
         q.bindValue(2, nullableInt(m_current.notOk));
         q.bindValue(3, m_current.no);
         if (!q.exec()) {
-            *error = failure(postWhat, reasonOf(q.lastError()));
+            *error = failure(postWhat, ResultsFile::reasonOf(q.lastError()));
             return false;
         }
         const int affected = q.numRowsAffected();
@@ -633,7 +418,7 @@ void ResultsTable::cancel()
 bool ResultsTable::deleteCurrent(QString *error)
 {
     if (!isOpen()) {
-        *error = QStringLiteral("Table1: Cannot perform this operation on a closed dataset");
+        *error = closedText();
         return false;
     }
     if (m_state == State::Insert) {
@@ -649,7 +434,7 @@ bool ResultsTable::deleteCurrent(QString *error)
     QSqlQuery &q = m_q->remove;
     q.bindValue(0, no);
     if (!q.exec()) {
-        *error = failure(QStringLiteral("تعذر حذف الطفل من"), reasonOf(q.lastError()));
+        *error = failure(QStringLiteral("تعذر حذف الطفل من"), ResultsFile::reasonOf(q.lastError()));
         return false;
     }
     q.finish();
@@ -763,7 +548,7 @@ QVector<int> ResultsTable::keys(QString *error) const
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("SELECT No FROM Table1 ORDER BY No"))) {
-        *error = failure(QStringLiteral("تعذر قراءة"), reasonOf(q.lastError()));
+        *error = failure(QStringLiteral("تعذر قراءة"), ResultsFile::reasonOf(q.lastError()));
         return result;
     }
     result.reserve(m_count);
@@ -785,7 +570,7 @@ QVector<ChildRecord> ResultsTable::records(int fromNo, int toNo, QString *error)
     q.bindValue(0, fromNo);
     q.bindValue(1, toNo);
     if (!prepared || !q.exec()) {
-        *error = failure(QStringLiteral("تعذر قراءة"), reasonOf(q.lastError()));
+        *error = failure(QStringLiteral("تعذر قراءة"), ResultsFile::reasonOf(q.lastError()));
         return result;
     }
     while (q.next())

@@ -107,6 +107,8 @@ public:
     static QString cutName(const QString &name);
     /// The text of a delete on an empty table.
     static QString emptyDatasetText();
+    /// The text of any change asked of a table that is not open.
+    static QString closedText();
 
 signals:
     /// The table was opened or closed: views reload everything.
@@ -120,10 +122,6 @@ signals:
 private:
     struct Queries;
 
-    bool createSchema(QString *error);
-    bool checkSchema(QString *reason);
-    bool checkWritable(QString *reason);
-    bool probeWrite(QString *reason);
     bool prepareQueries(QString *error);
     bool readCount(QString *error);
     QString failure(const QString &what, const QString &detail) const;

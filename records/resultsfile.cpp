@@ -1,0 +1,231 @@
+#include "records/resultsfile.h"
+
+#include "records/resultstable.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+// SQLite's primary result codes, as the driver reports them in nativeErrorCode().
+constexpr int SqliteBusy = 5;
+constexpr int SqliteLocked = 6;
+constexpr int SqliteReadOnly = 8;
+constexpr int SqliteCorrupt = 11;
+constexpr int SqliteCantOpen = 14;
+constexpr int SqliteNotADb = 26;
+
+int primaryCode(const QSqlError &error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok ? (code & 0xff) : -1;
+}
+
+QString detailOf(const QSqlError &error)
+{
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    return text.trimmed();
+}
+
+} // namespace
+
+// The Arabic reason for an SQLite failure met while reading or probing a file.
+QString ResultsFile::reasonOf(const QSqlError &error)
+{
+    switch (primaryCode(error)) {
+    case SqliteNotADb:
+    case SqliteCorrupt:
+        return QStringLiteral("الملف ليس قاعدة بيانات صالحة أو أنه تالف");
+    case SqliteBusy:
+    case SqliteLocked:
+        return QStringLiteral("الملف مقفل من برنامج آخر");
+    case SqliteReadOnly:
+        return QStringLiteral("الملف للقراءة فقط");
+    case SqliteCantOpen:
+        return QStringLiteral("تعذر فتح الملف");
+    default:
+        return QStringLiteral("خطأ في قاعدة البيانات (%1)").arg(detailOf(error));
+    }
+}
+
+bool ResultsFile::open(const QString &connection, const QString &path, QString *reason)
+{
+    const QFileInfo info(path);
+    const bool existed = info.exists();
+    if (existed && !info.isFile()) {
+        *reason = QStringLiteral("يوجد بهذا الاسم شيء ليس ملفاً");
+        return false;
+    }
+    if (!QFileInfo(info.absolutePath()).isDir()) {
+        *reason = QStringLiteral("المجلد غير موجود");
+        return false;
+    }
+    if (existed && !checkWritable(path, reason))
+        return false;
+    // A zero-length file holds nothing that could be lost; SQLite takes it as
+    // an empty database, so it gets the table like a missing file.
+    const bool fresh = !existed || info.size() == 0;
+
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        // A short wait only: a table locked by another program must not
+        // freeze the child's game.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=250"));
+        ok = db.open();
+        if (!ok)
+            *reason = reasonOf(db.lastError());
+    }
+    if (ok && fresh) {
+        ok = createSchema(connection, reason);
+        if (!ok)
+            *reason = QStringLiteral("تعذر إنشاء الجدول: %1").arg(*reason);
+    } else if (ok) {
+        ok = checkSchema(connection, reason);
+    }
+    if (ok) {
+        // Every post is on the disk before it returns.
+        QSqlQuery sync(QSqlDatabase::database(connection, false));
+        ok = sync.exec(QStringLiteral("PRAGMA synchronous = FULL"));
+        if (!ok)
+            *reason = reasonOf(sync.lastError());
+    }
+    if (!ok) {
+        QSqlDatabase::database(connection, false).close();
+        QSqlDatabase::removeDatabase(connection);
+        if (!existed)
+            QFile::remove(path); // only the file this call made
+    }
+    return ok;
+}
+
+// Writing needs the file and its folder (SQLite writes its journal beside the
+// file). The permission bits are checked too because an administrator's
+// account would otherwise write into a file marked read-only.
+bool ResultsFile::checkWritable(const QString &path, QString *reason)
+{
+    const QFileInfo info(path);
+    const auto perms = info.permissions();
+    const auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (!info.isWritable() || !(perms & anyWrite)) {
+        *reason = QStringLiteral("الملف للقراءة فقط");
+        return false;
+    }
+    if (!QFileInfo(info.absolutePath()).isWritable()) {
+        *reason = QStringLiteral("لا يمكن الكتابة في المجلد الذي يحوي الملف");
+        return false;
+    }
+    return true;
+}
+
+bool ResultsFile::createSchema(const QString &connection, QString *error)
+{
+    QSqlDatabase db = QSqlDatabase::database(connection, false);
+    if (!db.transaction()) {
+        *error = reasonOf(db.lastError());
+        return false;
+    }
+    QSqlQuery q(db);
+    const QString statements[] = {
+        QStringLiteral("CREATE TABLE Table1 ("
+                       "No INTEGER PRIMARY KEY AUTOINCREMENT, "
+                       "Name TEXT CHECK (Name IS NULL OR length(Name) <= %1), "
+                       "Ok INTEGER, "
+                       "NotOk INTEGER)").arg(ResultsTable::NameLength),
+        QStringLiteral("PRAGMA user_version = %1").arg(ResultsTable::SchemaVersion),
+    };
+    for (const QString &sql : statements) {
+        if (!q.exec(sql)) {
+            *error = reasonOf(q.lastError());
+            q.finish();
+            db.rollback();
+            return false;
+        }
+    }
+    if (!db.commit()) {
+        *error = reasonOf(db.lastError());
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+// Reads only: a file that fails any check is left exactly as it was.
+bool ResultsFile::checkSchema(const QString &connection, QString *reason)
+{
+    QSqlDatabase db = QSqlDatabase::database(connection, false);
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
+        *reason = reasonOf(q.lastError());
+        return false;
+    }
+    const int version = q.value(0).toInt();
+    if (version > ResultsTable::SchemaVersion) {
+        *reason = QStringLiteral("الملف من إصدار أحدث من هذا البرنامج");
+        return false;
+    }
+    if (!q.exec(QStringLiteral("SELECT name, type, pk FROM pragma_table_info('Table1')"))) {
+        *reason = reasonOf(q.lastError());
+        return false;
+    }
+    struct Expected
+    {
+        const char *name;
+        const char *type;
+        int pk;
+    };
+    const Expected expected[] = {
+        {"No", "INTEGER", 1}, {"Name", "TEXT", 0}, {"Ok", "INTEGER", 0}, {"NotOk", "INTEGER", 0}};
+    int column = 0;
+    bool match = true;
+    while (q.next()) {
+        if (column >= 4) {
+            match = false;
+            break;
+        }
+        const Expected &e = expected[column++];
+        const QString type = q.value(1).toString().toUpper();
+        // The key must be exactly INTEGER to be SQLite's row number.
+        const bool typeOk = e.pk ? type == QLatin1String("INTEGER")
+                            : QLatin1String(e.type) == QLatin1String("INTEGER")
+                                ? type.contains(QLatin1String("INT"))
+                                : (type.contains(QLatin1String("TEXT"))
+                                   || type.contains(QLatin1String("CHAR")));
+        if (q.value(0).toString().compare(QLatin1String(e.name), Qt::CaseInsensitive) != 0
+            || !typeOk || (q.value(2).toInt() != 0) != (e.pk != 0)) {
+            match = false;
+        }
+    }
+    if (column == 0 && match) {
+        *reason = QStringLiteral("لا يحتوي الملف على جدول الأطفال Table1");
+        return false;
+    }
+    if (!match || column != 4) {
+        *reason = QStringLiteral("حقول الجدول Table1 في الملف ليست الحقول الأربعة المتوقعة "
+                                 "(No، Name، Ok، NotOk)");
+        return false;
+    }
+    q.finish();
+    return probeWrite(connection, reason);
+}
+
+// Takes and drops the write lock: a file that another program holds, or that
+// SQLite could only open for reading, fails here without a byte written.
+bool ResultsFile::probeWrite(const QString &connection, QString *reason)
+{
+    QSqlQuery q(QSqlDatabase::database(connection, false));
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        *reason = reasonOf(q.lastError());
+        return false;
+    }
+    if (!q.exec(QStringLiteral("ROLLBACK"))) {
+        *reason = reasonOf(q.lastError());
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,306 @@
+// The children's table in the real window: answers counted in the status
+// strip, the children's tab driven by clicks on its buttons, navigator and grid.
+#include "app/choicepanel.h"
+#include "app/errorreport.h"
+#include "app/scripteddialogs.h"
+#include "app/tform1.h"
+#include "quiz/random.h"
+#include "records/resultsmodel.h"
+#include "records/resultstable.h"
+#include "testsupport.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+using testsupport::ProgramFolder;
+using Kind = ScriptedDialogs::Kind;
+
+namespace {
+
+// Puts children into the folder's results.db before the window opens it.
+void seedChildren(const QString &path, const QStringList &names)
+{
+    {
+        ResultsTable table;
+        QString error;
+        QVERIFY2(table.open(path, &error), qPrintable(error));
+        for (const QString &name : names)
+            QVERIFY2(table.addChild(name, &error), qPrintable(error));
+    }
+}
+
+struct Quiz
+{
+    explicit Quiz(const QStringList &children = {}, const QByteArray &resultsFile = QByteArray())
+    {
+        if (!resultsFile.isNull())
+            testsupport::writeFile(resultsPath(), resultsFile);
+        else if (!children.isEmpty())
+            seedChildren(resultsPath(), children);
+        random.seedOnce(7);
+        form = std::make_unique<TForm1>(QuizEnvironment{&dialogs, &random, folder.programFile()});
+        form->resize(1003, 612);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+
+    QString resultsPath() const { return folder.appDir() + QStringLiteral("results.db"); }
+    QString status() const
+    {
+        return form->DBText1->text() + QLatin1Char('|') + form->DBText3->text() + QLatin1Char('|')
+               + form->DBText2->text();
+    }
+    void openChildrenTab()
+    {
+        QTest::keyRelease(form.get(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
+        QVERIFY(form->optionsMode());
+        form->OptionsPC->setCurrentWidget(form->TabSheet2);
+        QVERIFY(form->DBGrid1->isVisible());
+        QCOMPARE(form->DBGrid1->model(), static_cast<QAbstractItemModel *>(form->DataSource1));
+    }
+    void clickRow(int row)
+    {
+        QTableView *grid = form->DBGrid1;
+        const QRect cell = grid->visualRect(grid->model()->index(row, 1));
+        QVERIFY(cell.isValid());
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+    QToolButton *navigator(const char *which) const
+    {
+        return form->DBNavigator1->findChild<QToolButton *>(QLatin1String("DBNavigator1") + QLatin1String(which));
+    }
+    void answer(bool right)
+    {
+        const int asked = form->AskColorED->text().toInt();
+        const int choice = right ? asked : (asked == 1 ? 2 : 1);
+        ChoicePanel *panel = choice == 1 ? form->SPanel1 : choice == 2 ? form->SPanel2 : form->SPanel3;
+        QTest::mouseClick(panel, Qt::LeftButton, {}, panel->rect().center());
+        // Let the waiting time run out so the next question can be answered.
+        form->playwaitTimer->setInterval(5);
+        QTRY_VERIFY_WITH_TIMEOUT(!form->cycle().answered(), 2000);
+    }
+
+    ProgramFolder folder;
+    ScriptedDialogs dialogs;
+    Random random;
+    std::unique_ptr<TForm1> form;
+};
+
+} // namespace
+
+class TestChildrenTab : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void answersAreCountedInTheStatusStrip()
+    {
+        Quiz quiz;
+        QVERIFY(QFile::exists(quiz.resultsPath())); // a first start makes the table
+        QCOMPARE(quiz.dialogs.count(Kind::Error), 0);
+        QCOMPARE(quiz.status(), QStringLiteral("||"));
+        QCOMPARE(quiz.form->currentChildNo(), 0);
+
+        quiz.answer(true); // the empty table gets the child "-"
+        QCOMPARE(quiz.status(), QStringLiteral("-|1|"));
+        quiz.answer(false);
+        quiz.answer(false);
+        QCOMPARE(quiz.status(), QStringLiteral("-|1|2"));
+        QCOMPARE(quiz.form->currentChildNo(), 1);
+
+        // On disk at once, as the next start would read it.
+        ResultsTable reader;
+        QString error;
+        QVERIFY(reader.open(quiz.resultsPath(), &error));
+        QCOMPARE(reader.integer(ResultsTable::Field::Ok), 1);
+        QCOMPARE(reader.integer(ResultsTable::Field::NotOk), 2);
+    }
+
+    void addingAChild()
+    {
+        Quiz quiz({QStringLiteral("سارة")});
+        quiz.openChildrenTab();
+        quiz.dialogs.textAnswers << std::nullopt << QString() << QStringLiteral("  ")
+                                << QString(60, QChar(0x0639));
+        for (int i = 0; i < 2; ++i) // Cancel, then an empty name: nothing added
+            QTest::mouseClick(quiz.form->BitBtn7, Qt::LeftButton);
+        QCOMPARE(quiz.form->DataSource1->rowCount(), 1);
+        QCOMPARE(quiz.dialogs.lastTextCaption, QStringLiteral("إضافة طفل"));
+        QCOMPARE(quiz.dialogs.texts(Kind::AskText).first(), QStringLiteral("أدخل الاسم"));
+
+        QTest::mouseClick(quiz.form->BitBtn7, Qt::LeftButton); // blanks only are a name
+        QTest::mouseClick(quiz.form->BitBtn7, Qt::LeftButton);
+        QCOMPARE(quiz.form->DataSource1->rowCount(), 3);
+        QCOMPARE(quiz.form->DataSource1->index(1, 1).data().toString(), QStringLiteral("  "));
+        // The last added is current, shown last in the grid, blank counts, name cut to 50.
+        QCOMPARE(quiz.status(), QString(50, QChar(0x0639)) + QStringLiteral("||"));
+        QCOMPARE(quiz.form->DBGrid1->currentIndex().row(), 2);
+        QCOMPARE(quiz.form->currentChildNo(), 3);
+        QCOMPARE(quiz.dialogs.count(Kind::Error), 0);
+    }
+
+    void theGridAndTheNavigatorMoveTheCurrentChild()
+    {
+        Quiz quiz({QStringLiteral("أ"), QStringLiteral("ب"), QStringLiteral("ج"), QStringLiteral("د")});
+        QCOMPARE(quiz.status(), QStringLiteral("أ||")); // the first record after opening
+        quiz.openChildrenTab();
+        QTableView *grid = quiz.form->DBGrid1;
+        QCOMPARE(grid->currentIndex().row(), 0);
+
+        quiz.clickRow(2);
+        QCOMPARE(quiz.status(), QStringLiteral("ج||"));
+        QCOMPARE(quiz.form->currentChildNo(), 3);
+
+        QTest::mouseClick(quiz.navigator("Next"), Qt::LeftButton);
+        QCOMPARE(quiz.form->DBText1->text(), QStringLiteral("د"));
+        QTest::mouseClick(quiz.navigator("Next"), Qt::LeftButton); // already the last
+        QCOMPARE(quiz.form->DBText1->text(), QStringLiteral("د"));
+        QTest::mouseClick(quiz.navigator("First"), Qt::LeftButton);
+        QCOMPARE(quiz.form->DBText1->text(), QStringLiteral("أ"));
+        QCOMPARE(grid->currentIndex().row(), 0);
+        QTest::mouseClick(quiz.navigator("Last"), Qt::LeftButton);
+        QTest::mouseClick(quiz.navigator("Prior"), Qt::LeftButton);
+        QCOMPARE(quiz.form->DBText1->text(), QStringLiteral("ج"));
+        QCOMPARE(grid->currentIndex().row(), 2);
+
+        // The answer goes to the child chosen in the grid.
+        quiz.clickRow(1);
+        QTest::mouseClick(quiz.form->Button1, Qt::LeftButton); // back to play
+        quiz.answer(true);
+        QCOMPARE(quiz.status(), QStringLiteral("ب|1|"));
+        QCOMPARE(quiz.form->DataSource1->index(1, 2).data().toInt(), 1);
+
+        // The start-up look-up of a saved child.
+        QVERIFY(quiz.form->findChildByKey(QStringLiteral("4")));
+        QCOMPARE(quiz.form->DBText1->text(), QStringLiteral("د"));
+        QVERIFY(!quiz.form->findChildByKey(QStringLiteral("x")));
+        QVERIFY(!quiz.form->findChildByKey(QStringLiteral("40")));
+        QCOMPARE(quiz.form->currentChildNo(), 4);
+    }
+
+    void theGridLooksLikeTheTable()
+    {
+        Quiz quiz({QStringLiteral("سارة")});
+        quiz.openChildrenTab();
+        QTableView *grid = quiz.form->DBGrid1;
+        QCOMPARE(grid->layoutDirection(), Qt::RightToLeft);
+        QCOMPARE(grid->columnWidth(0), 30);
+        QCOMPARE(grid->columnWidth(1), 150);
+        QCOMPARE(grid->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("الإجابات الخاطئة"));
+        // No at the right edge: the first column is drawn rightmost.
+        QVERIFY(grid->visualRect(grid->model()->index(0, 0)).x()
+                > grid->visualRect(grid->model()->index(0, 1)).x());
+        // Nothing can be edited, not even by a double click.
+        quiz.clickRow(0);
+        const QRect cell = grid->visualRect(grid->model()->index(0, 1));
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+        QVERIFY(grid->findChildren<QLineEdit *>().isEmpty());
+        QStringList hints;
+        for (const char *which : {"First", "Prior", "Next", "Last"})
+            hints << quiz.navigator(which)->toolTip();
+        QCOMPARE(hints, (QStringList{QStringLiteral("لأول اسم"), QStringLiteral("السابق"),
+                                     QStringLiteral("التالي"), QStringLiteral("لآخر اسم")}));
+    }
+
+    void resettingACount()
+    {
+        Quiz quiz({QStringLiteral("سارة")});
+        quiz.answer(true);
+        quiz.answer(false);
+        quiz.openChildrenTab();
+        quiz.dialogs.confirmAnswers << false << true;
+        QTest::mouseClick(quiz.form->BitBtn8, Qt::LeftButton);
+        QCOMPARE(quiz.status(), QStringLiteral("سارة|1|1"));
+        QTest::mouseClick(quiz.form->BitBtn8, Qt::LeftButton);
+        QCOMPARE(quiz.status(), QStringLiteral("سارة|0|0")); // 0, not blank
+        QCOMPARE(quiz.dialogs.texts(Kind::Confirm),
+                 QStringList(2, QStringLiteral("هل تريد حذف نتائج الطفل فعلاً")));
+        QCOMPARE(quiz.form->DataSource1->index(0, 2).data().toString(), QStringLiteral("0"));
+    }
+
+    void deletingChildren()
+    {
+        Quiz quiz({QStringLiteral("أ"), QStringLiteral("ب"), QStringLiteral("ج")});
+        quiz.openChildrenTab();
+        quiz.clickRow(1);
+        quiz.dialogs.confirmAnswers << false << true << true << true << true;
+        QTest::mouseClick(quiz.form->BitBtn6, Qt::LeftButton); // Cancel
+        QCOMPARE(quiz.form->DataSource1->rowCount(), 3);
+        QTest::mouseClick(quiz.form->BitBtn6, Qt::LeftButton);
+        QCOMPARE(quiz.form->DataSource1->rowCount(), 2);
+        QCOMPARE(quiz.status(), QStringLiteral("ج||")); // the following child
+        QCOMPARE(quiz.form->DBGrid1->currentIndex().row(), 1);
+        QTest::mouseClick(quiz.form->BitBtn6, Qt::LeftButton);
+        QCOMPARE(quiz.status(), QStringLiteral("أ||")); // the new last one
+        QTest::mouseClick(quiz.form->BitBtn6, Qt::LeftButton);
+        QCOMPARE(quiz.status(), QStringLiteral("||"));
+        QCOMPARE(quiz.dialogs.count(Kind::Error), 0);
+
+        // On an empty table the store's refusal reaches the error report.
+        QTest::mouseClick(quiz.form->BitBtn6, Qt::LeftButton);
+        QCOMPARE(quiz.dialogs.texts(Kind::Error),
+                 QStringList{QStringLiteral("Table1: Cannot perform this operation on an empty dataset.")});
+        QCOMPARE(quiz.dialogs.texts(Kind::Confirm).last(), QStringLiteral("هل تريد حذف الطفل فعلاً"));
+        QCOMPARE(quiz.form->DataSource1->rowCount(), 0);
+    }
+
+    void escapeDeletesOnlyOnTheChildrenTab()
+    {
+        Quiz quiz({QStringLiteral("أ"), QStringLiteral("ب")});
+        QTest::keyClick(quiz.form.get(), Qt::Key_Escape); // play mode: nothing
+        QTest::keyRelease(quiz.form.get(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
+        quiz.form->OptionsPC->setCurrentWidget(quiz.form->TabSheet1);
+        QTest::keyClick(quiz.form.get(), Qt::Key_Escape); // the other tab: nothing
+        QCOMPARE(quiz.dialogs.count(Kind::Confirm), 0);
+
+        quiz.form->OptionsPC->setCurrentWidget(quiz.form->TabSheet2);
+        QTest::keyClick(quiz.form.get(), Qt::Key_Escape, Qt::ShiftModifier);
+        QCOMPARE(quiz.dialogs.count(Kind::Confirm), 0);
+        quiz.dialogs.confirmAnswers << false << true;
+        QTest::keyClick(quiz.form.get(), Qt::Key_Escape); // the question guards it
+        QCOMPARE(quiz.dialogs.count(Kind::Confirm), 1);
+        QCOMPARE(quiz.form->DataSource1->rowCount(), 2);
+        quiz.clickRow(0); // with the grid focused too
+        QTest::keyClick(quiz.form->DBGrid1, Qt::Key_Escape);
+        QCOMPARE(quiz.dialogs.count(Kind::Confirm), 2);
+        QCOMPARE(quiz.form->DataSource1->rowCount(), 1);
+        QCOMPARE(quiz.status(), QStringLiteral("ب||"));
+    }
+
+    void aBrokenTableStopsTheLoadAndIsKept()
+    {
+        const QByteArray text("No;Name\n1;x\n");
+        Quiz quiz({}, text);
+        const QStringList errors = quiz.dialogs.texts(Kind::Error);
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().contains(quiz.resultsPath()), qPrintable(errors.first()));
+        QVERIFY(errors.first().endsWith(QLatin1Char('.')));
+        QCOMPARE(testsupport::readFile(quiz.resultsPath()), text);
+
+        // Answers are still judged; the table simply counts nothing.
+        quiz.answer(true);
+        QCOMPARE(quiz.status(), QStringLiteral("||"));
+        QCOMPARE(testsupport::readFile(quiz.resultsPath()), text);
+        // Adding a child tells the teacher that the table is not usable.
+        quiz.openChildrenTab();
+        quiz.dialogs.textAnswers << QStringLiteral("سارة");
+        const int before = quiz.dialogs.count(Kind::Error);
+        QTest::mouseClick(quiz.form->BitBtn7, Qt::LeftButton);
+        QCOMPARE(quiz.dialogs.count(Kind::Error), before + 1);
+        QCOMPARE(quiz.dialogs.texts(Kind::Error).last(), errorReportText(ResultsTable::closedText()));
+        QCOMPARE(testsupport::readFile(quiz.resultsPath()), text);
+    }
+};
+
+QTEST_MAIN(TestChildrenTab)
+#include "tst_childrentab.moc"
