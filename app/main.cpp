@@ -1,9 +1,12 @@
 #include "app/appdir.h"
 #include "app/qtdialogs.h"
 #include "app/tform1.h"
+#include "help/thelpform.h"
 #include "quiz/random.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 int main(int argc, char **argv)
 {
@@ -11,11 +14,18 @@ int main(int argc, char **argv)
     app.setLayoutDirection(Qt::RightToLeft);
     // The help window closes with the main window, whatever is still shown.
     app.setQuitOnLastWindowClosed(false);
+    // Arabic buttons in the standard dialogs (Yes, Cancel, Open...).
+    QTranslator translator;
+    if (translator.load(QLocale(QLocale::Arabic), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&translator);
 
     QtDialogs dialogs;
     Random random;
     TForm1 form({&dialogs, &random, runningProgramFile()});
     dialogs.setParent(&form);
+    THelpForm helpForm;
+    form.setHelpForm(&helpForm);
     QObject::connect(&form, &TForm1::finished, &app, &QApplication::quit);
     form.maximize();
     form.show();

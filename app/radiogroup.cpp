@@ -2,22 +2,29 @@
 
 #include <QButtonGroup>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
 RadioGroup::RadioGroup(const QString &caption, const QStringList &items, QWidget *parent)
     : QGroupBox(caption, parent), m_buttons(new QButtonGroup(this))
 {
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 2, 4, 2);
-    layout->setSpacing(0);
-    for (int i = 0; i < items.size(); ++i) {
-        auto *button = new QRadioButton(items.at(i), this);
-        m_buttons->addButton(button, i);
-        layout->addWidget(button);
-    }
+    for (int i = 0; i < items.size(); ++i)
+        m_buttons->addButton(new QRadioButton(items.at(i), this), i);
     // Exclusive groups cannot show "no selection"; the group keeps it itself.
     m_buttons->setExclusive(false);
     connect(m_buttons, &QButtonGroup::idClicked, this, &RadioGroup::userChose);
+}
+
+void RadioGroup::resizeEvent(QResizeEvent *event)
+{
+    QGroupBox::resizeEvent(event);
+    // The items share the room under the caption evenly, however small the
+    // group is; a box layout would let them overlap instead.
+    const QList<QAbstractButton *> buttons = m_buttons->buttons();
+    if (buttons.isEmpty())
+        return;
+    const int top = fontMetrics().height();
+    const int rowHeight = std::max(1, (height() - top - 2) / int(buttons.size()));
+    for (QAbstractButton *b : buttons)
+        b->setGeometry(4, top + m_buttons->id(b) * rowHeight, width() - 8, rowHeight);
 }
 
 int RadioGroup::itemCount() const

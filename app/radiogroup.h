@@ -31,6 +31,9 @@ public:
         m_runner = std::move(runner);
     }
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     void userChose(int index);
     void showIndex();

@@ -31,6 +31,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <utility>
+
 TForm1::TForm1(const QuizEnvironment &environment, QWidget *parent)
     : QWidget(parent),
       m_dialogs(environment.dialogs),
@@ -230,7 +232,24 @@ void TForm1::keyReleaseEvent(QKeyEvent *event)
     }
     if (event->isAutoRepeat())
         return;
-    guarded([this, event] { FormKeyUp(event->key(), event->modifiers()); });
+    // Under X the default keyboard map turns Ctrl+Alt+F1 into the "switch to
+    // console 1" key; where that reaches us it is the options chord all the same.
+    constexpr quint32 switchToConsole1 = 0x1008FE01;
+    const int key = event->nativeVirtualKey() == switchToConsole1 ? int(Qt::Key_F1) : event->key();
+    // Many people let go of Ctrl and Alt a moment before F1; the modifiers
+    // held when F1 went down count as well.
+    Qt::KeyboardModifiers shift = event->modifiers();
+    if (key == Qt::Key_F1)
+        shift |= std::exchange(m_f1PressModifiers, Qt::NoModifier);
+    guarded([this, key, shift] { FormKeyUp(key, shift); });
+}
+
+void TForm1::keyPressEvent(QKeyEvent *event)
+{
+    constexpr quint32 switchToConsole1 = 0x1008FE01;
+    if (event->key() == Qt::Key_F1 || event->nativeVirtualKey() == switchToConsole1)
+        m_f1PressModifiers = event->modifiers();
+    QWidget::keyPressEvent(event);
 }
 
 void TForm1::FormKeyUp(int key, Qt::KeyboardModifiers shift)

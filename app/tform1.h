@@ -231,6 +231,7 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -272,4 +273,5 @@ private:
     DockLayout *m_rootLayout = nullptr;
     QuestionCycle m_cycle;
     bool m_shown = false;
+    Qt::KeyboardModifiers m_f1PressModifiers;
 };

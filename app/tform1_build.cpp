@@ -199,6 +199,7 @@ void TForm1::buildStatusStrip()
 void TForm1::buildOptionsPane()
 {
     OptionsPC = named(new QTabWidget(this), "OptionsPC");
+    OptionsPC->setDocumentMode(true); // no frame: the pages keep the full 430 pixels
     TabSheet1 = named(new QWidget, "TabSheet1");
     TabSheet2 = named(new QWidget, "TabSheet2");
     OptionsPC->addTab(TabSheet1, QStringLiteral("خيارات الدروس"));
@@ -223,7 +224,7 @@ void TForm1::buildLessonsPage()
     BitBtn2 = placed(new QPushButton(QStringLiteral("مساعدة"), p), "BitBtn2", 8, 94, 75, 25);
     BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
     Label2 = label(p, "Label2", QStringLiteral("خيارات"), 169, 2);
-    Label2->setFont(pixelFont(32));
+    Label2->setFont(pixelFont(24));
     Label2->setGeometry(169, 2, 79, 37);
     Label7 = label(p, "Label7", QStringLiteral("الدروس"), 383, 35);
     Label8 = label(p, "Label8", QStringLiteral("الدرس الحالي:"), 256, 40);

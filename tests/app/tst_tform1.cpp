@@ -259,8 +259,7 @@ private slots:
         quiz.form->WaitSE->setValue(5);
         QCOMPARE(quiz.form->playwaitTimer->interval(), 5000);
         quiz.clickPanel(1);
-        QTest::qWait(50);
-        QVERIFY(quiz.form->playwaitTimer->remainingTime() < 4990);
+        QVERIFY(quiz.form->playwaitTimer->isActive());
         // A change during the wait starts the countdown again.
         quiz.form->WaitSE->setValue(60);
         QCOMPARE(quiz.form->playwaitTimer->interval(), 60000);

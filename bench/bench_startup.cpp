@@ -1,0 +1,119 @@
+// Prints how fast the quiz gets to its first question and answers a click.
+//
+//   bench_startup            runs itself ten times as a child and prints the
+//                            median time from process start to the first
+//                            question, then measures clicks in-process.
+#include "app/scripteddialogs.h"
+#include "app/tform1.h"
+#include "app/choicepanel.h"
+#include "quiz/random.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+qint64 realtimeNs()
+{
+    timespec ts;
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+long peakKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+template <typename T>
+T median(std::vector<T> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+int child(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    testsupport::ProgramFolder folder;
+    ScriptedDialogs dialogs;
+    Random random;
+    TForm1 form({&dialogs, &random, folder.programFile()});
+    form.maximize();
+    form.show();
+    // The first question has been asked when show() returns.
+    const qint64 asked = realtimeNs();
+    std::printf("%lld %ld %d\n", asked, peakKb(), dialogs.count(ScriptedDialogs::Kind::Error));
+    std::fflush(stdout);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QUIZ_APPDIR_TEMPLATE"))
+        qputenv("QUIZ_APPDIR_TEMPLATE", QUIZ_APPDIR_TEMPLATE_DIR);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc > 1 && qstrcmp(argv[1], "--child") == 0)
+        return child(argc, argv);
+
+    QApplication app(argc, argv);
+    std::vector<double> startMs;
+    std::vector<long> childPeak;
+    for (int run = 0; run < 10; ++run) {
+        QProcess p;
+        const qint64 started = realtimeNs();
+        p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child")});
+        p.waitForFinished(30000);
+        const QList<QByteArray> parts = p.readAllStandardOutput().trimmed().split(' ');
+        if (parts.size() < 3) {
+            std::fprintf(stderr, "child run failed: %s\n", p.readAllStandardError().constData());
+            return 1;
+        }
+        startMs.push_back((parts[0].toLongLong() - started) / 1e6);
+        childPeak.push_back(parts[1].toLong());
+        if (parts[2].toInt() != 0)
+            std::fprintf(stderr, "warning: the child reported %s errors\n", parts[2].constData());
+    }
+    std::printf("process start to first question: median %.1f ms (10 runs, min %.1f, max %.1f)\n",
+                median(startMs), *std::min_element(startMs.begin(), startMs.end()),
+                *std::max_element(startMs.begin(), startMs.end()));
+    std::printf("peak memory of a started quiz: median %ld KiB\n", median(childPeak));
+
+    testsupport::ProgramFolder folder;
+    ScriptedDialogs dialogs;
+    Random random;
+    TForm1 form({&dialogs, &random, folder.programFile()});
+    form.show();
+    std::vector<double> clickUs;
+    for (int i = 0; i < 200; ++i) {
+        ChoicePanel *panel = i % 3 == 0 ? form.SPanel1 : i % 3 == 1 ? form.SPanel2 : form.SPanel3;
+        QElapsedTimer t;
+        t.start();
+        QTest::mouseClick(panel, Qt::LeftButton, {}, panel->rect().center());
+        clickUs.push_back(t.nsecsElapsed() / 1e3);
+        form.playwaitTimerTimer(); // next question at once
+    }
+    std::printf("click to result clip started: median %.1f us (200 clicks)\n", median(clickUs));
+    std::printf("errors reported: %d\n", dialogs.count(ScriptedDialogs::Kind::Error));
+    std::printf("peak memory of this process: %ld KiB\n", peakKb());
+    return 0;
+}
