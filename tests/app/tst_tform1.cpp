@@ -125,6 +125,15 @@ private slots:
         quiz.keyUp(Qt::Key_F2, Qt::ControlModifier | Qt::AltModifier);
         QVERIFY(!quiz.form->optionsMode());
 
+        // F1 let go after Ctrl and Alt: the modifiers held when it went down count.
+        QTest::keyPress(quiz.form.get(), Qt::Key_F1, Qt::NoModifier);
+        quiz.keyUp(Qt::Key_F1, Qt::NoModifier);
+        QVERIFY(!quiz.form->optionsMode());
+        QTest::keyPress(quiz.form.get(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
+        quiz.keyUp(Qt::Key_F1, Qt::NoModifier);
+        QVERIFY(quiz.form->optionsMode());
+        QTest::mouseClick(quiz.form->Button1, Qt::LeftButton);
+
         quiz.keyUp(Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
         QVERIFY(quiz.form->optionsMode());
         QCOMPARE(quiz.form->OptionsPC->width(), 430);
