@@ -1,13 +1,28 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
+class ClipRecorder;
+class QAudioOutput;
+class QMediaPlayer;
+class QVideoFrame;
+class QVideoSink;
 class Random;
 
 /// One clip player: a clip file that can be opened, played, recorded into,
-/// stopped and saved. open() finishes before it returns: it either leaves an
-/// open clip or fails with a text that names the file and the reason.
+/// stopped and saved, on Qt Multimedia.
+///
+/// open() finishes before it returns: it checks the file's own header at once
+/// and either leaves an open clip or fails with a text that names the file
+/// and the reason. Playback and recording then run on inside the media
+/// backend; nothing waits for a clip to end, and several players sound at the
+/// same time, each through its own audio output.
+///
+/// A recording goes into a temporary file and reaches the clip file only
+/// through save(), which replaces the clip file atomically: a failed save
+/// leaves the old clip whole.
 class ClipPlayer : public QObject
 {
     Q_OBJECT
@@ -20,42 +35,87 @@ public:
     void setFileName(const QString &fileName) { m_fileName = fileName; }
     QString fileName() const { return m_fileName; }
 
-    /// Closes any open clip first. On failure the player stays closed.
+    /// Opens the clip file, closing any open clip first. On failure the
+    /// player stays closed and error names the file and the reason.
     bool open(QString *error);
-    /// Stops playback or recording and releases the file; never fails.
+    /// Stops playback or recording, drops an unsaved recording and releases
+    /// the file; never fails.
     void close();
 
     bool isOpen() const { return m_state != State::Closed; }
     State state() const { return m_state; }
     bool canPlay() const { return isOpen(); }
+    /// Only a sound clip can be recorded into.
     bool canRecord() const { return isOpen() && m_canRecord; }
     bool hasVideo() const { return isOpen() && m_hasVideo; }
+    /// A finished recording that has not been saved to the clip file yet.
+    bool hasRecording() const { return !m_recordingFile.isEmpty() && m_state != State::Recording; }
 
     int trackCount() const { return isOpen() ? 1 : 0; }
     qint64 trackStart(int track) const;
+    qint64 position() const;
+    qint64 duration() const;
+    /// How much of the running recording has been captured, in ms.
+    qint64 recordedDuration() const;
     void seek(qint64 position);
+    /// Plays from the current position; a clip that stands at its end goes
+    /// back to its start first. Returns at once.
     void play();
+    /// Starts recording a new clip in place of the open one; returns at once.
     void record();
+    /// Stops playback (the position stays) or finishes a recording, which
+    /// is then held until it is saved.
     void stop();
-    /// Writes the open clip with what was recorded into it to the file.
-    /// Fails for a player without an open clip ("no device open").
+    /// Writes what was recorded to the clip file, replacing it atomically; a
+    /// recording still running is finished first. With nothing recorded the
+    /// clip file is left as it is (it may have been replaced by another
+    /// program meanwhile). Fails for a player without an open clip ("no
+    /// device open") and for a recording that cannot be written.
     bool save(QString *error);
 
-    /// The code of the last media error; kept, not shown.
+    /// Where video clips draw their picture: a QVideoSink, or an object with
+    /// an invokable videoSink() such as a video widget. Several players may
+    /// share one output; the player that started playing last shows its
+    /// picture there.
+    void setVideoOutput(QObject *output);
+
+    /// The code of the last media error (a QMediaPlayer::Error or, offset by
+    /// 100, a QAudio::Error of the recording) and its text; kept, not shown.
     int lastError() const { return m_lastError; }
+    QString lastErrorText() const { return m_lastErrorText; }
+
+    /// Where recordings are made before they are saved; the system's
+    /// temporary folder unless set.
+    void setRecordingFolder(const QString &folder) { m_recordingFolder = folder; }
 
 signals:
     void stateChanged();
 
 private:
     void setState(State state);
+    bool finishRecording(QString *error);
+    void dropRecording();
+    void forwardFrame(const QVideoFrame &frame);
+    void showOnOutput();
+    QVideoSink *outputSink() const;
+    void onPlaybackStateChanged();
+    void keepError(int code, const QString &text);
 
     QString m_fileName;
     State m_state = State::Closed;
     bool m_canRecord = false;
     bool m_hasVideo = false;
-    qint64 m_position = 0;
     int m_lastError = 0;
+    QString m_lastErrorText;
+
+    QMediaPlayer *m_player = nullptr;
+    QAudioOutput *m_audioOutput = nullptr;
+    QVideoSink *m_frames = nullptr;
+    QPointer<QObject> m_videoOutput;
+
+    ClipRecorder *m_recorder = nullptr;
+    QString m_recordingFolder;
+    QString m_recordingFile;
 };
 
 /// Starts a clip: reopen it (a clip replaced on disk is picked up), choose a

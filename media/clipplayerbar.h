@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QWidget>
+
+class ClipPlayer;
+class QToolButton;
+
+/// The buttons of one clip player: play, stop and record, in this order.
+/// The bar only says what the user asked for (buttonClicked); the window
+/// decides what happens. Its buttons follow the player it watches: an open
+/// clip offers play, and record where the clip can be recorded into;
+/// playing or recording offers only stop; a player without an open clip
+/// offers nothing.
+class ClipPlayerBar : public QWidget
+{
+    Q_OBJECT
+public:
+    enum class Button { Play, Stop, Record };
+    Q_ENUM(Button)
+
+    explicit ClipPlayerBar(QWidget *parent = nullptr);
+
+    /// The player whose state the buttons follow; may be null.
+    void watch(ClipPlayer *player);
+    QToolButton *button(Button which) const;
+
+signals:
+    void buttonClicked(ClipPlayerBar::Button button);
+
+private:
+    void followPlayer();
+
+    ClipPlayer *m_player = nullptr;
+    QToolButton *m_play;
+    QToolButton *m_stop;
+    QToolButton *m_record;
+};

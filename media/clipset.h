@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class ClipPlayer;
+
+/// The five clips of the quiz as files: their names for a medium, emptying a
+/// clip with the blank clip, and saving them all. The window owns the
+/// players; these operations hold the rules so that they can be tested
+/// without it.
+namespace ClipSet {
+
+/// The clip file names in player order MP1, MP2, MP3, MPTrue, MPFalse.
+constexpr int ClipCount = 5;
+
+/// "wav" for medium 0, "avi" for medium 1; any other index keeps current.
+QString mediaExtension(int mediumIndex, const QString &current);
+/// AppDir + "Data/color1." + ext ... for player 0 to 4.
+QString clipFileName(const QString &appDir, int player, const QString &ext);
+/// AppDir + "Data/0." + ext: the blank clip copied over a clip to empty it.
+QString blankFileName(const QString &appDir, const QString &ext);
+
+/// Empties the player's clip: closes it, replaces its file atomically with
+/// a copy of the blank clip and opens it again. Without a usable blank the
+/// teacher's clip is kept (and reopened) and error says so; a clip that
+/// cannot be replaced is kept the same way. Returns false with error set on
+/// any failure, including a reopen that fails.
+bool resetClip(ClipPlayer &player, const QString &blankFile, QString *error);
+
+/// Saves every player in order. A player without an open clip holds nothing
+/// new and is skipped, so that one missing clip file cannot block saving
+/// (and closing). Every other player is still saved after one fails; the
+/// failures' texts are joined into error.
+bool saveAll(const QList<ClipPlayer *> &players, QString *error);
+
+} // namespace ClipSet

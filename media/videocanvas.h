@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+class QVideoFrame;
+class QVideoSink;
+
+/// Draws the pictures of the video clips inside the window. A plain widget
+/// that paints the latest frame itself, centred and scaled to fit with its
+/// proportions kept, so that it sits in the window's own layout and right-to-
+/// left order like any other child (no separate native window) and can be
+/// grabbed like the rest of the window.
+class VideoCanvas : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit VideoCanvas(QWidget *parent = nullptr);
+
+    /// The sink that players draw into; found by ClipPlayer::setVideoOutput.
+    Q_INVOKABLE QVideoSink *videoSink() const { return m_sink; }
+    /// The picture shown now; null before the first frame.
+    QImage currentImage() const { return m_image; }
+    /// Removes the picture, leaving the background.
+    void clear();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void showFrame(const QVideoFrame &frame);
+
+    QVideoSink *m_sink;
+    QImage m_image;
+};

@@ -1,0 +1,112 @@
+#pragma once
+
+// Helpers shared by the media tests: a private copy of the default clip set,
+// reading and writing whole files, and whether a sound server is there.
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <cmath>
+
+namespace MediaTest {
+
+inline QString appDirTemplate() { return QStringLiteral(MEDIA_APPDIR_TEMPLATE); }
+inline QString fixture(const QString &name)
+{
+    return QStringLiteral(MEDIA_TEST_DATA "/") + name;
+}
+
+inline QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeAll(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+/// A program folder in a temporary directory with the shipped clips in
+/// its Data folder; AppDir() ends in "/".
+class ProgramFolder
+{
+public:
+    ProgramFolder()
+    {
+        QDir().mkpath(m_dir.path() + QStringLiteral("/Data"));
+        const QDir source(appDirTemplate() + QStringLiteral("/Data"));
+        for (const QString &name :
+             source.entryList({QStringLiteral("*.wav"), QStringLiteral("*.avi")}, QDir::Files))
+            QFile::copy(source.filePath(name), data(name));
+    }
+    bool isValid() const { return m_dir.isValid(); }
+    QString appDir() const { return m_dir.path() + QLatin1Char('/'); }
+    QString data(const QString &name) const { return appDir() + QStringLiteral("Data/") + name; }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+/// Why the tests that need a real sound server cannot run; empty when they
+/// can. They need the PulseAudio server of scripts/sound-server.sh, whose
+/// default source "quizmic" hears the default sink "quiz" the players use.
+inline QString soundServerSkipReason()
+{
+    const QByteArray disabled = qgetenv("QUIZ_NO_SOUND_SERVER");
+    if (!disabled.isEmpty())
+        return QStringLiteral("no sound server: ") + QString::fromLocal8Bit(disabled);
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("info")});
+    if (!pactl.waitForFinished(5000) || pactl.exitStatus() != QProcess::NormalExit
+        || pactl.exitCode() != 0)
+        return QStringLiteral("no sound server answers pactl (start one with: source "
+                              "scripts/sound-server.sh; start_sound_server)");
+    const QString info = QString::fromLocal8Bit(pactl.readAllStandardOutput());
+    if (!info.contains(QStringLiteral("Default Sink: quiz\n"))
+        || !info.contains(QStringLiteral("Default Source: quizmic\n")))
+        return QStringLiteral("the sound server is not the test server of scripts/sound-server.sh "
+                              "(default sink quiz, default source quizmic), so a recording "
+                              "would not hear the players");
+    return {};
+}
+
+/// Peak and RMS of 16-bit PCM sound data in a canonical wav, from 0 to 1.
+struct Loudness
+{
+    double peak = 0;
+    double rms = 0;
+};
+
+inline Loudness loudness(const QByteArray &wave)
+{
+    Loudness result;
+    qint64 offset = 12;
+    while (offset + 8 <= wave.size()) {
+        const quint32 length = qFromLittleEndian<quint32>(wave.constData() + offset + 4);
+        if (wave.mid(int(offset), 4) == "data") {
+            const qint64 end = qMin<qint64>(wave.size(), offset + 8 + length);
+            double sum = 0;
+            qint64 count = 0;
+            for (qint64 at = offset + 8; at + 2 <= end; at += 2, ++count) {
+                const double sample =
+                    qFromLittleEndian<qint16>(wave.constData() + at) / 32768.0;
+                result.peak = qMax(result.peak, std::abs(sample));
+                sum += sample * sample;
+            }
+            if (count > 0)
+                result.rms = std::sqrt(sum / double(count));
+            return result;
+        }
+        offset += 8 + qint64(length) + (length & 1);
+    }
+    return result;
+}
+
+} // namespace MediaTest

@@ -1,0 +1,180 @@
+// The header check that tells a playable clip from a bad file before a
+// player is handed it, and the mending of a recording's wav sizes.
+#include "media/clipfile.h"
+
+#include "mediatestsupport.h"
+
+#include <QBuffer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+using namespace MediaTest;
+
+class TestClipFile : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QByteArray shipped(const QString &name) const
+    {
+        return readAll(appDirTemplate() + QStringLiteral("/Data/") + name);
+    }
+    static void put32(QByteArray &bytes, int at, quint32 value)
+    {
+        qToLittleEndian<quint32>(value, bytes.data() + at);
+    }
+
+private slots:
+    void shippedClipsArePlayable_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *base : {"color1", "color2", "color3", "true", "false", "0"}) {
+            for (const char *ext : {"wav", "avi"}) {
+                const QString name = QStringLiteral("%1.%2").arg(QLatin1String(base), QLatin1String(ext));
+                QTest::newRow(qPrintable(name)) << name;
+            }
+        }
+    }
+    void shippedClipsArePlayable()
+    {
+        QFETCH(QString, name);
+        const QString file = appDirTemplate() + QStringLiteral("/Data/") + name;
+        const ClipFile::Check check = ClipFile::check(file);
+        QVERIFY2(check.ok(), qPrintable(check.error));
+        const bool avi = name.endsWith(QLatin1String(".avi"));
+        QCOMPARE(check.kind, avi ? ClipFile::Kind::Avi : ClipFile::Kind::Wave);
+        QCOMPARE(check.hasVideo, avi);
+        QVERIFY2(QFileInfo(file).size() < 300 * 1024, "a shipped clip must stay small");
+    }
+
+    void clipsFromOtherWritersArePlayable()
+    {
+        // fact and LIST chunks before the data, extensible float format.
+        const ClipFile::Check floatWave = ClipFile::check(fixture(QStringLiteral("float-with-list.wav")));
+        QVERIFY2(floatWave.ok(), qPrintable(floatWave.error));
+
+        // A streaming writer leaves both sizes open.
+        QByteArray streamed = shipped(QStringLiteral("true.wav"));
+        put32(streamed, 4, 0xFFFFFFFFu);
+        put32(streamed, 40, 0xFFFFFFFFu);
+        QVERIFY(writeAll(path(QStringLiteral("streamed.wav")), streamed));
+        QVERIFY(ClipFile::check(path(QStringLiteral("streamed.wav"))).ok());
+    }
+
+    void badFilesFailWithNameAndReason_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("reason");
+
+        const QByteArray wave = shipped(QStringLiteral("color1.wav"));
+        const QByteArray avi = shipped(QStringLiteral("color1.avi"));
+
+        QTest::newRow("zero bytes") << "color1.wav" << QByteArray() << QStringLiteral("فارغ");
+        QTest::newRow("text named wav")
+            << "color1.wav" << QByteArray("This is not a sound, only some text.\n")
+            << QStringLiteral("ليس مقطع صوت wav ولا فيديو avi");
+        QTest::newRow("too short") << "color1.wav" << QByteArray("RIFF")
+                                   << QStringLiteral("ليس مقطع صوت wav ولا فيديو avi");
+        QTest::newRow("other riff form")
+            << "color1.wav" << QByteArray("RIFF\x04\x00\x00\x00RMID", 12)
+            << QStringLiteral("ليس مقطع صوت wav ولا فيديو avi");
+
+        QByteArray noFormat = wave;
+        noFormat.replace(12, 4, "junk");
+        QTest::newRow("fmt chunk renamed") << "color1.wav" << noFormat << QStringLiteral("تالف");
+
+        QByteArray badRate = wave;
+        put32(badRate, 24, 0);
+        QTest::newRow("sample rate zero") << "color1.wav" << badRate << QStringLiteral("غير صالحة");
+
+        QByteArray garbage = wave;
+        for (int i = 12; i < 44; ++i)
+            garbage[i] = char(0x01);
+        QTest::newRow("header overwritten") << "color1.wav" << garbage << QStringLiteral("تالف");
+
+        QTest::newRow("header only, no data chunk")
+            << "color1.wav" << [&] {
+                   QByteArray head = wave.left(36);
+                   put32(head, 4, 28);
+                   return head;
+               }() << QStringLiteral("أي صوت");
+
+        // Another program is still writing it: the header promises more
+        // than the file holds yet.
+        QTest::newRow("being written") << "color1.wav" << wave.left(wave.size() / 2)
+                                       << QStringLiteral("ناقص");
+        QTest::newRow("avi cut short") << "color1.avi" << avi.left(avi.size() / 3)
+                                       << QStringLiteral("ناقص");
+
+        QByteArray aviNoHeader = avi;
+        aviNoHeader.replace(12, 4, QByteArray("\x01\x02\x03\x04", 4));
+        QTest::newRow("avi header damaged") << "color1.avi" << aviNoHeader << QStringLiteral("تالف");
+
+        QTest::newRow("avi without video")
+            << "color1.avi" << readAll(fixture(QStringLiteral("audio-only.avi")))
+            << QStringLiteral("لا يحوي صورة فيديو");
+    }
+    void badFilesFailWithNameAndReason()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
+        const QString file = path(name);
+        QVERIFY(writeAll(file, content));
+        const ClipFile::Check check = ClipFile::check(file);
+        QVERIFY(!check.ok());
+        QVERIFY2(check.error.contains(file), qPrintable(check.error));
+        QVERIFY2(check.error.contains(reason), qPrintable(check.error));
+        // The check only reads.
+        QCOMPARE(readAll(file), content);
+    }
+
+    void missingAndUnreadableNames()
+    {
+        const QString missing = path(QStringLiteral("missing.wav"));
+        ClipFile::Check check = ClipFile::check(missing);
+        QVERIFY(!check.ok());
+        QVERIFY(check.error.contains(missing));
+        QVERIFY(check.error.contains(QStringLiteral("غير موجود")));
+
+        const QString folder = path(QStringLiteral("color2.wav"));
+        QVERIFY(QDir().mkpath(folder));
+        check = ClipFile::check(folder);
+        QVERIFY(!check.ok());
+        QVERIFY(check.error.contains(QStringLiteral("مجلد")));
+
+        QVERIFY(!ClipFile::check(QString()).ok());
+    }
+
+    void recordingSizesAreMended()
+    {
+        const QByteArray good = shipped(QStringLiteral("color2.wav"));
+        // As a recorder leaves the header while it still writes.
+        QByteArray open = good;
+        put32(open, 4, 0x7FFF0000u);
+        put32(open, 40, 0x7FFF0000u);
+        QVERIFY(ClipFile::fixWaveSizes(open));
+        QCOMPARE(open, good);
+
+        QByteArray zero = good;
+        put32(zero, 40, 0);
+        QVERIFY(ClipFile::fixWaveSizes(zero));
+        QCOMPARE(zero, good);
+
+        QBuffer buffer(&open);
+        buffer.open(QIODevice::ReadOnly);
+        QVERIFY(ClipFile::check(buffer, QStringLiteral("recording")).ok());
+
+        QByteArray avi = shipped(QStringLiteral("true.avi"));
+        QVERIFY(!ClipFile::fixWaveSizes(avi));
+        QByteArray text("hello");
+        QVERIFY(!ClipFile::fixWaveSizes(text));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClipFile)
+#include "tst_clipfile.moc"

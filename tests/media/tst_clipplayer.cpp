@@ -1,0 +1,247 @@
+// One clip player on the real media backend: opening good and bad clips,
+// the states its buttons follow, playing to the end and again, reopening a
+// clip replaced on disk, two players at once, and video drawn into a shared
+// canvas.
+#include "media/clipplayer.h"
+#include "media/videocanvas.h"
+#include "quiz/random.h"
+
+#include "mediatestsupport.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace MediaTest;
+using State = ClipPlayer::State;
+
+namespace {
+
+// The colour of the card's coloured border, above its light middle.
+QColor borderColour(const QImage &image)
+{
+    const QImage small = image.convertToFormat(QImage::Format_RGB32);
+    return small.pixelColor(small.width() / 2, small.height() / 20);
+}
+
+} // namespace
+
+class TestClipPlayer : public QObject
+{
+    Q_OBJECT
+
+private:
+    ProgramFolder m_folder;
+
+private slots:
+    void initTestCase() { QVERIFY(m_folder.isValid()); }
+
+    void opensSoundAndVideoClips()
+    {
+        ClipPlayer player;
+        QSignalSpy changes(&player, &ClipPlayer::stateChanged);
+        QCOMPARE(player.state(), State::Closed);
+        QVERIFY(!player.canPlay());
+        QCOMPARE(player.trackCount(), 0);
+
+        player.setFileName(m_folder.data(QStringLiteral("color1.wav")));
+        QString error;
+        QVERIFY2(player.open(&error), qPrintable(error));
+        QCOMPARE(player.state(), State::Stopped);
+        QVERIFY(player.canPlay());
+        QVERIFY(player.canRecord());
+        QVERIFY(!player.hasVideo());
+        QCOMPARE(player.trackCount(), 1);
+        QCOMPARE(player.trackStart(1), 0);
+        QCOMPARE(changes.count(), 1);
+
+        // Video clips play but cannot be recorded into.
+        player.setFileName(m_folder.data(QStringLiteral("color1.avi")));
+        QVERIFY2(player.open(&error), qPrintable(error));
+        QCOMPARE(player.state(), State::Stopped);
+        QVERIFY(player.hasVideo());
+        QVERIFY(!player.canRecord());
+        player.record();
+        QCOMPARE(player.state(), State::Stopped);
+
+        player.close();
+        QCOMPARE(player.state(), State::Closed);
+        QVERIFY(!player.canPlay());
+        QVERIFY(!player.hasVideo());
+    }
+
+    void badClipLeavesPlayerClosedAndFileAlone()
+    {
+        const QString file = m_folder.data(QStringLiteral("bad.wav"));
+        const QByteArray text("not a clip at all");
+        QVERIFY(writeAll(file, text));
+
+        ClipPlayer player;
+        player.setFileName(m_folder.data(QStringLiteral("true.wav")));
+        QString error;
+        QVERIFY(player.open(&error));
+        player.play();
+
+        // A failed open still closes the clip that was open.
+        player.setFileName(file);
+        QVERIFY(!player.open(&error));
+        QVERIFY(error.contains(file));
+        QCOMPARE(player.state(), State::Closed);
+        QCOMPARE(readAll(file), text);
+        player.play();
+        QCOMPARE(player.state(), State::Closed);
+
+        // A player without an open clip has nothing to save and says so.
+        QString saveError;
+        QVERIFY(!player.save(&saveError));
+        QVERIFY(saveError.contains(file));
+        QCOMPARE(readAll(file), text);
+    }
+
+    void playsToTheEndAndAgainFromTheStart()
+    {
+        ClipPlayer player;
+        player.setFileName(m_folder.data(QStringLiteral("true.wav")));
+        QString error;
+        QVERIFY(player.open(&error));
+        QSignalSpy changes(&player, &ClipPlayer::stateChanged);
+
+        player.play();
+        QCOMPARE(player.state(), State::Playing);
+        QTRY_COMPARE_WITH_TIMEOUT(player.state(), State::Stopped, 8000);
+        QVERIFY(player.duration() > 500);
+        QVERIFY(changes.count() >= 2);
+
+        // At its end, play starts the clip from its beginning again.
+        player.play();
+        QCOMPARE(player.state(), State::Playing);
+        QTRY_VERIFY_WITH_TIMEOUT(player.position() > 0, 3000);
+        QVERIFY(player.position() < player.duration() - 100);
+
+        // Stop keeps the position; play goes on from there.
+        QTest::qWait(200);
+        player.stop();
+        QCOMPARE(player.state(), State::Stopped);
+        const qint64 stoppedAt = player.position();
+        QVERIFY(stoppedAt > 0);
+        player.play();
+        QCOMPARE(player.state(), State::Playing);
+        QTest::qWait(100);
+        QVERIFY(player.position() >= stoppedAt);
+        player.stop();
+    }
+
+    void savingWithoutRecordingLeavesClipAlone()
+    {
+        const QString file = m_folder.data(QStringLiteral("color3.wav"));
+        ClipPlayer player;
+        player.setFileName(file);
+        QString error;
+        QVERIFY(player.open(&error));
+
+        // Another program replaces the clip while it is open: a save of the
+        // unchanged player must not write the old clip back over it.
+        const QByteArray replacement = readAll(m_folder.data(QStringLiteral("false.wav")));
+        QVERIFY(writeAll(file, replacement));
+        QVERIFY2(player.save(&error), qPrintable(error));
+        QCOMPARE(readAll(file), replacement);
+        QVERIFY(!player.hasRecording());
+
+        // A player without a file name has nothing to save.
+        ClipPlayer unnamed;
+        QVERIFY(unnamed.save(&error));
+    }
+
+    void startClipReopensAClipReplacedOnDisk()
+    {
+        const QString file = m_folder.data(QStringLiteral("replaced.wav"));
+        QVERIFY(QFile::copy(m_folder.data(QStringLiteral("true.wav")), file));
+        Random random;
+        random.seedOnce(7);
+        ClipPlayer player;
+        player.setFileName(file);
+        QString error;
+        QVERIFY(startClip(player, random, &error));
+        QCOMPARE(player.state(), State::Playing);
+        QTRY_VERIFY_WITH_TIMEOUT(player.duration() > 0, 3000);
+        const qint64 before = player.duration();
+
+        QVERIFY(QFile::remove(file));
+        QVERIFY(QFile::copy(m_folder.data(QStringLiteral("color2.wav")), file));
+        QVERIFY(startClip(player, random, &error));
+        QCOMPARE(player.state(), State::Playing);
+        QTRY_VERIFY_WITH_TIMEOUT(player.duration() > 0 && player.duration() != before, 3000);
+        QVERIFY(player.duration() > before + 500);
+
+        // A clip removed meanwhile: the start fails, nothing plays.
+        QVERIFY(QFile::remove(file));
+        QVERIFY(!startClip(player, random, &error));
+        QVERIFY(error.contains(file));
+        QCOMPARE(player.state(), State::Closed);
+    }
+
+    void questionAndResultClipsSoundTogether()
+    {
+        Random random;
+        random.seedOnce(1);
+        ClipPlayer question;
+        ClipPlayer result;
+        question.setFileName(m_folder.data(QStringLiteral("color2.wav")));
+        result.setFileName(m_folder.data(QStringLiteral("true.wav")));
+        QString error;
+        QVERIFY(startClip(question, random, &error));
+        QTest::qWait(300);
+        QVERIFY(startClip(result, random, &error));
+        QTest::qWait(300);
+        QCOMPARE(question.state(), State::Playing);
+        QCOMPARE(result.state(), State::Playing);
+        QTRY_VERIFY_WITH_TIMEOUT(question.position() > 400 && result.position() > 100, 3000);
+        QCOMPARE(question.state(), State::Playing);
+    }
+
+    void videoIsDrawnByThePlayerStartedLast()
+    {
+        VideoCanvas canvas;
+        canvas.resize(200, 200);
+        canvas.show();
+        Random random;
+        random.seedOnce(3);
+        ClipPlayer red;
+        ClipPlayer green;
+        red.setVideoOutput(&canvas);
+        green.setVideoOutput(&canvas);
+        red.setFileName(m_folder.data(QStringLiteral("color1.avi")));
+        green.setFileName(m_folder.data(QStringLiteral("true.avi")));
+        QString error;
+
+        // Opening alone draws nothing: the panel belongs to playing clips.
+        QVERIFY(red.open(&error));
+        QVERIFY(green.open(&error));
+        QTest::qWait(300);
+        QVERIFY(canvas.currentImage().isNull());
+
+        QVERIFY(startClip(red, random, &error));
+        QTRY_VERIFY_WITH_TIMEOUT(!canvas.currentImage().isNull(), 3000);
+        QColor colour = borderColour(canvas.currentImage());
+        QVERIFY2(colour.red() > 180 && colour.green() < 80 && colour.blue() < 80,
+                 qPrintable(colour.name()));
+
+        QVERIFY(startClip(green, random, &error));
+        QTRY_VERIFY_WITH_TIMEOUT(borderColour(canvas.currentImage()).green() > 90
+                                     && borderColour(canvas.currentImage()).red() < 80,
+                                 3000);
+        // The red clip still plays but no longer draws over the green one.
+        QCOMPARE(red.state(), State::Playing);
+        QTest::qWait(300);
+        colour = borderColour(canvas.currentImage());
+        QVERIFY2(colour.green() > 90 && colour.red() < 80, qPrintable(colour.name()));
+
+        // The canvas paints its picture into the window like any widget.
+        const QImage shown = canvas.grab().toImage();
+        QVERIFY(borderColour(shown).green() > 90);
+    }
+};
+
+QTEST_MAIN(TestClipPlayer)
+#include "tst_clipplayer.moc"

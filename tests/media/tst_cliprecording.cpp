@@ -1,0 +1,207 @@
+// Recording clips on a real sound server: what the players sound into the
+// server's sink is heard back through its monitor, so a recording made
+// while a clip plays must come out as a normal, non-silent wav file that
+// reaches the clip file only through a save.
+#include "media/clipfile.h"
+#include "media/clipplayer.h"
+#include "media/clipset.h"
+#include "quiz/random.h"
+
+#include "mediatestsupport.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+using namespace MediaTest;
+using State = ClipPlayer::State;
+
+class TestClipRecording : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString m_skipReason;
+    QTemporaryDir m_recordings;
+
+    // Starts recording and waits until sound actually arrives, which the
+    // server may take a moment to begin.
+    static bool startRecording(ClipPlayer &player)
+    {
+        player.record();
+        if (player.state() != State::Recording)
+            return false;
+        QElapsedTimer clock;
+        clock.start();
+        while (player.recordedDuration() <= 0 && clock.elapsed() < 8000)
+            QTest::qWait(20);
+        if (player.recordedDuration() <= 0)
+            qWarning() << "recording did not start:" << int(player.state()) << player.lastErrorText();
+        return player.recordedDuration() > 0;
+    }
+
+    void openOn(ClipPlayer &player, const QString &file)
+    {
+        player.setRecordingFolder(m_recordings.path());
+        player.setFileName(file);
+        QString error;
+        QVERIFY2(player.open(&error), qPrintable(error));
+    }
+
+    int leftoverRecordings() const
+    {
+        return QDir(m_recordings.path()).entryList(QDir::Files).size();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_skipReason = soundServerSkipReason();
+        QVERIFY(m_recordings.isValid());
+    }
+
+    void init()
+    {
+        if (!m_skipReason.isEmpty())
+            QSKIP(qPrintable(m_skipReason));
+    }
+
+    void recordsWhatThePlayersSound()
+    {
+        ProgramFolder folder;
+        const QString clip = folder.data(QStringLiteral("color1.wav"));
+        ClipPlayer recorder;
+        openOn(recorder, clip);
+        // As a teacher does it: empty the clip (X), record, stop.
+        QString error;
+        QVERIFY2(ClipSet::resetClip(recorder, folder.data(QStringLiteral("0.wav")), &error),
+                 qPrintable(error));
+        QVERIFY(startRecording(recorder));
+
+        Random random;
+        random.seedOnce(5);
+        ClipPlayer speaker;
+        speaker.setFileName(folder.data(QStringLiteral("color2.wav")));
+        QVERIFY(startClip(speaker, random, &error));
+        QTRY_COMPARE_WITH_TIMEOUT(speaker.state(), State::Stopped, 10000);
+        QCOMPARE(recorder.state(), State::Recording);
+
+        // The stop button saves first: the recording is finished and written.
+        QVERIFY2(recorder.save(&error), qPrintable(error));
+        QCOMPARE(recorder.state(), State::Stopped);
+        QVERIFY(!recorder.hasRecording());
+        recorder.stop();
+        QCOMPARE(recorder.state(), State::Stopped);
+
+        const QByteArray recorded = readAll(clip);
+        const ClipFile::Check check = ClipFile::check(clip);
+        QVERIFY2(check.ok(), qPrintable(check.error));
+        QCOMPARE(check.kind, ClipFile::Kind::Wave);
+        QCOMPARE(qFromLittleEndian<quint16>(recorded.constData() + 34), quint16(16));
+        const Loudness level = loudness(recorded);
+        QVERIFY2(level.peak > 0.05 && level.rms > 0.005,
+                 qPrintable(QStringLiteral("peak %1 rms %2").arg(level.peak).arg(level.rms)));
+        QCOMPARE(leftoverRecordings(), 0);
+
+        // Another program reads it as a normal wav file.
+        const QString sox = QStandardPaths::findExecutable(QStringLiteral("sox"));
+        if (!sox.isEmpty()) {
+            QProcess process;
+            process.start(sox, {clip, QStringLiteral("-n"), QStringLiteral("stat")});
+            QVERIFY(process.waitForFinished(10000));
+            QCOMPARE(process.exitCode(), 0);
+        }
+
+        // And it is heard at once from the player.
+        recorder.play();
+        QCOMPARE(recorder.state(), State::Playing);
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.duration() > 1500, 3000);
+    }
+
+    void stopHoldsTheRecordingUntilSaved()
+    {
+        ProgramFolder folder;
+        const QString clip = folder.data(QStringLiteral("true.wav"));
+        const QByteArray before = readAll(clip);
+        ClipPlayer player;
+        openOn(player, clip);
+        QVERIFY(startRecording(player));
+        QTest::qWait(300);
+        player.stop();
+        QCOMPARE(player.state(), State::Stopped);
+        QVERIFY(player.hasRecording());
+        QCOMPARE(readAll(clip), before);
+
+        // What was recorded can be heard before it is kept.
+        player.play();
+        QCOMPARE(player.state(), State::Playing);
+        QTRY_COMPARE_WITH_TIMEOUT(player.state(), State::Stopped, 5000);
+
+        QString error;
+        QVERIFY2(player.save(&error), qPrintable(error));
+        QVERIFY(!player.hasRecording());
+        QVERIFY(readAll(clip) != before);
+        QVERIFY(ClipFile::check(clip).ok());
+        QCOMPARE(leftoverRecordings(), 0);
+    }
+
+    void closeDropsAnUnsavedRecording()
+    {
+        ProgramFolder folder;
+        const QString clip = folder.data(QStringLiteral("false.wav"));
+        const QByteArray before = readAll(clip);
+        ClipPlayer player;
+        openOn(player, clip);
+        QVERIFY(startRecording(player));
+        player.close();
+        QCOMPARE(player.state(), State::Closed);
+        QVERIFY(!player.hasRecording());
+        QCOMPARE(readAll(clip), before);
+        QCOMPARE(leftoverRecordings(), 0);
+
+        // A reopen shows the clip as it was on disk.
+        QString error;
+        QVERIFY(player.open(&error));
+        QString saveError;
+        QVERIFY(player.save(&saveError));
+        QCOMPARE(readAll(clip), before);
+    }
+
+    void saveAllReportsARecordingThatCannotBeWritten()
+    {
+        ProgramFolder folder;
+        std::array<ClipPlayer, ClipSet::ClipCount> players;
+        QList<ClipPlayer *> list;
+        QVERIFY(QFile::remove(ClipSet::clipFileName(folder.appDir(), 4, QStringLiteral("wav"))));
+        for (int i = 0; i < ClipSet::ClipCount; ++i) {
+            players[i].setRecordingFolder(m_recordings.path());
+            players[i].setFileName(ClipSet::clipFileName(folder.appDir(), i, QStringLiteral("wav")));
+            QString error;
+            players[i].open(&error);
+            list << &players[i];
+        }
+        QCOMPARE(players[4].state(), State::Closed);
+
+        const QString clip = players[1].fileName();
+        QVERIFY(startRecording(players[1]));
+        QTest::qWait(200);
+        // The clip's name is taken by a folder before the save.
+        QVERIFY(QFile::remove(clip));
+        QVERIFY(QDir().mkpath(clip + QStringLiteral("/inside")));
+
+        QString error;
+        QVERIFY(!ClipSet::saveAll(list, &error));
+        QVERIFY2(error.contains(clip), qPrintable(error));
+        QVERIFY(players[1].hasRecording());
+
+        // Once the name is free again, the held recording is saved.
+        QVERIFY(QDir(clip).removeRecursively());
+        QVERIFY2(ClipSet::saveAll(list, &error), qPrintable(error));
+        QVERIFY(ClipFile::check(clip).ok());
+        QVERIFY(!players[1].hasRecording());
+        QCOMPARE(leftoverRecordings(), 0);
+    }
+};
+
+QTEST_MAIN(TestClipRecording)
+#include "tst_cliprecording.moc"
