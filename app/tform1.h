@@ -3,6 +3,7 @@
 #include "app/dialogs.h"
 #include "quiz/cyclehost.h"
 #include "quiz/questioncycle.h"
+#include "settings/colorvalue.h"
 
 #include <QWidget>
 
@@ -15,6 +16,7 @@ class ClickLabel;
 class ClipPlayer;
 class DockLayout;
 class DockSplitter;
+class LessonList;
 class PictureControl;
 class QCheckBox;
 class QFrame;
@@ -33,6 +35,8 @@ class ResultsModel;
 class ResultsTable;
 class ShapeControl;
 class THelpForm;
+struct OptionsRead;
+struct OptionsValues;
 
 /// What the window needs from its surroundings.
 struct QuizEnvironment
@@ -146,6 +150,12 @@ public:
     void ProButton1Click();
     void ProButton2Click();
     void SpeedButton6Click();
+    /// Sets the current lesson as a user's change would: only a different
+    /// name is a change, and then CurLessonChange runs at once, its errors
+    /// reaching the caller.
+    void setCurLesson(const QString &name);
+    /// The lesson list's folders and operations (tform1_settings.cpp).
+    LessonList *m_lessons = nullptr;
 
     /// Runs an operation started by the user; a QuizError ends it and is
     /// shown through the general error report.
@@ -245,6 +255,11 @@ private:
     void buildEditors();
     void buildChildrenPage();
     void bindChildrenPage();
+    void bindSettingsControls();
+    OptionsValues collectOptions() const;
+    void applyOptions(const OptionsRead &read);
+    void showCurrentLessonInList();
+    bool renameLessonFolder(const QString &oldName, const QString &newName);
     void showCurrentChild();
     void connectHandlers();
     void layoutNow();
@@ -274,4 +289,10 @@ private:
     QuestionCycle m_cycle;
     bool m_shown = false;
     Qt::KeyboardModifiers m_f1PressModifiers;
+    /// The colour values last loaded for the font and the three choice
+    /// colours, so that a system colour is saved back unchanged.
+    std::array<KeptColor, 4> m_keptColors;
+    /// True once a settings load has set the controls from an options file.
+    bool m_optionsApplied = false;
+    bool m_textRefusalPending = false;
 };

@@ -212,6 +212,7 @@ void TForm1::buildOptionsPane()
     buildLessonsPage();
     buildEditors();
     buildChildrenPage();
+    bindSettingsControls();
 }
 
 void TForm1::buildLessonsPage()

@@ -8,6 +8,7 @@
 #include "app/radiogroup.h"
 #include "app/shapecontrol.h"
 #include "help/thelpform.h"
+#include "settings/windows1256.h"
 
 #include <QCheckBox>
 #include <QImage>
@@ -63,6 +64,11 @@ void TForm1::Button2Click()
     const std::optional<FontChoice> chosen = m_dialogs->chooseFont(current);
     if (!chosen)
         return;
+    // The name goes into the settings file, which could not hold it.
+    if (!Windows1256::canHold(chosen->font.family())) {
+        m_dialogs->showMessage(Windows1256::refusalMessage());
+        return;
+    }
     FontDialog1 = *chosen;
     RefreshChoiceTexts();
 }
@@ -83,6 +89,11 @@ void pickPicture(Dialogs &dialogs, const PictureSlot &slot)
     const std::optional<QString> path = dialogs.choosePicture(slot.edit->text());
     if (!path)
         return;
+    // The path goes into the settings file, which could not hold it.
+    if (!Windows1256::canHold(*path)) {
+        dialogs.showMessage(Windows1256::refusalMessage());
+        return;
+    }
     slot.edit->setText(*path);
     QImage image;
     QString error;
