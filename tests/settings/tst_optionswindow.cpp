@@ -1,0 +1,480 @@
+// The settings files through the real window: what a teacher sets is there
+// again after closing and starting the quiz, and damaged or missing files
+// never stop it.
+#include "app/clicklabel.h"
+#include "app/docklayout.h"
+#include "app/picturecontrol.h"
+#include "records/resultstable.h"
+#include "settings/colorvalue.h"
+#include "settingstestutil.h"
+#include "windowtestutil.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QPalette>
+#include <QSpinBox>
+#include <QTimer>
+#include <QtTest>
+
+using testsupport::readFile;
+using testsupport::writeFile;
+
+namespace {
+
+QString fileErrorText()
+{
+    return QStringLiteral(u"خطأ في الملفات. سيتم اختيار الوضع التلقائي.\n\r"
+                          u"اذا استمر الخطأ قم بإعادة تنصيب البرنامج");
+}
+
+QByteArray fixture(const QString &name)
+{
+    return readFile(qEnvironmentVariable("QUIZ_TEST_DATA") + QStringLiteral("/options-bad/") + name);
+}
+
+QByteArray withLine(QByteArray options, int line, const QByteArray &value)
+{
+    QList<QByteArray> lines = fileLines(options);
+    while (lines.size() < 21)
+        lines.append(QByteArray());
+    lines[line - 1] = value;
+    return lines.join("\r\n") + "\r\n";
+}
+
+QString picture(const QString &folder, const QString &name, const QColor &colour)
+{
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(colour);
+    const QString path = folder + name;
+    image.save(path, "PNG");
+    return path;
+}
+
+void typeInto(QLineEdit *edit, const QString &text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    typeText(edit, text);
+}
+
+int plain(const QColor &c)
+{
+    return c.red() | (c.green() << 8) | (c.blue() << 16);
+}
+
+} // namespace
+
+class TestOptionsWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void everySettingSurvivesCloseAndRestart()
+    {
+        QuizWindow q;
+        TForm1 &f = *q.form;
+        QString error;
+        QVERIFY(f.Table1->addChild(QStringLiteral("سارة"), &error));
+        QVERIFY(f.Table1->addChild(QStringLiteral("ليلى"), &error));
+        QVERIFY(f.Table1->last());
+        const int child = f.currentChildNo();
+        QVERIFY(child > 0);
+
+        q.openOptions();
+        QuizWindow::choose(f.AskForColorRG, 2);
+        QuizWindow::choose(f.AVRG, 1);
+        q.dialogs.fontAnswers.enqueue(FontChoice{QFont(QStringLiteral("DejaVu Serif"), 22), QColor(10, 20, 30)});
+        QTest::mouseClick(f.Button2, Qt::LeftButton);
+        QuizWindow::choose(f.AskForRG, 1);
+        typeInto(f.Ed1, QStringLiteral("أحمر"));
+        typeInto(f.Ed2, QStringLiteral("Green 2"));
+        typeInto(f.Ed3, QStringLiteral("أزرق فاتح"));
+        const QColor colours[] = {QColor(1, 2, 3), QColor(200, 100, 50), QColor(0, 128, 255)};
+        for (const QColor &c : colours)
+            q.dialogs.colorAnswers.enqueue(c);
+        for (ClickLabel *label : {f.ColorLB1, f.ColorLB2, f.ColorLB3})
+            QTest::mouseClick(label, Qt::LeftButton);
+        QuizWindow::choose(f.VedioLocationRG, 2);
+        f.m_playLayout->setSize(f.VedioPanel, QSize(240, 180));
+        QTest::qWait(1); // the layout settles as it would on screen
+        const QString pictures[] = {picture(q.folder.appDir(), QStringLiteral("قطة.png"), Qt::red),
+                                    picture(q.folder.appDir(), QStringLiteral("b c.png"), Qt::green),
+                                    picture(q.folder.appDir(), QStringLiteral("c.png"), Qt::blue)};
+        for (const QString &p : pictures)
+            q.dialogs.pictureAnswers.enqueue(p);
+        QuizWindow::choose(f.AskForRG, 2);
+        for (QPushButton *b : {f.BitBtn3, f.BitBtn4, f.BitBtn5})
+            QTest::mouseClick(b, Qt::LeftButton);
+        QTest::mouseClick(f.StretchChk, Qt::LeftButton);
+        QVERIFY(f.StretchChk->isChecked());
+        f.WaitSE->setValue(9);
+        QCOMPARE(q.dialogs.count(Kind::Error), 0);
+
+        q.restart();
+        TForm1 &g = *q.form;
+        QCOMPARE(q.dialogs.count(Kind::Error), 0);
+        QCOMPARE(q.dialogs.count(Kind::Message), 0);
+        QCOMPARE(g.AskForColorRG->itemIndex(), 2);
+        QCOMPARE(g.AVRG->itemIndex(), 1);
+        QCOMPARE(g.MediaExt, QStringLiteral("avi"));
+        QCOMPARE(g.FontDialog1.font.family(), QStringLiteral("DejaVu Serif"));
+        QCOMPARE(g.FontDialog1.font.pointSize(), 22);
+        QCOMPARE(g.FontDialog1.color, QColor(10, 20, 30));
+        QCOMPARE(g.AskForRG->itemIndex(), 2);
+        QCOMPARE(g.Ed1->text(), QStringLiteral("أحمر"));
+        QCOMPARE(g.Ed2->text(), QStringLiteral("Green 2"));
+        QCOMPARE(g.Ed3->text(), QStringLiteral("أزرق فاتح"));
+        QCOMPARE(TForm1::labelColor(g.ColorLB1), colours[0]);
+        QCOMPARE(TForm1::labelColor(g.ColorLB2), colours[1]);
+        QCOMPARE(TForm1::labelColor(g.ColorLB3), colours[2]);
+        QCOMPARE(g.VedioLocationRG->itemIndex(), 2);
+        QCOMPARE(g.m_playLayout->edge(g.VedioPanel), DockLayout::Right);
+        QCOMPARE(g.m_playLayout->size(g.VedioPanel).width(), 240);
+        QCOMPARE(g.ImgEd1->text(), pictures[0]);
+        QCOMPARE(g.ImgEd2->text(), pictures[1]);
+        QCOMPARE(g.ImgEd3->text(), pictures[2]);
+        for (PictureControl *image : {g.Image1, g.Image2, g.Image3}) {
+            QVERIFY(image->hasPicture());
+            QVERIFY(image->stretch());
+        }
+        QVERIFY(g.StretchChk->isChecked());
+        QCOMPARE(g.currentChildNo(), child);
+        QCOMPARE(g.WaitSE->value(), 9);
+        QCOMPARE(g.playwaitTimer->interval(), 9000);
+        QCOMPARE(g.CurLesson->text(), automaticName());
+
+        // The lines as written, and the same bytes again after load and save.
+        const QByteArray first = q.optionsBytes();
+        const QList<QByteArray> lines = fileLines(first);
+        QCOMPARE(lines.size(), 21);
+        QVERIFY(first.endsWith("\r\n"));
+        QCOMPARE(first.count('\n'), 21);
+        QCOMPARE(first.count('\r'), 21);
+        QCOMPARE(lines.at(0), QByteArray("2"));
+        QCOMPARE(lines.at(1), QByteArray("1"));
+        QCOMPARE(lines.at(2), QByteArray("DejaVu Serif"));
+        QCOMPARE(lines.at(3), QByteArray("22"));
+        QCOMPARE(lines.at(4), QByteArray::number(10 | 20 << 8 | 30 << 16));
+        QCOMPARE(lines.at(5), QByteArray("2"));
+        QCOMPARE(lines.at(6), cp1256(QStringLiteral("أحمر")));
+        QCOMPARE(lines.at(9), QByteArray::number(plain(colours[0])));
+        QCOMPARE(lines.at(12), QByteArray("2"));
+        QCOMPARE(lines.at(13), QByteArray("240"));
+        QCOMPARE(lines.at(15), cp1256(pictures[0]));
+        QCOMPARE(lines.at(18), QByteArray("-1"));
+        QCOMPARE(lines.at(19), QByteArray::number(child));
+        QCOMPARE(lines.at(20), QByteArray("9"));
+        QCOMPARE(q.lessonBytes(), cp1256(automaticName()) + "\r\n");
+        QVERIFY(q.closeByPlatform());
+        QCOMPARE(q.optionsBytes(), first);
+    }
+
+    void closingByTheButtonAndByThePlatformBothSave()
+    {
+        QuizWindow q;
+        q.form->WaitSE->setValue(5);
+        QVERIFY(q.closeByButton());
+        QCOMPARE(fileLines(q.optionsBytes()).value(20), QByteArray("5"));
+
+        q.form.reset();
+        q.start();
+        QCOMPARE(q.form->WaitSE->value(), 5);
+        q.form->WaitSE->setValue(6);
+        QVERIFY(q.closeByPlatform());
+        QCOMPARE(fileLines(q.optionsBytes()).value(20), QByteArray("6"));
+    }
+
+    void colourValuesThatCannotBeShownAreSavedBackUnchanged()
+    {
+        // A file from another installation: system colours, high bits, a
+        // picture that is not there, a child that does not exist.
+        QuizWindow q([](const QuizWindow &w) {
+            writeFile(w.data(QStringLiteral("options.txt")), fixture(QStringLiteral("lf-only.txt")));
+        });
+        TForm1 &f = *q.form;
+        QCOMPARE(q.dialogs.count(Kind::Error), 0);
+        QCOMPARE(f.AskForColorRG->itemIndex(), 3);
+        QCOMPARE(f.FontDialog1.font.family(), QStringLiteral("DejaVu Sans Mono"));
+        QCOMPARE(f.FontDialog1.font.pointSize(), 48);
+        QCOMPARE(TForm1::labelColor(f.ColorLB1), QColor(128, 0, 0));
+        // -16777201 is the button face of the system colours.
+        QCOMPARE(TForm1::labelColor(f.ColorLB2), f.palette().color(QPalette::Active, QPalette::Button));
+        QCOMPARE(f.VedioLocationRG->itemIndex(), 3);
+        QCOMPARE(f.m_playLayout->edge(f.VedioPanel), DockLayout::Left);
+        QCOMPARE(f.m_playLayout->size(f.VedioPanel).width(), 320);
+        QVERIFY(f.ImgEd2->text() == QStringLiteral("/tmp/b c.jpg") && !f.Image2->hasPicture());
+        QVERIFY(f.StretchChk->isChecked());
+        QCOMPARE(f.WaitSE->value(), 60);
+        QCOMPARE(f.playwaitTimer->interval(), 60000);
+
+        QVERIFY(q.closeByButton());
+        const QList<QByteArray> read = fileLines(fixture(QStringLiteral("lf-only.txt")));
+        const QList<QByteArray> saved = fileLines(q.optionsBytes());
+        QCOMPARE(saved.size(), 21);
+        for (int i = 0; i < 21; ++i) {
+            // Line 15 is the panel's span at the left edge; no child 17 exists.
+            if (i == 14 || i == 19)
+                continue;
+            QCOMPARE(saved.at(i), read.at(i));
+        }
+        QCOMPARE(saved.at(19), QByteArray("0"));
+
+        // Another colour chosen: its own value replaces the system colour.
+        q.form.reset();
+        q.start();
+        q.openOptions();
+        q.dialogs.colorAnswers.enqueue(QColor(0, 255, 0));
+        QTest::mouseClick(q.form->ColorLB2, Qt::LeftButton);
+        QVERIFY(q.closeByButton());
+        QCOMPARE(fileLines(q.optionsBytes()).at(10), QByteArray::number(0x00FF00));
+        QCOMPARE(fileLines(q.optionsBytes()).at(11), QByteArray("2147483647"));
+    }
+
+    void colourValuesConvert()
+    {
+        const QPalette pal;
+        QCOMPARE(ColorValue::toColor(255, pal), QColor(255, 0, 0));
+        QCOMPARE(ColorValue::toColor(65535, pal), QColor(255, 255, 0));
+        QCOMPARE(ColorValue::toColor(16711680, pal), QColor(0, 0, 255));
+        QCOMPARE(ColorValue::fromColor(QColor(0x12, 0x34, 0x56)), 0x563412);
+        QCOMPARE(ColorValue::toColor(-16777201, pal), pal.color(QPalette::Active, QPalette::Button));
+        QCOMPARE(ColorValue::toColor(0x02123456, pal), QColor(0x56, 0x34, 0x12));
+        KeptColor kept;
+        QCOMPARE(kept.valueFor(Qt::red), 255); // nothing kept: the plain value
+        const QColor shown = kept.keep(-16777201, pal);
+        QCOMPARE(kept.valueFor(shown), -16777201);
+        QCOMPARE(kept.valueFor(Qt::blue), 16711680);
+    }
+
+    void damagedOptionsFilesFallBackLineByLine_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("five lines") << fixture(QStringLiteral("five-lines.txt"));
+        QTest::newRow("bad numbers") << fixture(QStringLiteral("bad-numbers.txt"));
+        QTest::newRow("utf-8 with a byte-order mark") << fixture(QStringLiteral("utf8-bom.txt"));
+        QTest::newRow("nul bytes") << fixture(QStringLiteral("nul-bytes.txt"));
+        QTest::newRow("no final line end") << fixture(QStringLiteral("no-final-crlf.txt"));
+        QTest::newRow("a line of 1 MB") << QByteArray("1\r\n0\r\n") + QByteArray(1 << 20, 'x') + "\r\n36\r\n";
+        QTest::newRow("binary") << QByteArray("\x00\xff\x80\r\r\n\n\x01", 9).repeated(500);
+    }
+
+    void damagedOptionsFilesFallBackLineByLine()
+    {
+        QFETCH(QByteArray, bytes);
+        QuizWindow q([&](const QuizWindow &w) { writeFile(w.data(QStringLiteral("options.txt")), bytes); });
+        TForm1 &f = *q.form;
+        QCOMPARE(q.dialogs.count(Kind::Error), 0);
+        QCOMPARE(q.dialogs.count(Kind::Message), 0);
+        QVERIFY(f.AskColorED->text() != QStringLiteral("N")); // the quiz asked
+        QVERIFY(f.AskForRG->itemIndex() >= 0 && f.AskForRG->itemIndex() <= 2);
+        QVERIFY(f.FontDialog1.font.pointSize() >= 1);
+        QCOMPARE(f.playwaitTimer->interval(), f.WaitSE->value() * 1000);
+
+        // Whatever was read, the file written on closing loads cleanly.
+        QVERIFY(q.closeByButton());
+        const QByteArray saved = q.optionsBytes();
+        QCOMPARE(fileLines(saved).size(), 21);
+        q.form.reset();
+        q.start();
+        QCOMPARE(q.dialogs.count(Kind::Error), 0);
+        QVERIFY(q.closeByButton());
+        QCOMPARE(q.optionsBytes(), saved);
+    }
+
+    void theFallbacksOfAnEmptyAndABadFile()
+    {
+        {
+            QuizWindow q([](const QuizWindow &w) { writeFile(w.data(QStringLiteral("options.txt")), QByteArray()); });
+            TForm1 &f = *q.form;
+            QCOMPARE(f.AskForColorRG->itemIndex(), 0);
+            QCOMPARE(f.AVRG->itemIndex(), 0);
+            QCOMPARE(f.FontDialog1.font.family(), QStringLiteral("DejaVu Sans")); // kept
+            QCOMPARE(f.FontDialog1.font.pointSize(), 36);
+            QCOMPARE(f.FontDialog1.color, QColor(Qt::black));
+            QCOMPARE(f.AskForRG->itemIndex(), 0);
+            QVERIFY(f.Ed1->text().isEmpty() && f.Ed2->text().isEmpty() && f.Ed3->text().isEmpty());
+            QCOMPARE(TForm1::labelColor(f.ColorLB1), QColor(Qt::red));
+            QCOMPARE(TForm1::labelColor(f.ColorLB2), QColor(Qt::yellow));
+            QCOMPARE(TForm1::labelColor(f.ColorLB3), QColor(Qt::blue));
+            QCOMPARE(f.m_playLayout->size(f.VedioPanel).height(), 200);
+            QVERIFY(f.ImgEd1->text().isEmpty());
+            QVERIFY(!f.StretchChk->isChecked());
+            QCOMPARE(f.WaitSE->value(), 2);
+            QCOMPARE(f.playwaitTimer->interval(), 2000);
+        }
+        {
+            QuizWindow q([](const QuizWindow &w) {
+                writeFile(w.data(QStringLiteral("options.txt")), fixture(QStringLiteral("bad-numbers.txt")));
+            });
+            TForm1 &f = *q.form;
+            QCOMPARE(f.AskForColorRG->itemIndex(), -1); // -5: no selection
+            QCOMPARE(f.AVRG->itemIndex(), 1);           // 99: the last item
+            QCOMPARE(f.AskForRG->itemIndex(), 2);       // 7: pictures
+            QCOMPARE(TForm1::labelColor(f.ColorLB1), QColor(Qt::red));    // "0x10"
+            QCOMPARE(TForm1::labelColor(f.ColorLB2), QColor(Qt::yellow)); // " 5"
+            QCOMPARE(TForm1::labelColor(f.ColorLB3), QColor(Qt::blue));   // "5 "
+            QCOMPARE(f.VedioLocationRG->itemIndex(), 3);
+            QCOMPARE(f.m_playLayout->size(f.VedioPanel).width(), 200); // beyond 32 bits
+            QVERIFY(!f.StretchChk->isChecked());
+            QCOMPARE(f.WaitSE->value(), 60);
+            QVERIFY(q.closeByButton());
+            QCOMPARE(fileLines(q.optionsBytes()).at(0), QByteArray("-1"));
+        }
+    }
+
+    void aCurrentLessonWhoseFolderWentShowsTheMessageTwiceAtStart_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("deleted lesson") << cp1256(QStringLiteral("درس محذوف"));
+        QTest::newRow("outside the Data folder") << QByteArray("../../etc");
+        QTest::newRow("a file, not a folder") << QByteArray("options.txt");
+    }
+
+    void aCurrentLessonWhoseFolderWentShowsTheMessageTwiceAtStart()
+    {
+        QFETCH(QByteArray, name);
+        QByteArray options;
+        QuizWindow q([&](const QuizWindow &w) {
+            writeFile(w.data(QStringLiteral("CurLesson.txt")), name + "\r\n");
+            options = withLine(readFile(w.data(QStringLiteral("options.txt"))), 21, "7");
+            writeFile(w.data(QStringLiteral("options.txt")), options);
+        });
+        QCOMPARE(q.messages(), QStringList({fileErrorText(), fileErrorText()}));
+        QCOMPARE(q.dialogs.count(Kind::Error), 0);
+        QCOMPARE(q.form->CurLesson->text(), automaticName());
+        QCOMPARE(q.lessonBytes(), cp1256(automaticName()) + "\r\n");
+        QCOMPARE(q.form->WaitSE->value(), 7);
+        QCOMPARE(q.optionsBytes(), options);
+        QVERIFY(q.form->AskColorED->text() != QStringLiteral("N"));
+    }
+
+    void currentLessonFileMissingOrEmpty()
+    {
+        {
+            QuizWindow q([](const QuizWindow &w) { QFile::remove(w.data(QStringLiteral("CurLesson.txt"))); });
+            QCOMPARE(q.dialogs.count(Kind::Message), 0);
+            QCOMPARE(q.form->CurLesson->text(), automaticName());
+            QCOMPARE(q.lessonBytes(), cp1256(automaticName()) + "\r\n");
+        }
+        {
+            // The empty name names the Data folder itself: its options, no message.
+            QuizWindow q([](const QuizWindow &w) {
+                writeFile(w.data(QStringLiteral("CurLesson.txt")), QByteArray());
+                writeFile(w.data(QStringLiteral("options.txt")),
+                          withLine(readFile(w.data(QStringLiteral("options.txt"))), 21, "4"));
+            });
+            QCOMPARE(q.dialogs.count(Kind::Message), 0);
+            QCOMPARE(q.form->CurLesson->text(), QString());
+            QCOMPARE(q.form->WaitSE->value(), 4);
+        }
+    }
+
+    void aMissingDataOptionsFileIsReportedAndWrittenOnClosing()
+    {
+        QuizWindow q([](const QuizWindow &w) {
+            QFile::remove(w.data(QStringLiteral("options.txt")));
+            QFile::remove(w.data(QStringLiteral("CurLesson.txt")));
+        });
+        QCOMPARE(q.messages(), QStringList{fileErrorText()});
+        QCOMPARE(q.dialogs.count(Kind::Error), 1);
+        QVERIFY(q.dialogs.texts(Kind::Error).first().contains(QStringLiteral("options.txt")));
+        // Nothing was there to lose: closing writes the file, and the next
+        // start is clean.
+        QVERIFY(q.closeByButton());
+        QCOMPARE(fileLines(q.optionsBytes()).size(), 21);
+        q.form.reset();
+        q.start();
+        QCOMPARE(q.dialogs.count(Kind::Message), 0);
+        QCOMPARE(q.dialogs.count(Kind::Error), 0);
+    }
+
+    void aStartThatFailedBeforeReadingKeepsTheSavedSettings()
+    {
+        QByteArray options;
+        QByteArray lesson;
+        QuizWindow q([&](const QuizWindow &w) {
+            writeFile(w.folder.appDir() + QStringLiteral("results.db"), QByteArray("not a table at all"));
+            options = withLine(readFile(w.data(QStringLiteral("options.txt"))), 21, "11");
+            writeFile(w.data(QStringLiteral("options.txt")), options);
+            lesson = readFile(w.data(QStringLiteral("CurLesson.txt")));
+        });
+        QCOMPARE(q.dialogs.count(Kind::Error), 1);
+        QCOMPARE(q.form->WaitSE->value(), 2); // never read
+        QVERIFY(q.closeByButton());
+        QCOMPARE(q.optionsBytes(), options);
+        QCOMPARE(q.lessonBytes(), lesson);
+    }
+
+    void aSaveCutShortKeepsTheOldFileAndTheWindowOpen()
+    {
+        QuizWindow q;
+        const QByteArray before = q.optionsBytes();
+        q.form->WaitSE->setValue(13);
+        {
+            // CurLesson.txt still fits, the options file does not.
+            const FileSizeLimit limit(40);
+            QVERIFY(!q.closeByButton());
+        }
+        QCOMPARE(q.dialogs.count(Kind::Error), 1);
+        QVERIFY(q.form->isVisible());
+        QCOMPARE(q.optionsBytes(), before);
+        QDir data(q.data());
+        QCOMPARE(data.entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("options.txt")),
+                 QStringList{QStringLiteral("options.txt")}); // no temporary left behind
+        // A later close tries again and succeeds.
+        QVERIFY(q.closeByButton());
+        QCOMPARE(fileLines(q.optionsBytes()).at(20), QByteArray("13"));
+    }
+
+    void theTextEditorsRefuseWhatTheFileCannotHold()
+    {
+        QuizWindow q;
+        q.openOptions();
+        QuizWindow::choose(q.form->AskForRG, 1);
+        QLineEdit *ed = q.form->Ed1;
+        typeInto(ed, QStringLiteral("قط a1"));
+        QCOMPARE(ed->text(), QStringLiteral("قط a1"));
+        typeText(ed, QStringLiteral("中"));
+        QCOMPARE(ed->text(), QStringLiteral("قط a1"));
+        QTRY_COMPARE(q.dialogs.count(Kind::Message), 1);
+        QVERIFY(q.messages().first().startsWith(Windows1256::refusalMessage()));
+        QVERIFY(q.messages().first().endsWith(QStringLiteral("中")));
+
+        // A paste that brings such characters is refused whole, with one message.
+        QGuiApplication::clipboard()->setText(QStringLiteral("x😀y"));
+        if (QGuiApplication::clipboard()->text() == QStringLiteral("x😀y")) {
+            ed->setFocus();
+            QTest::keyClick(ed, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(ed->text(), QStringLiteral("قط a1"));
+            QTRY_COMPARE(q.dialogs.count(Kind::Message), 2);
+            QTest::qWait(20);
+            QCOMPARE(q.dialogs.count(Kind::Message), 2);
+        }
+        QVERIFY(q.closeByButton());
+        QCOMPARE(fileLines(q.optionsBytes()).at(6), cp1256(QStringLiteral("قط a1")));
+    }
+
+    void fontNamesAndPicturePathsTheFileCannotHoldAreRefused()
+    {
+        QuizWindow q;
+        q.openOptions();
+        const QString family = q.form->FontDialog1.font.family();
+        q.dialogs.fontAnswers.enqueue(FontChoice{QFont(QStringLiteral("文泉驿")), Qt::red});
+        QTest::mouseClick(q.form->Button2, Qt::LeftButton);
+        QCOMPARE(q.form->FontDialog1.font.family(), family);
+        q.dialogs.pictureAnswers.enqueue(picture(q.folder.appDir(), QStringLiteral("猫.png"), Qt::red));
+        QTest::mouseClick(q.form->BitBtn3, Qt::LeftButton);
+        QVERIFY(q.form->ImgEd1->text().isEmpty());
+        QCOMPARE(q.messages(), QStringList({Windows1256::refusalMessage(), Windows1256::refusalMessage()}));
+        QCOMPARE(q.dialogs.count(Kind::Error), 0);
+        QVERIFY(q.closeByButton());
+    }
+};
+
+QTEST_MAIN(TestOptionsWindow)
+#include "tst_optionswindow.moc"
