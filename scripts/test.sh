@@ -13,3 +13,8 @@ trap stop_sound_server EXIT
 
 cd build
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
+
+# The real program under a virtual X display: played, set up, quit, started
+# again, installed; prints one PASS or FAIL line per check.
+cd ..
+bash scripts/e2e.sh build

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# End-to-end tests of the real executable under a virtual X display:
+#   tests/e2e/program.sh  the quiz played and set up with real clicks and keys,
+#                         quit and started again, its files checked on disk;
+#   tests/e2e/install.sh  `cmake --install` into a program folder, installed
+#                         again over a teacher's settings, started from there.
+# Usage: e2e.sh [build-dir]   (default: build; it must be built already)
+# Prints one PASS or FAIL line per check and exits non-zero when one failed.
+# Screenshots of every step are kept in <build-dir>/e2e/.
+set -u
+cd "$(dirname "$0")/.."
+root=$(pwd)
+build=$(cd "${1:-build}" && pwd) || exit 1
+
+for tool in xvfb-run xdotool setxkbmap import convert sqlite3 bc; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "e2e: FAIL: $tool is missing (bash scripts/install-deps.sh test installs it)"
+        exit 1
+    fi
+done
+if [ ! -x "$build/program/quiz" ]; then
+    echo "e2e: FAIL: $build/program/quiz is not built"
+    exit 1
+fi
+
+# The clips need a sound server; scripts/test.sh has one running already.
+if ! pactl info >/dev/null 2>&1; then
+    # shellcheck source=scripts/sound-server.sh
+    source scripts/sound-server.sh
+    start_sound_server
+    trap stop_sound_server EXIT
+fi
+
+artifacts=$build/e2e
+rm -rf "$artifacts"
+mkdir -p "$artifacts"
+work=$(mktemp -d /tmp/quiz-e2e.XXXXXX)
+trap 'rm -rf "$work"; command -v stop_sound_server >/dev/null && stop_sound_server' EXIT
+
+# A fresh copy of the program folder as the build lays it out, with the
+# default settings, so that nothing left by an earlier run counts. The
+# options ask always for the first choice (red) and wait one second.
+prog=$work/program
+mkdir -p "$prog"
+cp -a "$build/program/quiz" "$build/program/help.htm" "$prog/"
+cp -a "$root/appdir/Data" "$prog/"
+sed -i -e '1s/^.*\r$/1\r/' -e '21s/^.*\r$/1\r/' "$prog/Data/options.txt"
+
+passed=0
+failed=0
+run() { # name script args...
+    local name=$1 result=$work/$1.result start status
+    shift
+    mkdir -p "$artifacts/$name"
+    echo "0 1" >"$result"
+    start=$(date +%s)
+    xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" \
+        bash "$@" "$artifacts/$name" "$result" 2>&1 | tee "$artifacts/$name.log"
+    status=${PIPESTATUS[0]}
+    read -r p f <"$result"
+    [ "$status" -ne 0 ] && [ "$f" -eq 0 ] && f=1
+    passed=$((passed + p))
+    failed=$((failed + f))
+    echo "e2e $name: $p checks passed, $f failed, $(($(date +%s) - start)) s"
+}
+
+run program tests/e2e/program.sh "$prog"
+run install tests/e2e/install.sh "$build" "$work/installed"
+
+echo "Screenshots and logs: $artifacts"
+if [ "$failed" -eq 0 ]; then
+    echo "e2e: PASS"
+else
+    echo "e2e: FAIL"
+fi
+echo "e2e: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
