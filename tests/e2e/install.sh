@@ -97,5 +97,19 @@ check "the current lesson is still the teacher's" [ "$(file_line "$DATA/CurLesso
 check "the teacher's child is still there" \
     [ "$(sql "$PREFIX/results.db" "SELECT Name, Ok, NotOk FROM Table1 WHERE Name = 'ليلى'")" = 'ليلى|7|3' ]
 
+# ------------------------------------------------------------ copied elsewhere
+# The folder carries everything: a copy runs from its new place and uses the
+# files there, not those of the folder it was copied from.
+MOVED="$2/نسخة/quiz copy"
+mkdir -p "$(dirname "$MOVED")"
+cp -a "$PREFIX" "$MOVED"
+printf 'التلقائي' | iconv -f UTF-8 -t CP1256 >"$MOVED/Data/CurLesson.txt"
+start_quiz "$MOVED/quiz" "$LOG"
+through_notice
+check "a copied program folder starts without a message" only_main_window
+quit_by_exit_button closed
+check "the copy wrote its own current-lesson file" [ "$(file_line "$MOVED/Data/CurLesson.txt" 1 | iconv -f CP1256 -t UTF-8)" = 'التلقائي' ]
+check "the installed folder was not used by the copy" [ "$(file_line "$DATA/CurLesson.txt" 1)" = maths ]
+
 summary
 [ "$E2E_FAILED" -eq 0 ]
