@@ -1,0 +1,465 @@
+// Hostile program folders in the real window: a missing Data folder, read-only
+// and unreadable folders and files, names taken by folders, and stored values
+// beyond what the controls can show. Whatever the quiz meets, it must not
+// crash, must not change or lose a file it could not use, and must say what
+// went wrong in Arabic, naming the file.
+#include "app/choicearea.h"
+#include "app/choicepanel.h"
+#include "app/picturecontrol.h"
+#include "records/resultstable.h"
+#include "settings/windowtestutil.h"
+
+#include <QImage>
+#include <QLabel>
+#include "app/clicklabel.h"
+
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QtTest>
+
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+using testsupport::readFile;
+using testsupport::writeFile;
+
+namespace {
+
+/// Takes away the right to read and write past permission bits that the
+/// administrator's account (and so a test run as root) has, for the rest of
+/// this test program: from then on a read-only folder refuses writes and an
+/// unreadable file refuses reads, as they do for a teacher's own account.
+/// Both the effective and the permitted rights go, since access() checks the
+/// permitted ones. Files the tests make stay theirs to change back and remove.
+void obeyFilePermissions()
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2]{};
+    if (syscall(SYS_capget, &header, data) != 0)
+        return;
+    const quint32 overrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+    for (__user_cap_data_struct &d : data) {
+        d.effective &= ~overrides;
+        d.permitted &= ~overrides;
+        d.inheritable &= ~overrides;
+        break; // both rights live in the first word
+    }
+    syscall(SYS_capset, &header, data);
+}
+
+/// True when a folder without write permission really refuses a write.
+bool permissionsApply(const QString &scratch)
+{
+    const QString dir = scratch + QStringLiteral("/probe");
+    QDir().mkpath(dir);
+    QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner);
+    QFile f(dir + QStringLiteral("/x"));
+    const bool refused = !f.open(QIODevice::WriteOnly) && !QFileInfo(dir).isWritable();
+    f.close();
+    QFile::remove(f.fileName());
+    QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QDir(dir).removeRecursively();
+    return refused;
+}
+
+/// Gives the owner back every right below the folder when the test ends, so
+/// that the temporary folder can be removed whatever the test left.
+struct RightsBack
+{
+    QString folder;
+    ~RightsBack()
+    {
+        const auto all = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+        QFile::setPermissions(folder, all);
+        QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            QFile::setPermissions(it.next(), all);
+    }
+};
+
+const auto readOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                      | QFile::ReadOther | QFile::ExeOther;
+
+QByteArray withLine(const QByteArray &bytes, int line, const QByteArray &value)
+{
+    QList<QByteArray> lines = fileLines(bytes);
+    while (lines.size() < line)
+        lines.append(QByteArray());
+    lines[line - 1] = value;
+    return lines.join("\r\n") + "\r\n";
+}
+
+void setOptionsLine(const QuizWindow &w, int line, const QByteArray &value)
+{
+    const QString path = w.data(QStringLiteral("options.txt"));
+    QVERIFY(writeFile(path, withLine(readFile(path), line, value)));
+}
+
+/// Every message and error shown, notice left out.
+QStringList shown(const ScriptedDialogs &dialogs)
+{
+    QStringList texts;
+    for (const ScriptedDialogs::Call &c : dialogs.calls())
+        if (c.kind != Kind::Notice)
+            texts << c.text;
+    return texts;
+}
+
+bool isArabic(const QString &text)
+{
+    for (const QChar c : text)
+        if (c.unicode() >= 0x0600 && c.unicode() <= 0x06FF)
+            return true;
+    return false;
+}
+
+/// The window still serves the teacher: the options pane opens and closes.
+void paneStillOpens(QuizWindow &q)
+{
+    q.openOptions();
+    QVERIFY(q.form->optionsMode());
+    QTest::mouseClick(q.form->Button1, Qt::LeftButton);
+    QVERIFY(!q.form->optionsMode());
+}
+
+void seedChildren(const QString &path, const QStringList &names)
+{
+    ResultsTable table;
+    QString error;
+    QVERIFY2(table.open(path, &error), qPrintable(error));
+    for (const QString &name : names)
+        QVERIFY2(table.addChild(name, &error), qPrintable(error));
+}
+
+} // namespace
+
+class TestBadInputs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        obeyFilePermissions();
+        QTemporaryDir scratch;
+        m_permissionsApply = permissionsApply(scratch.path());
+    }
+
+    void aMissingDataFolderIsNamedAndNothingIsMadeUp()
+    {
+        QuizWindow q([](const QuizWindow &w) { QVERIFY(QDir(w.data()).removeRecursively()); });
+        const QStringList errors = q.dialogs.texts(Kind::Error);
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().contains(q.folder.appDir() + QStringLiteral("Data")), qPrintable(errors.first()));
+        QVERIFY2(errors.first().contains(QStringLiteral("غير موجود")), qPrintable(errors.first()));
+        // The load stopped before it opened anything: no table, no folder, no question.
+        QVERIFY(!QFileInfo::exists(q.data()));
+        QVERIFY(!QFileInfo::exists(q.folder.appDir() + QStringLiteral("results.db")));
+        QCOMPARE(q.form->AskColorED->text(), QStringLiteral("N"));
+        paneStillOpens(q);
+
+        // A close that cannot save says so in Arabic and leaves no half-made files.
+        q.dialogs.clear();
+        if (!q.closeByButton()) {
+            QVERIFY(q.dialogs.count(Kind::Error) >= 1);
+            for (const QString &e : q.dialogs.texts(Kind::Error))
+                QVERIFY2(isArabic(e), qPrintable(e));
+        }
+        const QStringList left = QDir(q.folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        for (const QString &name : left)
+            QVERIFY2(!name.contains(QStringLiteral(".tmp")) && !name.startsWith(QLatin1Char('.')), qPrintable(name));
+    }
+
+    void aReadOnlyDataFolderLosesNothing()
+    {
+        if (!m_permissionsApply)
+            QSKIP("this account writes past permission bits");
+        QMap<QString, QByteArray> before;
+        QuizWindow q([&](const QuizWindow &w) {
+            setOptionsLine(w, 21, "9");
+            before = treeSnapshot(w.data());
+            QVERIFY(QFile::setPermissions(w.data(), readOnly));
+        });
+        const RightsBack back{q.folder.path()};
+        QCOMPARE(treeSnapshot(q.data()), before);
+        // Whatever the start could not write is named, in Arabic.
+        for (const QString &e : q.dialogs.texts(Kind::Error)) {
+            QVERIFY2(e.contains(q.data()) && isArabic(e), qPrintable(e));
+        }
+        paneStillOpens(q);
+        q.form->WaitSE->setValue(17);
+        q.dialogs.clear();
+        const bool closed = q.closeByButton();
+        QCOMPARE(treeSnapshot(q.data()), before);
+        if (!closed) {
+            QVERIFY(q.dialogs.count(Kind::Error) >= 1);
+            QVERIFY2(q.dialogs.texts(Kind::Error).last().contains(q.data()), qPrintable(q.dialogs.texts(Kind::Error).last()));
+        }
+        // Writable again, the teacher's settings are all there.
+        QVERIFY(QFile::setPermissions(q.data(), readOnly | QFile::WriteOwner));
+        q.form.reset();
+        q.start();
+        QCOMPARE(shown(q.dialogs), QStringList());
+        QCOMPARE(q.form->WaitSE->value(), 9);
+    }
+
+    void aReadOnlyProgramFolderLosesNothing_data()
+    {
+        QTest::addColumn<bool>("withTable");
+        QTest::newRow("no results table yet") << false;
+        QTest::newRow("results table present") << true;
+    }
+
+    void aReadOnlyProgramFolderLosesNothing()
+    {
+        QFETCH(bool, withTable);
+        if (!m_permissionsApply)
+            QSKIP("this account writes past permission bits");
+        QMap<QString, QByteArray> data;
+        QStringList folder;
+        QByteArray table;
+        QuizWindow q([&](const QuizWindow &w) {
+            if (withTable) {
+                seedChildren(w.folder.appDir() + QStringLiteral("results.db"), {QStringLiteral("سارة")});
+                table = readFile(w.folder.appDir() + QStringLiteral("results.db"));
+            }
+            setOptionsLine(w, 21, "8");
+            data = treeSnapshot(w.data());
+            folder = QDir(w.folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+            QVERIFY(QFile::setPermissions(w.folder.path(), readOnly));
+        });
+        const RightsBack back{q.folder.path()};
+        const QString results = q.folder.appDir() + QStringLiteral("results.db");
+        const QStringList errors = q.dialogs.texts(Kind::Error);
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().contains(results) && isArabic(errors.first()), qPrintable(errors.first()));
+        QCOMPARE(QFileInfo::exists(results), withTable);
+        QCOMPARE(readFile(results), table);
+        paneStillOpens(q);
+
+        // The settings were never read, so closing must not write the
+        // built-in values over the teacher's.
+        q.closeByButton();
+        QCOMPARE(treeSnapshot(q.data()), data);
+        QCOMPARE(readFile(results), table);
+        QCOMPARE(QDir(q.folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), folder);
+    }
+
+    void aReadOnlyOptionsFileIsKept()
+    {
+        if (!m_permissionsApply)
+            QSKIP("this account writes past permission bits");
+        QByteArray options;
+        QuizWindow q([&](const QuizWindow &w) {
+            setOptionsLine(w, 21, "6");
+            options = readFile(w.data(QStringLiteral("options.txt")));
+            QVERIFY(QFile::setPermissions(w.data(QStringLiteral("options.txt")),
+                                          QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        });
+        const RightsBack back{q.folder.path()};
+        QCOMPARE(shown(q.dialogs), QStringList());
+        QCOMPARE(q.form->WaitSE->value(), 6); // read as usual
+        q.form->WaitSE->setValue(12);
+        q.dialogs.clear();
+        QVERIFY(!q.closeByButton());
+        const QStringList errors = q.dialogs.texts(Kind::Error);
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().contains(q.data(QStringLiteral("options.txt"))) && isArabic(errors.first()),
+                 qPrintable(errors.first()));
+        QCOMPARE(readFile(q.data(QStringLiteral("options.txt"))), options);
+        QVERIFY(q.form->isVisible());
+    }
+
+    void unreadableFilesAreNamedAndKept_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("lesson");      // written to CurLesson.txt first
+        QTest::addColumn<int>("messages");        // "file error" messages
+        QTest::addColumn<QString>("errorNames");  // the file an error names, if any
+        QTest::newRow("options file") << "Data/options.txt" << QString() << 1 << "Data/options.txt";
+        // Read as missing (the automatic lesson), but the change of lesson
+        // cannot write the file, which stops the load there.
+        QTest::newRow("current-lesson file") << "Data/CurLesson.txt" << QString() << 0 << "Data/CurLesson.txt";
+        QTest::newRow("lesson folder") << "Data/les" << "les" << 2 << QString();
+        QTest::newRow("question clip") << "Data/color1.wav" << QString() << 0 << "Data/color1.wav";
+    }
+
+    void unreadableFilesAreNamedAndKept()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, lesson);
+        QFETCH(int, messages);
+        QFETCH(QString, errorNames);
+        if (!m_permissionsApply)
+            QSKIP("this account reads past permission bits");
+        QByteArray bytes;
+        QuizWindow q([&](const QuizWindow &w) {
+            QVERIFY(QDir().mkpath(w.data(QStringLiteral("les"))));
+            QVERIFY(QFile::copy(w.data(QStringLiteral("options.txt")), w.data(QStringLiteral("les/options.txt"))));
+            if (!lesson.isEmpty())
+                QVERIFY(writeFile(w.data(QStringLiteral("CurLesson.txt")), lesson.toLatin1() + "\r\n"));
+            bytes = readFile(w.folder.appDir() + name);
+            QVERIFY(QFile::setPermissions(w.folder.appDir() + name, {}));
+        });
+        const RightsBack back{q.folder.path()};
+        const QString path = q.folder.appDir() + name;
+        QCOMPARE(q.messages().size(), messages);
+        QCOMPARE(q.form->CurLesson->text(), automaticName());
+        if (errorNames.isEmpty()) {
+            QCOMPARE(q.dialogs.count(Kind::Error), 0);
+        } else {
+            const QStringList errors = q.dialogs.texts(Kind::Error);
+            QCOMPARE(errors.size(), 1);
+            QVERIFY2(errors.first().contains(q.folder.appDir() + errorNames) && isArabic(errors.first()),
+                     qPrintable(errors.first()));
+        }
+        paneStillOpens(q);
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        if (!QFileInfo(path).isDir())
+            QCOMPARE(readFile(path), bytes);
+    }
+
+    void namesTakenByFolders_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("current-lesson file") << "Data/CurLesson.txt" << QString();
+        QTest::newRow("options file") << "Data/options.txt" << QString();
+        QTest::newRow("results table") << "results.db" << QStringLiteral("ليس ملفاً");
+        QTest::newRow("question clip") << "Data/color1.wav" << QStringLiteral("لمجلد");
+    }
+
+    void namesTakenByFolders()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, reason);
+        QuizWindow q([&](const QuizWindow &w) {
+            QFile::remove(w.folder.appDir() + name);
+            QVERIFY(writeFile(w.folder.appDir() + name + QStringLiteral("/inner/keep.txt"), "kept"));
+        });
+        const QString path = q.folder.appDir() + name;
+        const QStringList errors = q.dialogs.texts(Kind::Error);
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().contains(path) && isArabic(errors.first()), qPrintable(errors.first()));
+        if (!reason.isEmpty())
+            QVERIFY2(errors.first().contains(reason), qPrintable(errors.first()));
+        paneStillOpens(q);
+        q.closeByButton();
+        // The folder in the way is never removed or written into.
+        QVERIFY(QFileInfo(path).isDir());
+        QCOMPARE(readFile(path + QStringLiteral("/inner/keep.txt")), QByteArray("kept"));
+        QCOMPARE(QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("inner")});
+    }
+
+    void aSavedChildThatIsGoneLeavesTheFirstChild_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("deleted child") << QByteArray("99");
+        QTest::newRow("not a number") << QByteArray("x");
+        QTest::newRow("negative") << QByteArray("-3");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("beyond 32 bits") << QByteArray("4294967298");
+    }
+
+    void aSavedChildThatIsGoneLeavesTheFirstChild()
+    {
+        QFETCH(QByteArray, line);
+        QuizWindow q([&](const QuizWindow &w) {
+            seedChildren(w.folder.appDir() + QStringLiteral("results.db"),
+                         {QStringLiteral("سارة"), QStringLiteral("عمر")});
+            setOptionsLine(w, 20, line);
+        });
+        QCOMPARE(shown(q.dialogs), QStringList());
+        QCOMPARE(q.form->currentChildNo(), 1);
+        QCOMPARE(q.form->DBText1->text(), QStringLiteral("سارة"));
+        // Saved back as the child that was current.
+        QVERIFY(q.closeByButton());
+        QCOMPARE(fileLines(q.optionsBytes()).at(19), QByteArray("1"));
+    }
+
+    void fontSizesBeyondTheEditorTakeTheDefault_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("points");
+        QTest::newRow("zero") << QByteArray("0") << 36;
+        QTest::newRow("negative") << QByteArray("-12") << 36;
+        QTest::newRow("huge") << QByteArray("99999") << 36;
+        QTest::newRow("largest offered") << QByteArray("1638") << 1638;
+        QTest::newRow("smallest") << QByteArray("1") << 1;
+    }
+
+    void fontSizesBeyondTheEditorTakeTheDefault()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(int, points);
+        QuizWindow q([&](const QuizWindow &w) { setOptionsLine(w, 4, line); });
+        QCOMPARE(shown(q.dialogs), QStringList());
+        QCOMPARE(q.form->FontDialog1.font.pointSize(), points);
+        q.openOptions();
+        QCOMPARE(q.form->lbask1->font().pointSize(), points);
+        QVERIFY(q.closeByButton());
+        QCOMPARE(fileLines(q.optionsBytes()).at(3), QByteArray::number(points));
+    }
+
+    void aVideoPanelLargerThanThePlayAreaLeavesThePanelsVisible_data()
+    {
+        QTest::addColumn<QByteArray>("location");
+        QTest::addColumn<QByteArray>("size");
+        QTest::newRow("bottom, 2^31-1 high") << QByteArray("1") << QByteArray("2147483647");
+        QTest::newRow("top, 5000 high") << QByteArray("0") << QByteArray("5000");
+        QTest::newRow("right, 5000 wide") << QByteArray("2") << QByteArray("5000");
+        QTest::newRow("bottom, negative") << QByteArray("1") << QByteArray("-100");
+    }
+
+    void aVideoPanelLargerThanThePlayAreaLeavesThePanelsVisible()
+    {
+        QFETCH(QByteArray, location);
+        QFETCH(QByteArray, size);
+        QuizWindow q([&](const QuizWindow &w) {
+            setOptionsLine(w, 2, "1"); // video
+            setOptionsLine(w, 13, location);
+            setOptionsLine(w, 14, size);
+            setOptionsLine(w, 15, size);
+        });
+        QCOMPARE(q.dialogs.count(Kind::Error), 0);
+        QVERIFY(q.form->VedioPanel->isVisible());
+        // A child must still see three panels to click.
+        if (size.toLongLong() > 1000)
+            QEXPECT_FAIL("", "a stored video size beyond the window is not limited yet: the choice area gets no room",
+                         Abort);
+        QVERIFY2(q.form->SPanel1->height() >= 40 && q.form->SPanel1->width() >= 40,
+                 qPrintable(QStringLiteral("%1x%2").arg(q.form->SPanel1->width()).arg(q.form->SPanel1->height())));
+    }
+
+    void anUnreadablePictureIsNamedAndTheOldOneStays()
+    {
+        if (!m_permissionsApply)
+            QSKIP("this account reads past permission bits");
+        QuizWindow q;
+        const RightsBack back{q.folder.path()};
+        const QString path = q.folder.appDir() + QStringLiteral("cat.png");
+        QImage red(20, 20, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(path));
+        QVERIFY(QFile::setPermissions(path, {}));
+        QImage marker(7, 7, QImage::Format_RGB32);
+        marker.fill(Qt::green);
+        q.form->Image1->setPicture(marker);
+        q.openOptions();
+        q.dialogs.pictureAnswers.enqueue(path);
+        QTest::mouseClick(q.form->BitBtn3, Qt::LeftButton);
+        const QStringList errors = q.dialogs.texts(Kind::Error);
+        QCOMPARE(errors.size(), 1);
+        QVERIFY2(errors.first().contains(path) && isArabic(errors.first()), qPrintable(errors.first()));
+        QCOMPARE(q.form->Image1->picture(), marker);
+    }
+
+private:
+    bool m_permissionsApply = false;
+};
+
+QTEST_MAIN(TestBadInputs)
+#include "tst_badinputs.moc"
