@@ -89,7 +89,13 @@ void TForm1::bindChildrenPage()
         button->setFocusPolicy(Qt::NoFocus);
         row->addWidget(button);
         const auto move = b.move;
-        connect(button, &QToolButton::clicked, this, [this, move] { (Table1->*move)(); });
+        connect(button, &QToolButton::clicked, this, [this, move] {
+            // The table is read first: GCC 12 with -fsanitize=undefined calls a
+            // member pointer on a member read in the same expression with a
+            // null object (the sanitizer build crashed on every navigator click).
+            ResultsTable *const table = Table1;
+            (table->*move)();
+        });
     }
 
     DBGrid1->setLayoutDirection(Qt::RightToLeft);
