@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 build=$(cd "${1:-build}" && pwd) || exit 1
 
-for tool in xvfb-run xdotool setxkbmap import convert sqlite3 bc; do
+for tool in xvfb-run xdotool setxkbmap import convert sqlite3; do
     if ! command -v "$tool" >/dev/null; then
         echo "e2e: FAIL: $tool is missing (bash scripts/install-deps.sh test installs it)"
         exit 1

@@ -29,6 +29,8 @@ libraries_resolve() {
     ldd "$PREFIX/quiz" >"$E2E_ARTIFACTS/ldd.txt" 2>&1 || return 1
     ! grep -q 'not found' "$E2E_ARTIFACTS/ldd.txt"
 }
+# Hints are kept in the artifacts; errors fail.
+desktop_entry_valid() { desktop-file-validate "$PREFIX/quiz.desktop" >"$E2E_ARTIFACTS/desktop-file-validate.txt" 2>&1; }
 # The icon is drawn with the three choice colours.
 icon_has_three_colours() {
     grep -qi '#e5322d' "$PREFIX/quiz.svg" && grep -qi '#ffd21f' "$PREFIX/quiz.svg" &&
@@ -53,7 +55,7 @@ check "the desktop entry has an Arabic name" [ -n "$(desktop_key 'Name\[ar\]')" 
 check "the desktop entry is an application" [ "$(desktop_key Type)" = Application ]
 check "the icon is an SVG drawing in the three colours" icon_has_three_colours
 if command -v desktop-file-validate >/dev/null; then
-    check "desktop-file-validate accepts the entry" desktop-file-validate "$PREFIX/quiz.desktop"
+    check "desktop-file-validate accepts the entry" desktop_entry_valid
 fi
 
 # ------------------------------------------------------------ it runs

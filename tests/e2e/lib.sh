@@ -23,8 +23,9 @@ E2E_PASSED=${E2E_PASSED:-0}
 E2E_FAILED=${E2E_FAILED:-0}
 E2E_SHOT=0
 
-log() { printf '[%6.1fs] %s\n' "$(elapsed)" "$*"; }
-elapsed() { echo "$(date +%s.%N) - ${E2E_T0:-0}" | bc; }
+log() { printf '[%6.1fs] %s\n' "$(since "${E2E_T0:-0}")" "$*"; }
+# since T: seconds from T (date +%s.%N) to now.
+since() { awk -v now="$(date +%s.%N)" -v t="$1" 'BEGIN { printf "%.2f", now - t }'; }
 
 pass() { E2E_PASSED=$((E2E_PASSED + 1)); log "PASS: $*"; }
 fail() { E2E_FAILED=$((E2E_FAILED + 1)); log "FAIL: $*"; shot "failure"; }

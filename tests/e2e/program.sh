@@ -45,8 +45,8 @@ answer() {
 # A click starts the waiting time; the next question comes after it.
 next_question() {
     local left
-    left=$(echo "$WAIT_S + 0.7 - ($(date +%s.%N) - $ANSWERED_AT)" | bc)
-    [ "$(echo "$left > 0" | bc)" = 1 ] && sleep "$left"
+    left=$(awk -v wait="$WAIT_S" -v gone="$(since "$ANSWERED_AT")" 'BEGIN { printf "%.2f", wait + 0.7 - gone }')
+    case $left in -*) ;; *) sleep "$left" ;; esac
 }
 # row_is NO EXPECTED: waits up to 5 s for the child's row to read EXPECTED
 # ("No|Name|Ok|NotOk", an empty count is NULL).
