@@ -63,8 +63,11 @@ void TForm1::bindSettingsControls()
 {
     m_lessons = new LessonList(Lesson);
     connect(m_lessons, &LessonList::selectionChanged, this, [this] { guarded([this] { LessonChange(); }); });
-    m_lessons->model()->setRenameHandler(
-        [this](const QString &from, const QString &to) { return renameLessonFolder(from, to); });
+    // An edit still open when the window closes is dropped: the window may
+    // be on its way to destruction, when the editor gives up its name.
+    m_lessons->model()->setRenameHandler([this, list = Lesson](const QString &from, const QString &to) {
+        return !list->window()->isHidden() && renameLessonFolder(from, to);
+    });
 
     // The texts end up in the settings files: refuse what they cannot hold,
     // and say so once the edit has finished its keystroke.
@@ -222,7 +225,11 @@ void TForm1::CurLessonChange()
 {
     throwIfFailed(CurrentLessonFile::write(dataDirOf(AppDir), CurLesson->text()));
     LoadOptions();
-    showCurrentLessonInList();
+    // With nothing chosen in the list, it marks the lesson now current. A
+    // chosen folder stays chosen even where its load fell back, so that it
+    // can still be deleted.
+    if (!m_lessons->selectedName())
+        showCurrentLessonInList();
 }
 
 void TForm1::showCurrentLessonInList()
@@ -238,7 +245,6 @@ void TForm1::LessonChange()
     // could never be found again after a restart.
     if (name && CurrentLessonFile::toBytes(*name, &refused).isEmpty()) {
         m_dialogs->showMessage(refused);
-        showCurrentLessonInList();
         return;
     }
     setCurLesson(name.value_or(LessonLibrary::automaticName()));

@@ -7,13 +7,61 @@
 
 #include <algorithm>
 
+namespace {
+
+// Orders names as people read them: letters without regard to case, and a
+// run of digits by its value, so that "درس 2" comes before "درس 10" in any
+// locale (the system's collation may be the plain "C" one).
+int naturalCompare(const QString &a, const QString &b)
+{
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a.at(i).isDigit() && b.at(j).isDigit()) {
+            qsizetype ei = i;
+            qsizetype ej = j;
+            while (ei < a.size() && a.at(ei).isDigit())
+                ++ei;
+            while (ej < b.size() && b.at(ej).isDigit())
+                ++ej;
+            // Without leading zeros, the longer run is the larger number.
+            qsizetype si = i;
+            qsizetype sj = j;
+            while (si + 1 < ei && a.at(si).digitValue() == 0)
+                ++si;
+            while (sj + 1 < ej && b.at(sj).digitValue() == 0)
+                ++sj;
+            if (ei - si != ej - sj)
+                return ei - si < ej - sj ? -1 : 1;
+            for (; si < ei; ++si, ++sj) {
+                if (a.at(si).digitValue() != b.at(sj).digitValue())
+                    return a.at(si).digitValue() < b.at(sj).digitValue() ? -1 : 1;
+            }
+            i = ei;
+            j = ej;
+            continue;
+        }
+        const char16_t ca = a.at(i).toCaseFolded().unicode();
+        const char16_t cb = b.at(j).toCaseFolded().unicode();
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    if (i < a.size())
+        return 1;
+    if (j < b.size())
+        return -1;
+    return 0;
+}
+
+} // namespace
+
 LessonFolderModel::LessonFolderModel(QObject *parent)
     : QAbstractListModel(parent),
       m_watcher(new QFileSystemWatcher(this)),
       m_settle(new QTimer(this))
 {
-    m_collator.setNumericMode(true);
-    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
     m_settle->setSingleShot(true);
     m_settle->setInterval(SettleMs);
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_settle, qOverload<>(&QTimer::start));
@@ -44,8 +92,18 @@ SettingsResult LessonFolderModel::setRootPath(const QString &path)
 
 void LessonFolderModel::refresh()
 {
+    // A view told of a row change may react by asking for the folder again
+    // (a removed selection chooses another lesson, which loads the settings):
+    // the rows must not change under the change being reported, so that
+    // reading waits for the next turn of the event loop.
+    if (m_applying) {
+        m_settle->start();
+        return;
+    }
     m_settle->stop();
+    m_applying = true;
     applyNames(readFolder());
+    m_applying = false;
 }
 
 QStringList LessonFolderModel::readFolder() const
@@ -62,8 +120,8 @@ QStringList LessonFolderModel::readFolder() const
 
 bool LessonFolderModel::lessThan(const QString &a, const QString &b) const
 {
-    // Names the collator takes as equal ("a" and "A") still get one order.
-    const int c = m_collator.compare(a, b);
+    // Names read as equal ("a" and "A", "7" and "07") still get one order.
+    const int c = naturalCompare(a, b);
     return c != 0 ? c < 0 : a < b;
 }
 
@@ -162,6 +220,7 @@ bool LessonFolderModel::setData(const QModelIndex &index, const QVariant &value,
     const int from = rowOf(oldName);
     if (from < 0)
         return true; // the folder list was read again meanwhile
+    m_applying = true;
     m_names[from] = newName;
     const QModelIndex changed = this->index(from);
     emit dataChanged(changed, changed);
@@ -176,5 +235,6 @@ bool LessonFolderModel::setData(const QModelIndex &index, const QVariant &value,
         m_names.move(from, to);
         endMoveRows();
     }
+    m_applying = false;
     return true;
 }

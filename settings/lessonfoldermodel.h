@@ -3,7 +3,6 @@
 #include "settings/settingsresult.h"
 
 #include <QAbstractListModel>
-#include <QCollator>
 #include <QIcon>
 #include <QStringList>
 
@@ -65,9 +64,9 @@ private:
 
     QString m_root;
     QStringList m_names;
-    QCollator m_collator;
     QIcon m_icon;
     RenameHandler m_renameHandler;
     QFileSystemWatcher *m_watcher;
     QTimer *m_settle;
+    bool m_applying = false;
 };
