@@ -251,14 +251,17 @@ private slots:
         const QString name = QStringLiteral("درس");
         Lessons q([&](const QuizWindow &w) { makeLesson(w, name, 9); });
 
-        // The automatic lesson cannot be saved into.
+        // The automatic lesson cannot be saved into: nothing is written.
+        const QMap<QString, QByteArray> atStart = treeSnapshot(q.data());
+        q.form->WaitSE->setValue(14);
         q.press(q.form->ProButton1);
         QCOMPARE(q.messages(), QStringList{QStringLiteral(u"يجب اختيار درس ")});
+        QCOMPARE(treeSnapshot(q.data()), atStart);
 
         q.click(name);
         QCOMPARE(q.current(), name);
         q.form->WaitSE->setValue(14);
-        const QMap<QString, QByteArray> lesson = treeSnapshot(q.data(name));
+        const QMap<QString, QByteArray> before = treeSnapshot(q.data());
         {
             // The settings cannot be saved: nothing is copied.
             const FileSizeLimit limit(40);
@@ -266,7 +269,8 @@ private slots:
             q.press(q.form->ProButton1);
         }
         QCOMPARE(q.messages(), QStringList{QStringLiteral(u"لم يتم نسخ الدرس")});
-        QCOMPARE(treeSnapshot(q.data(name)), lesson);
+        // The lesson and the Data folder's options are as they were.
+        QCOMPARE(treeSnapshot(q.data()), before);
 
         // The lesson's folder went behind the quiz's back.
         QDir(q.data(name)).removeRecursively();
