@@ -325,6 +325,14 @@ private slots:
             QVERIFY(q.closeByButton());
             QCOMPARE(fileLines(q.optionsBytes()).at(0), QByteArray("-1"));
         }
+        // A size no font can take falls back to 36 points.
+        for (const QByteArray &size : {QByteArray("0"), QByteArray("-12"), QByteArray("100000")}) {
+            QuizWindow q([&](const QuizWindow &w) {
+                writeFile(w.data(QStringLiteral("options.txt")),
+                          withLine(readFile(w.data(QStringLiteral("options.txt"))), 4, size));
+            });
+            QCOMPARE(q.form->FontDialog1.font.pointSize(), 36);
+        }
     }
 
     void aCurrentLessonWhoseFolderWentShowsTheMessageTwiceAtStart_data()
