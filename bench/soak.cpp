@@ -1,0 +1,267 @@
+// Soaks the whole quiz: thousands of question cycles through the real window
+// and the real clip players at the shortest waiting time, with a child's
+// answers (real clicks on the panels), the options pane opened with its key
+// chord now and then, and switches between two saved lessons (one with
+// sound clips, one with video clips) and the automatic lesson. The waiting
+// timer is fired by hand, so nothing sleeps.
+//
+//   soak [cycles] [--no-pane] [--no-lessons]
+//        cycles 10000 by default; --no-pane: questions only (in the video
+//        lesson); --no-lessons: the pane opens but the lesson stays.
+//
+// Prints the resident memory after the warm-up and at the end, the growth,
+// a line per thousand cycles (resident memory split into anonymous and
+// file pages, the heap in use and the free memory the heap keeps), and what
+// went wrong: errors reported, messages shown, dialogs nobody scripted,
+// clicks that did not answer, switches that did not land.
+#include "app/choicepanel.h"
+#include "app/radiogroup.h"
+#include "app/scripteddialogs.h"
+#include "app/tform1.h"
+#include "quiz/random.h"
+#include "records/resultstable.h"
+#include "settings/lessonfoldermodel.h"
+#include "settings/lessonlibrary.h"
+#include "settings/lessonlist.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <cstdio>
+#include <cstdlib>
+#include <malloc.h>
+
+namespace {
+
+using Kind = ScriptedDialogs::Kind;
+
+long statusKb(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+class Soak
+{
+public:
+    Soak()
+    {
+        m_random.seedOnce(20240601);
+        m_form = std::make_unique<TForm1>(QuizEnvironment{&m_dialogs, &m_random, m_folder.programFile()});
+        m_form->maximize();
+        m_form->show();
+        if (!QTest::qWaitForWindowExposed(m_form.get()))
+            std::fprintf(stderr, "the window was not shown\n");
+    }
+
+    TForm1 &form() { return *m_form; }
+    ScriptedDialogs &dialogs() { return m_dialogs; }
+
+    /// A child to count the answers for, the shortest waiting time, and the
+    /// two lessons: "sound" asks with shapes and sound clips, "video" with
+    /// texts and video clips. Ends in the automatic lesson.
+    void prepare()
+    {
+        openPane();
+        m_form->OptionsPC->setCurrentIndex(1);
+        m_dialogs.textAnswers.enqueue(QStringLiteral("طفل التجربة"));
+        QTest::mouseClick(m_form->BitBtn7, Qt::LeftButton);
+        m_form->OptionsPC->setCurrentIndex(0);
+        m_form->WaitSE->setValue(m_form->WaitSE->minimum());
+
+        choose(m_form->AskForRG, 0);
+        choose(m_form->AVRG, 0);
+        m_dialogs.textAnswers.enqueue(QStringLiteral("sound"));
+        QTest::mouseClick(m_form->ProButton2, Qt::LeftButton);
+
+        choose(m_form->AskForRG, 1);
+        choose(m_form->AVRG, 1);
+        m_dialogs.textAnswers.enqueue(QStringLiteral("video"));
+        QTest::mouseClick(m_form->ProButton2, Qt::LeftButton);
+
+        QTest::mouseClick(m_form->SpeedButton7, Qt::LeftButton);
+        closePane();
+    }
+
+    /// One question: a click on a panel, then the waiting time over at once.
+    void cycle()
+    {
+        ChoicePanel *const panels[] = {m_form->SPanel1, m_form->SPanel2, m_form->SPanel3};
+        ChoicePanel *panel = panels[m_random.uniform(0, 2)];
+        QTest::mouseClick(panel, Qt::LeftButton, {}, panel->rect().center());
+        if (!m_form->cycle().answered())
+            ++m_unanswered;
+        settle();
+        m_form->playwaitTimerTimer();
+        settle();
+    }
+
+    /// Handles what has arrived, as the idle event loop does during the
+    /// waiting time: above all the players' messages, one per pass. Returns
+    /// when nothing is left, never waits for more.
+    static void settle()
+    {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+
+    /// The options pane opened with the key chord and closed again, the
+    /// lesson changed on the way when asked.
+    void paneVisit(bool switchLesson)
+    {
+        openPane();
+        if (switchLesson)
+            nextLesson();
+        closePane();
+    }
+
+    int unanswered() const { return m_unanswered; }
+    /// The current child's right and wrong answers, as the table holds them.
+    int answersCounted() const
+    {
+        return m_form->Table1->integer(ResultsTable::Field::Ok) + m_form->Table1->integer(ResultsTable::Field::NotOk);
+    }
+    int switches() const { return m_switches; }
+    int missedSwitches() const { return m_missedSwitches; }
+
+private:
+    void openPane()
+    {
+        if (!m_form->optionsMode())
+            QTest::keyRelease(m_form.get(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
+        if (!m_form->optionsMode())
+            std::fprintf(stderr, "the key chord did not open the options pane\n");
+    }
+
+    void closePane()
+    {
+        QTest::mouseClick(m_form->Button1, Qt::LeftButton);
+    }
+
+    static void choose(RadioGroup *group, int index)
+    {
+        const QList<QRadioButton *> buttons = group->findChildren<QRadioButton *>();
+        if (index < buttons.size())
+            QTest::mouseClick(buttons.at(index), Qt::LeftButton);
+        if (group->itemIndex() != index)
+            std::fprintf(stderr, "%s did not take item %d\n", qPrintable(group->objectName()), index);
+    }
+
+    /// sound -> video -> automatic -> sound ...; the two lessons are chosen
+    /// with a click in the list, the automatic one with its button.
+    void nextLesson()
+    {
+        static const QString order[] = {QStringLiteral("sound"), QStringLiteral("video"),
+                                        LessonLibrary::automaticName()};
+        const QString target = order[m_switches++ % 3];
+        m_form->OptionsPC->setCurrentIndex(0);
+        if (target == LessonLibrary::automaticName()) {
+            QTest::mouseClick(m_form->SpeedButton7, Qt::LeftButton);
+        } else {
+            QListView *view = m_form->Lesson;
+            const int row = m_form->m_lessons->model()->rowOf(target);
+            if (row >= 0) {
+                const QModelIndex index = m_form->m_lessons->model()->index(row);
+                view->scrollTo(index);
+                QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+            }
+        }
+        if (m_form->CurLesson->text() != target)
+            ++m_missedSwitches;
+    }
+
+    testsupport::ProgramFolder m_folder;
+    ScriptedDialogs m_dialogs;
+    Random m_random;
+    std::unique_ptr<TForm1> m_form;
+    int m_unanswered = 0;
+    int m_switches = 0;
+    int m_missedSwitches = 0;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QUIZ_APPDIR_TEMPLATE"))
+        qputenv("QUIZ_APPDIR_TEMPLATE", QUIZ_APPDIR_TEMPLATE_DIR);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    const bool noPane = args.contains(QStringLiteral("--no-pane"));
+    const bool noLessons = args.contains(QStringLiteral("--no-lessons"));
+    const int cycles = args.isEmpty() || args.first().startsWith(QLatin1Char('-')) ? 10000 : args.first().toInt();
+    if (cycles < 1) {
+        std::fprintf(stderr, "usage: soak [cycles] [--no-pane] [--no-lessons]\n");
+        return 2;
+    }
+    // Every 25th question the pane opens; every 4th opening changes the lesson.
+    constexpr int paneEvery = 25;
+    constexpr int switchEvery = 4;
+    const int warmUp = qMin(500, cycles / 10);
+
+    Soak soak;
+    soak.prepare();
+
+    QElapsedTimer clock;
+    long startKb = statusKb("VmRSS:");
+    int visits = 0;
+    for (int i = 0; i < cycles; ++i) {
+        if (i == warmUp) {
+            startKb = statusKb("VmRSS:");
+            clock.start();
+        }
+        soak.cycle();
+        if (!noPane && (i + 1) % paneEvery == 0)
+            soak.paneVisit(!noLessons && ++visits % switchEvery == 0);
+        if ((i + 1) % 1000 == 0) {
+            const struct mallinfo2 heap = mallinfo2();
+            std::printf("  after %5d cycles: resident %ld KiB (anonymous %ld, files %ld), heap in use %zu KiB, "
+                        "free in heap %zu KiB\n",
+                        i + 1, statusKb("VmRSS:"), statusKb("RssAnon:"), statusKb("RssFile:"),
+                        (heap.uordblks + heap.hblkhd) / 1024, heap.fordblks / 1024);
+        }
+    }
+    // Let the last clips and the list's change watch settle.
+    QTest::qWait(200);
+    const long endKb = statusKb("VmRSS:");
+    const double seconds = clock.elapsed() / 1000.0;
+    ScriptedDialogs &d = soak.dialogs();
+
+    std::printf("question cycles: %d (%d warm-up), pane openings: %d, lesson switches: %d\n", cycles,
+                warmUp, visits, soak.switches());
+    std::printf("time after warm-up: %.1f s (%.2f ms per cycle)\n", seconds,
+                seconds * 1000.0 / qMax(1, cycles - warmUp));
+    std::printf("resident memory after warm-up: %ld KiB\n", startKb);
+    std::printf("resident memory at the end: %ld KiB\n", endKb);
+    std::printf("growth: %.2f MB\n", (endKb - startKb) / 1024.0);
+    std::printf("peak resident memory: %ld KiB\n", statusKb("VmHWM:"));
+    std::printf("answers counted for the child: %d of %d\n", soak.answersCounted(), cycles);
+    std::printf("errors reported: %d\n", d.count(Kind::Error));
+    std::printf("messages shown: %d, unscripted dialogs: %d, clicks not answered: %d, switches missed: %d\n",
+                d.count(Kind::Message), d.unscripted(), soak.unanswered(), soak.missedSwitches());
+    for (const ScriptedDialogs::Call &call : d.calls())
+        if (call.kind == Kind::Error || call.kind == Kind::Message)
+            std::fprintf(stderr, "  %s: %s\n", call.kind == Kind::Error ? "error" : "message",
+                         qPrintable(call.text));
+    const bool ok = d.count(Kind::Error) == 0 && soak.answersCounted() == cycles && d.count(Kind::Message) == 0 && soak.unanswered() == 0
+                    && soak.missedSwitches() == 0 && (endKb - startKb) < 5 * 1024;
+    std::printf("%s\n", ok ? "soak: PASS" : "soak: FAIL");
+    return ok ? 0 : 1;
+}
