@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/dialogs.h"
+#include "media/clipplayerbar.h"
 #include "quiz/cyclehost.h"
 #include "quiz/questioncycle.h"
 #include "settings/colorvalue.h"
@@ -37,6 +38,7 @@ class ShapeControl;
 class THelpForm;
 struct OptionsRead;
 struct OptionsValues;
+class VideoCanvas;
 
 /// What the window needs from its surroundings.
 struct QuizEnvironment
@@ -128,6 +130,14 @@ public:
     void SpeedButton3Click();
     void SpeedButton4Click();
     void SpeedButton5Click();
+    void ResetClip(ClipPlayer &player);
+    /// A press of a player's button: the handler first, then the button's
+    /// own action unless the handler cleared doDefault.
+    void MP1Click(ClipPlayerBar::Button button, bool *doDefault);
+    void MP2Click(ClipPlayerBar::Button button, bool *doDefault);
+    void MP3Click(ClipPlayerBar::Button button, bool *doDefault);
+    void MPTrueClick(ClipPlayerBar::Button button, bool *doDefault);
+    void MPFalseClick(ClipPlayerBar::Button button, bool *doDefault);
 
     // Children's table (tform1_records.cpp).
     void openResultsTable();
@@ -197,7 +207,9 @@ public:
     QLabel *Lb2;
     RadioGroup *AskForRG, *AskForColorRG, *AVRG;
     QToolButton *SpeedButton1, *SpeedButton2, *SpeedButton3, *SpeedButton4, *SpeedButton5;
-    QWidget *MP1, *MP2, *MP3, *MPTrue, *MPFalse;
+    ClipPlayerBar *MP1, *MP2, *MP3, *MPTrue, *MPFalse;
+    /// Draws the video clips inside VedioPanel.
+    VideoCanvas *m_videoCanvas = nullptr;
     ClickLabel *ColorLB1, *ColorLB2, *ColorLB3;
     QLabel *Label1, *Label3;
     QWidget *TextPanel;
@@ -254,6 +266,8 @@ private:
     void buildLessonsPage();
     void buildEditors();
     void buildChildrenPage();
+    void buildMediaControls();
+    void playerButtonClicked(int player, ClipPlayerBar::Button button);
     void bindChildrenPage();
     void bindSettingsControls();
     OptionsValues collectOptions() const;

@@ -86,6 +86,7 @@ void TForm1::buildControls()
     m_rootLayout = new DockLayout(this);
     buildPlayArea();
     buildOptionsPane();
+    buildMediaControls();
     m_rootLayout->addWidget(OptionsPC, DockLayout::Right, QSize(464, 612));
     m_rootLayout->addWidget(Panel4, DockLayout::Fill);
     OptionsPC->hide();
@@ -299,13 +300,13 @@ void TForm1::buildEditors()
     const char *resetNames[] = {"SpeedButton2", "SpeedButton3", "SpeedButton4", "SpeedButton1", "SpeedButton5"};
     QToolButton **resets[] = {&SpeedButton2, &SpeedButton3, &SpeedButton4, &SpeedButton1, &SpeedButton5};
     const char *playerNames[] = {"MP1", "MP2", "MP3", "MPTrue", "MPFalse"};
-    QWidget **players[] = {&MP1, &MP2, &MP3, &MPTrue, &MPFalse};
+    ClipPlayerBar **players[] = {&MP1, &MP2, &MP3, &MPTrue, &MPFalse};
     const int rowTops[] = {16, 48, 80, 112, 143};
     const int resetTops[] = {16, 48, 80, 112, 144};
     for (int i = 0; i < 5; ++i) {
         *resets[i] = speedButton(p, resetNames[i], QStringLiteral("X"), 246, resetTops[i], 23, 22);
         (*resets[i])->setToolTip(QStringLiteral("حذف الملف"));
-        *players[i] = placed(new QWidget(p), playerNames[i], 159, rowTops[i], 85, 22);
+        *players[i] = placed(new ClipPlayerBar(p), playerNames[i], 159, rowTops[i], 85, 22);
     }
 
     const QString colourHint = QStringLiteral("اضغط هنا لتغيير اللون");

@@ -1,24 +1,48 @@
-// The clip players' part of the main window.
+// The clip players' part of the main window: the five players' files, the
+// medium, the button bars, emptying and saving clips. The rules live in
+// media/ (ClipPlayer, ClipSet); these handlers wire them to the controls.
 #include "app/tform1.h"
 
 #include "app/quizerror.h"
 #include "app/radiogroup.h"
 #include "media/clipplayer.h"
+#include "media/clipset.h"
+#include "media/videocanvas.h"
+
+#include <QList>
+#include <QVBoxLayout>
+
+void TForm1::buildMediaControls()
+{
+    m_videoCanvas = new VideoCanvas(VedioPanel);
+    m_videoCanvas->setObjectName(QStringLiteral("VideoCanvas"));
+    auto *layout = new QVBoxLayout(VedioPanel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_videoCanvas);
+
+    const std::array<ClipPlayerBar *, ClipSet::ClipCount> bars{{MP1, MP2, MP3, MPTrue, MPFalse}};
+    for (int i = 0; i < ClipSet::ClipCount; ++i) {
+        m_players[i]->setVideoOutput(m_videoCanvas);
+        bars[i]->watch(m_players[i]);
+        connect(bars[i], &ClipPlayerBar::buttonClicked, this,
+                [this, i](ClipPlayerBar::Button button) {
+                    guarded([this, i, button] { playerButtonClicked(i, button); });
+                });
+    }
+}
 
 void TForm1::SetupMediaFiles()
 {
-    if (AVRG->itemIndex() == 0)
-        MediaExt = QStringLiteral("wav");
-    else if (AVRG->itemIndex() == 1)
-        MediaExt = QStringLiteral("avi");
-    for (ClipPlayer *p : m_players)
-        p->close();
-    static const char *names[] = {"color1.", "color2.", "color3.", "true.", "false."};
-    for (int i = 0; i < 5; ++i)
-        m_players[i]->setFileName(AppDir + QStringLiteral("Data/") + QLatin1String(names[i]) + MediaExt);
-    for (ClipPlayer *p : m_players) {
+    MediaExt = ClipSet::mediaExtension(AVRG->itemIndex(), MediaExt);
+    for (ClipPlayer *player : m_players)
+        player->close();
+    // No picture of the old clips stays in the panel.
+    m_videoCanvas->clear();
+    for (int i = 0; i < ClipSet::ClipCount; ++i)
+        m_players[i]->setFileName(ClipSet::clipFileName(AppDir, i, MediaExt));
+    for (ClipPlayer *player : m_players) {
         QString error;
-        if (!p->open(&error))
+        if (!player->open(&error))
             throw QuizError(error);
     }
     VedioPanel->setVisible(AVRG->itemIndex() == 1);
@@ -33,19 +57,65 @@ void TForm1::startClip(Clip clip)
 
 void TForm1::saveClips()
 {
-    for (ClipPlayer *p : m_players) {
-        // A player without an open clip holds nothing new to save.
-        if (!p->isOpen())
-            continue;
-        QString error;
-        if (!p->save(&error))
-            throw QuizError(error);
-    }
+    QString error;
+    if (!ClipSet::saveAll(QList<ClipPlayer *>(m_players.begin(), m_players.end()), &error))
+        throw QuizError(error);
 }
 
-// Emptying a clip arrives with the clip players; until then the buttons do nothing.
-void TForm1::SpeedButton1Click() {}
-void TForm1::SpeedButton2Click() {}
-void TForm1::SpeedButton3Click() {}
-void TForm1::SpeedButton4Click() {}
-void TForm1::SpeedButton5Click() {}
+void TForm1::ResetClip(ClipPlayer &player)
+{
+    QString error;
+    if (!ClipSet::resetClip(player, ClipSet::blankFileName(AppDir, MediaExt), &error))
+        throw QuizError(error);
+}
+
+void TForm1::SpeedButton1Click() { ResetClip(*m_players[3]); }
+void TForm1::SpeedButton2Click() { ResetClip(*m_players[0]); }
+void TForm1::SpeedButton3Click() { ResetClip(*m_players[1]); }
+void TForm1::SpeedButton4Click() { ResetClip(*m_players[2]); }
+void TForm1::SpeedButton5Click() { ResetClip(*m_players[4]); }
+
+namespace {
+
+// The one thing the player handlers do: before a stop is carried out, the
+// clip (with a recording just made) is written to its file.
+void saveBeforeStop(ClipPlayer &player, ClipPlayerBar::Button button)
+{
+    if (button != ClipPlayerBar::Button::Stop)
+        return;
+    QString error;
+    if (!player.save(&error))
+        throw QuizError(error);
+}
+
+} // namespace
+
+void TForm1::MP1Click(ClipPlayerBar::Button button, bool *) { saveBeforeStop(*m_players[0], button); }
+void TForm1::MP2Click(ClipPlayerBar::Button button, bool *) { saveBeforeStop(*m_players[1], button); }
+void TForm1::MP3Click(ClipPlayerBar::Button button, bool *) { saveBeforeStop(*m_players[2], button); }
+void TForm1::MPTrueClick(ClipPlayerBar::Button button, bool *) { saveBeforeStop(*m_players[3], button); }
+void TForm1::MPFalseClick(ClipPlayerBar::Button button, bool *) { saveBeforeStop(*m_players[4], button); }
+
+void TForm1::playerButtonClicked(int player, ClipPlayerBar::Button button)
+{
+    using Handler = void (TForm1::*)(ClipPlayerBar::Button, bool *);
+    static const Handler handlers[ClipSet::ClipCount] = {
+        &TForm1::MP1Click, &TForm1::MP2Click, &TForm1::MP3Click, &TForm1::MPTrueClick,
+        &TForm1::MPFalseClick};
+    bool doDefault = true;
+    (this->*handlers[player])(button, &doDefault);
+    if (!doDefault)
+        return;
+    ClipPlayer &clip = *m_players[player];
+    switch (button) {
+    case ClipPlayerBar::Button::Play:
+        clip.play();
+        break;
+    case ClipPlayerBar::Button::Stop:
+        clip.stop();
+        break;
+    case ClipPlayerBar::Button::Record:
+        clip.record();
+        break;
+    }
+}

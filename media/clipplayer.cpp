@@ -50,6 +50,7 @@ ClipPlayer::ClipPlayer(QObject *parent) : QObject(parent)
     connect(m_frames, &QVideoSink::videoFrameChanged, this, &ClipPlayer::forwardFrame);
     connect(m_player, &QMediaPlayer::playbackStateChanged, this,
             &ClipPlayer::onPlaybackStateChanged);
+    connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &ClipPlayer::onMediaStatusChanged);
     connect(m_player, &QMediaPlayer::errorOccurred, this,
             [this](QMediaPlayer::Error code, const QString &text) {
                 keepError(int(code), text);
@@ -71,19 +72,33 @@ bool ClipPlayer::open(QString *error)
     }
     m_canRecord = check.kind == ClipFile::Kind::Wave;
     m_hasVideo = check.hasVideo;
-    m_player->setSource(clipUrl(m_fileName));
+    loadClip();
     setState(State::Stopped);
     return true;
 }
 
 void ClipPlayer::close()
 {
+    release();
+    pausePlayback();
+}
+
+void ClipPlayer::pausePlayback()
+{
+    // Paused rather than stopped: the backend's stop rewinds, and a seek
+    // while it loads can lock it up; stopping a running video also blocks
+    // for a third of a second. The next open loads the file anew anyway.
+    if (m_player->playbackState() == QMediaPlayer::PlayingState)
+        m_player->pause();
+}
+
+void ClipPlayer::release()
+{
     // Closed first, so that the backend's own stop reports are not taken for
     // the end of a playback.
     setState(State::Closed);
+    m_playWhenLoaded = false;
     dropRecording();
-    m_player->stop();
-    m_player->setSource(QUrl());
     m_canRecord = false;
     m_hasVideo = false;
     if (QVideoSink *sink = outputSink()) {
@@ -117,6 +132,10 @@ void ClipPlayer::seek(qint64 position)
 {
     if (!isOpen() || m_state == State::Recording)
         return;
+    // A freshly loaded clip already stands at its start; a seek while the
+    // backend is still getting the clip ready can lock it up.
+    if (m_player->mediaStatus() == QMediaPlayer::LoadingMedia)
+        return;
     if (m_player->position() != position)
         m_player->setPosition(position);
 }
@@ -125,20 +144,29 @@ void ClipPlayer::play()
 {
     if (!isOpen() || m_state == State::Recording)
         return;
+    // A clip at its end starts again from its beginning: loaded anew rather
+    // than rewound, as a seek on a finished clip can lock the backend up.
     const qint64 length = m_player->duration();
     if (m_player->mediaStatus() == QMediaPlayer::EndOfMedia
         || (length > 0 && m_player->position() >= length))
-        m_player->setPosition(0);
+        loadClip();
     showOnOutput();
     setState(State::Playing);
-    m_player->play();
+    // The backend must not be told to play while it still builds the clip's
+    // decoders: its play then flushes the pipeline, which can deadlock with
+    // the decoder thread. It plays as soon as the clip is loaded, within a
+    // few milliseconds.
+    if (m_player->mediaStatus() == QMediaPlayer::LoadingMedia)
+        m_playWhenLoaded = true;
+    else
+        m_player->play();
 }
 
 void ClipPlayer::record()
 {
     if (!canRecord() || m_state == State::Recording)
         return;
-    m_player->stop();
+    pausePlayback();
     dropRecording();
 
     const QString folder = m_recordingFolder.isEmpty() ? QDir::tempPath() : m_recordingFolder;
@@ -178,7 +206,8 @@ void ClipPlayer::stop()
     }
     if (m_state == State::Playing) {
         // Paused rather than stopped, so that play goes on where it stood.
-        m_player->pause();
+        m_playWhenLoaded = false;
+        pausePlayback();
         setState(State::Stopped);
     }
 }
@@ -214,10 +243,20 @@ bool ClipPlayer::save(QString *error)
         return false;
     }
     dropRecording();
-    m_player->stop();
-    m_player->setSource(clipUrl(m_fileName));
+    pausePlayback();
+    loadClip();
     setState(State::Stopped);
     return true;
+}
+
+void ClipPlayer::loadClip()
+{
+    // The same name with a new file behind it must load anew: a source equal
+    // to the current one would be taken as no change.
+    m_playWhenLoaded = false;
+    if (!m_player->source().isEmpty())
+        m_player->setSource(QUrl());
+    m_player->setSource(clipUrl(m_fileName));
 }
 
 void ClipPlayer::setVideoOutput(QObject *output)
@@ -261,8 +300,8 @@ void ClipPlayer::dropRecording()
     QFile::remove(m_recordingFile);
     m_recordingFile.clear();
     if (playingRecording && isOpen()) {
-        m_player->stop();
-        m_player->setSource(clipUrl(m_fileName));
+        pausePlayback();
+        loadClip();
     }
 }
 
@@ -300,6 +339,29 @@ void ClipPlayer::onPlaybackStateChanged()
         setState(State::Stopped);
 }
 
+void ClipPlayer::onMediaStatusChanged()
+{
+    if (!m_playWhenLoaded)
+        return;
+    switch (m_player->mediaStatus()) {
+    case QMediaPlayer::LoadedMedia:
+    case QMediaPlayer::BufferingMedia:
+    case QMediaPlayer::BufferedMedia:
+        m_playWhenLoaded = false;
+        if (m_state == State::Playing)
+            m_player->play();
+        break;
+    case QMediaPlayer::InvalidMedia:
+    case QMediaPlayer::NoMedia:
+        m_playWhenLoaded = false;
+        if (m_state == State::Playing)
+            setState(State::Stopped);
+        break;
+    default:
+        break;
+    }
+}
+
 void ClipPlayer::keepError(int code, const QString &text)
 {
     m_lastError = code;
@@ -308,6 +370,10 @@ void ClipPlayer::keepError(int code, const QString &text)
 
 bool startClip(ClipPlayer &player, Random &random, QString *error)
 {
+    // A teacher recording this clip is not cut off by the question cycle:
+    // reopening would throw the recording away.
+    if (player.state() == ClipPlayer::State::Recording)
+        return true;
     if (!player.open(error))
         return false;
     const int tracks = player.trackCount();

@@ -38,8 +38,9 @@ public:
     /// Opens the clip file, closing any open clip first. On failure the
     /// player stays closed and error names the file and the reason.
     bool open(QString *error);
-    /// Stops playback or recording, drops an unsaved recording and releases
-    /// the file; never fails.
+    /// Stops playback or recording and drops an unsaved recording; never
+    /// fails. Every open loads the file anew, so a file replaced meanwhile
+    /// is picked up.
     void close();
 
     bool isOpen() const { return m_state != State::Closed; }
@@ -93,12 +94,16 @@ signals:
 
 private:
     void setState(State state);
+    void release();
+    void pausePlayback();
+    void loadClip();
     bool finishRecording(QString *error);
     void dropRecording();
     void forwardFrame(const QVideoFrame &frame);
     void showOnOutput();
     QVideoSink *outputSink() const;
     void onPlaybackStateChanged();
+    void onMediaStatusChanged();
     void keepError(int code, const QString &text);
 
     QString m_fileName;
@@ -112,6 +117,8 @@ private:
     QAudioOutput *m_audioOutput = nullptr;
     QVideoSink *m_frames = nullptr;
     QPointer<QObject> m_videoOutput;
+    /// Play was asked for while the clip was still loading.
+    bool m_playWhenLoaded = false;
 
     ClipRecorder *m_recorder = nullptr;
     QString m_recordingFolder;
@@ -119,5 +126,6 @@ private:
 };
 
 /// Starts a clip: reopen it (a clip replaced on disk is picked up), choose a
-/// track at random, seek to its start and play without waiting.
+/// track at random, seek to its start and play without waiting. A player
+/// that is recording is left recording and nothing is played.
 bool startClip(ClipPlayer &player, Random &random, QString *error);

@@ -18,13 +18,14 @@ rate=22050
 size=200x200
 fps=8
 
-# speak NAME TEXT: a mono 16-bit wav, silence trimmed, a short pause around
-# the words, normalised so that all five clips sound equally loud.
+# speak NAME TEXT: a mono 16-bit wav, silence trimmed, a pause after the
+# words but hardly any before them (an answer must be heard at once),
+# normalised so that all five clips sound equally loud.
 speak() {
     espeak-ng -v ar -s 130 -p 60 -w "$work/$1.raw.wav" "$2"
     sox "$work/$1.raw.wav" -r $rate -c 1 -b 16 "$work/$1.wav" \
         silence 1 0.02 0.5% reverse silence 1 0.02 0.5% reverse \
-        pad 0.15 0.25 norm -1
+        pad 0.03 0.25 norm -1
     cp "$work/$1.wav" "$out/$1.wav"
 }
 

@@ -181,6 +181,39 @@ private slots:
         QCOMPARE(player.state(), State::Closed);
     }
 
+    void aSoundingClipStartsAgainFromItsBeginning_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("sound") << "color2.wav";
+        QTest::newRow("video") << "color2.avi";
+    }
+    void aSoundingClipStartsAgainFromItsBeginning()
+    {
+        QFETCH(QString, name);
+        Random random;
+        random.seedOnce(4);
+        ClipPlayer player;
+        player.setFileName(m_folder.data(name));
+        QString error;
+        QVERIFY(startClip(player, random, &error));
+        QTRY_VERIFY_WITH_TIMEOUT(player.position() > 900, 5000);
+        QCOMPARE(player.state(), State::Playing);
+
+        QVERIFY(startClip(player, random, &error));
+        QCOMPARE(player.state(), State::Playing);
+        QTest::qWait(100);
+        QVERIFY2(player.position() < 600, qPrintable(QString::number(player.position())));
+
+        // Stopped halfway and started again: from the beginning too.
+        QTRY_VERIFY_WITH_TIMEOUT(player.position() > 900, 5000);
+        player.stop();
+        QVERIFY(player.position() > 900);
+        QVERIFY(startClip(player, random, &error));
+        QTest::qWait(100);
+        QVERIFY2(player.position() < 600, qPrintable(QString::number(player.position())));
+        QCOMPARE(player.state(), State::Playing);
+    }
+
     void questionAndResultClipsSoundTogether()
     {
         Random random;

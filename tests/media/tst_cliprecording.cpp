@@ -145,6 +145,22 @@ private slots:
         QCOMPARE(leftoverRecordings(), 0);
     }
 
+    void theQuestionCycleDoesNotCutARecordingOff()
+    {
+        ProgramFolder folder;
+        ClipPlayer player;
+        openOn(player, folder.data(QStringLiteral("color2.wav")));
+        QVERIFY(startRecording(player));
+        Random random;
+        random.seedOnce(9);
+        QString error;
+        QVERIFY(startClip(player, random, &error));
+        QCOMPARE(player.state(), State::Recording);
+        QVERIFY(player.recordedDuration() > 0);
+        QVERIFY2(player.save(&error), qPrintable(error));
+        QVERIFY(ClipFile::check(player.fileName()).ok());
+    }
+
     void closeDropsAnUnsavedRecording()
     {
         ProgramFolder folder;

@@ -1,0 +1,309 @@
+// The clip players on the real window: the medium switch, the player
+// button bars, emptying a clip with X, result clips over question clips,
+// bad clip files, closing with a missing clip, and recording with the bar.
+#include "app/choicepanel.h"
+#include "app/radiogroup.h"
+#include "app/scripteddialogs.h"
+#include "app/tform1.h"
+#include "media/clipfile.h"
+#include "media/clipplayer.h"
+#include "media/videocanvas.h"
+#include "quiz/random.h"
+#include "testsupport.h"
+
+#include "mediatestsupport.h"
+
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+using testsupport::ProgramFolder;
+using Kind = ScriptedDialogs::Kind;
+using State = ClipPlayer::State;
+using Button = ClipPlayerBar::Button;
+
+namespace {
+
+struct Quiz
+{
+    // prepare runs on the program folder before the window starts.
+    explicit Quiz(const std::function<void(const ProgramFolder &)> &prepare = {})
+    {
+        if (prepare)
+            prepare(folder);
+        random.seedOnce(11);
+        form = std::make_unique<TForm1>(QuizEnvironment{&dialogs, &random, folder.programFile()});
+        form->resize(1003, 612);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+
+    void openOptions()
+    {
+        QTest::keyRelease(form.get(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
+        QVERIFY(form->optionsMode());
+        form->OptionsPC->setCurrentIndex(0);
+    }
+    static void click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
+    void chooseMedium(int index)
+    {
+        const QList<QRadioButton *> items = form->AVRG->findChildren<QRadioButton *>();
+        QVERIFY(items.size() == 2);
+        click(items.at(index));
+        QCOMPARE(form->AVRG->itemIndex(), index);
+    }
+    ClipPlayer &player(int i) const { return *form->m_players[i]; }
+    ClipPlayerBar *bar(int i) const
+    {
+        return std::array<ClipPlayerBar *, 5>{
+            {form->MP1, form->MP2, form->MP3, form->MPTrue, form->MPFalse}}[i];
+    }
+    void press(int i, Button button) { click(bar(i)->button(button)); }
+    bool offers(int i, Button button) const { return bar(i)->button(button)->isEnabled(); }
+    QString data(const QString &name) const { return folder.dataDir() + name; }
+    QStringList errors() const { return dialogs.texts(Kind::Error); }
+
+    ProgramFolder folder;
+    ScriptedDialogs dialogs;
+    Random random;
+    std::unique_ptr<TForm1> form;
+};
+
+const QStringList clipNames{"color1", "color2", "color3", "true", "false"};
+
+} // namespace
+
+class TestWindowMedia : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void theMediumSwitchReopensAllFivePlayers()
+    {
+        Quiz quiz;
+        QVERIFY2(quiz.errors().isEmpty(), qPrintable(quiz.errors().join('\n')));
+        QCOMPARE(quiz.form->MediaExt, QStringLiteral("wav"));
+        QVERIFY(quiz.form->VedioPanel->isHidden());
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(quiz.player(i).fileName(), quiz.data(clipNames[i] + ".wav"));
+            QVERIFY(quiz.player(i).isOpen());
+        }
+
+        quiz.openOptions();
+        quiz.chooseMedium(1);
+        QVERIFY2(quiz.errors().isEmpty(), qPrintable(quiz.errors().join('\n')));
+        QCOMPARE(quiz.form->MediaExt, QStringLiteral("avi"));
+        QVERIFY(quiz.form->VedioPanel->isVisible());
+        QVERIFY(quiz.form->m_videoCanvas->isVisible());
+        QCOMPARE(quiz.form->m_videoCanvas->geometry(), quiz.form->VedioPanel->rect());
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(quiz.player(i).fileName(), quiz.data(clipNames[i] + ".avi"));
+            QCOMPARE(quiz.player(i).state(), State::Stopped);
+            QVERIFY(quiz.player(i).hasVideo());
+            // Video clips are played, not recorded.
+            QVERIFY(quiz.offers(i, Button::Play));
+            QVERIFY(!quiz.offers(i, Button::Record));
+        }
+
+        // A question in video: its card is drawn inside the video panel.
+        quiz.form->SpeedButton8->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!quiz.form->m_videoCanvas->currentImage().isNull(), 5000);
+
+        quiz.chooseMedium(0);
+        QCOMPARE(quiz.form->MediaExt, QStringLiteral("wav"));
+        QVERIFY(quiz.form->VedioPanel->isHidden());
+        QVERIFY(quiz.form->m_videoCanvas->currentImage().isNull());
+        for (int i = 0; i < 5; ++i) {
+            QCOMPARE(quiz.player(i).fileName(), quiz.data(clipNames[i] + ".wav"));
+            QVERIFY(quiz.offers(i, Button::Record));
+        }
+
+        // An index other than 0 or 1 keeps the extension, reopens the
+        // players and hides the panel.
+        quiz.form->AVRG->setItemIndex(1);
+        QVERIFY(quiz.form->VedioPanel->isVisible());
+        quiz.form->AVRG->setItemIndex(-1);
+        quiz.form->SetupMediaFiles();
+        QCOMPARE(quiz.form->MediaExt, QStringLiteral("avi"));
+        QVERIFY(quiz.form->VedioPanel->isHidden());
+        QVERIFY(quiz.player(4).isOpen());
+    }
+
+    void theButtonsFollowThePlayer()
+    {
+        Quiz quiz;
+        quiz.openOptions();
+        QTRY_COMPARE_WITH_TIMEOUT(quiz.player(1).state(), State::Stopped, 8000);
+        QVERIFY(quiz.offers(1, Button::Play));
+        QVERIFY(!quiz.offers(1, Button::Stop));
+        QVERIFY(quiz.offers(1, Button::Record));
+
+        quiz.press(1, Button::Play);
+        QCOMPARE(quiz.player(1).state(), State::Playing);
+        QVERIFY(!quiz.offers(1, Button::Play));
+        QVERIFY(quiz.offers(1, Button::Stop));
+        QVERIFY(!quiz.offers(1, Button::Record));
+
+        // Stop saves first: with nothing recorded the file stays as it was.
+        const QByteArray before = MediaTest::readAll(quiz.data("color2.wav"));
+        quiz.press(1, Button::Stop);
+        QCOMPARE(quiz.player(1).state(), State::Stopped);
+        QVERIFY(quiz.offers(1, Button::Play));
+        QCOMPARE(MediaTest::readAll(quiz.data("color2.wav")), before);
+
+        // The end of a playback offers play again.
+        quiz.press(3, Button::Play);
+        QVERIFY(quiz.offers(3, Button::Stop));
+        QTRY_VERIFY_WITH_TIMEOUT(quiz.offers(3, Button::Play), 8000);
+        QVERIFY(!quiz.offers(3, Button::Stop));
+        QVERIFY(quiz.errors().isEmpty());
+    }
+
+    void resetButtonsEmptyTheirOwnClip()
+    {
+        Quiz quiz;
+        quiz.openOptions();
+        const QByteArray blank = MediaTest::readAll(quiz.data("0.wav"));
+        // SpeedButton1 empties the right-answer clip, 2 to 4 the question
+        // clips, 5 the wrong-answer clip.
+        const std::array<QToolButton *, 5> resets{{quiz.form->SpeedButton2, quiz.form->SpeedButton3,
+                                                   quiz.form->SpeedButton4, quiz.form->SpeedButton1,
+                                                   quiz.form->SpeedButton5}};
+        QVector<QByteArray> avi;
+        for (const QString &name : clipNames)
+            avi << MediaTest::readAll(quiz.data(name + ".avi"));
+        for (int i = 0; i < 5; ++i) {
+            quiz.press(i, Button::Play);
+            Quiz::click(resets[i]);
+            QCOMPARE(MediaTest::readAll(quiz.data(clipNames[i] + ".wav")), blank);
+            QCOMPARE(quiz.player(i).state(), State::Stopped);
+            for (int j = i + 1; j < 5; ++j)
+                QVERIFY(MediaTest::readAll(quiz.data(clipNames[j] + ".wav")) != blank);
+        }
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(MediaTest::readAll(quiz.data(clipNames[i] + ".avi")), avi[i]);
+        QVERIFY(quiz.errors().isEmpty());
+    }
+
+    void resetWithoutBlankKeepsTheClipAndSaysSo()
+    {
+        Quiz quiz([](const ProgramFolder &folder) {
+            QFile::remove(folder.dataDir() + "0.wav");
+        });
+        quiz.openOptions();
+        const QByteArray before = MediaTest::readAll(quiz.data("true.wav"));
+        Quiz::click(quiz.form->SpeedButton1);
+        QCOMPARE(MediaTest::readAll(quiz.data("true.wav")), before);
+        QCOMPARE(quiz.errors().size(), 1);
+        QVERIFY2(quiz.errors().first().contains(quiz.data("0.wav")), qPrintable(quiz.errors().first()));
+        QVERIFY(quiz.errors().first().contains(QStringLiteral("بقي كما كان")));
+        // The player still works.
+        QVERIFY(quiz.offers(3, Button::Play));
+    }
+
+    void aRightAnswerSoundsOverTheQuestion()
+    {
+        Quiz quiz;
+        const int asked = quiz.form->AskColorED->text().toInt();
+        QVERIFY(asked >= 1 && asked <= 3);
+        ClipPlayer &question = quiz.player(asked - 1);
+        QCOMPARE(question.state(), State::Playing);
+        const std::array<ChoicePanel *, 3> panels{
+            {quiz.form->SPanel1, quiz.form->SPanel2, quiz.form->SPanel3}};
+        Quiz::click(panels[asked - 1]);
+        QCOMPARE(quiz.form->ResED->text(), QStringLiteral("Y"));
+        QCOMPARE(quiz.player(3).state(), State::Playing);
+        QCOMPARE(question.state(), State::Playing);
+        QCOMPARE(quiz.player(4).state(), State::Stopped);
+        QVERIFY(quiz.errors().isEmpty());
+    }
+
+    void badClipFilesAreReportedAndLeftAlone_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("zero bytes") << QByteArray() << QStringLiteral("فارغ");
+        QTest::newRow("text") << QByteArray("hello, not a sound") << QStringLiteral("ليس مقطع");
+        QByteArray broken = testsupport::silentWav();
+        broken.replace(12, 4, "????");
+        QTest::newRow("broken header") << broken << QStringLiteral("تالف");
+    }
+    void badClipFilesAreReportedAndLeftAlone()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
+        Quiz quiz([&content](const ProgramFolder &folder) {
+            testsupport::writeFile(folder.dataDir() + "false.wav", content);
+        });
+        const QString file = quiz.data("false.wav");
+        QVERIFY(!quiz.errors().isEmpty());
+        QVERIFY2(quiz.errors().first().contains(file) && quiz.errors().first().contains(reason),
+                 qPrintable(quiz.errors().first()));
+        QCOMPARE(MediaTest::readAll(file), content);
+        QVERIFY(!quiz.player(4).isOpen());
+
+        // The question cycle goes on; a wrong answer reports its clip again.
+        quiz.dialogs.clear();
+        quiz.form->NewAct();
+        const int asked = quiz.form->AskColorED->text().toInt();
+        const int wrong = asked % 3 + 1;
+        const std::array<ChoicePanel *, 3> panels{
+            {quiz.form->SPanel1, quiz.form->SPanel2, quiz.form->SPanel3}};
+        Quiz::click(panels[wrong - 1]);
+        QCOMPARE(quiz.form->ResED->text(), QStringLiteral("N"));
+        QCOMPARE(quiz.errors().size(), 1);
+        QVERIFY(quiz.errors().first().contains(file));
+        QCOMPARE(MediaTest::readAll(file), content);
+    }
+
+    void aMissingClipDoesNotBlockClosing()
+    {
+        Quiz quiz([](const ProgramFolder &folder) {
+            QFile::remove(folder.dataDir() + "color2.wav");
+        });
+        QVERIFY(!quiz.errors().isEmpty());
+        quiz.dialogs.clear();
+        QSignalSpy finished(quiz.form.get(), &TForm1::finished);
+        QVERIFY(quiz.form->close());
+        QCOMPARE(finished.count(), 1);
+        QVERIFY2(quiz.errors().isEmpty(), qPrintable(quiz.errors().join('\n')));
+    }
+
+    void aTeacherRecordsANewQuestion()
+    {
+        const QString skip = MediaTest::soundServerSkipReason();
+        if (!skip.isEmpty())
+            QSKIP(qPrintable(skip));
+        Quiz quiz;
+        quiz.openOptions();
+        const QString clip = quiz.data("color3.wav");
+        // X, record, stop.
+        Quiz::click(quiz.form->SpeedButton4);
+        quiz.press(2, Button::Record);
+        QCOMPARE(quiz.player(2).state(), State::Recording);
+        QVERIFY(quiz.offers(2, Button::Stop));
+        QVERIFY(!quiz.offers(2, Button::Play));
+        QTRY_VERIFY_WITH_TIMEOUT(quiz.player(2).recordedDuration() > 0, 8000);
+        // The recording hears the wrong-answer clip played on its bar.
+        quiz.press(4, Button::Play);
+        QTRY_VERIFY_WITH_TIMEOUT(quiz.offers(4, Button::Play), 8000);
+        quiz.press(2, Button::Stop);
+        QCOMPARE(quiz.player(2).state(), State::Stopped);
+        QVERIFY(quiz.offers(2, Button::Play));
+        QVERIFY2(quiz.errors().isEmpty(), qPrintable(quiz.errors().join('\n')));
+
+        const ClipFile::Check check = ClipFile::check(clip);
+        QVERIFY2(check.ok(), qPrintable(check.error));
+        QVERIFY(MediaTest::loudness(MediaTest::readAll(clip)).peak > 0.05);
+        // Heard at once.
+        quiz.press(2, Button::Play);
+        QCOMPARE(quiz.player(2).state(), State::Playing);
+    }
+};
+
+QTEST_MAIN(TestWindowMedia)
+#include "tst_windowmedia.moc"
