@@ -85,6 +85,14 @@ void DockLayout::setThickness(QWidget *widget, int thickness)
     invalidate();
 }
 
+void DockLayout::setRoomLeft(QWidget *widget, int pixels)
+{
+    if (Entry *e = find(widget)) {
+        e->roomLeft = pixels;
+        invalidate();
+    }
+}
+
 void DockLayout::relayout()
 {
     if (QWidget *w = parentWidget())
@@ -134,13 +142,13 @@ void DockLayout::setGeometry(const QRect &rect)
                 continue;
             QRect r;
             if (pass == Top || pass == Bottom) {
-                const int h = std::clamp(e.size.height(), 0, std::max(0, rest.height()));
+                const int h = std::clamp(e.size.height(), 0, std::max(0, rest.height() - e.roomLeft));
                 r = pass == Top ? QRect(rest.left(), rest.top(), rest.width(), h)
                                 : QRect(rest.left(), rest.bottom() + 1 - h, rest.width(), h);
                 pass == Top ? rest.setTop(rest.top() + h) : rest.setBottom(rest.bottom() - h);
                 e.size.setWidth(r.width());
             } else {
-                const int wd = std::clamp(e.size.width(), 0, std::max(0, rest.width()));
+                const int wd = std::clamp(e.size.width(), 0, std::max(0, rest.width() - e.roomLeft));
                 r = pass == Left ? QRect(rest.left(), rest.top(), wd, rest.height())
                                  : QRect(rest.right() + 1 - wd, rest.top(), wd, rest.height());
                 pass == Left ? rest.setLeft(rest.left() + wd) : rest.setRight(rest.right() - wd);

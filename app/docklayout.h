@@ -26,6 +26,9 @@ public:
     QSize size(QWidget *widget) const;
     int thickness(QWidget *widget) const;
     void setThickness(QWidget *widget, int thickness);
+    /// A docked child never takes so much that less than the given room is
+    /// left for what lies inside it (its stored size is kept as it is).
+    void setRoomLeft(QWidget *widget, int pixels);
     /// Lays the children out at once from the parent's current size.
     void relayout();
 
@@ -43,6 +46,7 @@ private:
         QLayoutItem *item;
         Edge edge;
         QSize size;
+        int roomLeft = 0;
     };
     Entry *find(QWidget *widget);
     const Entry *find(QWidget *widget) const;

@@ -14,30 +14,39 @@
 #include <QPixmap>
 #include <QMessageBox>
 
+namespace {
+// Messages break their lines with line feed + carriage return; a label
+// would show the carriage return as a stray mark.
+QString shown(QString text)
+{
+    return text.replace(QLatin1String("\n\r"), QLatin1String("\n"));
+}
+} // namespace
+
 void QtDialogs::showNotice(const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, m_parent);
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), shown(text), QMessageBox::Ok, m_parent);
     box.setLayoutDirection(Qt::RightToLeft);
     box.exec();
 }
 
 void QtDialogs::showMessage(const QString &text)
 {
-    QMessageBox box(QMessageBox::Information, applicationTitle(), text, QMessageBox::Ok, m_parent);
+    QMessageBox box(QMessageBox::Information, applicationTitle(), shown(text), QMessageBox::Ok, m_parent);
     box.setLayoutDirection(Qt::RightToLeft);
     box.exec();
 }
 
 void QtDialogs::showError(const QString &text)
 {
-    QMessageBox box(QMessageBox::Critical, applicationTitle(), text, QMessageBox::Ok, m_parent);
+    QMessageBox box(QMessageBox::Critical, applicationTitle(), shown(text), QMessageBox::Ok, m_parent);
     box.setLayoutDirection(Qt::RightToLeft);
     box.exec();
 }
 
 bool QtDialogs::confirm(const QString &text)
 {
-    QMessageBox box(QMessageBox::Question, applicationTitle(), text,
+    QMessageBox box(QMessageBox::Question, applicationTitle(), shown(text),
                     QMessageBox::Yes | QMessageBox::Cancel, m_parent);
     box.setLayoutDirection(Qt::RightToLeft);
     box.setDefaultButton(QMessageBox::Cancel);
@@ -50,7 +59,7 @@ std::optional<QString> QtDialogs::askText(const QString &caption, const QString 
     QInputDialog box(m_parent);
     box.setLayoutDirection(Qt::RightToLeft);
     box.setWindowTitle(caption);
-    box.setLabelText(prompt);
+    box.setLabelText(shown(prompt));
     box.setTextValue(initial);
     if (box.exec() != QDialog::Accepted)
         return std::nullopt;

@@ -208,9 +208,11 @@ void TForm1::FormClose(bool *accepted)
     try {
         SaveOptions();
     } catch (const QuizError &error) {
-        // The settings are not safe yet: stay open, a later close tries again.
+        // The settings are not safe yet: stay open, a later close tries again,
+        // unless the teacher chooses to leave without them. A borderless
+        // full-screen window has no other way out.
         reportError(error.text());
-        *accepted = false;
+        *accepted = m_dialogs->confirm(QStringLiteral("تعذر حفظ الإعدادات.\n\rهل تريد الخروج دون حفظها؟"));
     }
 }
 

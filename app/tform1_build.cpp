@@ -119,6 +119,8 @@ void TForm1::buildPlayArea()
     m_playLayout->addWidget(VedioPanel, DockLayout::Bottom, QSize(537, 167));
     m_playLayout->addWidget(Splitter1, DockLayout::Bottom, QSize(537, 4));
     m_playLayout->addWidget(Panel2, DockLayout::Fill);
+    // However large a stored video size is, the child keeps three panels to click.
+    m_playLayout->setRoomLeft(VedioPanel, 160);
 
     SPanel1 = named(new ChoicePanel(Panel2), "SPanel1");
     SPanel2 = named(new ChoicePanel(Panel2), "SPanel2");

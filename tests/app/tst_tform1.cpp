@@ -441,6 +441,23 @@ private slots:
         }
     }
 
+    void aCloseThatCannotSaveOffersToLeaveWithoutSaving()
+    {
+        Quiz quiz;
+        QSignalSpy finished(quiz.form.get(), &TForm1::finished);
+        // A folder where the options file belongs: no save can succeed.
+        QVERIFY(QFile::remove(quiz.folder.dataDir() + "options.txt"));
+        QVERIFY(QDir().mkpath(quiz.folder.dataDir() + "options.txt"));
+        quiz.dialogs.confirmAnswers.enqueue(false);
+        QVERIFY(!quiz.form->close());
+        QCOMPARE(quiz.dialogs.count(Kind::Error), 1);
+        QCOMPARE(quiz.dialogs.count(Kind::Confirm), 1);
+        QCOMPARE(finished.count(), 0);
+        quiz.dialogs.confirmAnswers.enqueue(true);
+        QVERIFY(quiz.form->close());
+        QCOMPARE(finished.count(), 1);
+    }
+
     void appDirIsTheProgramsFolder()
     {
         QCOMPARE(deriveAppDir(QStringLiteral("/opt/kids/quiz")), QStringLiteral("/opt/kids/"));
