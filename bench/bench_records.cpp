@@ -127,7 +127,8 @@ bool measureStore(const QString &path, int children, Figures *out)
 // painted its first rows.
 bool measureGrid(int children, Figures *out)
 {
-    testsupport::ProgramFolder folder(false);
+    // The default program folder: the window needs its options file.
+    testsupport::ProgramFolder folder;
     if (!fill(folder.appDir() + QStringLiteral("results.db"), children))
         return false;
     ScriptedDialogs dialogs;
@@ -168,6 +169,8 @@ bool measureGrid(int children, Figures *out)
 
 int main(int argc, char **argv)
 {
+    if (qEnvironmentVariableIsEmpty("QUIZ_APPDIR_TEMPLATE"))
+        qputenv("QUIZ_APPDIR_TEMPLATE", QUIZ_APPDIR_TEMPLATE_DIR);
     QApplication app(argc, argv);
     QTextStream outStream(stdout);
     outStream << "children  count-answer-median-us  find-key-median-us  open-ms  model-first-rows-ms"
