@@ -202,6 +202,8 @@ int main(int argc, char **argv)
         qputenv("QUIZ_APPDIR_TEMPLATE", QUIZ_APPDIR_TEMPLATE_DIR);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Line by line even into a pipe: a run that hangs still shows how far it got.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     const bool noPane = args.contains(QStringLiteral("--no-pane"));
