@@ -2,6 +2,7 @@
 #include "app/qtdialogs.h"
 #include "app/tform1.h"
 #include "help/thelpform.h"
+#include "quiz/heap.h"
 #include "quiz/random.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 
 int main(int argc, char **argv)
 {
+    configureHeap();
     QApplication app(argc, argv);
     app.setLayoutDirection(Qt::RightToLeft);
     // The help window closes with the main window, whatever is still shown.

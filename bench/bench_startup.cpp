@@ -8,6 +8,7 @@
 #include "app/choicepanel.h"
 #include "quiz/random.h"
 #include "testsupport.h"
+#include "quiz/heap.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -50,6 +51,7 @@ T median(std::vector<T> v)
 
 int child(int argc, char **argv)
 {
+    configureHeap();
     QApplication app(argc, argv);
     testsupport::ProgramFolder folder;
     ScriptedDialogs dialogs;

@@ -24,6 +24,7 @@
 #include "settings/lessonlibrary.h"
 #include "settings/lessonlist.h"
 #include "testsupport.h"
+#include "quiz/heap.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -198,6 +199,7 @@ private:
 
 int main(int argc, char **argv)
 {
+    configureHeap();
     if (qEnvironmentVariableIsEmpty("QUIZ_APPDIR_TEMPLATE"))
         qputenv("QUIZ_APPDIR_TEMPLATE", QUIZ_APPDIR_TEMPLATE_DIR);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

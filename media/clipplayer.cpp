@@ -6,15 +6,21 @@
 
 #include <QAudio>
 #include <QAudioOutput>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMediaPlayer>
+#include <QThread>
 #include <QSaveFile>
 #include <QTemporaryFile>
 #include <QUrl>
 #include <QVideoFrame>
 #include <QVideoSink>
+
+#include <sys/stat.h>
+
+#include <utility>
 
 namespace {
 
@@ -37,17 +43,120 @@ QUrl clipUrl(const QString &fileName)
     return QUrl::fromLocalFile(QFileInfo(fileName).absoluteFilePath());
 }
 
+// The backend's video renderer hands each picture to the thread of the
+// video sink it draws into and waits for that thread to take it, while
+// pausing, seeking or loading a video blocks the calling thread until the
+// renderer is done. With both in the window's thread a video clip restarted
+// while it plays can lock the window up. So the players' own sinks live in
+// a thread of their own, which never blocks, and pass each picture on.
+QThread *frameThread()
+{
+    static QThread *thread = [] {
+        auto *t = new QThread;
+        t->setObjectName(QStringLiteral("clip frames"));
+        t->start();
+        return t;
+    }();
+    return thread;
+}
+
+// A player let go of while its backend still loads a clip (see
+// ~ClipPlayer), with the sink it draws into, which must outlive it.
+struct Orphan
+{
+    QMediaPlayer *player;
+    QVideoSink *frames;
+};
+
+QList<Orphan> &orphans()
+{
+    static QList<Orphan> players;
+    return players;
+}
+
+void dispose(QMediaPlayer *player, QVideoSink *frames)
+{
+    delete player;
+    // Deleted in its own thread.
+    frames->deleteLater();
+}
+
+void disposeOrphan(QMediaPlayer *player)
+{
+    QList<Orphan> &list = orphans();
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        if (list.at(i).player == player) {
+            const Orphan orphan = list.takeAt(i);
+            dispose(orphan.player, orphan.frames);
+            return;
+        }
+    }
+}
+
+// When the application ends: the players still loading go, then the frame
+// thread, which deletes the sinks handed to it as it finishes.
+void endMedia()
+{
+    const QList<Orphan> left = std::exchange(orphans(), {});
+    for (const Orphan &orphan : left)
+        dispose(orphan.player, orphan.frames);
+    QThread *thread = frameThread();
+    thread->quit();
+    thread->wait();
+    delete thread;
+}
+
+void adoptOrphan(QMediaPlayer *player, QVideoSink *frames)
+{
+    orphans().append({player, frames});
+    QObject::connect(player, &QMediaPlayer::mediaStatusChanged, qApp, [player] {
+        if (player->mediaStatus() == QMediaPlayer::LoadingMedia)
+            return;
+        // Not from inside the player's own signal.
+        QMetaObject::invokeMethod(qApp, [player] { disposeOrphan(player); }, Qt::QueuedConnection);
+    });
+}
+
 } // namespace
+
+ClipPlayer::Stamp ClipPlayer::Stamp::of(const QString &fileName)
+{
+    Stamp stamp;
+    struct stat info;
+    if (::stat(QFile::encodeName(fileName).constData(), &info) != 0)
+        return stamp;
+    stamp.device = quint64(info.st_dev);
+    stamp.inode = quint64(info.st_ino);
+    stamp.size = qint64(info.st_size);
+    stamp.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    return stamp;
+}
+
+bool ClipPlayer::Stamp::operator==(const Stamp &other) const
+{
+    return device == other.device && inode == other.inode && size == other.size
+        && modifiedNs == other.modifiedNs;
+}
 
 ClipPlayer::ClipPlayer(QObject *parent) : QObject(parent)
 {
     preferWorkingBackend();
+    static const bool endsWithTheApplication = [] {
+        qAddPostRoutine(endMedia);
+        return true;
+    }();
+    Q_UNUSED(endsWithTheApplication);
+
+    // The audio output belongs to the backend's player, so that it can
+    // outlive this object with it (see the destructor).
     m_player = new QMediaPlayer(this);
-    m_audioOutput = new QAudioOutput(this);
+    m_audioOutput = new QAudioOutput(m_player);
     m_player->setAudioOutput(m_audioOutput);
-    m_frames = new QVideoSink(this);
+    m_frames = new QVideoSink;
+    m_frames->moveToThread(frameThread());
     m_player->setVideoSink(m_frames);
-    connect(m_frames, &QVideoSink::videoFrameChanged, this, &ClipPlayer::forwardFrame);
+    connect(m_frames, &QVideoSink::videoFrameChanged, this, &ClipPlayer::forwardFrame,
+            Qt::QueuedConnection);
     connect(m_player, &QMediaPlayer::playbackStateChanged, this,
             &ClipPlayer::onPlaybackStateChanged);
     connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &ClipPlayer::onMediaStatusChanged);
@@ -60,6 +169,20 @@ ClipPlayer::ClipPlayer(QObject *parent) : QObject(parent)
 ClipPlayer::~ClipPlayer()
 {
     close();
+    // Taking apart a backend that still loads a clip can lock it up, as a
+    // new source can: such a player is let go and deleted once its clip is
+    // loaded. Windows that open their clips and close at once (tests, a
+    // start-up that fails) would otherwise hang now and then.
+    m_frames->disconnect(this);
+    if (backendLoading()) {
+        m_player->disconnect(this);
+        m_player->setParent(nullptr);
+        adoptOrphan(m_player, m_frames);
+    } else {
+        dispose(m_player, m_frames);
+    }
+    m_player = nullptr;
+    m_frames = nullptr;
 }
 
 bool ClipPlayer::open(QString *error)
@@ -77,6 +200,29 @@ bool ClipPlayer::open(QString *error)
     return true;
 }
 
+bool ClipPlayer::openToRestart(QString *error)
+{
+    if (m_state != State::Playing || !holdsUnchanged(m_fileName))
+        return open(error);
+    const ClipFile::Check check = ClipFile::check(m_fileName);
+    if (!check.ok()) {
+        close();
+        *error = check.error;
+        return false;
+    }
+    return true;
+}
+
+bool ClipPlayer::holdsUnchanged(const QString &fileName) const
+{
+    return !m_sourcePending && fileName == m_source && Stamp::of(fileName) == m_sourceStamp;
+}
+
+bool ClipPlayer::backendLoading() const
+{
+    return m_sourcePending || m_player->mediaStatus() == QMediaPlayer::LoadingMedia;
+}
+
 void ClipPlayer::close()
 {
     release();
@@ -85,9 +231,8 @@ void ClipPlayer::close()
 
 void ClipPlayer::pausePlayback()
 {
-    // Paused rather than stopped: the backend's stop rewinds, and a seek
-    // while it loads can lock it up; stopping a running video also blocks
-    // for a third of a second. The next open loads the file anew anyway.
+    // Paused rather than stopped: stopping a running video blocks for a
+    // third of a second, and the next start seeks to the beginning anyway.
     if (m_player->playbackState() == QMediaPlayer::PlayingState)
         m_player->pause();
 }
@@ -134,7 +279,7 @@ void ClipPlayer::seek(qint64 position)
         return;
     // A freshly loaded clip already stands at its start; a seek while the
     // backend is still getting the clip ready can lock it up.
-    if (m_player->mediaStatus() == QMediaPlayer::LoadingMedia)
+    if (backendLoading())
         return;
     if (m_player->position() != position)
         m_player->setPosition(position);
@@ -144,22 +289,23 @@ void ClipPlayer::play()
 {
     if (!isOpen() || m_state == State::Recording)
         return;
-    // A clip at its end starts again from its beginning: loaded anew rather
-    // than rewound, as a seek on a finished clip can lock the backend up.
-    const qint64 length = m_player->duration();
-    if (m_player->mediaStatus() == QMediaPlayer::EndOfMedia
-        || (length > 0 && m_player->position() >= length))
-        loadClip();
     showOnOutput();
     setState(State::Playing);
     // The backend must not be told to play while it still builds the clip's
     // decoders: its play then flushes the pipeline, which can deadlock with
     // the decoder thread. It plays as soon as the clip is loaded, within a
     // few milliseconds.
-    if (m_player->mediaStatus() == QMediaPlayer::LoadingMedia)
+    if (backendLoading()) {
         m_playWhenLoaded = true;
-    else
-        m_player->play();
+        return;
+    }
+    // A clip that finished goes back to its start (the backend rewinds a
+    // clip it reported ended by itself).
+    const qint64 length = m_player->duration();
+    if (m_player->mediaStatus() != QMediaPlayer::EndOfMedia && length > 0
+        && m_player->position() >= length)
+        m_player->setPosition(0);
+    m_player->play();
 }
 
 void ClipPlayer::record()
@@ -251,12 +397,38 @@ bool ClipPlayer::save(QString *error)
 
 void ClipPlayer::loadClip()
 {
+    loadSource(m_fileName);
+}
+
+void ClipPlayer::loadSource(const QString &fileName)
+{
+    // A file the backend already holds, unchanged on disk, stays loaded: it
+    // only needs a seek to start again, which is quicker and keeps memory
+    // steady over thousands of questions.
+    const bool failed = m_player->mediaStatus() == QMediaPlayer::InvalidMedia
+        || m_player->mediaStatus() == QMediaPlayer::NoMedia;
+    if (holdsUnchanged(fileName) && !failed)
+        return;
+    m_playWhenLoaded = false;
+    m_source = fileName;
+    m_sourceStamp = Stamp::of(fileName);
+    if (m_player->mediaStatus() == QMediaPlayer::LoadingMedia) {
+        m_sourcePending = true;
+        return;
+    }
+    handSourceToBackend();
+}
+
+void ClipPlayer::handSourceToBackend()
+{
     // The same name with a new file behind it must load anew: a source equal
     // to the current one would be taken as no change.
-    m_playWhenLoaded = false;
+    m_sourcePending = false;
+    m_handingSource = true;
     if (!m_player->source().isEmpty())
         m_player->setSource(QUrl());
-    m_player->setSource(clipUrl(m_fileName));
+    m_player->setSource(clipUrl(m_source));
+    m_handingSource = false;
 }
 
 void ClipPlayer::setVideoOutput(QObject *output)
@@ -278,7 +450,7 @@ bool ClipPlayer::finishRecording(QString *error)
     const bool recorded = m_recorder->finish(&reason);
     if (recorded && ClipFile::check(m_recordingFile).ok()) {
         // What was recorded can be heard before it is saved.
-        m_player->setSource(QUrl::fromLocalFile(m_recordingFile));
+        loadSource(m_recordingFile);
         setState(State::Stopped);
         return true;
     }
@@ -295,8 +467,7 @@ void ClipPlayer::dropRecording()
         m_recorder->abort();
     if (m_recordingFile.isEmpty())
         return;
-    const bool playingRecording =
-        m_player->source() == QUrl::fromLocalFile(m_recordingFile);
+    const bool playingRecording = m_source == m_recordingFile;
     QFile::remove(m_recordingFile);
     m_recordingFile.clear();
     if (playingRecording && isOpen()) {
@@ -341,6 +512,21 @@ void ClipPlayer::onPlaybackStateChanged()
 
 void ClipPlayer::onMediaStatusChanged()
 {
+    if (m_handingSource)
+        return;
+    if (m_sourcePending) {
+        // Handed over once the backend is out of its own report.
+        if (m_player->mediaStatus() != QMediaPlayer::LoadingMedia) {
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (m_sourcePending && m_player->mediaStatus() != QMediaPlayer::LoadingMedia)
+                        handSourceToBackend();
+                },
+                Qt::QueuedConnection);
+        }
+        return;
+    }
     if (!m_playWhenLoaded)
         return;
     switch (m_player->mediaStatus()) {
@@ -374,7 +560,7 @@ bool startClip(ClipPlayer &player, Random &random, QString *error)
     // reopening would throw the recording away.
     if (player.state() == ClipPlayer::State::Recording)
         return true;
-    if (!player.open(error))
+    if (!player.openToRestart(error))
         return false;
     const int tracks = player.trackCount();
     const int track = tracks <= 1 ? 1 : random.uniform(1, tracks);

@@ -38,9 +38,15 @@ public:
     /// Opens the clip file, closing any open clip first. On failure the
     /// player stays closed and error names the file and the reason.
     bool open(QString *error);
+    /// Opens the clip as open() does, except that a clip sounding right now
+    /// and unchanged on disk keeps sounding: a seek and play that follow
+    /// send it back to its start without the gap of a stop and a start.
+    bool openToRestart(QString *error);
     /// Stops playback or recording and drops an unsaved recording; never
-    /// fails. Every open loads the file anew, so a file replaced meanwhile
-    /// is picked up.
+    /// fails. The loaded clip is kept: the next open loads the file anew
+    /// only when it changed on disk meanwhile (replaced, rewritten or
+    /// touched), so a clip replaced by another program is picked up while
+    /// the question cycle's many reopenings cost nothing.
     void close();
 
     bool isOpen() const { return m_state != State::Closed; }
@@ -93,10 +99,26 @@ signals:
     void stateChanged();
 
 private:
+    /// What identifies one version of a file on disk: a file replaced,
+    /// rewritten or touched gets another stamp.
+    struct Stamp
+    {
+        quint64 device = 0;
+        quint64 inode = 0;
+        qint64 size = -1;
+        qint64 modifiedNs = 0;
+        static Stamp of(const QString &fileName);
+        bool operator==(const Stamp &other) const;
+    };
+
     void setState(State state);
     void release();
     void pausePlayback();
     void loadClip();
+    void loadSource(const QString &fileName);
+    void handSourceToBackend();
+    bool backendLoading() const;
+    bool holdsUnchanged(const QString &fileName) const;
     bool finishRecording(QString *error);
     void dropRecording();
     void forwardFrame(const QVideoFrame &frame);
@@ -119,6 +141,14 @@ private:
     QPointer<QObject> m_videoOutput;
     /// Play was asked for while the clip was still loading.
     bool m_playWhenLoaded = false;
+    /// The file the backend holds or is to hold, and its version.
+    QString m_source;
+    Stamp m_sourceStamp;
+    /// m_source waits until the backend has finished loading the previous
+    /// file: a new source while it still loads can lock it up.
+    bool m_sourcePending = false;
+    /// The backend's own reports while it is handed a source are not news.
+    bool m_handingSource = false;
 
     ClipRecorder *m_recorder = nullptr;
     QString m_recordingFolder;
