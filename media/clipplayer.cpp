@@ -3,6 +3,8 @@
 #include "media/clipfile.h"
 #include "media/cliprecorder.h"
 #include "quiz/random.h"
+#include "quiz/systemerror.h"
+#include "settings/atomicfile.h"
 
 #include <QAudio>
 #include <QAudioOutput>
@@ -12,7 +14,6 @@
 #include <QFileInfo>
 #include <QMediaPlayer>
 #include <QThread>
-#include <QSaveFile>
 #include <QTemporaryFile>
 #include <QUrl>
 #include <QVideoFrame>
@@ -319,7 +320,7 @@ void ClipPlayer::record()
     QTemporaryFile file(folder + QStringLiteral("/quiz-recording-XXXXXX.wav"));
     file.setAutoRemove(false);
     if (!file.open()) {
-        keepError(100 + int(QAudio::IOError), file.errorString());
+        keepError(100 + int(QAudio::IOError), lastFileErrorReason(file.errorString()));
         return;
     }
     m_recordingFile = file.fileName();
@@ -381,11 +382,9 @@ bool ClipPlayer::save(QString *error)
 
     // The clip file is replaced only by a complete new file: a failure at
     // any step leaves the old clip as it was.
-    QSaveFile target(m_fileName);
-    if (!target.open(QIODevice::WriteOnly) || target.write(data) != data.size()
-        || !target.commit()) {
-        *error = QStringLiteral("تعذر حفظ التسجيل في الملف \"%1\"، وبقي الملف كما كان (%2)")
-                     .arg(m_fileName, target.errorString());
+    const SettingsResult written = AtomicFile::writeBytes(m_fileName, data);
+    if (!written) {
+        *error = QStringLiteral("لم يُحفظ التسجيل وبقي المقطع كما كان: ") + written.text;
         return false;
     }
     dropRecording();

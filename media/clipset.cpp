@@ -2,9 +2,9 @@
 
 #include "media/clipfile.h"
 #include "media/clipplayer.h"
+#include "settings/atomicfile.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringList>
 
 namespace ClipSet {
@@ -68,13 +68,9 @@ bool resetClip(ClipPlayer &player, const QString &blankFile, QString *error)
                         error);
     }
 
-    QSaveFile target(player.fileName());
-    if (!target.open(QIODevice::WriteOnly) || target.write(data) != data.size()
-        || !target.commit()) {
-        return keepClip(player,
-                        QStringLiteral("تعذرت كتابة ملف المقطع (%1)").arg(target.errorString()),
-                        error);
-    }
+    const SettingsResult written = AtomicFile::writeBytes(player.fileName(), data);
+    if (!written)
+        return keepClip(player, written.text, error);
 
     return player.open(error);
 }

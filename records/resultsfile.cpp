@@ -11,10 +11,13 @@
 namespace {
 
 // SQLite's primary result codes, as the driver reports them in nativeErrorCode().
+constexpr int SqlitePerm = 3;
 constexpr int SqliteBusy = 5;
 constexpr int SqliteLocked = 6;
 constexpr int SqliteReadOnly = 8;
+constexpr int SqliteIoErr = 10;
 constexpr int SqliteCorrupt = 11;
+constexpr int SqliteFull = 13;
 constexpr int SqliteCantOpen = 14;
 constexpr int SqliteNotADb = 26;
 
@@ -47,6 +50,12 @@ QString ResultsFile::reasonOf(const QSqlError &error)
         return QStringLiteral("الملف للقراءة فقط");
     case SqliteCantOpen:
         return QStringLiteral("تعذر فتح الملف");
+    case SqliteFull:
+        return QStringLiteral("لا توجد مساحة كافية على القرص");
+    case SqliteIoErr:
+        return QStringLiteral("خطأ في القرص أثناء القراءة أو الكتابة");
+    case SqlitePerm:
+        return QStringLiteral("لا توجد صلاحية للوصول إلى هذا الملف");
     default:
         return QStringLiteral("خطأ في قاعدة البيانات (%1)").arg(detailOf(error));
     }
@@ -66,6 +75,11 @@ bool ResultsFile::open(const QString &connection, const QString &path, QString *
     }
     if (existed && !checkWritable(path, reason))
         return false;
+    // SQLite would only say it cannot open the file it has to create.
+    if (!existed && !QFileInfo(info.absolutePath()).isWritable()) {
+        *reason = QStringLiteral("لا يمكن إنشاء الملف: المجلد للقراءة فقط أو لا توجد صلاحية الكتابة فيه");
+        return false;
+    }
     // A zero-length file holds nothing that could be lost; SQLite takes it as
     // an empty database, so it gets the table like a missing file.
     const bool fresh = !existed || info.size() == 0;

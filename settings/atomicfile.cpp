@@ -1,5 +1,7 @@
 #include "settings/atomicfile.h"
 
+#include "quiz/systemerror.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,11 +14,6 @@
 #include <unistd.h>
 
 namespace {
-
-QString systemReason()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
 
 bool writeAll(int fd, const char *data, qint64 size)
 {
@@ -44,49 +41,57 @@ SettingsResult AtomicFile::writeBytes(const QString &path, const QByteArray &byt
     // cut short (full disk, size limit) as complete, and commit() would then
     // put a truncated file in place. Written straight through, the short
     // count shows, and the size is checked once more before the rename.
+    // errno is cleared before each step, so that the reason told is the
+    // one this step left.
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return SettingsResult::failure(writeFailedText(path, file.errorString()));
+        return SettingsResult::failure(writeFailedText(path, lastFileErrorReason(file.errorString())));
+    errno = 0;
     if (file.write(bytes) != bytes.size() || file.size() != bytes.size()) {
-        const QString reason = file.errorString();
+        const QString reason = lastFileErrorReason(file.errorString());
         file.cancelWriting();
         return SettingsResult::failure(writeFailedText(path, reason));
     }
+    errno = 0;
     if (!file.commit())
-        return SettingsResult::failure(writeFailedText(path, file.errorString()));
+        return SettingsResult::failure(writeFailedText(path, lastFileErrorReason(file.errorString())));
     return SettingsResult::success();
 }
 
 SettingsResult AtomicFile::copyReplacing(const QString &source, const QString &destination)
 {
     QFile in(source);
+    errno = 0;
     if (!in.open(QIODevice::ReadOnly))
-        return SettingsResult::failure(writeFailedText(destination, in.errorString()));
+        return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason(in.errorString())));
 
     const QFileInfo target(destination);
     QTemporaryFile out(target.absolutePath() + QLatin1String("/.copy-XXXXXX"));
+    errno = 0;
     if (!out.open())
-        return SettingsResult::failure(writeFailedText(destination, out.errorString()));
+        return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason(out.errorString())));
 
     // Written through the descriptor, not QFile's buffer, so that a write
     // the disk cuts short is seen (see writeBytes).
     QByteArray buffer(1024 * 1024, Qt::Uninitialized);
     qint64 total = 0;
     for (;;) {
+        errno = 0;
         const qint64 n = in.read(buffer.data(), buffer.size());
         if (n < 0)
-            return SettingsResult::failure(writeFailedText(destination, in.errorString()));
+            return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason(in.errorString())));
         if (n == 0)
             break;
         if (!writeAll(out.handle(), buffer.constData(), n))
-            return SettingsResult::failure(writeFailedText(destination, systemReason()));
+            return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason()));
         total += n;
     }
     if (total != in.size())
-        return SettingsResult::failure(writeFailedText(destination, in.errorString()));
+        return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason(in.errorString())));
     // The content must be on disk before the new name points at it, or a
     // power cut could leave an empty file under the old name.
     if (::fsync(out.handle()) != 0)
-        return SettingsResult::failure(writeFailedText(destination, systemReason()));
+        return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason()));
     out.setPermissions(in.permissions());
 
     // rename(2) replaces the destination in one step; QFile::rename would
@@ -94,8 +99,9 @@ SettingsResult AtomicFile::copyReplacing(const QString &source, const QString &d
     // replaced as a link, its target is left alone.
     const QByteArray from = QFile::encodeName(out.fileName());
     const QByteArray to = QFile::encodeName(destination);
+    errno = 0;
     if (std::rename(from.constData(), to.constData()) != 0)
-        return SettingsResult::failure(writeFailedText(destination, systemReason()));
+        return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason()));
     out.setAutoRemove(false);
     return SettingsResult::success();
 }

@@ -8,6 +8,9 @@
 
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace MediaTest;
 using State = ClipPlayer::State;
 
@@ -134,6 +137,42 @@ private slots:
         QVERIFY2(error.contains(clip), qPrintable(error));
         QVERIFY(QFileInfo(clip + QStringLiteral("/inside")).isDir());
         QCOMPARE(player.state(), State::Closed);
+    }
+
+    void resetCutShortByTheDiskKeepsTheClip()
+    {
+        // The disk takes only part of the blank (here a file size limit, as a
+        // full disk would): the teacher's clip stays whole and the reason is
+        // told in Arabic.
+        ProgramFolder folder;
+        const QString clip = ClipSet::clipFileName(folder.appDir(), 0, QStringLiteral("wav"));
+        const QByteArray before = readAll(clip);
+        ClipPlayer player;
+        player.setFileName(clip);
+        QString error;
+        QVERIFY(player.open(&error));
+        bool reset = true;
+        {
+            rlimit old{};
+            ::getrlimit(RLIMIT_FSIZE, &old);
+            const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit = old;
+            limit.rlim_cur = 1024;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            reset = ClipSet::resetClip(player, folder.data(QStringLiteral("0.wav")), &error);
+            ::setrlimit(RLIMIT_FSIZE, &old);
+            std::signal(SIGXFSZ, oldHandler);
+        }
+        QVERIFY(!reset);
+        QCOMPARE(readAll(clip), before);
+        QVERIFY2(error.contains(clip) && error.contains(QStringLiteral("الملف أكبر مما يسمح به القرص")),
+                 qPrintable(error));
+        const QStringList left = QDir(folder.appDir() + QStringLiteral("Data"))
+                                     .entryList(QDir::Files | QDir::Hidden);
+        for (const QString &name : left)
+            QVERIFY2(name.endsWith(QStringLiteral(".wav")) || name.endsWith(QStringLiteral(".avi")),
+                     qPrintable(name));
+        QCOMPARE(player.state(), State::Stopped);
     }
 
     void saveAllSkipsPlayersWithoutClip()
