@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 // Messages break their lines with line feed + carriage return; a label
@@ -21,47 +22,69 @@ QString shown(QString text)
 {
     return text.replace(QLatin1String("\n\r"), QLatin1String("\n"));
 }
+
+// The style's icons on the answer buttons push right-to-left captions
+// against the buttons' edge, cutting their first letter. The words alone
+// are clear, and the buttons are sized for them once the icons are gone.
+void plainButtons(QDialog &box)
+{
+    for (QPushButton *button : box.findChildren<QPushButton *>()) {
+        button->setIcon(QIcon());
+        button->setMinimumWidth(button->sizeHint().width() + 12);
+    }
+}
+
+int run(QDialog &box)
+{
+    box.setLayoutDirection(Qt::RightToLeft);
+    plainButtons(box);
+    return box.exec();
+}
 } // namespace
 
 void QtDialogs::showNotice(const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, applicationTitle(), shown(text), QMessageBox::Ok, m_parent);
-    box.setLayoutDirection(Qt::RightToLeft);
-    box.exec();
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("موافق"));
+    run(box);
 }
 
 void QtDialogs::showMessage(const QString &text)
 {
     QMessageBox box(QMessageBox::Information, applicationTitle(), shown(text), QMessageBox::Ok, m_parent);
-    box.setLayoutDirection(Qt::RightToLeft);
-    box.exec();
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("موافق"));
+    run(box);
 }
 
 void QtDialogs::showError(const QString &text)
 {
     QMessageBox box(QMessageBox::Critical, applicationTitle(), shown(text), QMessageBox::Ok, m_parent);
-    box.setLayoutDirection(Qt::RightToLeft);
-    box.exec();
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("موافق"));
+    run(box);
 }
 
 bool QtDialogs::confirm(const QString &text)
 {
     QMessageBox box(QMessageBox::Question, applicationTitle(), shown(text),
                     QMessageBox::Yes | QMessageBox::Cancel, m_parent);
-    box.setLayoutDirection(Qt::RightToLeft);
     box.setDefaultButton(QMessageBox::Cancel);
-    return box.exec() == QMessageBox::Yes;
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("نعم"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("إلغاء"));
+    return run(box) == QMessageBox::Yes;
 }
 
 std::optional<QString> QtDialogs::askText(const QString &caption, const QString &prompt,
                                           const QString &initial)
 {
     QInputDialog box(m_parent);
-    box.setLayoutDirection(Qt::RightToLeft);
     box.setWindowTitle(caption);
     box.setLabelText(shown(prompt));
     box.setTextValue(initial);
-    if (box.exec() != QDialog::Accepted)
+    // Set here rather than left to the translation, so that the buttons are
+    // sized for the Arabic words and neither is cut.
+    box.setOkButtonText(QStringLiteral("موافق"));
+    box.setCancelButtonText(QStringLiteral("إلغاء"));
+    if (run(box) != QDialog::Accepted)
         return std::nullopt;
     return box.textValue();
 }
