@@ -77,6 +77,10 @@ QList<Orphan> &orphans()
 
 void dispose(QMediaPlayer *player, QVideoSink *frames)
 {
+    // The clip is taken out first: a player deleted with its decoder still
+    // in place is called back by that decoder half way through its own
+    // deletion.
+    player->setSource(QUrl());
     delete player;
     // Deleted in its own thread.
     frames->deleteLater();
@@ -195,6 +199,7 @@ bool ClipPlayer::open(QString *error)
         return false;
     }
     m_canRecord = check.kind == ClipFile::Kind::Wave;
+    m_isSound = check.kind == ClipFile::Kind::Wave;
     m_hasVideo = check.hasVideo;
     loadClip();
     setState(State::Stopped);
@@ -246,6 +251,7 @@ void ClipPlayer::release()
     m_playWhenLoaded = false;
     dropRecording();
     m_canRecord = false;
+    m_isSound = false;
     m_hasVideo = false;
     if (QVideoSink *sink = outputSink()) {
         if (sink->property(ShowingPlayer).value<QObject *>() == this)
@@ -420,13 +426,33 @@ void ClipPlayer::loadSource(const QString &fileName)
 
 void ClipPlayer::handSourceToBackend()
 {
-    // The same name with a new file behind it must load anew: a source equal
-    // to the current one would be taken as no change.
     m_sourcePending = false;
     m_handingSource = true;
-    if (!m_player->source().isEmpty())
-        m_player->setSource(QUrl());
-    m_player->setSource(clipUrl(m_source));
+    // Given a file by its name, the backend's decoder thread starts at once
+    // and can meet the seek that the backend itself does at the end of
+    // taking a new source: the two then wait for each other for ever, about
+    // once in a thousand loads. A sound clip is therefore handed over as an
+    // open file that this thread feeds from the event loop, so nothing is
+    // decoded before the hand-over is done. A video clip is still read by
+    // name: fed through an open file, the backend often ignores a seek in
+    // it. Its loads are rare (a medium or lesson change); its starts seek.
+    // The file belongs to the backend's player, which may outlive this
+    // object (see the destructor).
+    QFile *const old = m_sourceFile;
+    m_sourceFile = nullptr;
+    auto *file = m_isSound ? new QFile(m_source, m_player) : nullptr;
+    if (file && file->open(QIODevice::ReadOnly)) {
+        m_player->setSourceDevice(file, clipUrl(m_source));
+        m_sourceFile = file;
+    } else {
+        delete file;
+        // The same name with a new file behind it must load anew: a source
+        // equal to the current one would be taken as no change.
+        if (!m_player->source().isEmpty() || m_player->sourceDevice())
+            m_player->setSource(QUrl());
+        m_player->setSource(clipUrl(m_source));
+    }
+    delete old;
     m_handingSource = false;
 }
 

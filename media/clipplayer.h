@@ -131,6 +131,8 @@ private:
     QString m_fileName;
     State m_state = State::Closed;
     bool m_canRecord = false;
+    /// A sound clip (wav) rather than a video clip (avi).
+    bool m_isSound = false;
     bool m_hasVideo = false;
     int m_lastError = 0;
     QString m_lastErrorText;
@@ -149,6 +151,8 @@ private:
     bool m_sourcePending = false;
     /// The backend's own reports while it is handed a source are not news.
     bool m_handingSource = false;
+    /// The open file the backend reads m_source from.
+    class QFile *m_sourceFile = nullptr;
 
     ClipRecorder *m_recorder = nullptr;
     QString m_recordingFolder;
