@@ -1,5 +1,6 @@
 #include "records/resultsfile.h"
 
+#include "quiz/systemerror.h"
 #include "records/resultstable.h"
 
 #include <QFile>
@@ -7,6 +8,8 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <cerrno>
 
 namespace {
 
@@ -50,12 +53,13 @@ QString ResultsFile::reasonOf(const QSqlError &error)
         return QStringLiteral("الملف للقراءة فقط");
     case SqliteCantOpen:
         return QStringLiteral("تعذر فتح الملف");
+    // The file reasons every other save gives.
     case SqliteFull:
-        return QStringLiteral("لا توجد مساحة كافية على القرص");
+        return fileErrorReason(ENOSPC);
     case SqliteIoErr:
-        return QStringLiteral("خطأ في القرص أثناء القراءة أو الكتابة");
+        return fileErrorReason(EIO);
     case SqlitePerm:
-        return QStringLiteral("لا توجد صلاحية للوصول إلى هذا الملف");
+        return fileErrorReason(EACCES);
     default:
         return QStringLiteral("خطأ في قاعدة البيانات (%1)").arg(detailOf(error));
     }
