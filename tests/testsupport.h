@@ -11,6 +11,9 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace testsupport {
 
 /// A short, silent, valid PCM wav file.
@@ -82,6 +85,33 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+/// While alive, no file of this process can grow beyond `bytes`: a write that
+/// crosses the limit fails part way with "file too large" (the signal that
+/// would end the process is ignored meanwhile).
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
 };
 
 } // namespace testsupport

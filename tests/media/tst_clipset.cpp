@@ -5,11 +5,9 @@
 #include "media/clipset.h"
 
 #include "mediatestsupport.h"
+#include "testsupport.h"
 
 #include <QTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace MediaTest;
 using State = ClipPlayer::State;
@@ -153,15 +151,8 @@ private slots:
         QVERIFY(player.open(&error));
         bool reset = true;
         {
-            rlimit old{};
-            ::getrlimit(RLIMIT_FSIZE, &old);
-            const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-            rlimit limit = old;
-            limit.rlim_cur = 1024;
-            ::setrlimit(RLIMIT_FSIZE, &limit);
+            testsupport::FileSizeLimit limit(1024);
             reset = ClipSet::resetClip(player, folder.data(QStringLiteral("0.wav")), &error);
-            ::setrlimit(RLIMIT_FSIZE, &old);
-            std::signal(SIGXFSZ, oldHandler);
         }
         QVERIFY(!reset);
         QCOMPARE(readAll(clip), before);

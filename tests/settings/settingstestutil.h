@@ -10,8 +10,7 @@
 #include <QMap>
 #include <QString>
 
-#include <csignal>
-#include <sys/resource.h>
+#include "testsupport.h"
 
 inline QByteArray readBytes(const QString &path)
 {
@@ -47,29 +46,4 @@ inline QMap<QString, QByteArray> snapshot(const QString &folder)
     return entries;
 }
 
-/// While alive, no file of this process can grow beyond `bytes`: a write that
-/// crosses the limit fails part way with "file too large" (the signal that
-/// would end the process is ignored meanwhile).
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
+using testsupport::FileSizeLimit;
