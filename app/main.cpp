@@ -2,6 +2,7 @@
 #include "app/qtdialogs.h"
 #include "app/tform1.h"
 #include "help/thelpform.h"
+#include "media/clipplayer.h"
 #include "quiz/heap.h"
 #include "quiz/random.h"
 
@@ -24,12 +25,19 @@ int main(int argc, char **argv)
 
     QtDialogs dialogs;
     Random random;
-    TForm1 form({&dialogs, &random, runningProgramFile()});
-    dialogs.setParent(&form);
-    THelpForm helpForm;
-    form.setHelpForm(&helpForm);
-    QObject::connect(&form, &TForm1::finished, &app, &QApplication::quit);
-    form.maximize();
-    form.show();
-    return app.exec();
+    int result = 0;
+    {
+        TForm1 form({&dialogs, &random, runningProgramFile()});
+        dialogs.setParent(&form);
+        THelpForm helpForm;
+        form.setHelpForm(&helpForm);
+        QObject::connect(&form, &TForm1::finished, &app, &QApplication::quit);
+        form.maximize();
+        form.show();
+        result = app.exec();
+    }
+    // A clip still loading when the window closed is let go only once it
+    // has loaded, while the application still runs its events.
+    ClipPlayer::finishDroppedPlayers(2000);
+    return result;
 }

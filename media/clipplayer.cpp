@@ -9,11 +9,13 @@
 #include <QAudio>
 #include <QAudioOutput>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMediaPlayer>
 #include <QThread>
+#include <QTimer>
 #include <QTemporaryFile>
 #include <QUrl>
 #include <QVideoFrame>
@@ -98,10 +100,12 @@ void disposeOrphan(QMediaPlayer *player)
     }
 }
 
-// When the application ends: the players still loading go, then the frame
-// thread, which deletes the sinks handed to it as it finishes.
+// When the application ends: the players still loading go (given a moment
+// to finish their load first), then the frame thread, which deletes the sinks
+// handed to it as it finishes.
 void endMedia()
 {
+    ClipPlayer::finishDroppedPlayers(2000);
     const QList<Orphan> left = std::exchange(orphans(), {});
     for (const Orphan &orphan : left)
         dispose(orphan.player, orphan.frames);
@@ -188,6 +192,25 @@ ClipPlayer::~ClipPlayer()
     }
     m_player = nullptr;
     m_frames = nullptr;
+}
+
+int ClipPlayer::droppedPlayerCount()
+{
+    return int(orphans().size());
+}
+
+void ClipPlayer::finishDroppedPlayers(int waitMs)
+{
+    if (orphans().isEmpty() || !QCoreApplication::instance())
+        return;
+    const QDeadlineTimer deadline(waitMs);
+    // Wakes the wait below while the backends report nothing.
+    QTimer wake;
+    wake.start(10);
+    while (!orphans().isEmpty() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents
+                                        | QEventLoop::ExcludeUserInputEvents);
+    }
 }
 
 bool ClipPlayer::open(QString *error)

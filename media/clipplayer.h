@@ -32,6 +32,15 @@ public:
     explicit ClipPlayer(QObject *parent = nullptr);
     ~ClipPlayer() override;
 
+    /// Players let go of while their backend still loads a clip (see the
+    /// destructor) and not deleted yet.
+    static int droppedPlayerCount();
+    /// Runs the event loop until every such player has finished loading and
+    /// is deleted, or until waitMs have passed. The program calls it as it
+    /// ends: taking a player apart while it loads could lock the program up
+    /// instead of letting it end.
+    static void finishDroppedPlayers(int waitMs);
+
     void setFileName(const QString &fileName) { m_fileName = fileName; }
     QString fileName() const { return m_fileName; }
 
