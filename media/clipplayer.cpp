@@ -118,12 +118,16 @@ void endMedia()
 void adoptOrphan(QMediaPlayer *player, QVideoSink *frames)
 {
     orphans().append({player, frames});
-    QObject::connect(player, &QMediaPlayer::mediaStatusChanged, qApp, [player] {
+    auto disposeOnceLoaded = [player] {
         if (player->mediaStatus() == QMediaPlayer::LoadingMedia)
             return;
         // Not from inside the player's own signal.
         QMetaObject::invokeMethod(qApp, [player] { disposeOrphan(player); }, Qt::QueuedConnection);
-    });
+    };
+    QObject::connect(player, &QMediaPlayer::mediaStatusChanged, qApp, disposeOnceLoaded);
+    // A player dropped with a new clip still waiting for the hand-over may
+    // have finished its load already and reports nothing more.
+    disposeOnceLoaded();
 }
 
 } // namespace
