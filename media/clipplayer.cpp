@@ -225,7 +225,6 @@ bool ClipPlayer::open(QString *error)
         *error = check.error;
         return false;
     }
-    m_canRecord = check.kind == ClipFile::Kind::Wave;
     m_isSound = check.kind == ClipFile::Kind::Wave;
     m_hasVideo = check.hasVideo;
     loadClip();
@@ -277,7 +276,6 @@ void ClipPlayer::release()
     setState(State::Closed);
     m_playWhenLoaded = false;
     dropRecording();
-    m_canRecord = false;
     m_isSound = false;
     m_hasVideo = false;
     if (QVideoSink *sink = outputSink()) {

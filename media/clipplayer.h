@@ -62,7 +62,7 @@ public:
     State state() const { return m_state; }
     bool canPlay() const { return isOpen(); }
     /// Only a sound clip can be recorded into.
-    bool canRecord() const { return isOpen() && m_canRecord; }
+    bool canRecord() const { return isOpen() && m_isSound; }
     bool hasVideo() const { return isOpen() && m_hasVideo; }
     /// A finished recording that has not been saved to the clip file yet.
     bool hasRecording() const { return !m_recordingFile.isEmpty() && m_state != State::Recording; }
@@ -139,8 +139,8 @@ private:
 
     QString m_fileName;
     State m_state = State::Closed;
-    bool m_canRecord = false;
-    /// A sound clip (wav) rather than a video clip (avi).
+    /// A sound clip (wav) rather than a video clip (avi); only sound is
+    /// recorded.
     bool m_isSound = false;
     bool m_hasVideo = false;
     int m_lastError = 0;
