@@ -40,27 +40,28 @@ int run(QDialog &box)
     plainButtons(box);
     return box.exec();
 }
+
+void showWithOk(QMessageBox::Icon icon, const QString &text, QWidget *parent)
+{
+    QMessageBox box(icon, applicationTitle(), shown(text), QMessageBox::Ok, parent);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("موافق"));
+    run(box);
+}
 } // namespace
 
 void QtDialogs::showNotice(const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), shown(text), QMessageBox::Ok, m_parent);
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("موافق"));
-    run(box);
+    showWithOk(QMessageBox::NoIcon, text, m_parent);
 }
 
 void QtDialogs::showMessage(const QString &text)
 {
-    QMessageBox box(QMessageBox::Information, applicationTitle(), shown(text), QMessageBox::Ok, m_parent);
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("موافق"));
-    run(box);
+    showWithOk(QMessageBox::Information, text, m_parent);
 }
 
 void QtDialogs::showError(const QString &text)
 {
-    QMessageBox box(QMessageBox::Critical, applicationTitle(), shown(text), QMessageBox::Ok, m_parent);
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("موافق"));
-    run(box);
+    showWithOk(QMessageBox::Critical, text, m_parent);
 }
 
 bool QtDialogs::confirm(const QString &text)
