@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -109,6 +110,7 @@ ChildChart::ChildChart(int maxDays, QWidget *parent) : QWidget(parent), m_maxDay
     m_chart->setTitleFont(chartFont(12, true));
     m_chart->legend()->setFont(chartFont(11));
     m_chart->legend()->setAlignment(Qt::AlignBottom);
+    m_chart->setLayoutDirection(Qt::RightToLeft);
     m_chart->layout()->setContentsMargins(0, 0, 0, 0);
     m_view = new QChartView(m_chart, this);
     m_view->setObjectName(QStringLiteral("chartView"));
@@ -198,8 +200,11 @@ void ChildChart::buildDays(QStringList *notes)
     resets->setColor(resetColor());
     resets->setBorderColor(resetColor());
     int top = 1;
+    QList<int> resetDays;
+    // Newest first: the categories are laid out from the left, and time runs
+    // from right to left like the page.
     for (int i = 0; i < days.size(); ++i) {
-        const DayTally &d = days.at(i);
+        const DayTally &d = days.at(days.size() - 1 - i);
         QString label = d.day.toString(years ? QStringLiteral("d/M/yy") : QStringLiteral("d/M"));
         // A day after today: the computer's clock was wrong when it was written.
         if (d.day > m_content.today)
@@ -209,27 +214,31 @@ void ChildChart::buildDays(QStringList *notes)
         *wrong << d.wrong;
         top = std::max({top, d.right, d.wrong});
         if (d.resets > 0)
-            resets->append(i, std::max(d.right, d.wrong));
+            resetDays << i;
     }
     auto *bars = new QBarSeries;
-    bars->append(right);
+    // Within a day too the right answers come first, on the right.
     bars->append(wrong);
+    bars->append(right);
     bars->setLabelsVisible(days.size() <= 10);
     bars->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
+    right->setLabelColor(Qt::black);
+    wrong->setLabelColor(Qt::black);
     m_chart->addSeries(bars);
-    if (resets->count() > 0)
-        m_chart->addSeries(resets);
-    else
-        delete resets;
 
     auto *x = new QBarCategoryAxis;
     x->append(categories);
-    // Time runs from right to left, like the page.
-    x->setReverse(true);
     x->setLabelsFont(chartFont(10));
     auto *y = new QValueAxis;
     setCountRange(y, top + (top + 9) / 10);
     y->setLabelsFont(chartFont(10));
+    // A reset is marked high above its day, clear of the bars and their numbers.
+    for (const int day : std::as_const(resetDays))
+        resets->append(day, y->max() * 0.95);
+    if (resets->count() > 0)
+        m_chart->addSeries(resets);
+    else
+        delete resets;
     m_chart->addAxis(x, Qt::AlignBottom);
     m_chart->addAxis(y, Qt::AlignRight);
     for (QAbstractSeries *s : m_chart->series()) {
@@ -289,7 +298,9 @@ void ChildChart::buildChoices(QStringList *notes)
             set->setBrush(QBrush(tile));
             set->setLabelColor(Qt::black);
         }
-        for (int asked = 0; asked < 3; ++asked)
+        // The categories run from the bottom: the first choice is put last
+        // so that it shows at the top.
+        for (int asked = 2; asked >= 0; --asked)
             *set << h.choices[asked][clicked];
         series->append(set);
     }
@@ -298,9 +309,7 @@ void ChildChart::buildChoices(QStringList *notes)
     m_chart->addSeries(series);
 
     auto *y = new QBarCategoryAxis;
-    y->append({names[0], names[1], names[2]});
-    // The first choice at the top.
-    y->setReverse(true);
+    y->append({names[2], names[1], names[0]});
     y->setTitleText(QStringLiteral("الخيار المطلوب"));
     y->setTitleFont(chartFont(10));
     y->setLabelsFont(chartFont(10));

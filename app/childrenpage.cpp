@@ -103,7 +103,7 @@ ChildrenPage::ChildrenPage(Dialogs &dialogs, QWidget *parent) : QWidget(parent),
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    column->addWidget(DBGrid1, 3);
+    column->addWidget(DBGrid1, 1);
     bindGrid();
 
     ChartBar = new QWidget(this);
@@ -132,7 +132,7 @@ ChildrenPage::ChildrenPage(Dialogs &dialogs, QWidget *parent) : QWidget(parent),
     ResultsChart = new ChildChart(14, this);
     ResultsChart->setObjectName(QStringLiteral("ResultsChart"));
     ResultsChart->setMinimumHeight(240);
-    column->addWidget(ResultsChart, 2);
+    column->addWidget(ResultsChart, 1);
 
     connect(ExportCountsBtn, &QPushButton::clicked, this, [this] { run([this] { exportCounts(); }); });
     connect(ExportAnswersBtn, &QPushButton::clicked, this, [this] { run([this] { exportAnswers(); }); });

@@ -98,6 +98,12 @@ void CsvFile::addEncoded(const QByteArray &cell)
     m_buffer.append(cell);
 }
 
+void CsvFile::addRaw(const char *data, qsizetype size)
+{
+    separate();
+    m_buffer.append(data, size);
+}
+
 void CsvFile::addNumber(qint64 value)
 {
     separate();

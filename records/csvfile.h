@@ -25,6 +25,8 @@ public:
     void addEmpty();
     /// A cell given already encoded by encodeText (for repeated texts).
     void addEncoded(const QByteArray &cell);
+    /// A cell of plain ASCII the caller made, such as a time: written as it is.
+    void addRaw(const char *data, qsizetype size);
     void endRow();
     /// Writes what is left, checks it all reached the disk and gives the file
     /// its name. false with an Arabic reason naming the file.

@@ -24,8 +24,8 @@ public:
     /// empty), under the grid's column titles.
     static bool writeCounts(const ResultsTable &table, const QString &path, ExportSummary *summary,
                             QString *error);
-    /// One row per answer and per reset, in the order they happened, with
-    /// the local time and the child's current name.
+    /// One row per answer and per reset, child by child in the order they
+    /// happened, with the local time and the child's current name.
     static bool writeAnswers(const ResultsTable &table, const QString &path, const QDateTime &now,
                              ExportSummary *summary, QString *error);
 

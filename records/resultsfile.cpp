@@ -37,21 +37,22 @@ QString detailOf(const QSqlError &error)
     return text.trimmed();
 }
 
-// The answers table and its index; the index serves every question asked of
-// one child's history (the chart, deleting the child) without a scan.
+// The answers table is stored in the order of its key, child by child: one
+// child's history lies together in the file, so the chart and the deletion of
+// a child read a few pages, not one page per answer among a whole class's.
+// Seq numbers a child's rows in the order they were written.
 const char *const AnswersTableSql =
     "CREATE TABLE IF NOT EXISTS Answers ("
-    "Id INTEGER PRIMARY KEY, "
     "Child INTEGER NOT NULL, "
+    "Seq INTEGER NOT NULL, "
     "Time INTEGER NOT NULL, "
     "Event INTEGER NOT NULL DEFAULT 0, "
     "Lesson TEXT, "
     "QuestionType INTEGER, "
     "Asked INTEGER, "
     "Clicked INTEGER, "
-    "Correct INTEGER)";
-const char *const AnswersIndexSql =
-    "CREATE INDEX IF NOT EXISTS AnswersByChild ON Answers (Child, Time)";
+    "Correct INTEGER, "
+    "PRIMARY KEY (Child, Seq)) WITHOUT ROWID";
 
 struct Column
 {
@@ -213,7 +214,6 @@ bool ResultsFile::createSchema(const QString &connection, QString *error)
                        "Ok INTEGER, "
                        "NotOk INTEGER)").arg(ResultsTable::NameLength),
         QLatin1String(AnswersTableSql),
-        QLatin1String(AnswersIndexSql),
         QStringLiteral("PRAGMA user_version = %1").arg(ResultsTable::SchemaVersion),
     };
     for (const QString &sql : statements) {
@@ -278,7 +278,7 @@ bool ResultsFile::checkAnswersTable(const QString &connection, QString *reason)
         *reason = reasonOf(q.lastError());
         return false;
     }
-    const Column expected[] = {{"Id", false, 1},          {"Child", false, 0},  {"Time", false, 0},
+    const Column expected[] = {{"Child", false, 1},       {"Seq", false, 2},    {"Time", false, 0},
                                {"Event", false, 0},       {"Lesson", true, 0},  {"QuestionType", false, 0},
                                {"Asked", false, 0},       {"Clicked", false, 0}, {"Correct", false, 0}};
     int found = 0;
@@ -296,7 +296,6 @@ bool ResultsFile::addAnswersTable(const QString &connection, QString *reason)
     const QString statements[] = {
         QStringLiteral("BEGIN IMMEDIATE"),
         QLatin1String(AnswersTableSql),
-        QLatin1String(AnswersIndexSql),
         QStringLiteral("PRAGMA user_version = %1").arg(ResultsTable::SchemaVersion),
         QStringLiteral("COMMIT"),
     };

@@ -13,8 +13,9 @@ class QSqlError;
 /// refused. On failure the connection is removed and the file is as it was.
 ///
 /// The answers table `Answers` keeps one row per judged answer and one per
-/// reset of a child's counts (Event 1), in the order they happened (Id):
-/// child number, time (milliseconds since 1970, UTC), lesson name, question
+/// reset of a child's counts (Event 1), child by child in the order they
+/// happened (Seq): child number, time (milliseconds since 1970, UTC), lesson
+/// name, question
 /// type (0 colours, 1 text, 2 pictures), asked and clicked choice (1..3) and
 /// Correct (1 right, 0 wrong). Table1 keeps exactly its four fields.
 class ResultsFile

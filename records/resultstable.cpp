@@ -185,8 +185,9 @@ bool ResultsTable::prepareQueries(QString *error)
         {&m_q->insert, QStringLiteral("INSERT INTO Table1 (Name, Ok, NotOk) VALUES (?, ?, ?)")},
         {&m_q->update, QStringLiteral("UPDATE Table1 SET Name = ?, Ok = ?, NotOk = ? WHERE No = ?")},
         {&m_q->remove, QStringLiteral("DELETE FROM Table1 WHERE No = ?")},
-        {&m_q->addEvent, QStringLiteral("INSERT INTO Answers (Child, Time, Event, Lesson, QuestionType, "
-                                        "Asked, Clicked, Correct) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")},
+        {&m_q->addEvent, QStringLiteral("INSERT INTO Answers (Child, Seq, Time, Event, Lesson, QuestionType, "
+                                        "Asked, Clicked, Correct) VALUES (?, (SELECT ifnull(MAX(Seq), 0) + 1 "
+                                        "FROM Answers WHERE Child = ?), ?, ?, ?, ?, ?, ?, ?)")},
         {&m_q->removeHistory, QStringLiteral("DELETE FROM Answers WHERE Child = ?")},
     };
     for (const auto &[query, sql] : all) {
@@ -452,13 +453,14 @@ bool ResultsTable::writeEvents(QString *error)
         const AnswerDetails &d = e.details;
         const auto nullInt = QVariant(QMetaType::fromType<int>());
         q.bindValue(0, m_current.no);
-        q.bindValue(1, e.time);
-        q.bindValue(2, e.event);
-        q.bindValue(3, e.event == AnswerEvent ? QVariant(d.lesson) : QVariant(QMetaType::fromType<QString>()));
-        q.bindValue(4, d.questionType >= 0 ? QVariant(d.questionType) : nullInt);
-        q.bindValue(5, d.asked > 0 ? QVariant(d.asked) : nullInt);
-        q.bindValue(6, d.clicked > 0 ? QVariant(d.clicked) : nullInt);
-        q.bindValue(7, e.correct.isNull() ? nullInt : e.correct);
+        q.bindValue(1, m_current.no); // the child's next Seq
+        q.bindValue(2, e.time);
+        q.bindValue(3, e.event);
+        q.bindValue(4, e.event == AnswerEvent ? QVariant(d.lesson) : QVariant(QMetaType::fromType<QString>()));
+        q.bindValue(5, d.questionType >= 0 ? QVariant(d.questionType) : nullInt);
+        q.bindValue(6, d.asked > 0 ? QVariant(d.asked) : nullInt);
+        q.bindValue(7, d.clicked > 0 ? QVariant(d.clicked) : nullInt);
+        q.bindValue(8, e.correct.isNull() ? nullInt : e.correct);
         if (!q.exec()) {
             *error = failure(QStringLiteral("تعذر حفظ الإجابة في سجل الإجابات في"),
                              ResultsFile::reasonOf(q.lastError()));
