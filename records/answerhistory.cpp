@@ -3,6 +3,8 @@
 #include "records/resultsfile.h"
 #include "records/resultstable.h"
 
+#include <QDateTime>
+#include <QMap>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -20,13 +22,24 @@ bool AnswerHistory::readChild(const ResultsTable &table, int no, const QString &
                               const QDate &today, ChildHistory *out, QString *error)
 {
     *out = ChildHistory();
-    if (!table.isOpen()) {
-        *error = ResultsTable::closedText();
+    QString connection;
+    if (!table.readConnection(&connection, error))
+        return false;
+    const QSqlDatabase db = QSqlDatabase::database(connection, false);
+    if (table.isShared()) {
+        if (!readServerDays(db, no, today, out, error))
+            return false;
+    } else if (!readFileDays(db, no, today, out, error)) {
         return false;
     }
-    const QSqlDatabase db = QSqlDatabase::database(table.connectionName(), false);
-    // Days in local time, as the teacher lived them; SQLite and Qt both take
-    // the local zone from the system.
+    return readChoices(db, no, lesson, questionType, out, error);
+}
+
+// Days in local time, as the teacher lived them; SQLite and Qt both take the
+// local zone from the system.
+bool AnswerHistory::readFileDays(const QSqlDatabase &db, int no, const QDate &today, ChildHistory *out,
+                                 QString *error)
+{
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.prepare(QStringLiteral(
@@ -56,8 +69,49 @@ bool AnswerHistory::readChild(const ResultsTable &table, int no, const QString &
             out->futureRows += d.right + d.wrong + d.resets;
         out->days.append(d);
     }
-    q.finish();
+    return true;
+}
 
+// The server's clock zone is not the teacher's: its rows are put on the
+// teacher's days here. A child's history is small enough to read whole.
+bool AnswerHistory::readServerDays(const QSqlDatabase &db, int no, const QDate &today, ChildHistory *out,
+                                   QString *error)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral("SELECT time, event, correct FROM answers WHERE child = ? ORDER BY seq"))) {
+        *error = readFailed(q);
+        return false;
+    }
+    q.bindValue(0, no);
+    if (!q.exec()) {
+        *error = readFailed(q);
+        return false;
+    }
+    QMap<QDate, DayTally> days;
+    while (q.next()) {
+        const QDate day = QDateTime::fromMSecsSinceEpoch(q.value(0).toLongLong()).date();
+        const int event = q.value(1).toInt();
+        if (event == ResultsTable::AnswerEvent)
+            ++out->answers;
+        if (!day.isValid())
+            continue;
+        DayTally &d = days[day];
+        d.day = day;
+        if (event == ResultsTable::ResetEvent)
+            ++d.resets;
+        else if (event == ResultsTable::AnswerEvent)
+            ++(q.value(2).toInt() == 1 ? d.right : d.wrong);
+        if (day > today)
+            ++out->futureRows;
+    }
+    out->days = QVector<DayTally>(days.cbegin(), days.cend());
+    return true;
+}
+
+bool AnswerHistory::readChoices(const QSqlDatabase &db, int no, const QString &lesson, int questionType,
+                                ChildHistory *out, QString *error)
+{
     QSqlQuery c(db);
     c.setForwardOnly(true);
     if (!c.prepare(QStringLiteral("SELECT Asked, Clicked, COUNT(*) FROM Answers "

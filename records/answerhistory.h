@@ -6,6 +6,7 @@
 
 #include <array>
 
+class QSqlDatabase;
 class ResultsTable;
 
 /// One day of a child's history, in local time.
@@ -43,4 +44,12 @@ public:
     /// `lesson` with `questionType`. false with an Arabic reason on failure.
     static bool readChild(const ResultsTable &table, int no, const QString &lesson, int questionType,
                           const QDate &today, ChildHistory *out, QString *error);
+
+private:
+    static bool readFileDays(const QSqlDatabase &db, int no, const QDate &today, ChildHistory *out,
+                             QString *error);
+    static bool readServerDays(const QSqlDatabase &db, int no, const QDate &today, ChildHistory *out,
+                               QString *error);
+    static bool readChoices(const QSqlDatabase &db, int no, const QString &lesson, int questionType,
+                            ChildHistory *out, QString *error);
 };

@@ -121,11 +121,10 @@ bool ResultsExport::writeCounts(const ResultsTable &table, const QString &path, 
                                 QString *error)
 {
     *summary = ExportSummary();
-    if (!table.isOpen()) {
-        *error = ResultsTable::closedText();
+    QString connection;
+    if (!table.readConnection(&connection, error))
         return false;
-    }
-    QSqlQuery q(QSqlDatabase::database(table.connectionName(), false));
+    QSqlQuery q(QSqlDatabase::database(connection, false));
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("SELECT No, Name, Ok, NotOk FROM Table1 ORDER BY No"))) {
         *error = readFailed(q);
@@ -159,11 +158,10 @@ bool ResultsExport::writeAnswers(const ResultsTable &table, const QString &path,
                                  ExportSummary *summary, QString *error)
 {
     *summary = ExportSummary();
-    if (!table.isOpen()) {
-        *error = ResultsTable::closedText();
+    QString connection;
+    if (!table.readConnection(&connection, error))
         return false;
-    }
-    const QSqlDatabase db = QSqlDatabase::database(table.connectionName(), false);
+    const QSqlDatabase db = QSqlDatabase::database(connection, false);
     // Names are looked up in memory, each encoded once: a join would encode
     // the same name again on every one of a child's answers.
     QHash<qint64, QByteArray> names;

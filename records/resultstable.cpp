@@ -1,21 +1,14 @@
 #include "records/resultstable.h"
 
-#include "records/resultsfile.h"
+#include "records/filestore.h"
 
 #include <QAtomicInt>
 #include <QDir>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 
 #include <limits>
 #include <utility>
 
 namespace {
-
-enum Which { First, Last, Next, Prior, Key };
-
-const char *const Columns = "No, Name, Ok, NotOk";
 
 int clampToInt(qlonglong value)
 {
@@ -35,53 +28,14 @@ int toInteger(const QVariant &value)
     return ok ? clampToInt(n) : 0;
 }
 
-QVariant nullableInt(const QVariant &value)
-{
-    return value.isNull() ? QVariant(QMetaType::fromType<int>()) : QVariant(toInteger(value));
-}
-
-QVariant nullableText(const QVariant &value)
-{
-    return value.isNull() ? QVariant(QMetaType::fromType<QString>()) : QVariant(value.toString());
-}
-
-ChildRecord readRecord(const QSqlQuery &query)
-{
-    ChildRecord record;
-    record.no = query.value(0).toInt();
-    record.name = nullableText(query.value(1));
-    record.ok = nullableInt(query.value(2));
-    record.notOk = nullableInt(query.value(3));
-    return record;
-}
-
 int addOne(int count)
 {
     return count == std::numeric_limits<int>::max() ? count : count + 1;
 }
 
+const char *const PostWhat = "تعذر حفظ سجل الطفل في";
+
 } // namespace
-
-struct ResultsTable::Queries
-{
-    explicit Queries(const QSqlDatabase &db)
-        : first(db), last(db), next(db), prior(db), key(db), insert(db), update(db), remove(db),
-          addEvent(db), removeHistory(db)
-    {
-    }
-    QSqlQuery first, last, next, prior, key, insert, update, remove, addEvent, removeHistory;
-
-    QSqlQuery &byWhich(int which)
-    {
-        switch (which) {
-        case First: return first;
-        case Last: return last;
-        case Next: return next;
-        case Prior: return prior;
-        default: return key;
-        }
-    }
-};
 
 ResultsTable::ResultsTable(QObject *parent) : QObject(parent)
 {
@@ -120,7 +74,8 @@ QString ResultsTable::cutName(const QString &name)
 
 QString ResultsTable::failure(const QString &what, const QString &detail) const
 {
-    return QStringLiteral("%1 «%2»: %3").arg(what, QDir::toNativeSeparators(m_path), detail);
+    const QString place = m_store ? m_store->place() : QDir::toNativeSeparators(m_path);
+    return QStringLiteral("%1 «%2»: %3").arg(what, place, detail);
 }
 
 bool ResultsTable::open(const QString &filePath, QString *error)
@@ -128,21 +83,39 @@ bool ResultsTable::open(const QString &filePath, QString *error)
     if (isOpen() && filePath == m_path)
         return true;
     close();
-    m_path = filePath;
-    const QString openWhat = QStringLiteral("تعذر فتح جدول الأطفال");
+    auto store = std::make_unique<FileStore>(m_connection);
     QString reason;
-    if (!ResultsFile::open(m_connection, filePath, &reason)) {
-        *error = failure(openWhat, reason);
+    if (!store->open(filePath, &reason)) {
+        m_path = filePath;
+        *error = failure(QStringLiteral("تعذر فتح جدول الأطفال"), reason);
+        return false;
+    }
+    m_store = std::move(store);
+    m_path = filePath;
+    return afterOpen(error);
+}
+
+bool ResultsTable::openStore(std::unique_ptr<ResultsStore> store, QString *error)
+{
+    close();
+    m_store = std::move(store);
+    connect(m_store.get(), &ResultsStore::rowsChanged, this, &ResultsTable::followChanges);
+    return afterOpen(error);
+}
+
+bool ResultsTable::afterOpen(QString *error)
+{
+    QString reason;
+    if (!m_store->count(&m_count, &reason)) {
+        const QString text = failure(QStringLiteral("تعذر فتح جدول الأطفال"), reason);
+        const QString path = m_path;
+        close();
+        m_path = path;
+        *error = text;
         return false;
     }
     m_state = State::Browse;
-    if (!prepareQueries(&reason) || !readCount(&reason)) {
-        close();
-        m_path = filePath;
-        *error = failure(openWhat, reason);
-        return false;
-    }
-    loadOne(First, 0);
+    loadOne(ResultsStore::First, 0);
     emit reloaded();
     emit currentChanged();
     return true;
@@ -151,14 +124,7 @@ bool ResultsTable::open(const QString &filePath, QString *error)
 void ResultsTable::close()
 {
     const bool wasOpen = isOpen();
-    m_q.reset();
-    if (QSqlDatabase::contains(m_connection)) {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(m_connection);
-    }
+    m_store.reset();
     m_state = State::Inactive;
     m_count = 0;
     m_hasCurrent = false;
@@ -172,43 +138,13 @@ void ResultsTable::close()
     }
 }
 
-bool ResultsTable::prepareQueries(QString *error)
+bool ResultsTable::readConnection(QString *connection, QString *error) const
 {
-    m_q = std::make_unique<Queries>(QSqlDatabase::database(m_connection, false));
-    const QString select = QStringLiteral("SELECT %1 FROM Table1 ").arg(QLatin1String(Columns));
-    const std::pair<QSqlQuery *, QString> all[] = {
-        {&m_q->first, select + QStringLiteral("ORDER BY No LIMIT 1")},
-        {&m_q->last, select + QStringLiteral("ORDER BY No DESC LIMIT 1")},
-        {&m_q->next, select + QStringLiteral("WHERE No > ? ORDER BY No LIMIT 1")},
-        {&m_q->prior, select + QStringLiteral("WHERE No < ? ORDER BY No DESC LIMIT 1")},
-        {&m_q->key, select + QStringLiteral("WHERE No = ?")},
-        {&m_q->insert, QStringLiteral("INSERT INTO Table1 (Name, Ok, NotOk) VALUES (?, ?, ?)")},
-        {&m_q->update, QStringLiteral("UPDATE Table1 SET Name = ?, Ok = ?, NotOk = ? WHERE No = ?")},
-        {&m_q->remove, QStringLiteral("DELETE FROM Table1 WHERE No = ?")},
-        {&m_q->addEvent, QStringLiteral("INSERT INTO Answers (Child, Seq, Time, Event, Lesson, QuestionType, "
-                                        "Asked, Clicked, Correct) VALUES (?, (SELECT ifnull(MAX(Seq), 0) + 1 "
-                                        "FROM Answers WHERE Child = ?), ?, ?, ?, ?, ?, ?, ?)")},
-        {&m_q->removeHistory, QStringLiteral("DELETE FROM Answers WHERE Child = ?")},
-    };
-    for (const auto &[query, sql] : all) {
-        query->setForwardOnly(true);
-        if (!query->prepare(sql)) {
-            *error = ResultsFile::reasonOf(query->lastError());
-            return false;
-        }
-    }
-    return true;
-}
-
-bool ResultsTable::readCount(QString *error)
-{
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM Table1")) || !q.next()) {
-        *error = ResultsFile::reasonOf(q.lastError());
+    if (!isOpen()) {
+        *error = closedText();
         return false;
     }
-    m_count = q.value(0).toInt();
-    return true;
+    return m_store->readConnection(connection, error);
 }
 
 void ResultsTable::setCurrent(const ChildRecord &record, bool has)
@@ -217,22 +153,16 @@ void ResultsTable::setCurrent(const ChildRecord &record, bool has)
     m_hasCurrent = has;
 }
 
-// Positions the cursor by one of the prepared look-ups; when nothing is found
-// the cursor stays where it was.
-bool ResultsTable::loadOne(int which, int key)
+// Positions the cursor; when nothing is found the cursor stays where it was.
+bool ResultsTable::loadOne(ResultsStore::Seek which, int key)
 {
-    if (!m_q)
+    if (!m_store)
         return false;
-    QSqlQuery &q = m_q->byWhich(which);
-    if (which != First && which != Last)
-        q.bindValue(0, key);
-    if (!q.exec())
+    ChildRecord record;
+    if (!m_store->seek(which, key, &record))
         return false;
-    const bool found = q.next();
-    if (found)
-        setCurrent(readRecord(q), true);
-    q.finish();
-    return found;
+    setCurrent(record, true);
+    return true;
 }
 
 bool ResultsTable::requirePending(QString *error) const
@@ -373,9 +303,13 @@ bool ResultsTable::post(QString *error)
     if (!requirePending(error))
         return false;
     const bool inserting = m_state == State::Insert;
-    // A change without history is one statement, committed on its own.
-    if (!(m_pendingEvents.isEmpty() ? writeRecord(error) : postInTransaction(error)))
+    QString reason;
+    const bool written = inserting ? m_store->insertRecord(&m_current, m_pendingEvents, &reason)
+                                   : m_store->updateRecord(m_current, m_pendingEvents, &reason);
+    if (!written) {
+        *error = failure(QString::fromUtf8(PostWhat), reason);
         return false;
+    }
     m_pendingEvents.clear();
     m_state = State::Browse;
     if (inserting) {
@@ -386,88 +320,6 @@ bool ResultsTable::post(QString *error)
         emit recordUpdated(m_current.no);
     }
     emit currentChanged();
-    return true;
-}
-
-// The record and its history rows in one transaction: both are on disk, or
-// (after a failure, or a kill at any moment) neither is.
-bool ResultsTable::postInTransaction(QString *error)
-{
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    if (!db.transaction()) {
-        *error = failure(QStringLiteral("تعذر حفظ سجل الطفل في"), ResultsFile::reasonOf(db.lastError()));
-        return false;
-    }
-    if (!writeRecord(error) || !writeEvents(error)) {
-        db.rollback();
-        return false;
-    }
-    if (!db.commit()) {
-        *error = failure(QStringLiteral("تعذر حفظ سجل الطفل في"), ResultsFile::reasonOf(db.lastError()));
-        db.rollback();
-        return false;
-    }
-    return true;
-}
-
-// Stores the pending record; a new record takes the number the store gives.
-// The state is left to the caller, which may still roll the write back.
-bool ResultsTable::writeRecord(QString *error)
-{
-    const QString postWhat = QStringLiteral("تعذر حفظ سجل الطفل في");
-    if (m_state == State::Insert) {
-        QSqlQuery &q = m_q->insert;
-        q.bindValue(0, nullableText(m_current.name));
-        q.bindValue(1, nullableInt(m_current.ok));
-        q.bindValue(2, nullableInt(m_current.notOk));
-        if (!q.exec()) {
-            *error = failure(postWhat, ResultsFile::reasonOf(q.lastError()));
-            return false;
-        }
-        m_current.no = q.lastInsertId().toInt();
-        q.finish();
-        return true;
-    }
-    QSqlQuery &q = m_q->update;
-    q.bindValue(0, nullableText(m_current.name));
-    q.bindValue(1, nullableInt(m_current.ok));
-    q.bindValue(2, nullableInt(m_current.notOk));
-    q.bindValue(3, m_current.no);
-    if (!q.exec()) {
-        *error = failure(postWhat, ResultsFile::reasonOf(q.lastError()));
-        return false;
-    }
-    const int affected = q.numRowsAffected();
-    q.finish();
-    if (affected != 1) {
-        *error = failure(postWhat, QStringLiteral("سجل الطفل رقم %1 لم يعد موجوداً").arg(m_current.no));
-        return false;
-    }
-    return true;
-}
-
-bool ResultsTable::writeEvents(QString *error)
-{
-    QSqlQuery &q = m_q->addEvent;
-    for (const PendingEvent &e : std::as_const(m_pendingEvents)) {
-        const AnswerDetails &d = e.details;
-        const auto nullInt = QVariant(QMetaType::fromType<int>());
-        q.bindValue(0, m_current.no);
-        q.bindValue(1, m_current.no); // the child's next Seq
-        q.bindValue(2, e.time);
-        q.bindValue(3, e.event);
-        q.bindValue(4, e.event == AnswerEvent ? QVariant(d.lesson) : QVariant(QMetaType::fromType<QString>()));
-        q.bindValue(5, d.questionType >= 0 ? QVariant(d.questionType) : nullInt);
-        q.bindValue(6, d.asked > 0 ? QVariant(d.asked) : nullInt);
-        q.bindValue(7, d.clicked > 0 ? QVariant(d.clicked) : nullInt);
-        q.bindValue(8, e.correct.isNull() ? nullInt : e.correct);
-        if (!q.exec()) {
-            *error = failure(QStringLiteral("تعذر حفظ الإجابة في سجل الإجابات في"),
-                             ResultsFile::reasonOf(q.lastError()));
-            return false;
-        }
-        q.finish();
-    }
     return true;
 }
 
@@ -499,30 +351,14 @@ bool ResultsTable::deleteCurrent(QString *error)
     cancel();
     const int no = m_current.no;
     // The child and the child's history go together, or neither does.
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    const QString what = QStringLiteral("تعذر حذف الطفل من");
-    if (!db.transaction()) {
-        *error = failure(what, ResultsFile::reasonOf(db.lastError()));
-        return false;
-    }
-    for (QSqlQuery *q : {&m_q->removeHistory, &m_q->remove}) {
-        q->bindValue(0, no);
-        if (!q->exec()) {
-            *error = failure(what, ResultsFile::reasonOf(q->lastError()));
-            q->finish();
-            db.rollback();
-            return false;
-        }
-        q->finish();
-    }
-    if (!db.commit()) {
-        *error = failure(what, ResultsFile::reasonOf(db.lastError()));
-        db.rollback();
+    QString reason;
+    if (!m_store->removeChild(no, &reason)) {
+        *error = failure(QStringLiteral("تعذر حذف الطفل من"), reason);
         return false;
     }
     --m_count;
     // The following record becomes current, or the new last one.
-    if (!loadOne(Next, no) && !loadOne(Last, 0))
+    if (!loadOne(ResultsStore::Next, no) && !loadOne(ResultsStore::Last, 0))
         setCurrent(ChildRecord(), false);
     emit recordRemoved(no);
     emit currentChanged();
@@ -536,7 +372,7 @@ bool ResultsTable::findKey(const QString &keyText)
     if (!ok || !settlePending())
         return false;
     const int before = currentNo();
-    if (!loadOne(Key, key))
+    if (!loadOne(ResultsStore::Key, key))
         return false;
     if (currentNo() != before)
         emit currentChanged();
@@ -548,7 +384,7 @@ bool ResultsTable::first()
     if (!settlePending())
         return false;
     const int before = currentNo();
-    const bool found = loadOne(First, 0);
+    const bool found = loadOne(ResultsStore::First, 0);
     if (currentNo() != before)
         emit currentChanged();
     return found;
@@ -559,7 +395,7 @@ bool ResultsTable::last()
     if (!settlePending())
         return false;
     const int before = currentNo();
-    const bool found = loadOne(Last, 0);
+    const bool found = loadOne(ResultsStore::Last, 0);
     if (currentNo() != before)
         emit currentChanged();
     return found;
@@ -569,7 +405,7 @@ bool ResultsTable::next()
 {
     if (!settlePending() || !m_hasCurrent)
         return false;
-    const bool found = loadOne(Next, m_current.no);
+    const bool found = loadOne(ResultsStore::Next, m_current.no);
     if (found)
         emit currentChanged();
     return found;
@@ -579,7 +415,7 @@ bool ResultsTable::prior()
 {
     if (!settlePending() || !m_hasCurrent)
         return false;
-    const bool found = loadOne(Prior, m_current.no);
+    const bool found = loadOne(ResultsStore::Prior, m_current.no);
     if (found)
         emit currentChanged();
     return found;
@@ -591,14 +427,45 @@ bool ResultsTable::recordResult(const QString &result, const AnswerDetails &deta
         if (!insert(error) || !setText(Field::Name, QStringLiteral("-"), error) || !post(error))
             return false;
     }
+    const bool right = result == QLatin1String("Y");
+    const HistoryRow answer{m_clock().toMSecsSinceEpoch(), AnswerEvent, details, QVariant(right ? 1 : 0)};
+    if (m_state == State::Browse && m_hasCurrent) {
+        const int no = m_current.no;
+        ChildRecord after;
+        QString reason;
+        if (m_store->countAnswer(no, answer, &after, &reason)) {
+            if (after.no == no)
+                setCurrent(after, true);
+            emit recordUpdated(no);
+            emit currentChanged();
+            return true;
+        }
+        *error = failure(QString::fromUtf8(PostWhat), reason);
+        // On a server the answer is already waiting on this computer, or
+        // lost with the disk; counting it again later from a value read now
+        // could undo other computers' answers.
+        if (!m_store->isShared())
+            keepAnswerPending(answer);
+        return false;
+    }
+    // A change is pending (an answer the file could not take, or an
+    // insertion): this answer joins it and is written with it.
     if (!edit(error))
         return false;
-    const bool right = result == QLatin1String("Y");
-    const Field field = right ? Field::Ok : Field::NotOk;
-    if (!setInteger(field, addOne(integer(field)), error))
-        return false;
-    m_pendingEvents.append({m_clock().toMSecsSinceEpoch(), AnswerEvent, details, QVariant(right ? 1 : 0)});
+    keepAnswerPending(answer);
     return post(error);
+}
+
+// The answer stays on the current record as a pending edit: the next post
+// writes it with its history row, so nothing is lost while the file is locked.
+void ResultsTable::keepAnswerPending(const HistoryRow &answer)
+{
+    QString ignored;
+    if (!edit(&ignored))
+        return;
+    const Field field = answer.correct.toInt() == 1 ? Field::Ok : Field::NotOk;
+    if (setInteger(field, addOne(integer(field)), &ignored))
+        m_pendingEvents.append(answer);
 }
 
 bool ResultsTable::addChild(const QString &name, QString *error)
@@ -615,7 +482,7 @@ bool ResultsTable::resetCounts(QString *error)
     if (edit(error) && setInteger(Field::Ok, 0, error) && setInteger(Field::NotOk, 0, error)) {
         // A record made by the reset itself had nothing to reset.
         if (m_state == State::Edit)
-            m_pendingEvents.append({m_clock().toMSecsSinceEpoch(), ResetEvent, AnswerDetails(), QVariant()});
+            m_pendingEvents.append(HistoryRow{m_clock().toMSecsSinceEpoch(), ResetEvent, AnswerDetails(), QVariant()});
         if (post(error))
             return true;
     }
@@ -631,38 +498,60 @@ bool ResultsTable::deleteChild(QString *error)
 
 QVector<int> ResultsTable::keys(QString *error) const
 {
-    QVector<int> result;
     if (!isOpen())
-        return result;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT No FROM Table1 ORDER BY No"))) {
-        *error = failure(QStringLiteral("تعذر قراءة"), ResultsFile::reasonOf(q.lastError()));
-        return result;
-    }
-    result.reserve(m_count);
-    while (q.next())
-        result.append(q.value(0).toInt());
+        return {};
+    QString reason;
+    const QVector<int> result = m_store->keys(&reason);
+    if (!reason.isEmpty())
+        *error = failure(QStringLiteral("تعذر قراءة"), reason);
     return result;
 }
 
 QVector<ChildRecord> ResultsTable::records(int fromNo, int toNo, QString *error) const
 {
-    QVector<ChildRecord> result;
     if (!isOpen())
-        return result;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.setForwardOnly(true);
-    const bool prepared = q.prepare(
-        QStringLiteral("SELECT %1 FROM Table1 WHERE No BETWEEN ? AND ? ORDER BY No")
-            .arg(QLatin1String(Columns)));
-    q.bindValue(0, fromNo);
-    q.bindValue(1, toNo);
-    if (!prepared || !q.exec()) {
-        *error = failure(QStringLiteral("تعذر قراءة"), ResultsFile::reasonOf(q.lastError()));
-        return result;
-    }
-    while (q.next())
-        result.append(readRecord(q));
+        return {};
+    QString reason;
+    const QVector<ChildRecord> result = m_store->records(fromNo, toNo, &reason);
+    if (!reason.isEmpty())
+        *error = failure(QStringLiteral("تعذر قراءة"), reason);
     return result;
+}
+
+// Rows changed on another computer: the views hear of each, and the cursor
+// stays on its child, with the child's new values unless a change of this
+// computer is pending on it. A current child deleted elsewhere gives way to
+// the following one, as after a deletion here.
+void ResultsTable::followChanges(const QVector<int> &nos)
+{
+    if (!isOpen())
+        return;
+    QString ignored;
+    m_store->count(&m_count, &ignored);
+    bool currentTouched = false;
+    for (const int no : nos) {
+        ChildRecord row;
+        if (m_store->seek(ResultsStore::Key, no, &row)) {
+            emit recordInserted(no);
+            emit recordUpdated(no);
+            if (m_hasCurrent && m_current.no == no && m_state == State::Browse) {
+                setCurrent(row, true);
+                currentTouched = true;
+            }
+        } else {
+            emit recordRemoved(no);
+            if (m_hasCurrent && m_current.no == no && m_state != State::Insert) {
+                cancel();
+                if (!loadOne(ResultsStore::Next, no) && !loadOne(ResultsStore::Last, 0))
+                    setCurrent(ChildRecord(), false);
+                currentTouched = true;
+            }
+        }
+    }
+    if (!m_hasCurrent && m_count > 0 && m_state == State::Browse) {
+        loadOne(ResultsStore::First, 0);
+        currentTouched = true;
+    }
+    if (currentTouched)
+        emit currentChanged();
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "records/childrecord.h"
+#include "records/resultsstore.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QString>
@@ -9,33 +12,12 @@
 #include <functional>
 #include <memory>
 
-/// One stored row of the children's table. Name, Ok and NotOk may be null
-/// (a child added by name has no counts until its first answer or a reset).
-struct ChildRecord
-{
-    int no = 0;
-    QVariant name;
-    QVariant ok;
-    QVariant notOk;
-};
-
-/// What was asked in a judged answer, kept in the answers history beside the
-/// count. 0 (or -1 for the type) where it is not known.
-struct AnswerDetails
-{
-    QString lesson;
-    /// 0 colours, 1 text, 2 pictures.
-    int questionType = -1;
-    /// The asked choice 1..3; 0 when no choice was asked (an answer before
-    /// the first question).
-    int asked = 0;
-    /// The clicked choice 1..3.
-    int clicked = 0;
-};
-
-/// The children's table `Table1` in one SQLite file, with the single cursor
-/// that the grid, the navigator and the status strip share: the record it
-/// stands on is the current child.
+/// The children's table `Table1` with the single cursor that the grid, the
+/// navigator and the status strip share: the record it stands on is the
+/// current child. The rows are kept by a ResultsStore: by default the SQLite
+/// file results.db (open()), or the school's server (openStore() with a
+/// ServerStore), whose rows other computers change too; the cursor then
+/// follows their changes without moving.
 ///
 /// Changes follow the insert / edit, set fields, post / cancel pattern. Every
 /// post is committed with full synchronisation, so a counted answer is on
@@ -68,11 +50,21 @@ public:
     /// Opens the table in filePath; opening the file that is already open
     /// does nothing. Afterwards the first record (lowest No) is current.
     bool open(const QString &filePath, QString *error);
+    /// Takes the rows from this store, already opened (the table owns it from
+    /// now on, also when this fails); the first record becomes current.
+    bool openStore(std::unique_ptr<ResultsStore> store, QString *error);
     void close();
     bool isOpen() const { return m_state != State::Inactive; }
+    /// The file's path; empty when the table is not open on a file.
     QString filePath() const { return m_path; }
-    /// The SQLite connection, for readers of the same file (AnswerHistory).
-    QString connectionName() const { return m_connection; }
+    /// The store the rows come from; null while closed.
+    ResultsStore *store() const { return m_store.get(); }
+    /// A connection of this thread on which readers of the history and the
+    /// export query Table1 and Answers (AnswerHistory, ResultsExport); false
+    /// with an Arabic reason when there is none now.
+    bool readConnection(QString *connection, QString *error) const;
+    /// True when the rows are on a shared server rather than in a file.
+    bool isShared() const { return m_store && m_store->isShared(); }
     /// The time history rows are stamped with; the system clock by default.
     void setClock(Clock clock) { m_clock = std::move(clock); }
     QDateTime now() const { return m_clock(); }
@@ -118,7 +110,10 @@ public:
 
     /// Counts one judged answer on the current child: "Y" adds to Ok, any
     /// other text to NotOk, and the answer goes into the history with its
-    /// details. An empty table first gets the child "-".
+    /// details. An empty table first gets the child "-". The store adds one
+    /// where the count is kept, so that answers counted at the same moment
+    /// on other computers all count. An answer the file could not take (it
+    /// is locked) stays pending and is written with the next post.
     bool recordResult(const QString &result, const AnswerDetails &details, QString *error);
     bool recordResult(const QString &result, QString *error)
     {
@@ -155,29 +150,18 @@ signals:
     void recordRemoved(int no);
 
 private:
-    struct Queries;
-    struct PendingEvent
-    {
-        qint64 time;
-        int event;
-        AnswerDetails details;
-        QVariant correct;
-    };
-
-    bool prepareQueries(QString *error);
-    bool readCount(QString *error);
     QString failure(const QString &what, const QString &detail) const;
+    bool afterOpen(QString *error);
     bool requirePending(QString *error) const;
     bool settlePending();
-    bool postInTransaction(QString *error);
-    bool writeRecord(QString *error);
-    bool writeEvents(QString *error);
-    bool loadOne(int which, int key);
+    bool loadOne(ResultsStore::Seek which, int key);
     void setCurrent(const ChildRecord &record, bool has);
-    bool emptyCurrent(Field field) const;
+    void keepAnswerPending(const HistoryRow &answer);
+    void followChanges(const QVector<int> &nos);
 
     QString m_connection;
     QString m_path;
+    std::unique_ptr<ResultsStore> m_store;
     State m_state = State::Inactive;
     int m_count = 0;
     bool m_hasCurrent = false;
@@ -186,7 +170,6 @@ private:
     ChildRecord m_saved;
     bool m_savedHas = false;
     // History rows of the pending change, written with it.
-    QVector<PendingEvent> m_pendingEvents;
+    QVector<HistoryRow> m_pendingEvents;
     Clock m_clock = [] { return QDateTime::currentDateTimeUtc(); };
-    std::unique_ptr<Queries> m_q;
 };

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+/// One stored row of the children's table. Name, Ok and NotOk may be null
+/// (a child added by name has no counts until its first answer or a reset).
+struct ChildRecord
+{
+    int no = 0;
+    QVariant name;
+    QVariant ok;
+    QVariant notOk;
+};
+
+/// What was asked in a judged answer, kept in the answers history beside the
+/// count. 0 (or -1 for the type) where it is not known.
+struct AnswerDetails
+{
+    QString lesson;
+    /// 0 colours, 1 text, 2 pictures.
+    int questionType = -1;
+    /// The asked choice 1..3; 0 when no choice was asked (an answer before
+    /// the first question).
+    int asked = 0;
+    /// The clicked choice 1..3.
+    int clicked = 0;
+};
