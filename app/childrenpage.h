@@ -46,8 +46,22 @@ public:
     /// Tells the page the current lesson when the chart needs it.
     void setLessonProbe(std::function<LessonView()> probe) { m_lessonProbe = std::move(probe); }
 
-    /// Opens results.db at the path; throws QuizError when it cannot.
-    void openTable(const QString &path);
+    /// Opens the children's table where this computer keeps it: the school's
+    /// server when one was chosen (its name is in the data folder), else
+    /// results.db at `resultsPath`. Throws QuizError when results.db cannot
+    /// be opened.
+    void openTable(const QString &resultsPath, const QString &dataDir);
+    /// Asks for a connection service and keeps the table on that server from
+    /// now on, if it can be reached; throws QuizError with the reason if not.
+    void chooseServer();
+    /// Keeps the table in results.db on this computer again.
+    void chooseLocalFile();
+    /// The quiet line for the status strip while the table is on the
+    /// server (answers waiting, server away), and why; empty otherwise.
+    QString storeStateText() const;
+    QString storeProblem() const;
+    /// How long the server's sender waits before trying an absent server again.
+    void setServerRetryInterval(int ms) { m_retryMs = ms; }
     /// Counts a judged answer; never throws, a failure is dropped.
     void recordResult(const QString &result, const AnswerDetails &details);
     void addChild();
@@ -74,6 +88,15 @@ public:
     ChildChart *ResultsChartBig = nullptr;
     ResultsTable *Table1;
     ResultsModel *DataSource1;
+    /// Where the table is kept, and the buttons that change it.
+    QWidget *StoreBar;
+    QLabel *StoreLbl;
+    QPushButton *ServerBtn, *LocalBtn;
+
+signals:
+    /// The store changed, or whether the server can be reached, or how
+    /// many answers wait for it.
+    void storeStateChanged();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -87,6 +110,10 @@ private:
     ChartContent chartContent() const;
     QString suggestedPath(const QString &name) const;
     void run(const std::function<void()> &operation);
+    void buildStoreBar();
+    void showStore();
+    void openServer(const QString &service);
+    QString currentService() const;
 
     Dialogs &m_dialogs;
     Runner m_runner;
@@ -96,4 +123,7 @@ private:
     bool m_chartStale = true;
     /// The folder of the last export, where the next one is suggested.
     QString m_exportFolder;
+    QString m_resultsPath;
+    QString m_dataDir;
+    int m_retryMs = 5000;
 };

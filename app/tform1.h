@@ -143,7 +143,8 @@ public:
     void MPFalseClick(ClipPlayerBar::Button button, bool *doDefault);
 
     // Children's table (tform1_records.cpp).
-    void openResultsTable();
+    /// Opens the children's table: results.db, or the server chosen in the data folder.
+    void openResultsTable(const QString &dataDir);
     /// Counts the answer on the current child; the details go into its history.
     void RecordResult(const QString &result, const AnswerDetails &details = AnswerDetails());
     void BitBtn6Click();
@@ -193,6 +194,8 @@ public:
     QLabel *Label14, *Label10, *Label13, *Label12;
     QFrame *Shape4, *Shape5, *Shape6, *Shape7;
     QLabel *DBText1, *DBText2, *DBText3;
+    /// Answers waiting for the school's server, or the server away.
+    QLabel *SchoolLbl = nullptr;
 
     QTabWidget *OptionsPC;
     QWidget *TabSheet1, *TabSheet2;
@@ -282,6 +285,7 @@ private:
     void showCurrentLessonInList();
     bool renameLessonFolder(const QString &oldName, const QString &newName);
     void showCurrentChild();
+    void showStoreState();
     void connectHandlers();
     void layoutNow();
     void setOptionsVisible(bool visible);

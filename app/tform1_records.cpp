@@ -9,6 +9,7 @@
 #include "app/radiogroup.h"
 #include "records/resultstable.h"
 
+#include <QBoxLayout>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +21,30 @@ void TForm1::bindChildrenPage()
     connect(Table1, &ResultsTable::currentChanged, this, &TForm1::showCurrentChild);
     m_childrenPage->setRunner([this](const std::function<void()> &operation) { guarded(operation); });
     m_childrenPage->setLessonProbe([this] { return currentLessonView(); });
+
+    // A quiet line in the status strip while the table is on the school's
+    // server: answers waiting to be sent, or the server away. Hidden, it
+    // takes no room from the strip.
+    SchoolLbl = new QLabel(Panel6);
+    SchoolLbl->setObjectName(QStringLiteral("SchoolLbl"));
+    SchoolLbl->setLayoutDirection(Qt::RightToLeft);
+    SchoolLbl->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    SchoolLbl->setContentsMargins(6, 0, 6, 0);
+    QPalette quiet = SchoolLbl->palette();
+    quiet.setColor(QPalette::WindowText, QColor(96, 96, 96));
+    SchoolLbl->setPalette(quiet);
+    SchoolLbl->hide();
+    if (auto *strip = qobject_cast<QBoxLayout *>(Panel6->layout()))
+        strip->insertWidget(strip->indexOf(DBText1), SchoolLbl);
+    connect(m_childrenPage, &ChildrenPage::storeStateChanged, this, &TForm1::showStoreState);
+}
+
+void TForm1::showStoreState()
+{
+    const QString text = m_childrenPage->storeStateText();
+    SchoolLbl->setText(text);
+    SchoolLbl->setToolTip(m_childrenPage->storeProblem());
+    SchoolLbl->setVisible(!text.isEmpty());
 }
 
 // The status strip follows the table's one cursor.
@@ -59,9 +84,9 @@ LessonView TForm1::currentLessonView() const
     return view;
 }
 
-void TForm1::openResultsTable()
+void TForm1::openResultsTable(const QString &dataDir)
 {
-    m_childrenPage->openTable(AppDir + QStringLiteral("results.db"));
+    m_childrenPage->openTable(AppDir + QStringLiteral("results.db"), dataDir);
 }
 
 int TForm1::currentChildNo() const

@@ -92,7 +92,7 @@ void TForm1::LoadOptions()
     AppDir = deriveAppDir(m_programFile);
     const QString data = dataDirOf(AppDir);
     throwIfFailed(m_lessons->setRoot(data));
-    openResultsTable();
+    openResultsTable(data);
     const QString name = CurrentLessonFile::read(data).value_or(LessonLibrary::automaticName());
     setCurLesson(name);
 

@@ -140,7 +140,7 @@ bool measureChart(const QString &path)
         v.labels.colors = {Qt::red, Qt::yellow, Qt::blue};
         return v;
     });
-    page.openTable(path);
+    page.openTable(path, QFileInfo(path).absolutePath());
     page.resize(430, 700);
     page.show();
     QCoreApplication::processEvents();

@@ -162,6 +162,12 @@ bool ResultsTable::loadOne(ResultsStore::Seek which, int key)
     if (!m_store->seek(which, key, &record))
         return false;
     setCurrent(record, true);
+    // Rows that another computer added reach the store before the notice
+    // that updates the count: a row found means the table is not empty.
+    if (m_count == 0) {
+        QString ignored;
+        m_store->count(&m_count, &ignored);
+    }
     return true;
 }
 
