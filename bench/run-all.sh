@@ -15,7 +15,9 @@ cmake --build "$build" -j"$(nproc)" --target quiz tst_crash $benches || exit 1
 
 source scripts/sound-server.sh
 start_sound_server
-trap stop_sound_server EXIT
+source scripts/pg-server.sh
+start_pg_server || echo "no PostgreSQL server: bench_school will fail"
+trap 'stop_sound_server; stop_pg_server' EXIT
 
 out=$build/figures
 mkdir -p "$out"

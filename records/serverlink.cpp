@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int BatchSize = 500;
+constexpr int BatchSize = 100;
 constexpr int HealthMs = 5000;
 const char *const Channel = "quiz_table1";
 

@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 build=$(cd "${1:-build}" && pwd) || exit 1
 
-for tool in xvfb-run xdotool setxkbmap import convert sqlite3; do
+for tool in xvfb-run Xvfb xdotool setxkbmap import convert sqlite3 psql xdpyinfo; do
     if ! command -v "$tool" >/dev/null; then
         echo "e2e: FAIL: $tool is missing (bash scripts/install-deps.sh test installs it)"
         exit 1
@@ -66,6 +66,15 @@ run() { # name script args...
 
 run program tests/e2e/program.sh "$prog"
 run install tests/e2e/install.sh "$build" "$work/installed"
+# Two programs sharing one table on a PostgreSQL server: scripts/test.sh has
+# one running; alone, this script starts its own.
+if [ -z "${QUIZ_PG_DIR:-}" ]; then
+    # shellcheck source=scripts/pg-server.sh
+    source scripts/pg-server.sh
+    start_pg_server || echo "e2e: the PostgreSQL test server could not be started"
+    trap 'rm -rf "$work"; stop_pg_server; command -v stop_sound_server >/dev/null && stop_sound_server' EXIT
+fi
+run school tests/e2e/school.sh "$build" "$root"
 
 echo "Screenshots and logs: $artifacts"
 if [ "$failed" -eq 0 ]; then
