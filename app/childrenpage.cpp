@@ -145,8 +145,13 @@ ChildrenPage::ChildrenPage(Dialogs &dialogs, QWidget *parent) : QWidget(parent),
     connect(ChartBigBtn, &QToolButton::clicked, this, [this] { run([this] { showLargeChart(); }); });
     for (auto signal : {&ResultsTable::reloaded, &ResultsTable::currentChanged})
         connect(Table1, signal, this, &ChildrenPage::scheduleChart);
+    // On the school's server other computers change other children all the
+    // time: only the current child's chart is read again.
     for (auto signal : {&ResultsTable::recordInserted, &ResultsTable::recordUpdated, &ResultsTable::recordRemoved})
-        connect(Table1, signal, this, &ChildrenPage::scheduleChart);
+        connect(Table1, signal, this, [this](int no) {
+            if (!Table1->isShared() || no == Table1->currentNo())
+                scheduleChart();
+        });
 }
 
 ChildrenPage::~ChildrenPage() = default;

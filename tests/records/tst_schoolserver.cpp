@@ -6,6 +6,7 @@
 #include "app/childrenpage.h"
 #include "app/quizerror.h"
 #include "app/scripteddialogs.h"
+#include "records/answerhistory.h"
 #include "records/resultsmodel.h"
 #include "records/resultstable.h"
 #include "records/serverstore.h"
@@ -342,6 +343,25 @@ private slots:
         QCOMPARE(testsupport::readFile(folder.dataDir() + StoreChoice::fileName()), QByteArray("quiztest\n"));
         QTRY_COMPARE(page.Table1->recordCount(), 2);
         QVERIFY(page.StoreLbl->text().contains(Service));
+
+        // The chart and the export read the server's history.
+        QVERIFY(page.Table1->findKey(QStringLiteral("2")));
+        page.recordResult(QStringLiteral("Y"), AnswerDetails{QStringLiteral("درس"), 0, 1, 1});
+        QTRY_COMPARE(serverOf(*page.Table1)->waiting(), 0);
+        ChildHistory history;
+        QString error2;
+        QVERIFY2(AnswerHistory::readChild(*page.Table1, 2, QStringLiteral("درس"), 0, QDate::currentDate(), &history,
+                                          &error2),
+                 qPrintable(error2));
+        QCOMPARE(history.answers, 1);
+        QCOMPARE(history.choices[0][0], 1);
+        QCOMPARE(history.days.size(), 1);
+        const QString csv = folder.path() + QStringLiteral("/answers.csv");
+        dialogs.saveFileAnswers.enqueue(csv);
+        page.exportAnswers();
+        const QString written = QString::fromUtf8(testsupport::readFile(csv));
+        QVERIFY2(written.contains(QStringLiteral("ثانٍ")) && written.contains(QStringLiteral("صح")),
+                 qPrintable(written));
 
         page.chooseLocalFile();
         QVERIFY(!page.Table1->isShared());
