@@ -157,11 +157,13 @@ bool ResultsFile::open(const QString &connection, const QString &path, QString *
             *reason = QStringLiteral("تعذر إنشاء الجدول: %1").arg(*reason);
     } else if (ok) {
         int version = 0;
-        ok = checkSchema(connection, &version, reason) && checkAnswersTable(connection, reason)
+        bool hasAnswers = false;
+        ok = checkSchema(connection, &version, reason) && checkAnswersTable(connection, &hasAnswers, reason)
              && probeWrite(connection, reason);
-        // A file from before answers were kept: the table is added now, in
-        // one transaction, so that the file either has it whole or is as it was.
-        if (ok && version < ResultsTable::SchemaVersion)
+        // A file from before answers were kept (or one whose answers table
+        // was removed, which would refuse every count): the table is added
+        // now, in one transaction, so that the file has it whole or is as it was.
+        if (ok && (version < ResultsTable::SchemaVersion || !hasAnswers))
             ok = addAnswersTable(connection, reason);
     }
     if (ok) {
@@ -271,7 +273,7 @@ bool ResultsFile::checkSchema(const QString &connection, int *version, QString *
 
 // A file may lack the answers table (it is added later), but one it has must
 // be ours: a table of that name with other columns is not written into.
-bool ResultsFile::checkAnswersTable(const QString &connection, QString *reason)
+bool ResultsFile::checkAnswersTable(const QString &connection, bool *present, QString *reason)
 {
     QSqlQuery q(QSqlDatabase::database(connection, false));
     if (!q.exec(QStringLiteral("SELECT name, type, pk FROM pragma_table_info('Answers')"))) {
@@ -282,7 +284,9 @@ bool ResultsFile::checkAnswersTable(const QString &connection, QString *reason)
                                {"Event", false, 0},       {"Lesson", true, 0},  {"QuestionType", false, 0},
                                {"Asked", false, 0},       {"Clicked", false, 0}, {"Correct", false, 0}};
     int found = 0;
-    if (!columnsMatch(q, expected, 9, &found) && found != 0) {
+    const bool match = columnsMatch(q, expected, 9, &found);
+    *present = found != 0;
+    if (!match && found != 0) {
         *reason = QStringLiteral("في الملف جدول باسم Answers ليس سجل الإجابات الذي يكتبه هذا البرنامج");
         return false;
     }

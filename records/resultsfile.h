@@ -30,7 +30,7 @@ private:
     static bool checkWritable(const QString &path, QString *reason);
     static bool createSchema(const QString &connection, QString *reason);
     static bool checkSchema(const QString &connection, int *version, QString *reason);
-    static bool checkAnswersTable(const QString &connection, QString *reason);
+    static bool checkAnswersTable(const QString &connection, bool *present, QString *reason);
     static bool addAnswersTable(const QString &connection, QString *reason);
     static bool probeWrite(const QString &connection, QString *reason);
 };

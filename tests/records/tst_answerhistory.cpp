@@ -146,6 +146,14 @@ private slots:
         QCOMPARE(raw.scalar(QStringLiteral("SELECT Child || ',' || Asked || ',' || Clicked || ',' || Correct "
                                            "FROM Answers")),
                  QStringLiteral("3,2,2,1"));
+
+        // A file of this version whose answers table was dropped gets it back,
+        // rather than refusing every count.
+        QVERIFY(raw.exec(QStringLiteral("DROP TABLE Answers")));
+        Clocked again(path);
+        QVERIFY(again.opened);
+        again.answer(false, 1, 3);
+        QCOMPARE(raw.scalar(QStringLiteral("SELECT COUNT(*) FROM Answers")), QStringLiteral("1"));
     }
 
     void aForeignAnswersTableIsRefusedUntouched()
