@@ -36,4 +36,9 @@ public:
     virtual std::optional<FontChoice> chooseFont(const FontChoice &initial) = 0;
     /// An open-picture dialog with a preview; the chosen file's full path.
     virtual std::optional<QString> choosePicture(const QString &initialPath) = 0;
+    /// A save-file dialog opening on suggestedPath, for files matching
+    /// `filter` (e.g. "CSV (*.csv)"); the chosen full path, with the
+    /// filter's extension when the user typed none.
+    virtual std::optional<QString> chooseSaveFile(const QString &caption, const QString &suggestedPath,
+                                                  const QString &filter) = 0;
 };

@@ -156,3 +156,27 @@ std::optional<QString> QtDialogs::choosePicture(const QString &initialPath)
         return std::nullopt;
     return box.selectedFiles().constFirst();
 }
+
+std::optional<QString> QtDialogs::chooseSaveFile(const QString &caption, const QString &suggestedPath,
+                                                 const QString &filter)
+{
+    QFileDialog box(m_parent, caption);
+    box.setOption(QFileDialog::DontUseNativeDialog, true);
+    box.setLayoutDirection(Qt::LeftToRight);
+    box.resize(820, 480);
+    box.setAcceptMode(QFileDialog::AcceptSave);
+    box.setFileMode(QFileDialog::AnyFile);
+    box.setNameFilter(filter);
+    // "results" becomes "results.csv": a file without its extension would
+    // not open in the spreadsheet with a double click.
+    const qsizetype dot = filter.indexOf(QLatin1String("*."));
+    if (dot >= 0)
+        box.setDefaultSuffix(filter.mid(dot + 2).section(QLatin1Char(')'), 0, 0).section(QLatin1Char(' '), 0, 0));
+    const QFileInfo suggested(suggestedPath);
+    if (suggested.dir().exists())
+        box.setDirectory(suggested.dir());
+    box.selectFile(suggested.fileName());
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
+        return std::nullopt;
+    return box.selectedFiles().constFirst();
+}

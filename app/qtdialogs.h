@@ -20,6 +20,8 @@ public:
     std::optional<QColor> chooseColor(const QColor &initial) override;
     std::optional<FontChoice> chooseFont(const FontChoice &initial) override;
     std::optional<QString> choosePicture(const QString &initialPath) override;
+    std::optional<QString> chooseSaveFile(const QString &caption, const QString &suggestedPath,
+                                          const QString &filter) override;
 
 private:
     QWidget *m_parent;

@@ -72,6 +72,17 @@ std::optional<QString> ScriptedDialogs::choosePicture(const QString &initialPath
     return pictureAnswers.dequeue();
 }
 
+std::optional<QString> ScriptedDialogs::chooseSaveFile(const QString &, const QString &suggestedPath,
+                                                       const QString &)
+{
+    m_calls.append({Kind::SaveFile, suggestedPath});
+    if (saveFileAnswers.isEmpty()) {
+        ++m_unscripted;
+        return std::nullopt;
+    }
+    return saveFileAnswers.dequeue();
+}
+
 QStringList ScriptedDialogs::texts(Kind kind) const
 {
     QStringList out;

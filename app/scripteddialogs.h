@@ -11,7 +11,7 @@
 class ScriptedDialogs : public Dialogs
 {
 public:
-    enum class Kind { Notice, Message, Error, Confirm, AskText, Color, Font, Picture };
+    enum class Kind { Notice, Message, Error, Confirm, AskText, Color, Font, Picture, SaveFile };
     struct Call
     {
         Kind kind;
@@ -27,6 +27,9 @@ public:
     std::optional<QColor> chooseColor(const QColor &initial) override;
     std::optional<FontChoice> chooseFont(const FontChoice &initial) override;
     std::optional<QString> choosePicture(const QString &initialPath) override;
+    /// Records the suggested path as the call's text.
+    std::optional<QString> chooseSaveFile(const QString &caption, const QString &suggestedPath,
+                                          const QString &filter) override;
 
     // Answers, taken in order. std::nullopt stands for Cancel.
     QQueue<bool> confirmAnswers;
@@ -34,6 +37,7 @@ public:
     QQueue<std::optional<QColor>> colorAnswers;
     QQueue<std::optional<FontChoice>> fontAnswers;
     QQueue<std::optional<QString>> pictureAnswers;
+    QQueue<std::optional<QString>> saveFileAnswers;
 
     // What the dialogs were seeded with, last call of each kind.
     QColor lastColorSeed;

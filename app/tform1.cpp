@@ -479,9 +479,16 @@ QString TForm1::resultText() const { return ResED->text(); }
 void TForm1::setResultText(const QString &text) { ResED->setText(text); }
 int TForm1::askForIndex() const { return AskForColorRG->itemIndex(); }
 
-void TForm1::recordResult(const QString &result)
+void TForm1::recordResult(const QString &result, const QString &asked, quint8 clicked)
 {
-    RecordResult(result);
+    AnswerDetails details;
+    bool isNumber = false;
+    const int askedChoice = asked.toInt(&isNumber);
+    details.asked = isNumber && askedChoice >= 1 && askedChoice <= 3 ? askedChoice : 0;
+    details.clicked = clicked;
+    details.questionType = AskForRG->itemIndex();
+    details.lesson = CurLesson->text();
+    RecordResult(result, details);
 }
 
 void TForm1::placePanels(int topPanel, int middlePanel)

@@ -5,6 +5,7 @@
 #include "media/clipplayerbar.h"
 #include "quiz/cyclehost.h"
 #include "quiz/questioncycle.h"
+#include "records/resultstable.h"
 #include "settings/colorvalue.h"
 
 #include <QWidget>
@@ -12,6 +13,7 @@
 #include <array>
 #include <functional>
 
+class ChildrenPage;
 class ChoiceArea;
 class ChoicePanel;
 class ClickLabel;
@@ -40,6 +42,7 @@ class THelpForm;
 struct OptionsRead;
 struct OptionsValues;
 class VideoCanvas;
+struct LessonView;
 
 /// What the window needs from its surroundings.
 struct QuizEnvironment
@@ -161,7 +164,8 @@ public:
 
     // Children's table (tform1_records.cpp).
     void openResultsTable();
-    void RecordResult(const QString &result);
+    /// Counts the answer on the current child; the details go into its history.
+    void RecordResult(const QString &result, const AnswerDetails &details = AnswerDetails());
     void BitBtn6Click();
     void BitBtn7Click();
     void BitBtn8Click();
@@ -251,7 +255,9 @@ public:
     QPushButton *BitBtn7, *BitBtn8, *BitBtn6;
     QWidget *DBNavigator1;
     QTableView *DBGrid1;
-    /// The children's table and the grid's view of it (tform1_records.cpp).
+    /// The children's page, which owns the children's table and the grid's
+    /// view of it (childrenpage.cpp; the window's part is tform1_records.cpp).
+    ChildrenPage *m_childrenPage = nullptr;
     ResultsTable *Table1 = nullptr;
     ResultsModel *DataSource1 = nullptr;
 
@@ -292,6 +298,7 @@ private:
     void buildMediaControls();
     void playerButtonClicked(int player, ClipPlayerBar::Button button);
     void bindChildrenPage();
+    LessonView currentLessonView() const;
     void bindSettingsControls();
     OptionsValues collectOptions() const;
     void applyOptions(const OptionsRead &read);
@@ -311,7 +318,7 @@ private:
     void setResultText(const QString &text) override;
     int askForIndex() const override;
     void startClip(Clip clip) override;
-    void recordResult(const QString &result) override;
+    void recordResult(const QString &result, const QString &asked, quint8 clicked) override;
     void placePanels(int topPanel, int middlePanel) override;
     void applyChoiceColours() override;
     void setShapeKinds(const std::array<int, 3> &kinds) override;

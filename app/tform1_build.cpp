@@ -1,6 +1,7 @@
 // The control tree of the main window: names, captions, hints and places.
 #include "app/tform1.h"
 
+#include "app/childrenpage.h"
 #include "app/choicearea.h"
 #include "app/choicepanel.h"
 #include "app/clicklabel.h"
@@ -13,7 +14,6 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -21,7 +21,6 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <QTabWidget>
-#include <QTableView>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -206,7 +205,9 @@ void TForm1::buildOptionsPane()
     OptionsPC = named(new QTabWidget(this), "OptionsPC");
     OptionsPC->setDocumentMode(true); // no frame: the pages keep the full 430 pixels
     TabSheet1 = named(new QWidget, "TabSheet1");
-    TabSheet2 = named(new QWidget, "TabSheet2");
+    // Made inside the pane so that it reads right to left from the start.
+    m_childrenPage = new ChildrenPage(*m_dialogs, OptionsPC);
+    TabSheet2 = m_childrenPage;
     OptionsPC->addTab(TabSheet1, QStringLiteral("خيارات الدروس"));
     OptionsPC->addTab(TabSheet2, QStringLiteral("قاعدة بيانات الأطفال"));
 
@@ -374,31 +375,18 @@ void TForm1::buildEditors()
     VedioLocationRG->raise();
 }
 
+// The page builds its own controls; the window keeps their names.
 void TForm1::buildChildrenPage()
 {
-    auto *column = new QVBoxLayout(TabSheet2);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-
-    Panel1 = named(new QWidget(TabSheet2), "Panel1");
-    Panel1->setFixedHeight(41);
-    Label11 = label(Panel1, "Label11", QStringLiteral("اضغط على سجل الطفل لجعله الطفل الحالي"), 139, 27);
-    BitBtn7 = placed(new QPushButton(QStringLiteral("إضافة طفل"), Panel1), "BitBtn7", 256, 2, 121, 25);
-    BitBtn7->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
-    BitBtn8 = placed(new QPushButton(QStringLiteral("تصفير نتائج الطفل"), Panel1), "BitBtn8", 136, 2, 113, 25);
-    BitBtn8->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
-    BitBtn6 = placed(new QPushButton(QStringLiteral("حذف الطفل تماماً"), Panel1), "BitBtn6", 16, 2, 113, 25);
-    BitBtn6->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
-    column->addWidget(Panel1);
-
-    DBNavigator1 = named(new QWidget(TabSheet2), "DBNavigator1");
-    DBNavigator1->setFixedHeight(25);
-    column->addWidget(DBNavigator1);
-
-    DBGrid1 = named(new QTableView(TabSheet2), "DBGrid1");
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    column->addWidget(DBGrid1, 1);
+    ChildrenPage *page = m_childrenPage;
+    Panel1 = page->Panel1;
+    Label11 = page->Label11;
+    BitBtn7 = page->BitBtn7;
+    BitBtn8 = page->BitBtn8;
+    BitBtn6 = page->BitBtn6;
+    DBNavigator1 = page->DBNavigator1;
+    DBGrid1 = page->DBGrid1;
+    Table1 = page->Table1;
+    DataSource1 = page->DataSource1;
     bindChildrenPage();
 }

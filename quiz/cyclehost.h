@@ -27,8 +27,9 @@ public:
 
     /// Starts a clip; throws QuizError when it cannot be opened.
     virtual void startClip(Clip clip) = 0;
-    /// Counts the judged answer on the current child; never throws.
-    virtual void recordResult(const QString &result) = 0;
+    /// Counts the judged answer on the current child, with what was asked
+    /// (the asked choice's text) and clicked, for its history; never throws.
+    virtual void recordResult(const QString &result, const QString &asked, quint8 clicked) = 0;
 
     virtual void placePanels(int topPanel, int middlePanel) = 0;
     virtual void applyChoiceColours() = 0;

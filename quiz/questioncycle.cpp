@@ -68,7 +68,7 @@ void QuestionCycle::answerChoice(quint8 choice)
     m_host.setClickedText(QString::number(choice));
     m_host.setResultText(m_host.askedText() == m_host.clickedText() ? QStringLiteral("Y")
                                                                     : QStringLiteral("N"));
-    m_host.recordResult(m_host.resultText());
+    m_host.recordResult(m_host.resultText(), m_host.askedText(), choice);
     try {
         playResultClip();
     } catch (const QuizError &) {

@@ -37,6 +37,58 @@ QString detailOf(const QSqlError &error)
     return text.trimmed();
 }
 
+// The answers table is stored in the order of its key, child by child: one
+// child's history lies together in the file, so the chart and the deletion of
+// a child read a few pages, not one page per answer among a whole class's.
+// Seq numbers a child's rows in the order they were written.
+const char *const AnswersTableSql =
+    "CREATE TABLE IF NOT EXISTS Answers ("
+    "Child INTEGER NOT NULL, "
+    "Seq INTEGER NOT NULL, "
+    "Time INTEGER NOT NULL, "
+    "Event INTEGER NOT NULL DEFAULT 0, "
+    "Lesson TEXT, "
+    "QuestionType INTEGER, "
+    "Asked INTEGER, "
+    "Clicked INTEGER, "
+    "Correct INTEGER, "
+    "PRIMARY KEY (Child, Seq)) WITHOUT ROWID";
+
+struct Column
+{
+    const char *name;
+    bool text; // TEXT, else INTEGER
+    int pk;
+};
+
+// The columns of a table as the file declares them, against those expected:
+// same names in the same order, integer or text affinity alike.
+bool columnsMatch(QSqlQuery &q, const Column *expected, int count, int *found)
+{
+    int column = 0;
+    bool match = true;
+    while (q.next()) {
+        if (column >= count) {
+            match = false;
+            ++column;
+            continue;
+        }
+        const Column &e = expected[column++];
+        const QString type = q.value(1).toString().toUpper();
+        // The key must be exactly INTEGER to be SQLite's row number.
+        const bool typeOk = e.pk ? type == QLatin1String("INTEGER")
+                            : !e.text ? type.contains(QLatin1String("INT"))
+                                      : (type.contains(QLatin1String("TEXT"))
+                                         || type.contains(QLatin1String("CHAR")));
+        if (q.value(0).toString().compare(QLatin1String(e.name), Qt::CaseInsensitive) != 0
+            || !typeOk || (q.value(2).toInt() != 0) != (e.pk != 0)) {
+            match = false;
+        }
+    }
+    *found = column;
+    return match && column == count;
+}
+
 } // namespace
 
 // The Arabic reason for an SQLite failure met while reading or probing a file.
@@ -104,7 +156,15 @@ bool ResultsFile::open(const QString &connection, const QString &path, QString *
         if (!ok)
             *reason = QStringLiteral("تعذر إنشاء الجدول: %1").arg(*reason);
     } else if (ok) {
-        ok = checkSchema(connection, reason);
+        int version = 0;
+        bool hasAnswers = false;
+        ok = checkSchema(connection, &version, reason) && checkAnswersTable(connection, &hasAnswers, reason)
+             && probeWrite(connection, reason);
+        // A file from before answers were kept (or one whose answers table
+        // was removed, which would refuse every count): the table is added
+        // now, in one transaction, so that the file has it whole or is as it was.
+        if (ok && (version < ResultsTable::SchemaVersion || !hasAnswers))
+            ok = addAnswersTable(connection, reason);
     }
     if (ok) {
         // Every post is on the disk before it returns.
@@ -155,6 +215,7 @@ bool ResultsFile::createSchema(const QString &connection, QString *error)
                        "Name TEXT CHECK (Name IS NULL OR length(Name) <= %1), "
                        "Ok INTEGER, "
                        "NotOk INTEGER)").arg(ResultsTable::NameLength),
+        QLatin1String(AnswersTableSql),
         QStringLiteral("PRAGMA user_version = %1").arg(ResultsTable::SchemaVersion),
     };
     for (const QString &sql : statements) {
@@ -174,7 +235,7 @@ bool ResultsFile::createSchema(const QString &connection, QString *error)
 }
 
 // Reads only: a file that fails any check is left exactly as it was.
-bool ResultsFile::checkSchema(const QString &connection, QString *reason)
+bool ResultsFile::checkSchema(const QString &connection, int *version, QString *reason)
 {
     QSqlDatabase db = QSqlDatabase::database(connection, false);
     QSqlQuery q(db);
@@ -182,54 +243,75 @@ bool ResultsFile::checkSchema(const QString &connection, QString *reason)
         *reason = reasonOf(q.lastError());
         return false;
     }
-    const int version = q.value(0).toInt();
-    if (version > ResultsTable::SchemaVersion) {
-        *reason = QStringLiteral("الملف من إصدار أحدث من هذا البرنامج");
+    *version = q.value(0).toInt();
+    if (*version > ResultsTable::SchemaVersion) {
+        // Its answers may be kept in a way this program does not know:
+        // writing to it could spoil them, so it is not even opened.
+        *reason = QStringLiteral("الملف من إصدار أحدث من هذا البرنامج (الإصدار %1 من سجل الإجابات)، "
+                                 "فلم يُفتح ولم يُغيَّر فيه شيء؛ استعمل الإصدار الأحدث من البرنامج")
+                      .arg(*version);
         return false;
     }
     if (!q.exec(QStringLiteral("SELECT name, type, pk FROM pragma_table_info('Table1')"))) {
         *reason = reasonOf(q.lastError());
         return false;
     }
-    struct Expected
-    {
-        const char *name;
-        const char *type;
-        int pk;
-    };
-    const Expected expected[] = {
-        {"No", "INTEGER", 1}, {"Name", "TEXT", 0}, {"Ok", "INTEGER", 0}, {"NotOk", "INTEGER", 0}};
-    int column = 0;
-    bool match = true;
-    while (q.next()) {
-        if (column >= 4) {
-            match = false;
-            break;
-        }
-        const Expected &e = expected[column++];
-        const QString type = q.value(1).toString().toUpper();
-        // The key must be exactly INTEGER to be SQLite's row number.
-        const bool typeOk = e.pk ? type == QLatin1String("INTEGER")
-                            : QLatin1String(e.type) == QLatin1String("INTEGER")
-                                ? type.contains(QLatin1String("INT"))
-                                : (type.contains(QLatin1String("TEXT"))
-                                   || type.contains(QLatin1String("CHAR")));
-        if (q.value(0).toString().compare(QLatin1String(e.name), Qt::CaseInsensitive) != 0
-            || !typeOk || (q.value(2).toInt() != 0) != (e.pk != 0)) {
-            match = false;
-        }
-    }
-    if (column == 0 && match) {
+    const Column expected[] = {{"No", false, 1}, {"Name", true, 0}, {"Ok", false, 0}, {"NotOk", false, 0}};
+    int found = 0;
+    const bool match = columnsMatch(q, expected, 4, &found);
+    if (found == 0) {
         *reason = QStringLiteral("لا يحتوي الملف على جدول الأطفال Table1");
         return false;
     }
-    if (!match || column != 4) {
+    if (!match) {
         *reason = QStringLiteral("حقول الجدول Table1 في الملف ليست الحقول الأربعة المتوقعة "
                                  "(No، Name، Ok، NotOk)");
         return false;
     }
-    q.finish();
-    return probeWrite(connection, reason);
+    return true;
+}
+
+// A file may lack the answers table (it is added later), but one it has must
+// be ours: a table of that name with other columns is not written into.
+bool ResultsFile::checkAnswersTable(const QString &connection, bool *present, QString *reason)
+{
+    QSqlQuery q(QSqlDatabase::database(connection, false));
+    if (!q.exec(QStringLiteral("SELECT name, type, pk FROM pragma_table_info('Answers')"))) {
+        *reason = reasonOf(q.lastError());
+        return false;
+    }
+    const Column expected[] = {{"Child", false, 1},       {"Seq", false, 2},    {"Time", false, 0},
+                               {"Event", false, 0},       {"Lesson", true, 0},  {"QuestionType", false, 0},
+                               {"Asked", false, 0},       {"Clicked", false, 0}, {"Correct", false, 0}};
+    int found = 0;
+    const bool match = columnsMatch(q, expected, 9, &found);
+    *present = found != 0;
+    if (!match && found != 0) {
+        *reason = QStringLiteral("في الملف جدول باسم Answers ليس سجل الإجابات الذي يكتبه هذا البرنامج");
+        return false;
+    }
+    return true;
+}
+
+bool ResultsFile::addAnswersTable(const QString &connection, QString *reason)
+{
+    QSqlDatabase db = QSqlDatabase::database(connection, false);
+    QSqlQuery q(db);
+    const QString statements[] = {
+        QStringLiteral("BEGIN IMMEDIATE"),
+        QLatin1String(AnswersTableSql),
+        QStringLiteral("PRAGMA user_version = %1").arg(ResultsTable::SchemaVersion),
+        QStringLiteral("COMMIT"),
+    };
+    for (const QString &sql : statements) {
+        if (!q.exec(sql)) {
+            *reason = QStringLiteral("تعذر إضافة سجل الإجابات إلى الملف: %1").arg(reasonOf(q.lastError()));
+            q.finish();
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+            return false;
+        }
+    }
+    return true;
 }
 
 // Takes and drops the write lock: a file that another program holds, or that

@@ -5,10 +5,19 @@
 class QSqlError;
 
 /// The file of the children's table. open() adds an SQLite connection on it:
-/// a missing (or zero-length) file gets the table, created in one
+/// a missing (or zero-length) file gets the tables, created in one
 /// transaction; an existing file is only read and probed, never written,
-/// until it has shown that it holds exactly the table and can be written.
-/// On failure the connection is removed and the file is as it was.
+/// until it has shown that it holds exactly the children's table and can be
+/// written. A file made before answers were kept (schema version 0 or 1) then
+/// gets the answers table in one transaction; a file of a later version is
+/// refused. On failure the connection is removed and the file is as it was.
+///
+/// The answers table `Answers` keeps one row per judged answer and one per
+/// reset of a child's counts (Event 1), child by child in the order they
+/// happened (Seq): child number, time (milliseconds since 1970, UTC), lesson
+/// name, question
+/// type (0 colours, 1 text, 2 pictures), asked and clicked choice (1..3) and
+/// Correct (1 right, 0 wrong). Table1 keeps exactly its four fields.
 class ResultsFile
 {
 public:
@@ -20,6 +29,8 @@ public:
 private:
     static bool checkWritable(const QString &path, QString *reason);
     static bool createSchema(const QString &connection, QString *reason);
-    static bool checkSchema(const QString &connection, QString *reason);
+    static bool checkSchema(const QString &connection, int *version, QString *reason);
+    static bool checkAnswersTable(const QString &connection, bool *present, QString *reason);
+    static bool addAnswersTable(const QString &connection, QString *reason);
     static bool probeWrite(const QString &connection, QString *reason);
 };

@@ -109,13 +109,19 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
         return QVariant();
     if (orientation == Qt::Vertical)
         return section + 1;
-    switch (section) {
+    const QString title = columnTitle(section);
+    return title.isEmpty() ? QVariant() : QVariant(title);
+}
+
+QString ResultsModel::columnTitle(int column)
+{
+    switch (column) {
     case NoColumn: return QStringLiteral("م");
     case NameColumn: return QStringLiteral("الاسم");
     case OkColumn: return QStringLiteral("الإجابات الصحيحة");
     case NotOkColumn: return QStringLiteral("الإجابات الخاطئة");
     }
-    return QVariant();
+    return QString();
 }
 
 Qt::ItemFlags ResultsModel::flags(const QModelIndex &index) const

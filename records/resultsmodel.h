@@ -30,6 +30,8 @@ public:
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
+    /// The title of a column, as the grid and the exported sheet show it.
+    static QString columnTitle(int column);
     /// The row showing the record with this No, or -1.
     int rowOf(int no) const;
     /// The No shown in this row, or 0.

@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -65,10 +66,11 @@ int addOne(int count)
 struct ResultsTable::Queries
 {
     explicit Queries(const QSqlDatabase &db)
-        : first(db), last(db), next(db), prior(db), key(db), insert(db), update(db), remove(db)
+        : first(db), last(db), next(db), prior(db), key(db), insert(db), update(db), remove(db),
+          addEvent(db), removeHistory(db)
     {
     }
-    QSqlQuery first, last, next, prior, key, insert, update, remove;
+    QSqlQuery first, last, next, prior, key, insert, update, remove, addEvent, removeHistory;
 
     QSqlQuery &byWhich(int which)
     {
@@ -163,6 +165,7 @@ void ResultsTable::close()
     m_hasCurrent = false;
     m_current = ChildRecord();
     m_savedHas = false;
+    m_pendingEvents.clear();
     m_path.clear();
     if (wasOpen) {
         emit reloaded();
@@ -183,6 +186,10 @@ bool ResultsTable::prepareQueries(QString *error)
         {&m_q->insert, QStringLiteral("INSERT INTO Table1 (Name, Ok, NotOk) VALUES (?, ?, ?)")},
         {&m_q->update, QStringLiteral("UPDATE Table1 SET Name = ?, Ok = ?, NotOk = ? WHERE No = ?")},
         {&m_q->remove, QStringLiteral("DELETE FROM Table1 WHERE No = ?")},
+        {&m_q->addEvent, QStringLiteral("INSERT INTO Answers (Child, Seq, Time, Event, Lesson, QuestionType, "
+                                        "Asked, Clicked, Correct) VALUES (?, (SELECT ifnull(MAX(Seq), 0) + 1 "
+                                        "FROM Answers WHERE Child = ?), ?, ?, ?, ?, ?, ?, ?)")},
+        {&m_q->removeHistory, QStringLiteral("DELETE FROM Answers WHERE Child = ?")},
     };
     for (const auto &[query, sql] : all) {
         query->setForwardOnly(true);
@@ -366,6 +373,48 @@ bool ResultsTable::post(QString *error)
         return true;
     if (!requirePending(error))
         return false;
+    const bool inserting = m_state == State::Insert;
+    // A change without history is one statement, committed on its own.
+    if (!(m_pendingEvents.isEmpty() ? writeRecord(error) : postInTransaction(error)))
+        return false;
+    m_pendingEvents.clear();
+    m_state = State::Browse;
+    if (inserting) {
+        m_hasCurrent = true;
+        ++m_count;
+        emit recordInserted(m_current.no);
+    } else {
+        emit recordUpdated(m_current.no);
+    }
+    emit currentChanged();
+    return true;
+}
+
+// The record and its history rows in one transaction: both are on disk, or
+// (after a failure, or a kill at any moment) neither is.
+bool ResultsTable::postInTransaction(QString *error)
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (!db.transaction()) {
+        *error = failure(QStringLiteral("تعذر حفظ سجل الطفل في"), ResultsFile::reasonOf(db.lastError()));
+        return false;
+    }
+    if (!writeRecord(error) || !writeEvents(error)) {
+        db.rollback();
+        return false;
+    }
+    if (!db.commit()) {
+        *error = failure(QStringLiteral("تعذر حفظ سجل الطفل في"), ResultsFile::reasonOf(db.lastError()));
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+// Stores the pending record; a new record takes the number the store gives.
+// The state is left to the caller, which may still roll the write back.
+bool ResultsTable::writeRecord(QString *error)
+{
     const QString postWhat = QStringLiteral("تعذر حفظ سجل الطفل في");
     if (m_state == State::Insert) {
         QSqlQuery &q = m_q->insert;
@@ -378,31 +427,48 @@ bool ResultsTable::post(QString *error)
         }
         m_current.no = q.lastInsertId().toInt();
         q.finish();
-        m_hasCurrent = true;
-        ++m_count;
-        m_state = State::Browse;
-        emit recordInserted(m_current.no);
-    } else {
-        QSqlQuery &q = m_q->update;
-        q.bindValue(0, nullableText(m_current.name));
-        q.bindValue(1, nullableInt(m_current.ok));
-        q.bindValue(2, nullableInt(m_current.notOk));
-        q.bindValue(3, m_current.no);
-        if (!q.exec()) {
-            *error = failure(postWhat, ResultsFile::reasonOf(q.lastError()));
-            return false;
-        }
-        const int affected = q.numRowsAffected();
-        q.finish();
-        if (affected != 1) {
-            *error = failure(postWhat, QStringLiteral("سجل الطفل رقم %L1 لم يعد موجوداً")
-                                           .arg(m_current.no));
-            return false;
-        }
-        m_state = State::Browse;
-        emit recordUpdated(m_current.no);
+        return true;
     }
-    emit currentChanged();
+    QSqlQuery &q = m_q->update;
+    q.bindValue(0, nullableText(m_current.name));
+    q.bindValue(1, nullableInt(m_current.ok));
+    q.bindValue(2, nullableInt(m_current.notOk));
+    q.bindValue(3, m_current.no);
+    if (!q.exec()) {
+        *error = failure(postWhat, ResultsFile::reasonOf(q.lastError()));
+        return false;
+    }
+    const int affected = q.numRowsAffected();
+    q.finish();
+    if (affected != 1) {
+        *error = failure(postWhat, QStringLiteral("سجل الطفل رقم %L1 لم يعد موجوداً").arg(m_current.no));
+        return false;
+    }
+    return true;
+}
+
+bool ResultsTable::writeEvents(QString *error)
+{
+    QSqlQuery &q = m_q->addEvent;
+    for (const PendingEvent &e : std::as_const(m_pendingEvents)) {
+        const AnswerDetails &d = e.details;
+        const auto nullInt = QVariant(QMetaType::fromType<int>());
+        q.bindValue(0, m_current.no);
+        q.bindValue(1, m_current.no); // the child's next Seq
+        q.bindValue(2, e.time);
+        q.bindValue(3, e.event);
+        q.bindValue(4, e.event == AnswerEvent ? QVariant(d.lesson) : QVariant(QMetaType::fromType<QString>()));
+        q.bindValue(5, d.questionType >= 0 ? QVariant(d.questionType) : nullInt);
+        q.bindValue(6, d.asked > 0 ? QVariant(d.asked) : nullInt);
+        q.bindValue(7, d.clicked > 0 ? QVariant(d.clicked) : nullInt);
+        q.bindValue(8, e.correct.isNull() ? nullInt : e.correct);
+        if (!q.exec()) {
+            *error = failure(QStringLiteral("تعذر حفظ الإجابة في سجل الإجابات في"),
+                             ResultsFile::reasonOf(q.lastError()));
+            return false;
+        }
+        q.finish();
+    }
     return true;
 }
 
@@ -412,6 +478,7 @@ void ResultsTable::cancel()
         return;
     m_current = m_saved;
     m_hasCurrent = m_savedHas;
+    m_pendingEvents.clear();
     m_state = State::Browse;
     emit currentChanged();
 }
@@ -432,13 +499,28 @@ bool ResultsTable::deleteCurrent(QString *error)
     }
     cancel();
     const int no = m_current.no;
-    QSqlQuery &q = m_q->remove;
-    q.bindValue(0, no);
-    if (!q.exec()) {
-        *error = failure(QStringLiteral("تعذر حذف الطفل من"), ResultsFile::reasonOf(q.lastError()));
+    // The child and the child's history go together, or neither does.
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    const QString what = QStringLiteral("تعذر حذف الطفل من");
+    if (!db.transaction()) {
+        *error = failure(what, ResultsFile::reasonOf(db.lastError()));
         return false;
     }
-    q.finish();
+    for (QSqlQuery *q : {&m_q->removeHistory, &m_q->remove}) {
+        q->bindValue(0, no);
+        if (!q->exec()) {
+            *error = failure(what, ResultsFile::reasonOf(q->lastError()));
+            q->finish();
+            db.rollback();
+            return false;
+        }
+        q->finish();
+    }
+    if (!db.commit()) {
+        *error = failure(what, ResultsFile::reasonOf(db.lastError()));
+        db.rollback();
+        return false;
+    }
     --m_count;
     // The following record becomes current, or the new last one.
     if (!loadOne(Next, no) && !loadOne(Last, 0))
@@ -504,7 +586,7 @@ bool ResultsTable::prior()
     return found;
 }
 
-bool ResultsTable::recordResult(const QString &result, QString *error)
+bool ResultsTable::recordResult(const QString &result, const AnswerDetails &details, QString *error)
 {
     if (m_count == 0 && m_state != State::Insert) {
         if (!insert(error) || !setText(Field::Name, QStringLiteral("-"), error) || !post(error))
@@ -512,8 +594,12 @@ bool ResultsTable::recordResult(const QString &result, QString *error)
     }
     if (!edit(error))
         return false;
-    const Field field = result == QLatin1String("Y") ? Field::Ok : Field::NotOk;
-    return setInteger(field, addOne(integer(field)), error) && post(error);
+    const bool right = result == QLatin1String("Y");
+    const Field field = right ? Field::Ok : Field::NotOk;
+    if (!setInteger(field, addOne(integer(field)), error))
+        return false;
+    m_pendingEvents.append({m_clock().toMSecsSinceEpoch(), AnswerEvent, details, QVariant(right ? 1 : 0)});
+    return post(error);
 }
 
 bool ResultsTable::addChild(const QString &name, QString *error)
@@ -527,9 +613,12 @@ bool ResultsTable::addChild(const QString &name, QString *error)
 
 bool ResultsTable::resetCounts(QString *error)
 {
-    if (edit(error) && setInteger(Field::Ok, 0, error) && setInteger(Field::NotOk, 0, error)
-        && post(error)) {
-        return true;
+    if (edit(error) && setInteger(Field::Ok, 0, error) && setInteger(Field::NotOk, 0, error)) {
+        // A record made by the reset itself had nothing to reset.
+        if (m_state == State::Edit)
+            m_pendingEvents.append({m_clock().toMSecsSinceEpoch(), ResetEvent, AnswerDetails(), QVariant()});
+        if (post(error))
+            return true;
     }
     cancel();
     return false;

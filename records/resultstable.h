@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <QVariant>
 #include <QVector>
 
+#include <functional>
 #include <memory>
 
 /// One stored row of the children's table. Name, Ok and NotOk may be null
@@ -17,13 +19,31 @@ struct ChildRecord
     QVariant notOk;
 };
 
+/// What was asked in a judged answer, kept in the answers history beside the
+/// count. 0 (or -1 for the type) where it is not known.
+struct AnswerDetails
+{
+    QString lesson;
+    /// 0 colours, 1 text, 2 pictures.
+    int questionType = -1;
+    /// The asked choice 1..3; 0 when no choice was asked (an answer before
+    /// the first question).
+    int asked = 0;
+    /// The clicked choice 1..3.
+    int clicked = 0;
+};
+
 /// The children's table `Table1` in one SQLite file, with the single cursor
 /// that the grid, the navigator and the status strip share: the record it
 /// stands on is the current child.
 ///
 /// Changes follow the insert / edit, set fields, post / cancel pattern. Every
-/// post is one SQLite statement in autocommit mode with full synchronisation,
-/// so a counted answer is on disk when post() returns.
+/// post is committed with full synchronisation, so a counted answer is on
+/// disk when post() returns. A counted answer and a reset also add a row to
+/// the answers history (see ResultsFile); the row is written in the same
+/// transaction as the count, so the two never disagree, and it stays pending
+/// with the change when the post fails. Deleting a child deletes its history
+/// in the same transaction.
 ///
 /// open() never writes to a file that is not already a valid children's
 /// table: a missing (or zero-length) file is created with the table, anything
@@ -36,7 +56,11 @@ public:
     enum class State { Inactive, Browse, Insert, Edit };
 
     static constexpr int NameLength = 50;
-    static constexpr int SchemaVersion = 1;
+    /// 2: the answers history was added.
+    static constexpr int SchemaVersion = 2;
+    /// The Event of a history row.
+    enum HistoryEvent { AnswerEvent = 0, ResetEvent = 1 };
+    using Clock = std::function<QDateTime()>;
 
     explicit ResultsTable(QObject *parent = nullptr);
     ~ResultsTable() override;
@@ -47,6 +71,11 @@ public:
     void close();
     bool isOpen() const { return m_state != State::Inactive; }
     QString filePath() const { return m_path; }
+    /// The SQLite connection, for readers of the same file (AnswerHistory).
+    QString connectionName() const { return m_connection; }
+    /// The time history rows are stamped with; the system clock by default.
+    void setClock(Clock clock) { m_clock = std::move(clock); }
+    QDateTime now() const { return m_clock(); }
     State state() const { return m_state; }
 
     int recordCount() const { return m_count; }
@@ -88,14 +117,20 @@ public:
     bool last();
 
     /// Counts one judged answer on the current child: "Y" adds to Ok, any
-    /// other text to NotOk. An empty table first gets the child "-".
-    bool recordResult(const QString &result, QString *error);
+    /// other text to NotOk, and the answer goes into the history with its
+    /// details. An empty table first gets the child "-".
+    bool recordResult(const QString &result, const AnswerDetails &details, QString *error);
+    bool recordResult(const QString &result, QString *error)
+    {
+        return recordResult(result, AnswerDetails(), error);
+    }
     /// Adds a child with this name, which becomes current. On failure the
     /// half-made record is dropped.
     bool addChild(const QString &name, QString *error);
-    /// Sets both counts of the current child to 0; on failure the edit is dropped.
+    /// Sets both counts of the current child to 0 and marks the reset in the
+    /// history (which keeps the answers); on failure the edit is dropped.
     bool resetCounts(QString *error);
-    /// Drops any pending change, then deletes the current child.
+    /// Drops any pending change, then deletes the current child and its history.
     bool deleteChild(QString *error);
 
     /// For views: every No in order, and the stored rows with No in [fromNo, toNo].
@@ -121,12 +156,22 @@ signals:
 
 private:
     struct Queries;
+    struct PendingEvent
+    {
+        qint64 time;
+        int event;
+        AnswerDetails details;
+        QVariant correct;
+    };
 
     bool prepareQueries(QString *error);
     bool readCount(QString *error);
     QString failure(const QString &what, const QString &detail) const;
     bool requirePending(QString *error) const;
     bool settlePending();
+    bool postInTransaction(QString *error);
+    bool writeRecord(QString *error);
+    bool writeEvents(QString *error);
     bool loadOne(int which, int key);
     void setCurrent(const ChildRecord &record, bool has);
     bool emptyCurrent(Field field) const;
@@ -140,5 +185,8 @@ private:
     // The record as it was before a pending change, for cancel().
     ChildRecord m_saved;
     bool m_savedHas = false;
+    // History rows of the pending change, written with it.
+    QVector<PendingEvent> m_pendingEvents;
+    Clock m_clock = [] { return QDateTime::currentDateTimeUtc(); };
     std::unique_ptr<Queries> m_q;
 };

@@ -157,6 +157,16 @@ QStringList startupProblems(Program &p)
             if (!q.exec(QStringLiteral("PRAGMA integrity_check")) || !q.next()
                 || q.value(0).toString() != QLatin1String("ok"))
                 problems << QStringLiteral("results.db fails its integrity check");
+            // Each count and its history row are written together, so
+            // (without resets, which this run never does) they agree.
+            if (!q.exec(QStringLiteral("SELECT (SELECT ifnull(SUM(ifnull(Ok, 0) + ifnull(NotOk, 0)), 0) FROM Table1), "
+                                       "(SELECT COUNT(*) FROM Answers WHERE Event = 0)"))
+                || !q.next())
+                problems << QStringLiteral("results.db has no answers history");
+            else if (q.value(0).toLongLong() != q.value(1).toLongLong())
+                problems << QStringLiteral("results.db counts %1 answers but keeps %2 in the history")
+                                .arg(q.value(0).toLongLong())
+                                .arg(q.value(1).toLongLong());
         }
     }
     QSqlDatabase::removeDatabase(QStringLiteral("crashcheck"));

@@ -23,6 +23,7 @@ public:
     bool timer = false;
     QList<Clip> started;
     QStringList recorded;
+    QStringList askedAndClicked;
     std::set<Clip> failing;
     std::pair<int, int> places{-1, -1};
     int refreshes = 0;
@@ -42,7 +43,11 @@ public:
             throw QuizError(QStringLiteral("clip cannot be opened"));
         started.append(c);
     }
-    void recordResult(const QString &r) override { recorded.append(r); }
+    void recordResult(const QString &r, const QString &a, quint8 c) override
+    {
+        recorded.append(r);
+        askedAndClicked.append(a + QLatin1Char(':') + QString::number(c));
+    }
     void placePanels(int t, int m) override { places = {t, m}; }
     void applyChoiceColours() override {}
     void setShapeKinds(const std::array<int, 3> &k) override { kinds = k; }
@@ -152,6 +157,10 @@ private slots:
         QCOMPARE(host.result, QStringLiteral("N"));
         QCOMPARE(host.started.last(), CycleHost::Clip::Wrong);
         QCOMPARE(host.recorded, (QStringList{QStringLiteral("Y"), QStringLiteral("N")}));
+        // The history gets what was asked and clicked with each count.
+        QCOMPARE(host.askedAndClicked.first(), QStringLiteral("3:3"));
+        QCOMPARE(host.askedAndClicked.last(),
+                 host.asked + (host.asked == QStringLiteral("1") ? QStringLiteral(":2") : QStringLiteral(":1")));
     }
 
     void beforeTheFirstQuestionEveryClickIsWrong()

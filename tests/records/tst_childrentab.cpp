@@ -1,6 +1,9 @@
 // The children's table in the real window: answers counted in the status
 // strip, the children's tab driven by clicks on its buttons, navigator and grid.
+#include "app/childchart.h"
+#include "app/childrenpage.h"
 #include "app/choicepanel.h"
+#include "app/clicklabel.h"
 #include "app/errorreport.h"
 #include "app/scripteddialogs.h"
 #include "app/tform1.h"
@@ -9,7 +12,13 @@
 #include "records/resultstable.h"
 #include "testsupport.h"
 
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QDialog>
 #include <QHeaderView>
+#include <QHorizontalStackedBarSeries>
+#include <QBarSeries>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -281,6 +290,84 @@ private slots:
         QCOMPARE(quiz.status(), QStringLiteral("ب||"));
     }
 
+    void theChartFollowsTheCurrentChild()
+    {
+        Quiz quiz({QStringLiteral("سارة"), QStringLiteral("عمر")});
+        for (const bool right : {true, true, false})
+            quiz.answer(right);
+        quiz.openChildrenTab();
+        ChildChart *chart = quiz.form->findChild<ChildChart *>(QStringLiteral("ResultsChart"));
+        QVERIFY(chart && chart->isVisible());
+        const auto daySets = [](ChildChart *c) {
+            QStringList out;
+            for (QAbstractSeries *s : c->chart()->series())
+                if (auto *bars = qobject_cast<QBarSeries *>(s))
+                    for (QBarSet *set : bars->barSets())
+                        out << set->label() + QLatin1Char('=') + QString::number(set->sum());
+            return out;
+        };
+        QTRY_COMPARE(daySets(chart), (QStringList{QStringLiteral("إجابة خطأ=1"), QStringLiteral("إجابة صح=2")}));
+        QVERIFY(chart->chart()->title().contains(QStringLiteral("سارة")));
+
+        // Drawn: the right answers' green is on the screen.
+        const QImage shot = chart->chartView()->grab().toImage();
+        int green = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                green += shot.pixelColor(x, y) == ChildChart::rightColor();
+        QVERIFY2(green > 50, qPrintable(QString::number(green)));
+
+        // The choices the child clicked, labelled and coloured like the lesson.
+        QTest::mouseClick(chart->findChild<QToolButton *>(QStringLiteral("ChartChoicesBtn")), Qt::LeftButton);
+        auto *stacked = qobject_cast<QHorizontalStackedBarSeries *>(chart->chart()->series().value(0));
+        QVERIFY(stacked);
+        QCOMPARE(stacked->barSets().size(), 3);
+        int clicks = 0;
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(stacked->barSets()[i]->label(), QStringList({QStringLiteral("اللون الأول"), QStringLiteral("اللون الثاني"),
+                                                                  QStringLiteral("اللون الثالث")})[i]);
+            const std::array<QWidget *, 3> colours{{quiz.form->ColorLB1, quiz.form->ColorLB2, quiz.form->ColorLB3}};
+            QCOMPARE(stacked->barSets()[i]->color(), TForm1::labelColor(colours[i]));
+            clicks += int(stacked->barSets()[i]->sum());
+        }
+        QCOMPARE(clicks, 3);
+
+        // The next child has no answers: the chart says so.
+        QTest::mouseClick(quiz.navigator("Next"), Qt::LeftButton);
+        QTRY_VERIFY(chart->chart()->title().contains(QStringLiteral("عمر")));
+        QVERIFY(chart->chart()->series().isEmpty());
+
+        // Larger on demand, following the same child.
+        QTest::mouseClick(quiz.form->findChild<QToolButton *>(QStringLiteral("ChartBigBtn")), Qt::LeftButton);
+        auto *big = quiz.form->findChild<ChildChart *>(QStringLiteral("ResultsChartBig"));
+        QVERIFY(big && big->isVisible());
+        QVERIFY(big->width() > chart->width());
+        QCOMPARE(big->chart()->title(), chart->chart()->title());
+        QTest::mouseClick(quiz.navigator("First"), Qt::LeftButton);
+        QTRY_VERIFY(big->chart()->title().contains(QStringLiteral("سارة")));
+    }
+
+    void exportThroughTheDialogs()
+    {
+        Quiz quiz({QStringLiteral("سارة")});
+        quiz.answer(true);
+        quiz.openChildrenTab();
+        const QString counts = quiz.folder.appDir() + QStringLiteral("counts.csv");
+        const QString answers = quiz.folder.appDir() + QStringLiteral("answers.csv");
+        quiz.dialogs.saveFileAnswers << std::nullopt << counts << answers;
+        QPushButton *countsButton = quiz.form->findChild<QPushButton *>(QStringLiteral("ExportCountsBtn"));
+        QTest::mouseClick(countsButton, Qt::LeftButton); // Cancel: nothing written
+        QVERIFY(!QFile::exists(counts));
+        QTest::mouseClick(countsButton, Qt::LeftButton);
+        QTest::mouseClick(quiz.form->findChild<QPushButton *>(QStringLiteral("ExportAnswersBtn")), Qt::LeftButton);
+        QVERIFY(testsupport::readFile(counts).startsWith("\xEF\xBB\xBF"));
+        QCOMPARE(testsupport::readFile(answers).count("\r\n"), 2);
+        const QStringList messages = quiz.dialogs.texts(Kind::Message);
+        QCOMPARE(messages.size(), 2);
+        QVERIFY2(messages[0].contains(counts) && messages[1].contains(answers), qPrintable(messages.join(QLatin1Char('|'))));
+        QCOMPARE(quiz.dialogs.count(Kind::Error), 0);
+    }
+
     void aBrokenTableStopsTheLoadAndIsKept()
     {
         const QByteArray text("No;Name\n1;x\n");
@@ -303,6 +390,12 @@ private slots:
         QCOMPARE(quiz.dialogs.count(Kind::Error), before + 1);
         QCOMPARE(quiz.dialogs.texts(Kind::Error).last(), errorReportText(ResultsTable::closedText()));
         QCOMPARE(testsupport::readFile(quiz.resultsPath()), text);
+        // So does an export, before any file is asked for; the chart says why it is empty.
+        QTest::mouseClick(quiz.form->findChild<QPushButton *>(QStringLiteral("ExportAnswersBtn")), Qt::LeftButton);
+        QCOMPARE(quiz.dialogs.texts(Kind::Error).last(), errorReportText(ResultsTable::closedText()));
+        QCOMPARE(quiz.dialogs.count(Kind::SaveFile), 0);
+        QVERIFY(quiz.form->findChild<ChildChart *>(QStringLiteral("ResultsChart"))->chart()->title().contains(
+            QStringLiteral("غير مفتوح")));
     }
 };
 

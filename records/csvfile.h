@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSaveFile>
+#include <QString>
+
+/// A CSV file that common spreadsheet programs open as it is meant: UTF-8
+/// with a byte-order mark (so Arabic is not read in a legacy code page),
+/// comma-separated, CRLF line ends and RFC 4180 quoting. A text cell that a
+/// spreadsheet could take for a formula is written with a leading apostrophe.
+///
+/// The file is written through QSaveFile: until commit() it does not exist
+/// under its name, and a failed export leaves an older file as it was.
+class CsvFile
+{
+public:
+    explicit CsvFile(const QString &path);
+    ~CsvFile();
+
+    /// Creates the temporary file and writes the byte-order mark.
+    bool open(QString *error);
+    void addText(const QString &text);
+    void addNumber(qint64 value);
+    /// An empty cell.
+    void addEmpty();
+    /// A cell given already encoded by encodeText (for repeated texts).
+    void addEncoded(const QByteArray &cell);
+    /// A cell of plain ASCII the caller made, such as a time: written as it is.
+    void addRaw(const char *data, qsizetype size);
+    void endRow();
+    /// Writes what is left, checks it all reached the disk and gives the file
+    /// its name. false with an Arabic reason naming the file.
+    bool commit(QString *error);
+
+    /// The cell as written: guarded against formulas, quoted when needed.
+    static QByteArray encodeText(const QString &text);
+
+private:
+    void separate();
+    bool flush();
+
+    QSaveFile m_file;
+    QByteArray m_buffer;
+    bool m_rowStarted = false;
+    bool m_failed = false;
+    QString m_reason;
+    qint64 m_written = 0;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+class ResultsTable;
+
+/// What an export wrote, for the message that follows it.
+struct ExportSummary
+{
+    qint64 rows = 0;
+    /// History rows of a child no longer in the table: written with a blank name.
+    qint64 orphanRows = 0;
+    /// History rows dated after the export: written with their time as it is.
+    qint64 futureRows = 0;
+};
+
+/// Writes the children's table and its answers history as CSV files for a
+/// spreadsheet (see CsvFile). Reads only; the table must be open.
+class ResultsExport
+{
+public:
+    /// One row per child: number, name, right and wrong answers (blank when
+    /// empty), under the grid's column titles.
+    static bool writeCounts(const ResultsTable &table, const QString &path, ExportSummary *summary,
+                            QString *error);
+    /// One row per answer and per reset, child by child in the order they
+    /// happened, with the local time and the child's current name.
+    static bool writeAnswers(const ResultsTable &table, const QString &path, const QDateTime &now,
+                             ExportSummary *summary, QString *error);
+
+    /// The question type as the options pane names it.
+    static QString questionTypeText(int type);
+};

@@ -1,0 +1,355 @@
+// The answers history in results.db: added to old files, written with the
+// count in one transaction, read back per day and per choice, and exported as
+// CSV that a real CSV reader (Python's csv module) reads back as written.
+#include "records/answerhistory.h"
+#include "records/csvfile.h"
+#include "records/resultsexport.h"
+#include "records/resultstable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <ctime>
+
+namespace {
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+// A second connection, as another program (or the next start) sees the file.
+class RawDb
+{
+public:
+    explicit RawDb(const QString &path) : m_name(QStringLiteral("history-raw-%1").arg(++s_serial))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=50"));
+        db.open();
+    }
+    ~RawDb()
+    {
+        QSqlDatabase::database(m_name, false).close();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    bool exec(const QString &sql)
+    {
+        QSqlQuery q(QSqlDatabase::database(m_name, false));
+        return q.exec(sql);
+    }
+    QString scalar(const QString &sql)
+    {
+        QSqlQuery q(QSqlDatabase::database(m_name, false));
+        if (!q.exec(sql) || !q.next())
+            return QStringLiteral("<failed>");
+        return q.value(0).toString();
+    }
+
+private:
+    static inline int s_serial = 0;
+    QString m_name;
+};
+
+// The table with a clock the test sets.
+struct Clocked
+{
+    explicit Clocked(const QString &path)
+    {
+        table.setClock([this] { return now; });
+        QString error;
+        opened = table.open(path, &error);
+        if (!opened)
+            qWarning("%s", qPrintable(error));
+    }
+    void at(const QDate &day, int hour = 10) { now = QDateTime(day, QTime(hour, 0)).toUTC(); }
+    void answer(bool right, int asked, int clicked, const QString &lesson = QStringLiteral("الألوان"),
+                int type = 0)
+    {
+        QString error;
+        QVERIFY2(table.recordResult(right ? QStringLiteral("Y") : QStringLiteral("N"),
+                                    AnswerDetails{lesson, type, asked, clicked}, &error),
+                 qPrintable(error));
+    }
+    QDateTime now = QDateTime::currentDateTimeUtc();
+    ResultsTable table;
+    bool opened = false;
+};
+
+// Every row of the CSV file as Python's csv module reads it.
+QList<QStringList> readWithPython(const QString &path)
+{
+    QProcess python;
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import csv, json, sys\n"
+                                 "with open(sys.argv[1], encoding='utf-8-sig', newline='') as f:\n"
+                                 "    print(json.dumps(list(csv.reader(f, strict=True))))\n"),
+                  path});
+    if (!python.waitForFinished(30000) || python.exitCode() != 0) {
+        qWarning("python3: %s", python.readAllStandardError().constData());
+        return {};
+    }
+    QList<QStringList> rows;
+    for (const QJsonValue &row : QJsonDocument::fromJson(python.readAllStandardOutput()).array()) {
+        QStringList cells;
+        for (const QJsonValue &cell : row.toArray())
+            cells << cell.toString();
+        rows << cells;
+    }
+    return rows;
+}
+
+} // namespace
+
+class TestAnswerHistory : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        // Three hours east of UTC, so that a day counted in UTC rather than
+        // the teacher's local time shows.
+        qputenv("TZ", "<+03>-3");
+        tzset();
+    }
+
+    void anOldFileGetsTheAnswersTableAndKeepsItsChildren()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("results.db"));
+        QVERIFY(QFile::copy(QStringLiteral(QUIZ_TEST_DATA_DIR "/records-valid/results.db"), path));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        {
+            Clocked c(path);
+            QVERIFY(c.opened);
+            QCOMPARE(c.table.recordCount(), 3);
+            c.answer(true, 2, 2);
+        }
+        RawDb raw(path);
+        QCOMPARE(raw.scalar(QStringLiteral("PRAGMA user_version")), QStringLiteral("2"));
+        QCOMPARE(raw.scalar(QStringLiteral("SELECT group_concat(name) FROM pragma_table_info('Table1')")),
+                 QStringLiteral("No,Name,Ok,NotOk"));
+        QCOMPARE(raw.scalar(QStringLiteral("SELECT group_concat(No || ':' || Name || ':' || ifnull(Ok, '') || ':' "
+                                           "|| ifnull(NotOk, ''), '|') FROM Table1")),
+                 QStringLiteral("3:سارة:5:1|5:أحمد::|9:ليلى:0:2"));
+        QCOMPARE(raw.scalar(QStringLiteral("SELECT Child || ',' || Asked || ',' || Clicked || ',' || Correct "
+                                           "FROM Answers")),
+                 QStringLiteral("3,2,2,1"));
+
+        // A file of this version whose answers table was dropped gets it back,
+        // rather than refusing every count.
+        QVERIFY(raw.exec(QStringLiteral("DROP TABLE Answers")));
+        Clocked again(path);
+        QVERIFY(again.opened);
+        again.answer(false, 1, 3);
+        QCOMPARE(raw.scalar(QStringLiteral("SELECT COUNT(*) FROM Answers")), QStringLiteral("1"));
+    }
+
+    void aForeignAnswersTableIsRefusedUntouched()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("results.db"));
+        {
+            RawDb raw(path);
+            QVERIFY(raw.exec(QStringLiteral("CREATE TABLE Table1 (No INTEGER PRIMARY KEY AUTOINCREMENT, "
+                                            "Name TEXT, Ok INTEGER, NotOk INTEGER)")));
+            QVERIFY(raw.exec(QStringLiteral("CREATE TABLE Answers (Id INTEGER PRIMARY KEY, Text TEXT)")));
+            QVERIFY(raw.exec(QStringLiteral("INSERT INTO Answers (Text) VALUES ('kept')")));
+        }
+        const QByteArray before = fileBytes(path);
+        ResultsTable table;
+        QString error;
+        QVERIFY(!table.open(path, &error));
+        QVERIFY2(error.contains(QStringLiteral("Answers")) && error.contains(path), qPrintable(error));
+        QCOMPARE(fileBytes(path), before);
+    }
+
+    void countAndHistoryAreWrittenTogether()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("results.db"));
+        Clocked c(path);
+        QVERIFY(c.opened);
+        QString error;
+        QVERIFY(c.table.addChild(QStringLiteral("سارة"), &error));
+        c.answer(true, 1, 1);
+        {
+            // Another program holds the file: neither the count nor the row is
+            // written, and both stay pending together.
+            RawDb other(path);
+            QVERIFY(other.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            QVERIFY(!c.table.recordResult(QStringLiteral("N"), AnswerDetails{QStringLiteral("الألوان"), 0, 1, 3},
+                                          &error));
+            QVERIFY(other.exec(QStringLiteral("ROLLBACK")));
+            QCOMPARE(other.scalar(QStringLiteral("SELECT ifnull(NotOk, 0) FROM Table1")), QStringLiteral("0"));
+            QCOMPARE(other.scalar(QStringLiteral("SELECT COUNT(*) FROM Answers")), QStringLiteral("1"));
+        }
+        c.answer(false, 2, 1);
+        RawDb raw(path);
+        QCOMPARE(raw.scalar(QStringLiteral("SELECT Ok || '/' || NotOk FROM Table1")), QStringLiteral("1/2"));
+        QCOMPARE(raw.scalar(QStringLiteral("SELECT group_concat(Asked || Clicked || Correct, ' ') FROM "
+                                           "(SELECT * FROM Answers ORDER BY Seq)")),
+                 QStringLiteral("111 130 210"));
+
+        // A reset keeps the answers and is itself kept; a failed reset keeps nothing.
+        QVERIFY(c.table.resetCounts(&error));
+        QCOMPARE(raw.scalar(QStringLiteral("SELECT COUNT(*) || '/' || SUM(Event) FROM Answers")),
+                 QStringLiteral("4/1"));
+        QCOMPARE(c.table.integer(ResultsTable::Field::Ok), 0);
+
+        // Deleting a child deletes its history and no one else's.
+        QVERIFY(c.table.addChild(QStringLiteral("عمر"), &error));
+        c.answer(true, 3, 3);
+        QVERIFY(c.table.findKey(QStringLiteral("1")));
+        QVERIFY(c.table.deleteChild(&error));
+        QCOMPARE(raw.scalar(QStringLiteral("SELECT group_concat(DISTINCT Child) FROM Answers")), QStringLiteral("2"));
+    }
+
+    void historyByDayAndByChoice()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("results.db"));
+        Clocked c(path);
+        QString error;
+        QVERIFY(c.table.addChild(QStringLiteral("ليلى"), &error));
+        const QDate monday(2024, 3, 4);
+        c.at(monday);
+        c.answer(true, 1, 1);
+        c.answer(false, 1, 2);
+        c.answer(false, 1, 2);
+        c.answer(true, 2, 2, QStringLiteral("درس آخر")); // another lesson: a day count, not a choice
+        c.answer(false, 0, 3);                            // before the first question
+        c.at(monday.addDays(2), 1);
+        c.answer(true, 3, 3);
+        QVERIFY(c.table.resetCounts(&error));
+        c.at(monday.addDays(9)); // written while the clock ran ahead
+        c.answer(true, 3, 3, QStringLiteral("الألوان"), 1);
+
+        ChildHistory h;
+        QVERIFY2(AnswerHistory::readChild(c.table, 1, QStringLiteral("الألوان"), 0, monday.addDays(2), &h, &error),
+                 qPrintable(error));
+        QCOMPARE(h.days.size(), 3);
+        QCOMPARE(h.days[0].day, monday);
+        QCOMPARE(QList<int>({h.days[0].right, h.days[0].wrong, h.days[0].resets}), QList<int>({2, 3, 0}));
+        QCOMPARE(h.days[1].day, monday.addDays(2)); // 01:00 local is that day, not the one before
+        QCOMPARE(QList<int>({h.days[1].right, h.days[1].wrong, h.days[1].resets}), QList<int>({1, 0, 1}));
+        QCOMPARE(h.futureRows, 1);
+        QCOMPARE(h.answers, 7);
+        QCOMPARE(h.choices[0], (std::array<int, 3>{1, 2, 0}));
+        QCOMPARE(h.choices[1], (std::array<int, 3>{0, 0, 0}));
+        QCOMPARE(h.choices[2], (std::array<int, 3>{0, 0, 1}));
+        QCOMPARE(h.unplacedChoices, 1);
+    }
+
+    void exportedFilesReadBackAsWritten()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("results.db"));
+        Clocked c(path);
+        const QStringList names{QStringLiteral("سارة"), QStringLiteral("Ali, \"the\"\nsecond"),
+                                QStringLiteral("=HYPERLINK(\"x\")"), QStringLiteral("+1"), QStringLiteral("-"),
+                                QStringLiteral("@SUM(A1)"), QStringLiteral("\tx"), QStringLiteral(" =1"),
+                                QStringLiteral("  ")};
+        QString error;
+        for (const QString &name : names)
+            QVERIFY(c.table.addChild(name, &error));
+        c.at(QDate(2024, 5, 1), 9);
+        QVERIFY(c.table.findKey(QStringLiteral("2")));
+        c.answer(true, 2, 2, QStringLiteral("=cmd|' /C calc'!A0"));
+        c.answer(false, 1, 3, QStringLiteral("درس, \"الألوان\""), 2);
+        QVERIFY(c.table.resetCounts(&error));
+        {
+            RawDb raw(path); // a row of a child that is gone, and one from the future
+            QVERIFY(raw.exec(QStringLiteral("INSERT INTO Answers (Child, Time, Lesson, QuestionType, Asked, "
+                                            "Clicked, Correct, Seq) VALUES (99, 1714500000000, 'x', 1, 1, 1, 1, 1), "
+                                            "(1, 4102444800000, 'x', 7, 1, 2, 0, 1)")));
+        }
+
+        const QString counts = dir.filePath(QStringLiteral("counts.csv"));
+        ExportSummary summary;
+        QVERIFY2(ResultsExport::writeCounts(c.table, counts, &summary, &error), qPrintable(error));
+        QCOMPARE(summary.rows, names.size());
+        const QByteArray bytes = fileBytes(counts);
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF\xD9\x85,"));
+        QVERIFY(bytes.endsWith("\r\n") && !bytes.contains(",,\n"));
+        const QList<QStringList> rows = readWithPython(counts);
+        QCOMPARE(rows.size(), names.size() + 1);
+        QCOMPARE(rows[0], (QStringList{QStringLiteral("م"), QStringLiteral("الاسم"),
+                                       QStringLiteral("الإجابات الصحيحة"), QStringLiteral("الإجابات الخاطئة")}));
+        QCOMPARE(rows[1], (QStringList{QStringLiteral("1"), QStringLiteral("سارة"), QString(), QString()}));
+        QCOMPARE(rows[2], (QStringList{QStringLiteral("2"), names[1], QStringLiteral("0"), QStringLiteral("0")}));
+        // Nothing a spreadsheet would run: a leading apostrophe, the rest as typed.
+        const QStringList guarded{QStringLiteral("'=HYPERLINK(\"x\")"), QStringLiteral("'+1"), QStringLiteral("'-"),
+                                  QStringLiteral("'@SUM(A1)"), QStringLiteral("'\tx"), QStringLiteral(" '=1"),
+                                  QStringLiteral("  ")};
+        for (int i = 0; i < guarded.size(); ++i)
+            QCOMPARE(rows[3 + i][1], guarded[i]);
+
+        const QString answers = dir.filePath(QStringLiteral("answers.csv"));
+        QVERIFY2(ResultsExport::writeAnswers(c.table, answers, c.now, &summary, &error), qPrintable(error));
+        QCOMPARE(summary.rows, 5);
+        QCOMPARE(summary.orphanRows, 1);
+        QCOMPARE(summary.futureRows, 1);
+        // Child by child: the first child's one row (from the future), the
+        // second child's three, then the child that is gone.
+        const QList<QStringList> history = readWithPython(answers);
+        QCOMPARE(history.size(), 6);
+        QCOMPARE(history[1][4], QStringLiteral("7"));
+        QCOMPARE(history[2], (QStringList{QStringLiteral("2"), names[1], QStringLiteral("2024-05-01 09:00:00"),
+                                          QStringLiteral("'=cmd|' /C calc'!A0"), QStringLiteral("ألوان"),
+                                          QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("صح")}));
+        QCOMPARE(history[3][3], QStringLiteral("درس, \"الألوان\""));
+        QCOMPARE(history[3][4], QStringLiteral("صور"));
+        QCOMPARE(history[3][7], QStringLiteral("خطأ"));
+        QCOMPARE(history[4][7], QStringLiteral("تصفير النتائج"));
+        QCOMPARE(history[5][0], QStringLiteral("99"));
+        QCOMPARE(history[5][1], QString()); // the child that is gone
+
+        // A file that cannot be made: an Arabic reason naming it, nothing left behind.
+        const QString nowhere = dir.filePath(QStringLiteral("missing/answers.csv"));
+        QVERIFY(!ResultsExport::writeAnswers(c.table, nowhere, c.now, &summary, &error));
+        QVERIFY2(error.contains(QDir::toNativeSeparators(nowhere)), qPrintable(error));
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
+    }
+
+    void exportedTimesFollowSummerTime()
+    {
+        // Central European time: summer time begins 2024-03-31 at 01:00 UTC.
+        qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+        tzset();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("results.db"));
+        Clocked c(path);
+        QString error;
+        QVERIFY(c.table.addChild(QStringLiteral("x"), &error));
+        for (const char *utc : {"2024-03-31T00:30:00Z", "2024-03-31T01:30:00Z", "2024-07-01T12:00:00Z",
+                                "2024-01-01T23:30:00Z"}) {
+            c.now = QDateTime::fromString(QLatin1String(utc), Qt::ISODate);
+            c.answer(true, 1, 1);
+        }
+        ExportSummary summary;
+        const QString csv = dir.filePath(QStringLiteral("a.csv"));
+        QVERIFY2(ResultsExport::writeAnswers(c.table, csv, c.now, &summary, &error), qPrintable(error));
+        QStringList times;
+        for (const QStringList &row : readWithPython(csv).mid(1))
+            times << row.value(2);
+        QCOMPARE(times, (QStringList{QStringLiteral("2024-03-31 01:30:00"), QStringLiteral("2024-03-31 03:30:00"),
+                                     QStringLiteral("2024-07-01 14:00:00"), QStringLiteral("2024-01-02 00:30:00")}));
+        qputenv("TZ", "<+03>-3");
+        tzset();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAnswerHistory)
+#include "tst_answerhistory.moc"
