@@ -115,7 +115,7 @@ runuser -u "$PUPIL" -- env -i HOME="$home" USER="$PUPIL" LOGNAME="$PUPIL" SHELL=
     xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" \
     bash "$work/scripts/classroom.sh" "$work/artifacts" "$work/result" 2>&1 | tee "$artifacts/classroom.log"
 status=${PIPESTATUS[0]}
-cp -a "$work/artifacts/." "$artifacts/"
+cp -r "$work/artifacts/." "$artifacts/"
 read -r p f <"$work/result"
 [ "$status" -ne 0 ] && [ "$f" -eq 0 ] && f=1
 E2E_PASSED=$((E2E_PASSED + p))
