@@ -179,7 +179,7 @@ bool PictureFile::load(const QString &path, QImage *image, QString *error, int m
     if (result == Read::TooLarge
         || (result == Read::Failed && fullSize.isValid()
             && bytes > qint64(AllocationLimitMB) * 1024 * 1024))
-        return fail(QStringLiteral("الصورة كبيرة جداً (%1×%2 نقطة): اختر صورة أصغر")
+        return fail(QStringLiteral("الصورة كبيرة جداً (%L1×%L2 نقطة): اختر صورة أصغر")
                         .arg(fullSize.width())
                         .arg(fullSize.height()));
     if (result == Read::Failed)

@@ -7,9 +7,13 @@
 #include "app/radiogroup.h"
 #include "media/clipplayer.h"
 #include "media/clipset.h"
+#include "media/sounddevices.h"
 #include "media/videocanvas.h"
 
+#include <QAudioDevice>
+#include <QLabel>
 #include <QList>
+#include <QMediaDevices>
 #include <QVBoxLayout>
 
 void TForm1::buildMediaControls()
@@ -29,6 +33,22 @@ void TForm1::buildMediaControls()
                     guarded([this, i, button] { playerButtonClicked(i, button); });
                 });
     }
+    auto *devices = new QMediaDevices(this);
+    connect(devices, &QMediaDevices::audioOutputsChanged, this, &TForm1::showSoundDevices);
+    connect(devices, &QMediaDevices::audioInputsChanged, this, &TForm1::showSoundDevices);
+    showSoundDevices();
+}
+
+void TForm1::showSoundDevices()
+{
+    // Said once and quietly: the quiz plays on without sound, and no
+    // message box ever stops a child's play for it.
+    const QString noOutput = SoundDevices::noOutputText();
+    SoundNote->setText(noOutput);
+    SoundNote->setVisible(!noOutput.isEmpty());
+    const QString noInput = SoundDevices::noInputText();
+    for (ClipPlayerBar *bar : {MP1, MP2, MP3, MPTrue, MPFalse})
+        bar->setSoundNotes(noOutput, noInput);
 }
 
 void TForm1::SetupMediaFiles()
@@ -39,7 +59,7 @@ void TForm1::SetupMediaFiles()
     // No picture of the old clips stays in the panel.
     m_videoCanvas->clear();
     for (int i = 0; i < ClipSet::ClipCount; ++i)
-        m_players[i]->setFileName(ClipSet::clipFileName(AppDir, i, MediaExt));
+        m_players[i]->setFileName(ClipSet::clipFileName(dataRoot(), i, MediaExt));
     for (ClipPlayer *player : m_players) {
         QString error;
         if (!player->open(&error))
@@ -65,7 +85,7 @@ void TForm1::saveClips()
 void TForm1::ResetClip(ClipPlayer &player)
 {
     QString error;
-    if (!ClipSet::resetClip(player, ClipSet::blankFileName(AppDir, MediaExt), &error))
+    if (!ClipSet::resetClip(player, ClipSet::blankFileName(dataRoot(), MediaExt), &error))
         throw QuizError(error);
 }
 

@@ -6,12 +6,14 @@
 #include "app/quizerror.h"
 #include "records/resultsmodel.h"
 #include "records/resultstable.h"
+#include "settings/filelookup.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyle>
@@ -133,9 +135,14 @@ void TForm1::bindChildrenPage()
 // The status strip and the grid follow the table's one cursor.
 void TForm1::showCurrentChild()
 {
+    // Counts in the system's own digits, as the grid and the spin box show
+    // them (Arabic-Indic on an Arabic system); blank while there is none.
+    const auto count = [this](Field field) {
+        return Table1->value(field).isNull() ? QString() : QLocale().toString(Table1->integer(field));
+    };
     DBText1->setText(Table1->text(Field::Name));
-    DBText3->setText(Table1->text(Field::Ok));
-    DBText2->setText(Table1->text(Field::NotOk));
+    DBText3->setText(count(Field::Ok));
+    DBText2->setText(count(Field::NotOk));
 
     if (DBGrid1->model() != DataSource1)
         return;
@@ -154,8 +161,12 @@ void TForm1::showCurrentChild()
 
 void TForm1::openResultsTable()
 {
+    // A table that may not be written is not opened: answers go uncounted
+    // rather than creating a file where none may be made.
+    if (!m_location.writable)
+        return;
     QString error;
-    if (!Table1->open(AppDir + QStringLiteral("results.db"), &error))
+    if (!Table1->open(FileLookup::inFolder(dataRoot(), QStringLiteral("results.db")), &error))
         throw QuizError(error);
 }
 

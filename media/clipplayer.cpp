@@ -2,6 +2,7 @@
 
 #include "media/clipfile.h"
 #include "media/cliprecorder.h"
+#include "media/sounddevices.h"
 #include "quiz/random.h"
 #include "quiz/systemerror.h"
 #include "settings/atomicfile.h"
@@ -31,14 +32,10 @@ namespace {
 // started playing video last.
 const char *const ShowingPlayer = "quizShowingClipPlayer";
 
-// The GStreamer backend of this Qt version reports the end of a playback
-// and plays both clip kinds; the FFmpeg one misses the end of playback.
-// Selected before the first media object exists; a choice made in the
-// environment is kept.
+// Settled before the first media object exists.
 void preferWorkingBackend()
 {
-    if (!qEnvironmentVariableIsSet("QT_MEDIA_BACKEND"))
-        qputenv("QT_MEDIA_BACKEND", "gstreamer");
+    SoundDevices::prepareBackend();
 }
 
 QUrl clipUrl(const QString &fileName)

@@ -3,6 +3,7 @@
 #include "media/clipfile.h"
 #include "media/clipplayer.h"
 #include "settings/atomicfile.h"
+#include "settings/filelookup.h"
 
 #include <QFile>
 #include <QStringList>
@@ -23,12 +24,12 @@ QString clipFileName(const QString &appDir, int player, const QString &ext)
     static const char *const names[ClipCount] = {"color1.", "color2.", "color3.", "true.",
                                                  "false."};
     Q_ASSERT(player >= 0 && player < ClipCount);
-    return appDir + QStringLiteral("Data/") + QLatin1String(names[player]) + ext;
+    return FileLookup::below(appDir, QStringLiteral("Data/") + QLatin1String(names[player]) + ext);
 }
 
 QString blankFileName(const QString &appDir, const QString &ext)
 {
-    return appDir + QStringLiteral("Data/0.") + ext;
+    return FileLookup::below(appDir, QStringLiteral("Data/0.") + ext);
 }
 
 namespace {

@@ -394,7 +394,7 @@ bool ResultsTable::post(QString *error)
         const int affected = q.numRowsAffected();
         q.finish();
         if (affected != 1) {
-            *error = failure(postWhat, QStringLiteral("سجل الطفل رقم %1 لم يعد موجوداً")
+            *error = failure(postWhat, QStringLiteral("سجل الطفل رقم %L1 لم يعد موجوداً")
                                            .arg(m_current.no));
             return false;
         }

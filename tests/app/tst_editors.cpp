@@ -205,7 +205,8 @@ private slots:
         QTest::newRow("broken icon") << picture(QStringLiteral("truncated.ico"))
                                      << "Icon image is not valid.";
         QTest::newRow("huge png") << picture(QStringLiteral("huge.png"))
-                                  << "الصورة كبيرة جداً (8000×8000 نقطة): اختر صورة أصغر.";
+                                  << QStringLiteral("الصورة كبيرة جداً (%L1×%L1 نقطة): اختر صورة أصغر.")
+                                         .arg(8000);
     }
     void aPictureThatFailsIsReportedAndTheOldOneStays()
     {

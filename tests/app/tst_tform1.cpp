@@ -111,7 +111,8 @@ private slots:
             QVERIFY(!line.contains(QLatin1Char('\r')) && !line.contains(QLatin1Char('\n')));
         }
         QCOMPARE(lines.at(1), QStringLiteral("للخروج وتغيير الخيارات اضغط على"));
-        QCOMPARE(lines.at(2).trimmed(), QStringLiteral("Ctrl+Alt+F1"));
+        // Both chords, each isolated so that it reads left to right.
+        QCOMPARE(lines.at(2).trimmed(), QStringLiteral(u"\u2068Ctrl+Shift+F1\u2069 أو \u2068Ctrl+Alt+F1\u2069"));
     }
 
     void theChordOpensTheOptionsPaneWithTheFixedOrder()
