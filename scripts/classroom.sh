@@ -23,7 +23,7 @@ fatal() {
     exit 1
 }
 [ "$(id -u)" -eq 0 ] || fatal "this run installs a package and makes an account: run it as root"
-for tool in cpack apt-get dpkg-shlibdeps useradd userdel runuser locale-gen xvfb-run openbox xprop \
+for tool in cpack apt-get dpkg-shlibdeps useradd userdel runuser locale-gen Xvfb xauth openbox xprop \
             xdotool import convert sqlite3 pulseaudio pactl parec sox desktop-file-validate; do
     command -v "$tool" >/dev/null || fatal "$tool is missing (bash scripts/install-deps.sh test installs it)"
 done
@@ -112,7 +112,6 @@ chown "$PUPIL" "$work/result"
 log "the account plays (LANG=ar_EG.UTF-8, Openbox on Xvfb, its own sound server)"
 runuser -u "$PUPIL" -- env -i HOME="$home" USER="$PUPIL" LOGNAME="$PUPIL" SHELL=/bin/bash \
     PATH=/usr/local/bin:/usr/bin:/bin:/usr/games LANG=ar_EG.UTF-8 XDG_RUNTIME_DIR="/run/user/$uid" \
-    xvfb-run -a -s "-screen 0 1280x800x24 -nolisten tcp" \
     bash "$work/scripts/classroom.sh" "$work/artifacts" "$work/result" 2>&1 | tee "$artifacts/classroom.log"
 status=${PIPESTATUS[0]}
 cp -r "$work/artifacts/." "$artifacts/"

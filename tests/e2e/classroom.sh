@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The installed quiz in a teacher's ordinary account, as a classroom computer
 # has it: an Arabic system, a real window manager, the quiz started from its
-# menu entry. Run as that account inside xvfb-run by scripts/classroom.sh,
-# with LANG, HOME and XDG_RUNTIME_DIR set as a desktop login sets them.
+# menu entry. Run as that account by scripts/classroom.sh, with LANG, HOME
+# and XDG_RUNTIME_DIR set as a desktop login sets them; it starts its own X
+# server (Xvfb, 1280x800) with the account's own access cookie.
 #
 # First start: no sound server yet (a kiosk session, a broken audio set-up);
 # the quiz must start as fast, fill the account's data folder, judge and
@@ -31,6 +32,7 @@ DB=$USER_DIR/results.db
 LOG=$E2E_ARTIFACTS/quiz.log
 WM_PID=
 PAREC_PID=
+XVFB_PID=
 finish() {
     stop_quiz
     [ -n "$PAREC_PID" ] && kill "$PAREC_PID" 2>/dev/null
@@ -38,6 +40,10 @@ finish() {
     if [ -n "$WM_PID" ]; then
         kill "$WM_PID" 2>/dev/null
         wait "$WM_PID" 2>/dev/null
+    fi
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
     fi
 }
 trap finish EXIT
@@ -131,6 +137,22 @@ doc_shot() {
 }
 
 # ------------------------------------------------------------ the desktop
+# The X server picks a free display number itself (-displayfd), so that
+# other X servers on the machine cannot race it for one. It reads the
+# account's cookie at start; clients find it under the display's number.
+export XAUTHORITY=$XDG_RUNTIME_DIR/Xauthority
+cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+xauth -q -f "$XAUTHORITY" add :0 MIT-MAGIC-COOKIE-1 "$cookie" 2>/dev/null
+Xvfb -displayfd 3 -screen 0 "${SCREEN_W}x${SCREEN_H}x24" -nolisten tcp -auth "$XAUTHORITY" \
+    3>"$XDG_RUNTIME_DIR/display" >"$E2E_ARTIFACTS/xvfb.log" 2>&1 &
+XVFB_PID=$!
+wait_until 10 test -s "$XDG_RUNTIME_DIR/display" || die "Xvfb did not start: $(tail -n 3 "$E2E_ARTIFACTS/xvfb.log")"
+export DISPLAY=:$(tr -d '\n' <"$XDG_RUNTIME_DIR/display")
+xauth -q -f "$XAUTHORITY" add "$DISPLAY" MIT-MAGIC-COOKIE-1 "$cookie"
+xauth -q -f "$XAUTHORITY" remove :0
+x_answers() { xprop -root >/dev/null 2>&1; }
+wait_until 10 x_answers || die "the X server on $DISPLAY does not answer"
+log "X server $DISPLAY (Xvfb, ${SCREEN_W}x${SCREEN_H})"
 log "LANG=$LANG, HOME=$HOME, $(locale 2>&1 | grep -c 'Cannot set') locale errors"
 check "the Arabic locale is set up (LC_CTYPE=$(locale | sed -n 's/^LC_CTYPE=//p'))" \
     bash -c '[ -z "$(locale 2>&1 >/dev/null)" ] && [ "$(locale charmap)" = UTF-8 ]'
