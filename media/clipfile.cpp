@@ -1,5 +1,7 @@
 #include "media/clipfile.h"
 
+#include "settings/bidi.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
@@ -208,7 +210,7 @@ ClipFile::Check checkAvi(const Walk &walk, const QString &name)
 
 QString ClipFile::openError(const QString &name, const QString &reason)
 {
-    return QStringLiteral("تعذر فتح المقطع \"%1\": %2").arg(name, reason);
+    return QStringLiteral("تعذر فتح المقطع \"%1\": %2").arg(Bidi::path(name), reason);
 }
 
 ClipFile::Check ClipFile::check(const QString &path)

@@ -6,6 +6,7 @@
 #include "quiz/random.h"
 #include "quiz/systemerror.h"
 #include "settings/atomicfile.h"
+#include "settings/bidi.h"
 
 #include <QAudio>
 #include <QAudioOutput>
@@ -392,7 +393,7 @@ bool ClipPlayer::save(QString *error)
     if (m_fileName.isEmpty())
         return true;
     if (!isOpen()) {
-        *error = QStringLiteral("لا يوجد مقطع مفتوح لحفظه في \"%1\"").arg(m_fileName);
+        *error = QStringLiteral("لا يوجد مقطع مفتوح لحفظه في \"%1\"").arg(Bidi::path(m_fileName));
         return false;
     }
     if (m_state == State::Recording && !finishRecording(error))
@@ -402,7 +403,7 @@ bool ClipPlayer::save(QString *error)
 
     QFile recording(m_recordingFile);
     if (!recording.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("تعذرت قراءة التسجيل الجديد للمقطع \"%1\"").arg(m_fileName);
+        *error = QStringLiteral("تعذرت قراءة التسجيل الجديد للمقطع \"%1\"").arg(Bidi::path(m_fileName));
         return false;
     }
     const QByteArray data = recording.readAll();
@@ -504,7 +505,7 @@ bool ClipPlayer::finishRecording(QString *error)
     dropRecording();
     setState(State::Stopped);
     *error = QStringLiteral("لم يُحفظ تسجيل للمقطع \"%1\" وبقي المقطع كما كان: %2")
-                 .arg(m_fileName, recorded ? QStringLiteral("التسجيل تالف") : reason);
+                 .arg(Bidi::path(m_fileName), recorded ? QStringLiteral("التسجيل تالف") : reason);
     return false;
 }
 

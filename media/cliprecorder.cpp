@@ -1,5 +1,7 @@
 #include "media/cliprecorder.h"
 
+#include "settings/bidi.h"
+
 #include <QAudioDevice>
 #include <QAudioSource>
 #include <QMediaDevices>
@@ -76,7 +78,7 @@ bool ClipRecorder::start(const QString &fileName, QString *error)
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)
         || m_file.write(waveHeader(m_format, 0)) != HeaderSize) {
         m_lastError = QAudio::IOError;
-        *error = QStringLiteral("تعذر إنشاء ملف التسجيل \"%1\"").arg(fileName);
+        *error = QStringLiteral("تعذر إنشاء ملف التسجيل \"%1\"").arg(Bidi::path(fileName));
         m_file.close();
         return false;
     }
@@ -87,7 +89,7 @@ bool ClipRecorder::start(const QString &fileName, QString *error)
         m_lastError = m_source->error() != QAudio::NoError ? m_source->error() : QAudio::OpenError;
         release();
         m_file.remove();
-        *error = QStringLiteral("تعذر بدء التسجيل من مدخل الصوت \"%1\"").arg(device.description());
+        *error = QStringLiteral("تعذر بدء التسجيل من مدخل الصوت \"%1\"").arg(Bidi::word(device.description()));
         return false;
     }
     connect(m_input, &QIODevice::readyRead, this, &ClipRecorder::takeSound);

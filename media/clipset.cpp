@@ -3,6 +3,7 @@
 #include "media/clipfile.h"
 #include "media/clipplayer.h"
 #include "settings/atomicfile.h"
+#include "settings/bidi.h"
 #include "settings/filelookup.h"
 
 #include <QFile>
@@ -39,7 +40,7 @@ namespace {
 bool keepClip(ClipPlayer &player, const QString &reason, QString *error)
 {
     *error = QStringLiteral("لم يُفرَّغ المقطع \"%1\" وبقي كما كان: %2")
-                 .arg(player.fileName(), reason);
+                 .arg(Bidi::path(player.fileName()), reason);
     QString openError;
     if (!player.open(&openError))
         *error += QLatin1Char('\n') + openError;
@@ -65,7 +66,7 @@ bool resetClip(ClipPlayer &player, const QString &blankFile, QString *error)
     const QByteArray data = source.open(QIODevice::ReadOnly) ? source.readAll() : QByteArray();
     if (data.isEmpty() || data.size() != source.size()) {
         return keepClip(player,
-                        QStringLiteral("تعذرت قراءة المقطع الفارغ \"%1\"").arg(blankFile),
+                        QStringLiteral("تعذرت قراءة المقطع الفارغ \"%1\"").arg(Bidi::path(blankFile)),
                         error);
     }
 

@@ -1,6 +1,7 @@
 #include "records/resultstable.h"
 
 #include "records/resultsfile.h"
+#include "settings/bidi.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -118,7 +119,7 @@ QString ResultsTable::cutName(const QString &name)
 
 QString ResultsTable::failure(const QString &what, const QString &detail) const
 {
-    return QStringLiteral("%1 «%2»: %3").arg(what, QDir::toNativeSeparators(m_path), detail);
+    return QStringLiteral("%1 «%2»: %3").arg(what, Bidi::path(QDir::toNativeSeparators(m_path)), detail);
 }
 
 bool ResultsTable::open(const QString &filePath, QString *error)
@@ -303,7 +304,7 @@ bool ResultsTable::setText(Field field, const QString &text, QString *error)
             bool ok = false;
             const int n = text.trimmed().toInt(&ok);
             if (!ok) {
-                *error = QStringLiteral("Table1: «%1» ليس عدداً صحيحاً").arg(text);
+                *error = QStringLiteral("Table1: «%1» ليس عدداً صحيحاً").arg(Bidi::word(text));
                 return false;
             }
             value = n;

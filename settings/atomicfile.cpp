@@ -1,6 +1,7 @@
 #include "settings/atomicfile.h"
 
 #include "quiz/systemerror.h"
+#include "settings/bidi.h"
 
 #include <QDir>
 #include <QFile>
@@ -137,6 +138,6 @@ bool AtomicFile::readUpTo(const QString &path, qint64 maxBytes, QByteArray *byte
 
 QString AtomicFile::writeFailedText(const QString &path, const QString &reason)
 {
-    return QStringLiteral(u"تعذر حفظ الملف ") + QDir::toNativeSeparators(path)
+    return QStringLiteral(u"تعذر حفظ الملف ") + Bidi::path(QDir::toNativeSeparators(path))
         + QStringLiteral("\n\r") + reason;
 }

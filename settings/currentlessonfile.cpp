@@ -1,6 +1,7 @@
 #include "settings/currentlessonfile.h"
 
 #include "settings/atomicfile.h"
+#include "settings/bidi.h"
 #include "settings/filelookup.h"
 #include "settings/windows1256.h"
 
@@ -18,7 +19,7 @@ QByteArray CurrentLessonFile::toBytes(const QString &name, QString *error)
     QByteArray bytes = Windows1256::encode(name, &ok);
     if (!ok || bytes.contains('\n') || bytes.contains('\r')) {
         if (error) {
-            *error = QStringLiteral(u"لا يمكن حفظ اسم الدرس «%1».\n\r").arg(name)
+            *error = QStringLiteral(u"لا يمكن حفظ اسم الدرس «%1».\n\r").arg(Bidi::word(name))
                 + Windows1256::refusalMessage();
         }
         return QByteArray();

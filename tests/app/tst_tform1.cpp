@@ -15,6 +15,7 @@
 #include "quiz/random.h"
 #include "testsupport.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -119,7 +120,8 @@ private slots:
     {
         Quiz quiz;
         for (auto mods : {Qt::ControlModifier | Qt::NoModifier, Qt::AltModifier | Qt::NoModifier,
-                          Qt::NoModifier | Qt::NoModifier, Qt::ShiftModifier | Qt::AltModifier}) {
+                          Qt::NoModifier | Qt::NoModifier, Qt::ShiftModifier | Qt::AltModifier,
+                          Qt::ShiftModifier | Qt::NoModifier}) {
             quiz.keyUp(Qt::Key_F1, mods);
             QVERIFY(!quiz.form->optionsMode());
         }
@@ -161,6 +163,16 @@ private slots:
         // The keyboard is the window's again, so the chord works at once.
         quiz.keyUp(Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
         QVERIFY(quiz.form->optionsMode());
+
+        // Ctrl+Alt+F1 never reaches a window on most desktops: Ctrl+Shift+F1
+        // does the same, and the status strip names both, uncut.
+        QTest::mouseClick(quiz.form->Button1, Qt::LeftButton);
+        quiz.keyUp(Qt::Key_F1, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(quiz.form->optionsMode());
+        QCOMPARE(quiz.order(), (std::array<int, 3>{0, 1, 2}));
+        const QLabel *hint = quiz.form->Label10;
+        QVERIFY(hint->text().contains(QStringLiteral("Ctrl+Shift+F1")) && hint->text().contains(QStringLiteral("Ctrl+Alt+F1")));
+        QVERIFY(hint->width() >= hint->fontMetrics().horizontalAdvance(hint->text()));
     }
 
     void keysTypedIntoATextAreNotTheWindows()
@@ -276,6 +288,30 @@ private slots:
         QVERIFY(quiz.form->playwaitTimer->remainingTime() > 59000);
         quiz.form->WaitSE->setValue(1);
         QCOMPARE(quiz.form->playwaitTimer->interval(), 1000);
+    }
+
+    void numbersOnAnArabicSystem()
+    {
+        // An Arabic system writes numbers in Arabic-Indic digits: the spin box
+        // shows them, and the waiting time must still be what it shows.
+        const QLocale system;
+        QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+        const auto restore = qScopeGuard([&system] { QLocale::setDefault(system); });
+        Quiz quiz;
+        quiz.keyUp(Qt::Key_F1, Qt::ControlModifier | Qt::ShiftModifier);
+        QSpinBox *wait = quiz.form->WaitSE;
+        wait->setFocus();
+        QTest::keyClick(wait, Qt::Key_Up);
+        QCOMPARE(wait->text(), QStringLiteral(u"٣"));
+        QCOMPARE(quiz.form->playwaitTimer->interval(), 3000);
+
+        // The status strip counts as the grid does; the file keeps plain digits.
+        quiz.clickPanel(1);
+        QCOMPARE(quiz.form->DBText3->text() + quiz.form->DBText2->text(), QStringLiteral(u"١"));
+        QVERIFY(quiz.form->close());
+        const QList<QByteArray> lines =
+            testsupport::readFile(quiz.folder.dataDir() + QStringLiteral("options.txt")).split('\n');
+        QCOMPARE(lines.value(20).trimmed(), QByteArray("3"));
     }
 
     void theHeightRuleAppliesOnResizeNotOnVideoMoves()
