@@ -6,9 +6,12 @@
 # server (Xvfb, 1280x800) with the account's own access cookie.
 #
 # First start: no sound server yet (a kiosk session, a broken audio set-up);
-# the quiz must start as fast, fill the account's data folder, judge and
-# count, and save its settings when the session ends it (SIGTERM).
-# Second start: the account's own sound server; the clips are heard, the
+# the quiz fills the account's data folder, judges and counts, and saves its
+# settings when the session ends it (SIGTERM).
+# Second start, still without a sound server: how fast it starts once the
+# account's caches are made (the first start of an account also builds the
+# media framework's plugin registry); a hang-up (SIGHUP) ends it cleanly.
+# Third start: the account's own sound server; the clips are heard, the
 # waiting time set through the spin box is the time the next question waits,
 # Ctrl+Shift+F1 opens the options pane, the exit button quits.
 #
@@ -89,19 +92,28 @@ panels_settle() {
 # shapes; all three unchanged happens once in 1296 questions). Fails when
 # nothing changed within LIMIT seconds.
 measure_wait() {
-    local before t0 t
+    local before t0 t looks=0
     panels_settle || return 1
     before=$(panels_look)
     click "$PLAY_X" "$(panel_y 2)"
     t0=$(date +%s.%N)
     while :; do
+        looks=$((looks + 1))
         [ "$(panels_look)" != "$before" ] && break
         t=$(since "$t0")
         awk -v t="$t" -v l="$1" 'BEGIN { exit !(t > l) }' && return 1
     done
-    since "$t0"
+    t=$(since "$t0")
+    log "the panels changed $t s after the click; $looks looks, one every $(awk -v t="$t" -v n="$looks" 'BEGIN { printf "%.2f", t / n }') s" >&2
+    echo "$t"
 }
 between() { awk -v v="$1" -v lo="$2" -v hi="$3" 'BEGIN { exit !(v >= lo && v <= hi) }'; }
+# waits_about SECONDS MEASURED: the next question never comes early (the
+# fault this guards against made every wait one second); it comes late by
+# the time the window takes to draw it and a screenshot takes to see it,
+# which grows on a loaded machine, so the upper bound only catches a wait of
+# the wrong size.
+waits_about() { between "$2" "$(awk -v w="$1" 'BEGIN { print w - 0.1 }')" "$(awk -v w="$1" 'BEGIN { print w * 1.5 + 0.5 }')"; }
 # counted: the number of answers counted on all children.
 counted() { sql "$DB" "SELECT COALESCE(SUM(COALESCE(Ok, 0) + COALESCE(NotOk, 0)), 0) FROM Table1"; }
 counted_is() { [ "$(counted 2>/dev/null)" = "$1" ]; }
@@ -172,11 +184,10 @@ check "no sound server is running for the account yet" bash -c '! pactl info >/d
 t=$(date +%s.%N)
 start_from_menu
 wait_until 60 has_window "$APP_TITLE" || die "no start-up notice within 60 s without a sound server"
-echo "figure notice_without_sound_server $(since "$t") s"
-t=$(date +%s.%N)
+echo "figure notice_at_first_start_of_account $(since "$t") s"
 through_notice
-echo "figure main_window_after_notice_without_sound_server $(since "$t") s"
 check "no message box at the first start" only_main_window
+log "the account's caches after its first start: $(ls -A "$HOME/.cache" 2>/dev/null | tr '\n' ' ')"
 shot "first-start" >/dev/null
 check "the account's data folder is $USER_DIR" test -f "$DATA/options.txt"
 check "it is filled with copies of the installed defaults" seeded
@@ -199,6 +210,18 @@ check "the settings were saved at SIGTERM: waiting time 3" wait_line_is 3
 check "the options file keeps 21 CR LF lines" crlf_lines "$DATA/options.txt" 21
 
 # ------------------------------------------------------------ second start
+t=$(date +%s.%N)
+start_from_menu
+wait_until 60 has_window "$APP_TITLE" || die "no start-up notice within 60 s without a sound server"
+echo "figure notice_without_sound_server $(since "$t") s"
+t=$(date +%s.%N)
+through_notice
+echo "figure main_window_after_notice_without_sound_server $(since "$t") s"
+check "no message box at the second start" only_main_window
+kill -HUP "$QUIZ_PID"
+check "SIGHUP ends the quiz with status 0" wait_exit 15
+
+# ------------------------------------------------------------ third start
 QUIZ_RUNTIME_DIR=$XDG_RUNTIME_DIR start_sound_server
 [ -z "${QUIZ_NO_SOUND_SERVER:-}" ] || die "the account's sound server: $QUIZ_NO_SOUND_SERVER"
 pass "the account's sound server runs (null sink \"quiz\")"
@@ -212,12 +235,12 @@ echo "figure notice_with_sound_server $(since "$t") s"
 t=$(date +%s.%N)
 through_notice
 echo "figure main_window_after_notice_with_sound_server $(since "$t") s"
-check "no message box at the second start" only_main_window
+check "no message box at the third start" only_main_window
 doc_shot play-mode
 
 waited=$(measure_wait 15) || die "the next question did not come within 15 s of an answer"
 echo "figure next_question_after_3s_wait $waited s"
-check "the saved waiting time is the wait: 3 s ($waited s)" between "$waited" 2.9 4.5
+check "the saved waiting time is the wait: 3 s ($waited s)" waits_about 3 "$waited"
 check "the answer is counted" wait_until 5 counted_is 2
 
 open_pane || die "Ctrl+Shift+F1 did not open the options pane again"
@@ -229,7 +252,7 @@ click $(pane_point 8 37 75 25)           # Button1 "اخفاء الخيارات"
 check "the options pane closes" wait_until 5 pane_is_closed
 waited=$(measure_wait 20) || die "the next question did not come within 20 s of an answer"
 echo "figure next_question_after_5s_wait $waited s"
-check "the waiting time set in the spin box is the wait: 5 s ($waited s)" between "$waited" 4.9 6.5
+check "the waiting time set in the spin box is the wait: 5 s ($waited s)" waits_about 5 "$waited"
 check "the answer is counted" wait_until 5 counted_is 3
 cp "/proc/$QUIZ_PID/maps" "$E2E_ARTIFACTS/maps.txt"
 
