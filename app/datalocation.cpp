@@ -33,7 +33,7 @@ DataLocation readOnly(const QString &root, bool perUser, const QString &folder, 
     location.message = QStringLiteral(u"تعذر استعمال مجلد البيانات %1: %2\n\r"
                                       u"تعمل الأسئلة كالمعتاد، لكن لن تُحفظ الإعدادات ولا الدروس "
                                       u"ولا المقاطع ولا نتائج الأطفال.")
-                           .arg(Bidi::path(QDir::toNativeSeparators(folder)), reason);
+                           .arg(Bidi::path(QDir::toNativeSeparators(QDir::cleanPath(folder))), reason);
     return location;
 }
 

@@ -1,12 +1,14 @@
 // Where the quiz keeps what it writes: beside a program folder it may write
 // (a copied folder), in the user's own folder where it may not (an installed
-// program run by a normal user), and nowhere when that folder cannot be made.
+// program run by a normal user), and nowhere when that folder cannot be made;
+// and a Data folder whose names differ in letter case from the program's.
 // The tests run as root, for whom every folder is writable: the program
 // folder is made "not writable" through the window's probe, and a user folder
 // that cannot be made lies below a regular file.
 #include "app/choicepanel.h"
 #include "app/datalocation.h"
 #include "help/thelpform.h"
+#include "media/clipplayer.h"
 #include "settings/windowtestutil.h"
 
 #include <QLineEdit>
@@ -27,6 +29,15 @@ DataLocation::WritableProbe readOnlyBelow(const QString &programDir)
             return false;
         return DataLocation::canWriteFolder(folder);
     };
+}
+
+QByteArray withLine(QByteArray options, int line, const QByteArray &value)
+{
+    QList<QByteArray> lines = fileLines(options);
+    while (lines.size() < 21)
+        lines.append(QByteArray());
+    lines[line - 1] = value;
+    return lines.join("\r\n") + "\r\n";
 }
 
 } // namespace
@@ -138,6 +149,47 @@ private slots:
         QCOMPARE(treeSnapshot(quiz.folder.path()), installed);
         QCOMPARE(QDir(home.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{QStringLiteral("file")});
+    }
+
+    void aDataFolderFromACaseBlindDiskIsUsedUnderTheNamesItHas()
+    {
+        QString data;
+        QuizWindow q([&](QuizWindow &w) {
+            const QString d = w.data();
+            QVERIFY(testsupport::writeFile(d + QStringLiteral("options.txt"), withLine(testsupport::readFile(d + QStringLiteral("options.txt")), 21, "7")));
+            QVERIFY(QFile::rename(d + QStringLiteral("options.txt"), d + QStringLiteral("Options.txt")));
+            QVERIFY(QFile::rename(d + QStringLiteral("CurLesson.txt"), d + QStringLiteral("curlesson.txt")));
+            QVERIFY(QFile::rename(d + QStringLiteral("color1.wav"), d + QStringLiteral("Color1.WAV")));
+            data = w.folder.appDir() + QStringLiteral("data/");
+            QVERIFY(QDir().rename(d, data));
+        });
+        QCOMPARE(q.dialogs.count(Kind::Message) + q.dialogs.count(Kind::Error), 0);
+        QCOMPARE(q.form->WaitSE->value(), 7);
+        QVERIFY(q.form->m_players[0]->isOpen());
+        QCOMPARE(q.form->m_players[0]->fileName(), data + QStringLiteral("Color1.WAV"));
+        const QStringList names = QDir(data).entryList(QDir::Files, QDir::Name);
+
+        q.openOptions();
+        q.form->WaitSE->setValue(9);
+        QVERIFY(q.closeByButton());
+        // Rewritten in place: no second file, no second Data folder.
+        QCOMPARE(QDir(data).entryList(QDir::Files, QDir::Name), names);
+        QVERIFY(!QFileInfo::exists(q.folder.appDir() + QStringLiteral("Data")));
+        QCOMPARE(fileLines(testsupport::readFile(data + QStringLiteral("Options.txt"))).value(20), QByteArray("9"));
+
+        // Both spellings present: the exact name is read and written, the
+        // other is left as it is.
+        const QByteArray other = withLine(testsupport::readFile(data + QStringLiteral("Options.txt")), 21, "3");
+        QVERIFY(testsupport::writeFile(data + QStringLiteral("Options.txt"), other));
+        QVERIFY(testsupport::writeFile(data + QStringLiteral("options.txt"), withLine(other, 21, "5")));
+        q.form.reset();
+        q.start();
+        QCOMPARE(q.form->WaitSE->value(), 5);
+        q.openOptions();
+        q.form->WaitSE->setValue(6);
+        QVERIFY(q.closeByButton());
+        QCOMPARE(fileLines(testsupport::readFile(data + QStringLiteral("options.txt"))).value(20), QByteArray("6"));
+        QCOMPARE(testsupport::readFile(data + QStringLiteral("Options.txt")), other);
     }
 };
 

@@ -4,7 +4,6 @@
 #include "app/clicklabel.h"
 #include "app/docklayout.h"
 #include "app/picturecontrol.h"
-#include "media/clipplayer.h"
 #include "records/resultstable.h"
 #include "settings/colorvalue.h"
 #include "settingstestutil.h"
@@ -400,47 +399,6 @@ private slots:
         q.start();
         QCOMPARE(q.dialogs.count(Kind::Message), 0);
         QCOMPARE(q.dialogs.count(Kind::Error), 0);
-    }
-
-    void aDataFolderFromACaseBlindDiskIsUsedUnderTheNamesItHas()
-    {
-        QString data;
-        QuizWindow q([&](QuizWindow &w) {
-            const QString d = w.data();
-            QVERIFY(writeFile(d + QStringLiteral("options.txt"), withLine(readFile(d + QStringLiteral("options.txt")), 21, "7")));
-            QVERIFY(QFile::rename(d + QStringLiteral("options.txt"), d + QStringLiteral("Options.txt")));
-            QVERIFY(QFile::rename(d + QStringLiteral("CurLesson.txt"), d + QStringLiteral("curlesson.txt")));
-            QVERIFY(QFile::rename(d + QStringLiteral("color1.wav"), d + QStringLiteral("Color1.WAV")));
-            data = w.folder.appDir() + QStringLiteral("data/");
-            QVERIFY(QDir().rename(d, data));
-        });
-        QCOMPARE(q.dialogs.count(Kind::Message) + q.dialogs.count(Kind::Error), 0);
-        QCOMPARE(q.form->WaitSE->value(), 7);
-        QVERIFY(q.form->m_players[0]->isOpen());
-        QCOMPARE(q.form->m_players[0]->fileName(), data + QStringLiteral("Color1.WAV"));
-        const QStringList names = QDir(data).entryList(QDir::Files, QDir::Name);
-
-        q.openOptions();
-        q.form->WaitSE->setValue(9);
-        QVERIFY(q.closeByButton());
-        // Rewritten in place: no second file, no second Data folder.
-        QCOMPARE(QDir(data).entryList(QDir::Files, QDir::Name), names);
-        QVERIFY(!QFileInfo::exists(q.folder.appDir() + QStringLiteral("Data")));
-        QCOMPARE(fileLines(readFile(data + QStringLiteral("Options.txt"))).value(20), QByteArray("9"));
-
-        // Both spellings present: the exact name is read and written, the
-        // other is left as it is.
-        const QByteArray other = withLine(readFile(data + QStringLiteral("Options.txt")), 21, "3");
-        QVERIFY(writeFile(data + QStringLiteral("Options.txt"), other));
-        QVERIFY(writeFile(data + QStringLiteral("options.txt"), withLine(other, 21, "5")));
-        q.form.reset();
-        q.start();
-        QCOMPARE(q.form->WaitSE->value(), 5);
-        q.openOptions();
-        q.form->WaitSE->setValue(6);
-        QVERIFY(q.closeByButton());
-        QCOMPARE(fileLines(readFile(data + QStringLiteral("options.txt"))).value(20), QByteArray("6"));
-        QCOMPARE(readFile(data + QStringLiteral("Options.txt")), other);
     }
 
     void aStartThatFailedBeforeReadingKeepsTheSavedSettings()
