@@ -1,6 +1,7 @@
 // The settings files through the real window: what a teacher sets is there
 // again after closing and starting the quiz, and damaged or missing files
 // never stop it.
+#include "app/choicepanel.h"
 #include "app/clicklabel.h"
 #include "app/docklayout.h"
 #include "app/picturecontrol.h"
@@ -322,6 +323,12 @@ private slots:
             QCOMPARE(f.m_playLayout->size(f.VedioPanel).width(), 200); // beyond 32 bits
             QVERIFY(!f.StretchChk->isChecked());
             QCOMPARE(f.WaitSE->value(), 60);
+            // Without a selection a choice is still asked, and answering it is right.
+            const int asked = f.AskColorED->text().toInt();
+            QVERIFY2(asked >= 1 && asked <= 3, qPrintable(f.AskColorED->text()));
+            ChoicePanel *const panels[] = {f.SPanel1, f.SPanel2, f.SPanel3};
+            QTest::mouseClick(panels[asked - 1], Qt::LeftButton, {}, panels[asked - 1]->rect().center());
+            QCOMPARE(f.ResED->text(), QStringLiteral("Y"));
             QVERIFY(q.closeByButton());
             QCOMPARE(fileLines(q.optionsBytes()).at(0), QByteArray("-1"));
         }
