@@ -224,17 +224,10 @@ void TForm1::setCurLesson(const QString &name)
 void TForm1::CurLessonChange()
 {
     throwIfFailed(CurrentLessonFile::write(dataDirOf(AppDir), CurLesson->text()));
+    // The list's selection is the teacher's own: a lesson made current
+    // otherwise is not marked there, so that the delete button never offers
+    // a lesson nobody picked.
     LoadOptions();
-    // With nothing chosen in the list, it marks the lesson now current. A
-    // chosen folder stays chosen even where its load fell back, so that it
-    // can still be deleted.
-    if (!m_lessons->selectedName())
-        showCurrentLessonInList();
-}
-
-void TForm1::showCurrentLessonInList()
-{
-    m_lessons->showSelected(CurLesson->text());
 }
 
 void TForm1::LessonChange()
@@ -294,7 +287,6 @@ void TForm1::ProButton2Click()
         return;
     }
     setCurLesson(*name);
-    showCurrentLessonInList();
 }
 
 void TForm1::SpeedButton6Click()
@@ -304,9 +296,11 @@ void TForm1::SpeedButton6Click()
         m_dialogs->showMessage(LessonLibrary::chooseLessonToDeleteText());
         return;
     }
+    // Cancel changes nothing: the lesson stays chosen and current.
+    if (!m_dialogs->confirm(LessonLibrary::confirmDeleteText(*name)))
+        return;
     // A folder that keeps a sub-folder stays, without a word; the list shows it.
-    if (m_dialogs->confirm(LessonLibrary::confirmDeleteText(*name)))
-        LessonLibrary(dataDirOf(AppDir)).deleteLesson(*name);
+    LessonLibrary(dataDirOf(AppDir)).deleteLesson(*name);
     m_lessons->refresh();
     m_lessons->clearSelection();
 }
