@@ -110,21 +110,17 @@ void TForm1::LoadOptions()
 
 void TForm1::applyOptions(const OptionsRead &r)
 {
-    // A radio group's change handling that fails (the clips of the new
-    // medium are missing) counts as a failed line: the line's fallback is
-    // set instead. Should that fail too, its error is raised once all lines
-    // and the refreshes are done, so the other settings still arrive.
+    // A radio group's change handling that fails does not cost the value
+    // read: it stays selected (and is saved back as read), and the error is
+    // raised once all lines and the refreshes are done, so the other
+    // settings still arrive.
     std::optional<QuizError> failure;
     const auto setIndex = [&failure](RadioGroup *group, int value) {
         try {
             group->setItemIndex(value);
-        } catch (const QuizError &) {
-            try {
-                group->setItemIndex(0);
-            } catch (const QuizError &error) {
-                if (!failure)
-                    failure = error;
-            }
+        } catch (const QuizError &error) {
+            if (!failure)
+                failure = error;
         }
     };
     m_optionsApplied = true;

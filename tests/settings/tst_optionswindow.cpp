@@ -342,6 +342,29 @@ private slots:
         }
     }
 
+    void aClipMissingAtLoadKeepsTheStoredMediumAndPlace()
+    {
+        // Video stored, shown at the right; one video clip and its sound
+        // namesake are gone.
+        QuizWindow q([](const QuizWindow &w) {
+            QByteArray options = readFile(w.data(QStringLiteral("options.txt")));
+            options = withLine(withLine(options, 2, "1"), 13, "2");
+            writeFile(w.data(QStringLiteral("options.txt")), options);
+            QFile::remove(w.data(QStringLiteral("color2.avi")));
+            QFile::remove(w.data(QStringLiteral("color2.wav")));
+        });
+        QCOMPARE(q.dialogs.count(Kind::Error), 1);
+        QVERIFY2(q.dialogs.texts(Kind::Error).first().contains(q.data(QStringLiteral("color2.avi"))),
+                 qPrintable(q.dialogs.texts(Kind::Error).first()));
+        QCOMPARE(q.form->AVRG->itemIndex(), 1);
+        QCOMPARE(q.form->MediaExt, QStringLiteral("avi"));
+        QCOMPARE(q.form->VedioLocationRG->itemIndex(), 2);
+        QVERIFY(q.closeByButton());
+        const QList<QByteArray> lines = fileLines(q.optionsBytes());
+        QCOMPARE(lines.at(1), QByteArray("1"));
+        QCOMPARE(lines.at(12), QByteArray("2"));
+    }
+
     void aCurrentLessonWhoseFolderWentShowsTheMessageTwiceAtStart_data()
     {
         QTest::addColumn<QByteArray>("name");
