@@ -164,16 +164,36 @@ void TForm1::applyOptions(const OptionsRead &r)
 
 void TForm1::SaveOptions()
 {
-    saveClips();
+    // A clip that cannot be saved (its recording is held for another try)
+    // costs neither the other clips nor the settings: they are written all
+    // the same, and every failure is told in the one error at the end.
+    QString clipError;
+    try {
+        saveClips();
+    } catch (const QuizError &error) {
+        clipError = error.text();
+    }
+    const auto fail = [&clipError](const QString &text) {
+        throw QuizError(clipError.isEmpty() ? text : clipError + QStringLiteral("\n\r") + text);
+    };
     const QString data = dataDirOf(AppDir);
     // Until a load has set the controls they hold only built-in values:
     // writing them would replace the teacher's saved settings (a start-up
     // that failed on the results table must not cost the settings). Where
     // there is no options file yet, writing one loses nothing.
-    if (!m_optionsApplied && QFileInfo::exists(data + QLatin1Char('/') + OptionsFile::fileName()))
+    if (!m_optionsApplied && QFileInfo::exists(data + QLatin1Char('/') + OptionsFile::fileName())) {
+        if (!clipError.isEmpty())
+            throw QuizError(clipError);
         return;
-    throwIfFailed(CurrentLessonFile::write(data, CurLesson->text()));
-    throwIfFailed(OptionsFile::save(data + QLatin1Char('/') + OptionsFile::fileName(), collectOptions()));
+    }
+    const SettingsResult lesson = CurrentLessonFile::write(data, CurLesson->text());
+    if (!lesson)
+        fail(lesson.text);
+    const SettingsResult options = OptionsFile::save(data + QLatin1Char('/') + OptionsFile::fileName(), collectOptions());
+    if (!options)
+        fail(options.text);
+    if (!clipError.isEmpty())
+        throw QuizError(clipError);
 }
 
 OptionsValues TForm1::collectOptions() const

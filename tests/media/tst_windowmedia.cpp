@@ -379,6 +379,31 @@ private slots:
         // Heard at once.
         quiz.press(2, Button::Play);
         QCOMPARE(quiz.player(2).state(), State::Playing);
+
+        // Closing with two recordings, one of which cannot be written: the
+        // other clip and both settings files are saved all the same, and the
+        // failure is told once.
+        const QString blocked = quiz.data("color1.wav");
+        quiz.press(2, Button::Stop);
+        quiz.press(0, Button::Record);
+        quiz.press(2, Button::Record);
+        QTRY_VERIFY_WITH_TIMEOUT(quiz.player(0).recordedDuration() > 0 && quiz.player(2).recordedDuration() > 0, 8000);
+        QVERIFY(QFile::remove(blocked));
+        QVERIFY(QDir().mkpath(blocked + "/inside"));
+        const QByteArray before = MediaTest::readAll(clip);
+        QVERIFY(QFile::remove(quiz.data("CurLesson.txt")));
+        quiz.form->WaitSE->setValue(9);
+        quiz.dialogs.clear();
+        quiz.dialogs.confirmAnswers.enqueue(false);
+        QVERIFY(!quiz.form->close());
+        QCOMPARE(quiz.errors().size(), 1);
+        QVERIFY2(quiz.errors().first().contains(blocked), qPrintable(quiz.errors().first()));
+        QVERIFY(MediaTest::readAll(clip) != before);
+        QVERIFY(ClipFile::check(clip).ok());
+        QVERIFY(QFileInfo::exists(quiz.data("CurLesson.txt")));
+        QVERIFY(MediaTest::readAll(quiz.data("options.txt")).endsWith("\r\n9\r\n"));
+        // The recording that could not be written is held for the next try.
+        QVERIFY(quiz.player(0).hasRecording());
     }
 };
 
