@@ -149,6 +149,10 @@ void TForm1::playerButtonClicked(int player, ClipPlayerBar::Button button)
         break;
     case ClipPlayerBar::Button::Record:
         clip.record();
+        // The bar offered recording: a start that failed (no sound input, a
+        // folder that cannot be written) is told, not left without a word.
+        if (clip.state() != ClipPlayer::State::Recording && !clip.lastErrorText().isEmpty())
+            throw QuizError(clip.lastErrorText());
         break;
     }
 }

@@ -368,7 +368,9 @@ void ClipPlayer::record()
                         + QStringLiteral("-recording-XXXXXX.wav"));
     file.setAutoRemove(false);
     if (!file.open()) {
-        keepError(100 + int(QAudio::IOError), lastFileErrorReason(file.errorString()));
+        keepError(100 + int(QAudio::IOError),
+                  QStringLiteral("تعذر بدء التسجيل في المجلد \"%1\": %2")
+                      .arg(clip.absolutePath(), lastFileErrorReason(file.errorString())));
         return;
     }
     m_recordingFile = file.fileName();
