@@ -11,9 +11,9 @@
 
 #include <QList>
 #include <QStringList>
+#include <QVBoxLayout>
 
 #include <algorithm>
-#include <QVBoxLayout>
 
 void TForm1::buildMediaControls()
 {
@@ -147,12 +147,14 @@ void TForm1::playerButtonClicked(int player, ClipPlayerBar::Button button)
     case ClipPlayerBar::Button::Stop:
         clip.stop();
         break;
-    case ClipPlayerBar::Button::Record:
+    case ClipPlayerBar::Button::Record: {
+        const bool canRecord = clip.canRecord();
         clip.record();
-        // The bar offered recording: a start that failed (no sound input, a
-        // folder that cannot be written) is told, not left without a word.
-        if (clip.state() != ClipPlayer::State::Recording && !clip.lastErrorText().isEmpty())
+        // A start that failed (no sound input, a folder that cannot be
+        // written) is told, not left without a word.
+        if (canRecord && clip.state() != ClipPlayer::State::Recording && !clip.lastErrorText().isEmpty())
             throw QuizError(clip.lastErrorText());
         break;
+    }
     }
 }

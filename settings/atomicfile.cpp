@@ -110,7 +110,7 @@ SettingsResult AtomicFile::moveReplacing(const QString &source, const QString &d
 {
     QFile file(source);
     errno = 0;
-    if (!file.open(QIODevice::ReadWrite))
+    if (!file.open(QIODevice::ReadOnly))
         return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason(file.errorString())));
     // On disk before the name points at it (see copyReplacing).
     errno = 0;
