@@ -126,6 +126,28 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(recorder.duration() > 1500, 3000);
     }
 
+    void anAviWithSoundOnlyIsHeard()
+    {
+        ProgramFolder folder;
+        const QString avi = folder.data(QStringLiteral("true.avi"));
+        QVERIFY(writeAll(avi, loudSoundOnlyAvi()));
+        ClipPlayer recorder;
+        openOn(recorder, folder.data(QStringLiteral("color1.wav")));
+        QVERIFY(startRecording(recorder));
+
+        Random random;
+        random.seedOnce(3);
+        ClipPlayer speaker;
+        speaker.setFileName(avi);
+        QString error;
+        QVERIFY2(startClip(speaker, random, &error), qPrintable(error));
+        QVERIFY(!speaker.hasVideo());
+        QTRY_COMPARE_WITH_TIMEOUT(speaker.state(), State::Stopped, 10000);
+        QVERIFY2(recorder.save(&error), qPrintable(error));
+        const Loudness level = loudness(readAll(recorder.fileName()));
+        QVERIFY2(level.peak > 0.2, qPrintable(QStringLiteral("peak %1").arg(level.peak)));
+    }
+
     void stopHoldsTheRecordingUntilSaved()
     {
         ProgramFolder folder;
