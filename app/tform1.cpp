@@ -250,11 +250,12 @@ void TForm1::FormClose(bool *accepted)
     try {
         SaveOptions();
     } catch (const QuizError &error) {
-        // The settings are not safe yet: stay open, a later close tries again,
-        // unless the teacher chooses to leave without them. A borderless
-        // full-screen window has no other way out.
+        // What the error names is not safe yet (settings, or a recording
+        // whose clip could not be written): stay open, a later close tries
+        // again, unless the teacher chooses to leave without it. A
+        // borderless full-screen window has no other way out.
         reportError(error.text());
-        *accepted = m_dialogs->confirm(QStringLiteral("تعذر حفظ الإعدادات.\n\rهل تريد الخروج دون حفظها؟"));
+        *accepted = m_dialogs->confirm(QStringLiteral("تعذر حفظ بعض الملفات.\n\rهل تريد الخروج دون حفظها؟"));
     }
 }
 

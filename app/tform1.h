@@ -297,12 +297,12 @@ private:
     void buildChildrenPage();
     void buildMediaControls();
     void playerButtonClicked(int player, ClipPlayerBar::Button button);
+    bool isNewClipFailure(int player, const QString &error);
     void bindChildrenPage();
     LessonView currentLessonView() const;
     void bindSettingsControls();
     OptionsValues collectOptions() const;
     void applyOptions(const OptionsRead &read);
-    void showCurrentLessonInList();
     bool renameLessonFolder(const QString &oldName, const QString &newName);
     void showCurrentChild();
     void connectHandlers();
@@ -346,4 +346,7 @@ private:
     /// True once a settings load has set the controls from an options file.
     bool m_optionsApplied = false;
     bool m_textRefusalPending = false;
+    /// Per player, the failure to open its clip that was last reported: a
+    /// clip that cannot be opened is told once, then plays nothing.
+    std::array<QString, 5> m_clipFailures;
 };

@@ -128,21 +128,17 @@ void TForm1::LoadOptions()
 
 void TForm1::applyOptions(const OptionsRead &r)
 {
-    // A radio group's change handling that fails (the clips of the new
-    // medium are missing) counts as a failed line: the line's fallback is
-    // set instead. Should that fail too, its error is raised once all lines
-    // and the refreshes are done, so the other settings still arrive.
+    // A radio group's change handling that fails does not cost the value
+    // read: it stays selected (and is saved back as read), and the error is
+    // raised once all lines and the refreshes are done, so the other
+    // settings still arrive.
     std::optional<QuizError> failure;
     const auto setIndex = [&failure](RadioGroup *group, int value) {
         try {
             group->setItemIndex(value);
-        } catch (const QuizError &) {
-            try {
-                group->setItemIndex(0);
-            } catch (const QuizError &error) {
-                if (!failure)
-                    failure = error;
-            }
+        } catch (const QuizError &error) {
+            if (!failure)
+                failure = error;
         }
     };
     m_optionsApplied = true;
@@ -190,16 +186,36 @@ void TForm1::SaveOptions()
     // teacher was told at start-up), nor before a load has found it.
     if (!m_locationSettled || !m_location.writable)
         return;
-    saveClips();
+    // A clip that cannot be saved (its recording is held for another try)
+    // costs neither the other clips nor the settings: they are written all
+    // the same, and every failure is told in the one error at the end.
+    QString clipError;
+    try {
+        saveClips();
+    } catch (const QuizError &error) {
+        clipError = error.text();
+    }
+    const auto fail = [&clipError](const QString &text) {
+        throw QuizError(clipError.isEmpty() ? text : clipError + QStringLiteral("\n\r") + text);
+    };
     const QString data = dataDirOf(dataRoot());
     // Until a load has set the controls they hold only built-in values:
     // writing them would replace the teacher's saved settings (a start-up
     // that failed on the results table must not cost the settings). Where
     // there is no options file yet, writing one loses nothing.
-    if (!m_optionsApplied && QFileInfo::exists(optionsFileIn(data)))
+    if (!m_optionsApplied && QFileInfo::exists(optionsFileIn(data))) {
+        if (!clipError.isEmpty())
+            throw QuizError(clipError);
         return;
-    throwIfFailed(CurrentLessonFile::write(data, CurLesson->text()));
-    throwIfFailed(OptionsFile::save(optionsFileIn(data), collectOptions()));
+    }
+    const SettingsResult lesson = CurrentLessonFile::write(data, CurLesson->text());
+    if (!lesson)
+        fail(lesson.text);
+    const SettingsResult options = OptionsFile::save(optionsFileIn(data), collectOptions());
+    if (!options)
+        fail(options.text);
+    if (!clipError.isEmpty())
+        throw QuizError(clipError);
 }
 
 OptionsValues TForm1::collectOptions() const
@@ -247,17 +263,10 @@ void TForm1::CurLessonChange()
 {
     if (m_location.writable)
         throwIfFailed(CurrentLessonFile::write(dataDirOf(dataRoot()), CurLesson->text()));
+    // The list's selection is the teacher's own: a lesson made current
+    // otherwise is not marked there, so that the delete button never offers
+    // a lesson nobody picked.
     LoadOptions();
-    // With nothing chosen in the list, it marks the lesson now current. A
-    // chosen folder stays chosen even where its load fell back, so that it
-    // can still be deleted.
-    if (!m_lessons->selectedName())
-        showCurrentLessonInList();
-}
-
-void TForm1::showCurrentLessonInList()
-{
-    m_lessons->showSelected(CurLesson->text());
 }
 
 void TForm1::LessonChange()
@@ -317,7 +326,6 @@ void TForm1::ProButton2Click()
         return;
     }
     setCurLesson(*name);
-    showCurrentLessonInList();
 }
 
 void TForm1::SpeedButton6Click()
@@ -327,9 +335,11 @@ void TForm1::SpeedButton6Click()
         m_dialogs->showMessage(LessonLibrary::chooseLessonToDeleteText());
         return;
     }
+    // Cancel changes nothing: the lesson stays chosen and current.
+    if (!m_dialogs->confirm(LessonLibrary::confirmDeleteText(*name)))
+        return;
     // A folder that keeps a sub-folder stays, without a word; the list shows it.
-    if (m_dialogs->confirm(LessonLibrary::confirmDeleteText(*name)))
-        LessonLibrary(dataDirOf(dataRoot())).deleteLesson(*name);
+    LessonLibrary(dataDirOf(dataRoot())).deleteLesson(*name);
     m_lessons->refresh();
     m_lessons->clearSelection();
 }

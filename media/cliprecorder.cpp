@@ -4,6 +4,7 @@
 
 #include <QAudioDevice>
 #include <QAudioSource>
+#include <QCoreApplication>
 #include <QMediaDevices>
 #include <QtEndian>
 
@@ -60,6 +61,15 @@ ClipRecorder::ClipRecorder(QObject *parent) : QObject(parent) {}
 ClipRecorder::~ClipRecorder()
 {
     abort();
+    // Inputs let go of with deleteLater() and not deleted yet go now, their
+    // pending deletion withdrawn first: the sound server's input runs the
+    // event loop while it is taken apart, which would otherwise delete the
+    // same input a second time (a window closed right after a recording
+    // was finished crashed so).
+    const QList<QAudioSource *> left = findChildren<QAudioSource *>(Qt::FindDirectChildrenOnly);
+    for (QAudioSource *source : left)
+        QCoreApplication::removePostedEvents(source, QEvent::DeferredDelete);
+    qDeleteAll(left);
 }
 
 bool ClipRecorder::start(const QString &fileName, QString *error)
