@@ -225,6 +225,9 @@ Clicks measureClicks(MonitorRecorder &recorder, TForm1 &form, int runs)
         const int choice = run % 2 == 0 ? asked : asked % 3 + 1;
         const qint64 clicked = MonitorRecorder::monotonicNs();
         QTest::mouseClick(panels[size_t(choice - 1)], Qt::LeftButton);
+        // The next question waits for this loop, not for the waiting time:
+        // its clip would be taken for a late result clip.
+        form.playwaitTimer->stop();
         const qint64 heard = recorder.waitForSound(clicked, 3000);
         if (heard < 0) {
             std::fprintf(stderr, "click run %d: the result clip was not heard within 3 s\n", run);

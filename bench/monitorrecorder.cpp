@@ -88,6 +88,8 @@ bool MonitorRecorder::start(QString *error)
         dup2(fds[1], 1);
         close(fds[0]);
         close(fds[1]);
+        // The recorder's own latency is set here, whatever the players get.
+        unsetenv("PULSE_LATENCY_MSEC");
         // Blocks of 10 ms: fine enough to time by, and no shorter than a
         // sound card's, so that the sink is not driven harder than usual.
         execlp("parecord", "parecord", "--raw", "--format=s16le", "--rate=44100", "--channels=1",
@@ -205,6 +207,7 @@ std::vector<double> MonitorRecorder::measurePathLatency(int runs)
         dup2(fds[0], 0);
         close(fds[0]);
         close(fds[1]);
+        unsetenv("PULSE_LATENCY_MSEC");
         execlp("pacat", "pacat", "--playback", "--raw", "--format=s16le", "--rate=44100", "--channels=1",
                "--latency-msec=2", "--process-time-msec=1", static_cast<char *>(nullptr));
         _exit(127);
