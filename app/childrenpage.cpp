@@ -132,10 +132,14 @@ ChildrenPage::ChildrenPage(Dialogs &dialogs, QWidget *parent) : QWidget(parent),
     bar->addWidget(ChartBigBtn);
     column->addWidget(ChartBar);
 
-    ResultsChart = new ChildChart(14, this);
-    ResultsChart->setObjectName(QStringLiteral("ResultsChart"));
-    ResultsChart->setMinimumHeight(240);
-    column->addWidget(ResultsChart, 1);
+    // The chart itself is made when the page is first shown: the charts
+    // library takes a moment to start, which the child's game need not wait for.
+    m_chartHolder = new QWidget(this);
+    m_chartHolder->setObjectName(QStringLiteral("ChartHolder"));
+    m_chartHolder->setMinimumHeight(240);
+    auto *holder = new QVBoxLayout(m_chartHolder);
+    holder->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(m_chartHolder, 1);
 
     buildStoreBar();
     column->addWidget(StoreBar);
@@ -542,7 +546,8 @@ void ChildrenPage::showLargeChart()
         auto *column = new QVBoxLayout(ChartWindow);
         ResultsChartBig = new ChildChart(60, ChartWindow);
         ResultsChartBig->setObjectName(QStringLiteral("ResultsChartBig"));
-        ResultsChartBig->setView(ResultsChart->view());
+        if (ResultsChart)
+            ResultsChartBig->setView(ResultsChart->view());
         column->addWidget(ResultsChartBig, 1);
         auto *close = new QPushButton(QStringLiteral("إغلاق"), ChartWindow);
         close->setObjectName(QStringLiteral("ChartWindowClose"));
@@ -560,6 +565,12 @@ void ChildrenPage::showLargeChart()
 void ChildrenPage::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    if (!ResultsChart) {
+        ResultsChart = new ChildChart(14, m_chartHolder);
+        ResultsChart->setObjectName(QStringLiteral("ResultsChart"));
+        m_chartHolder->layout()->addWidget(ResultsChart);
+        ResultsChart->show();
+    }
     if (m_chartStale)
         refreshChart();
 }
@@ -574,7 +585,7 @@ void ChildrenPage::scheduleChart()
 
 void ChildrenPage::refreshChart()
 {
-    const bool pageShown = ResultsChart->isVisible();
+    const bool pageShown = ResultsChart && ResultsChart->isVisible();
     const bool bigShown = ChartWindow && ChartWindow->isVisible();
     if (!pageShown && !bigShown)
         return;

@@ -82,7 +82,8 @@ public:
     QWidget *ChartBar;
     QToolButton *ChartBigBtn;
     QPushButton *ExportCountsBtn, *ExportAnswersBtn;
-    ChildChart *ResultsChart;
+    /// Made when the page is first shown.
+    ChildChart *ResultsChart = nullptr;
     /// The larger chart window and its chart: made when first opened.
     QDialog *ChartWindow = nullptr;
     ChildChart *ResultsChartBig = nullptr;
@@ -119,6 +120,7 @@ private:
     Runner m_runner;
     std::function<LessonView()> m_lessonProbe;
     QTimer *m_chartTimer;
+    QWidget *m_chartHolder;
     /// A chart that was hidden when its child changed shows it when shown.
     bool m_chartStale = true;
     /// The folder of the last export, where the next one is suggested.

@@ -1,5 +1,6 @@
 #include "app/appdir.h"
 #include "app/qtdialogs.h"
+#include "app/shutdownsignals.h"
 #include "app/tform1.h"
 #include "help/thelpform.h"
 #include "media/clipplayer.h"
@@ -8,12 +9,16 @@
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QStandardPaths>
 #include <QTranslator>
 
 int main(int argc, char **argv)
 {
     configureHeap();
     QApplication app(argc, argv);
+    // Names the user's own data folder: ~/.local/share/kidsquiz/quiz.
+    QCoreApplication::setOrganizationName(QStringLiteral("kidsquiz"));
+    QCoreApplication::setApplicationName(QStringLiteral("quiz"));
     app.setLayoutDirection(Qt::RightToLeft);
     // The help window closes with the main window, whatever is still shown.
     app.setQuitOnLastWindowClosed(false);
@@ -27,8 +32,12 @@ int main(int argc, char **argv)
     Random random;
     int result = 0;
     {
-        TForm1 form({&dialogs, &random, runningProgramFile()});
+        TForm1 form({&dialogs, &random, runningProgramFile(),
+                     QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)});
         dialogs.setParent(&form);
+        // A shutdown or logout closes the window as the exit button does.
+        ShutdownSignals shutdown;
+        QObject::connect(&shutdown, &ShutdownSignals::closeRequested, &form, &TForm1::requestClose);
         THelpForm helpForm;
         form.setHelpForm(&helpForm);
         QObject::connect(&form, &TForm1::finished, &app, &QApplication::quit);

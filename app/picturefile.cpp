@@ -1,5 +1,7 @@
 #include "app/picturefile.h"
 
+#include "settings/bidi.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -156,9 +158,9 @@ bool PictureFile::load(const QString &path, QImage *image, QString *error, int m
     if (!isKnownSuffix(path))
         return fail(unknownExtensionText(suffix));
     if (!info.exists())
-        return fail(QStringLiteral("ملف الصورة غير موجود: %1").arg(path));
+        return fail(QStringLiteral("ملف الصورة غير موجود: %1").arg(Bidi::path(path)));
     if (!info.isFile() || !info.isReadable())
-        return fail(QStringLiteral("لا يمكن قراءة ملف الصورة: %1").arg(path));
+        return fail(QStringLiteral("لا يمكن قراءة ملف الصورة: %1").arg(Bidi::path(path)));
     const QString lower = suffix.toLower();
     if (info.size() == 0
         || ((lower == QLatin1String("bmp") || lower == QLatin1String("dib"))
@@ -179,7 +181,7 @@ bool PictureFile::load(const QString &path, QImage *image, QString *error, int m
     if (result == Read::TooLarge
         || (result == Read::Failed && fullSize.isValid()
             && bytes > qint64(AllocationLimitMB) * 1024 * 1024))
-        return fail(QStringLiteral("الصورة كبيرة جداً (%1×%2 نقطة): اختر صورة أصغر")
+        return fail(QStringLiteral("الصورة كبيرة جداً (%L1×%L2 نقطة): اختر صورة أصغر")
                         .arg(fullSize.width())
                         .arg(fullSize.height()));
     if (result == Read::Failed)

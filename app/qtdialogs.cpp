@@ -1,12 +1,12 @@
 #include "app/qtdialogs.h"
 
 #include "app/errorreport.h"
+#include "app/fontchoicedialog.h"
 #include "app/picturefile.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDialog>
 #include <QGridLayout>
 #include <QImage>
 #include <QInputDialog>
@@ -100,11 +100,13 @@ std::optional<QColor> QtDialogs::chooseColor(const QColor &initial)
 
 std::optional<FontChoice> QtDialogs::chooseFont(const FontChoice &initial)
 {
-    // QFontDialog has no colour field; the colour travels unchanged.
-    QFontDialog box(initial.font, m_parent);
-    if (box.exec() != QDialog::Accepted)
+    // The colour belongs to the choice, which the platform's font dialog
+    // cannot offer: a dialog of our own, with this colour dialog behind it.
+    FontChoiceDialog box(initial, [this](const QColor &colour) { return chooseColor(colour); },
+                         m_parent);
+    if (run(box) != QDialog::Accepted)
         return std::nullopt;
-    return FontChoice{box.selectedFont(), initial.color};
+    return box.choice();
 }
 
 std::optional<QString> QtDialogs::choosePicture(const QString &initialPath)

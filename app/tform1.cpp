@@ -13,6 +13,7 @@
 #include "app/shapecontrol.h"
 #include "media/clipplayer.h"
 #include "quiz/random.h"
+#include "settings/bidi.h"
 
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
@@ -28,6 +29,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 
@@ -38,6 +40,8 @@ TForm1::TForm1(const QuizEnvironment &environment, QWidget *parent)
       m_dialogs(environment.dialogs),
       m_random(environment.random),
       m_programFile(environment.programFile),
+      m_userDataDir(environment.userDataDir),
+      m_canWrite(environment.canWrite),
       m_cycle(*this, *environment.random)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -139,6 +143,15 @@ void TForm1::reportError(const QString &text)
 
 // ---------------------------------------------------------------- start-up
 
+QString TForm1::optionsChords()
+{
+    // Ctrl+Alt+F1 switches to the first text console on most desktops
+    // before the window sees it; Ctrl+Shift+F1 is free everywhere and as
+    // hard for a child to hit by chance.
+    return Bidi::word(QStringLiteral("Ctrl+Shift+F1")) + QStringLiteral(" أو ")
+           + Bidi::word(QStringLiteral("Ctrl+Alt+F1"));
+}
+
 QString TForm1::startupNotice()
 {
     // Six lines joined by line feed + carriage return, indented as they
@@ -146,7 +159,7 @@ QString TForm1::startupNotice()
     const QString sep = QStringLiteral("\n\r");
     return QStringLiteral("  برنامج تعليمي للأطفال: الألوان والكلمات والصور") + sep
            + QStringLiteral("للخروج وتغيير الخيارات اضغط على") + sep
-           + QString(15, QLatin1Char(' ')) + QStringLiteral("Ctrl+Alt+F1") + sep
+           + QString(15, QLatin1Char(' ')) + optionsChords() + sep
            + QString(11, QLatin1Char(' ')) + QStringLiteral("إهداء من فريق البرنامج") + sep
            + QString(12, QLatin1Char(' ')) + QStringLiteral("إلى أطفالنا وإلى كل طفل يحب أن يتعلم") + sep
            + QString(14, QLatin1Char(' ')) + QStringLiteral("quiz@quiz.example");
@@ -158,7 +171,9 @@ void TForm1::showEvent(QShowEvent *event)
     if (m_shown)
         return;
     m_shown = true;
+    m_inFirstShow = true;
     guarded([this] { FormShow(); });
+    m_inFirstShow = false;
 }
 
 void TForm1::FormShow()
@@ -191,6 +206,33 @@ void TForm1::closeFromButton()
     close();
 }
 
+void TForm1::requestClose()
+{
+    QTimer::singleShot(0, this, &TForm1::closeWhenFree);
+}
+
+void TForm1::closeWhenFree()
+{
+    // Every dialog waiting for an answer is given its cancel (or OK): at a
+    // shutdown nobody is there to answer it.
+    QList<QWidget *> dismissed;
+    while (QWidget *modal = QApplication::activeModalWidget()) {
+        if (dismissed.contains(modal))
+            break;
+        dismissed.append(modal);
+        modal->close();
+    }
+    // The close runs from the program's own event loop: from inside a
+    // dialog's loop (or the start-up sequence, which waits on its notice)
+    // the window would close under code that still uses it. The dialogs
+    // just dismissed return within an event or two.
+    if (m_inFirstShow || QApplication::activeModalWidget() || QThread::currentThread()->loopLevel() > 1) {
+        QTimer::singleShot(20, this, &TForm1::closeWhenFree);
+        return;
+    }
+    close();
+}
+
 void TForm1::closeEvent(QCloseEvent *event)
 {
     bool accepted = true;
@@ -208,11 +250,12 @@ void TForm1::FormClose(bool *accepted)
     try {
         SaveOptions();
     } catch (const QuizError &error) {
-        // The settings are not safe yet: stay open, a later close tries again,
-        // unless the teacher chooses to leave without them. A borderless
-        // full-screen window has no other way out.
+        // What the error names is not safe yet (settings, or a recording
+        // whose clip could not be written): stay open, a later close tries
+        // again, unless the teacher chooses to leave without it. A
+        // borderless full-screen window has no other way out.
         reportError(error.text());
-        *accepted = m_dialogs->confirm(QStringLiteral("تعذر حفظ الإعدادات.\n\rهل تريد الخروج دون حفظها؟"));
+        *accepted = m_dialogs->confirm(QStringLiteral("تعذر حفظ بعض الملفات.\n\rهل تريد الخروج دون حفظها؟"));
     }
 }
 
@@ -256,7 +299,8 @@ void TForm1::keyPressEvent(QKeyEvent *event)
 
 void TForm1::FormKeyUp(int key, Qt::KeyboardModifiers shift)
 {
-    if (key == Qt::Key_F1 && (shift & Qt::ControlModifier) && (shift & Qt::AltModifier)) {
+    const bool chord = (shift & Qt::ControlModifier) && (shift & (Qt::AltModifier | Qt::ShiftModifier));
+    if (key == Qt::Key_F1 && chord) {
         setOptionsVisible(true);
         Splitter1->show();
         m_rootLayout->setThickness(OptionsPC, 430);
@@ -409,11 +453,10 @@ void TForm1::SpeedButton8Click()
 
 void TForm1::WaitSEChange()
 {
-    bool ok = false;
-    int seconds = WaitSE->text().toInt(&ok);
-    if (!ok)
-        seconds = 1;
-    const int interval = seconds * 1000;
+    // The value, never the text: the text is written in the system's own
+    // digits (Arabic-Indic on an Arabic system), which no plain number
+    // reading understands. The spin box keeps the value within 1 to 60.
+    const int interval = WaitSE->value() * 1000;
     if (playwaitTimer->interval() != interval)
         playwaitTimer->setInterval(interval); // restarts a countdown in progress
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/datalocation.h"
 #include "app/dialogs.h"
 #include "media/clipplayerbar.h"
 #include "quiz/cyclehost.h"
@@ -51,6 +52,11 @@ struct QuizEnvironment
     /// The full path of the running program file; the program folder
     /// (AppDir) is derived from it at every settings load.
     QString programFile;
+    /// The user's own data folder, used where the program folder cannot be
+    /// written; empty: the program folder in every case.
+    QString userDataDir = QString();
+    /// Whether a folder can be written; empty: the system is asked.
+    DataLocation::WritableProbe canWrite = nullptr;
 };
 
 /// The quiz's main window: the play area with the three choice panels, the
@@ -72,15 +78,26 @@ public:
     bool optionsMode() const override;
     /// The program folder with its trailing "/", as the last settings load derived it.
     QString AppDir;
+    /// Where Data and results.db are: beside the program or in the user's
+    /// own folder, settled by the first settings load.
+    const DataLocation &dataLocation() const { return m_location; }
+    /// The folder holding Data and results.db, with its trailing "/".
+    QString dataRoot() const { return m_location.root; }
     /// The clip extension, "wav" or "avi".
     QString MediaExt = QStringLiteral("wav");
 
     // Start-up and shutdown.
     void FormShow();
     void FormClose(bool *accepted);
+    /// The session ends (shutdown, logout): open dialogs are dismissed as
+    /// their cancel or OK button would, and the window closes as the exit
+    /// button closes it once the start-up sequence and any dialog are done.
+    void requestClose();
     /// Fills the screen: the window is shown maximised and without a frame.
     void maximize();
     static QString startupNotice();
+    /// The two key chords that open the options pane, as the texts name them.
+    static QString optionsChords();
 
     // Layout and display modes.
     void FormKeyUp(int key, Qt::KeyboardModifiers shift);
@@ -127,6 +144,9 @@ public:
 
     // Media clips (tform1_media.cpp).
     void SetupMediaFiles();
+    /// Says on the options pane and in the clip rows when there is no
+    /// sound output or no microphone; follows devices coming and going.
+    void showSoundDevices();
     void saveClips();
     void SpeedButton1Click();
     void SpeedButton2Click();
@@ -226,6 +246,8 @@ public:
     QLabel *Label9;
     QCheckBox *StretchChk;
     QLabel *Label4;
+    /// "No sound output was found", shown only then.
+    QLabel *SoundNote = nullptr;
     QWidget *Panel5;
     QLabel *Label6;
     QLineEdit *ImgEd1, *ImgEd2, *ImgEd3;
@@ -268,6 +290,7 @@ protected:
 
 private:
     void closeFromButton();
+    void closeWhenFree();
     void buildControls();
     void buildPlayArea();
     void buildStatusStrip();
@@ -277,12 +300,12 @@ private:
     void buildChildrenPage();
     void buildMediaControls();
     void playerButtonClicked(int player, ClipPlayerBar::Button button);
+    bool isNewClipFailure(int player, const QString &error);
     void bindChildrenPage();
     LessonView currentLessonView() const;
     void bindSettingsControls();
     OptionsValues collectOptions() const;
     void applyOptions(const OptionsRead &read);
-    void showCurrentLessonInList();
     bool renameLessonFolder(const QString &oldName, const QString &newName);
     void showCurrentChild();
     void showStoreState();
@@ -307,12 +330,19 @@ private:
     bool timerEnabled() const override;
     void setTimerEnabled(bool enabled) override;
 
+    void settleDataLocation();
+
     Dialogs *m_dialogs;
     Random *m_random;
     QString m_programFile;
+    QString m_userDataDir;
+    DataLocation::WritableProbe m_canWrite;
+    DataLocation m_location;
+    bool m_locationSettled = false;
     DockLayout *m_rootLayout = nullptr;
     QuestionCycle m_cycle;
     bool m_shown = false;
+    bool m_inFirstShow = false;
     Qt::KeyboardModifiers m_f1PressModifiers;
     /// The colour values last loaded for the font and the three choice
     /// colours, so that a system colour is saved back unchanged.
@@ -320,4 +350,7 @@ private:
     /// True once a settings load has set the controls from an options file.
     bool m_optionsApplied = false;
     bool m_textRefusalPending = false;
+    /// Per player, the failure to open its clip that was last reported: a
+    /// clip that cannot be opened is told once, then plays nothing.
+    std::array<QString, 5> m_clipFailures;
 };

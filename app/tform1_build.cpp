@@ -165,10 +165,12 @@ void TForm1::buildStatusStrip()
     Label14->setFixedWidth(114);
     Label14->setAlignment(Qt::AlignCenter);
     Label14->setFont(pixelFont(11));
-    Label10 = named(new QLabel(QStringLiteral("  للخيارات اضغط ctrl+alt+F1  "), Panel6), "Label10");
-    Label10->setFixedWidth(145);
+    Label10 = named(new QLabel(QStringLiteral("  للخيارات اضغط ") + optionsChords() + QStringLiteral("  "), Panel6),
+                    "Label10");
     Label10->setAlignment(Qt::AlignCenter);
     Label10->setFont(pixelFont(11));
+    // Both chords are named: the label is as wide as its text needs.
+    Label10->setFixedWidth(qMax(145, Label10->fontMetrics().horizontalAdvance(Label10->text()) + 8));
     Shape4 = separator(Panel6, "Shape4");
     DBText2 = named(new QLabel(Panel6), "DBText2");
     DBText2->setFixedWidth(49);
@@ -349,6 +351,9 @@ void TForm1::buildEditors()
                                p),
                     "Label4", 8, 173, 217, 68);
     Label4->setWordWrap(true);
+    SoundNote = placed(new QLabel(p), "SoundNote", 8, 245, 217, 40);
+    SoundNote->setWordWrap(true);
+    SoundNote->hide();
 
     Panel5 = placed(new QWidget(p), "Panel5", 256, 184, 70, 104);
     Label6 = label(Panel5, "Label6", QStringLiteral("الصور"), 5, 0);

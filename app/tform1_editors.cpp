@@ -8,6 +8,7 @@
 #include "app/radiogroup.h"
 #include "app/shapecontrol.h"
 #include "help/thelpform.h"
+#include "settings/filelookup.h"
 #include "settings/windows1256.h"
 
 #include <QCheckBox>
@@ -147,7 +148,7 @@ void TForm1::loadHelpPage()
     // keeps one of its own, closed and destroyed with it.
     if (!HelpForm)
         HelpForm = new THelpForm(this);
-    HelpForm->loadPage(AppDir + QStringLiteral("help.htm"));
+    HelpForm->loadPage(FileLookup::inFolder(AppDir, QStringLiteral("help.htm")));
 }
 
 void TForm1::BitBtn2Click()

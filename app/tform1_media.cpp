@@ -7,10 +7,17 @@
 #include "app/radiogroup.h"
 #include "media/clipplayer.h"
 #include "media/clipset.h"
+#include "media/sounddevices.h"
 #include "media/videocanvas.h"
 
+#include <QAudioDevice>
+#include <QLabel>
 #include <QList>
+#include <QMediaDevices>
+#include <QStringList>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 void TForm1::buildMediaControls()
 {
@@ -24,11 +31,31 @@ void TForm1::buildMediaControls()
     for (int i = 0; i < ClipSet::ClipCount; ++i) {
         m_players[i]->setVideoOutput(m_videoCanvas);
         bars[i]->watch(m_players[i]);
+        connect(m_players[i], &ClipPlayer::rejected, this, [this, i](const QString &error) {
+            if (isNewClipFailure(i, error))
+                reportError(error);
+        });
         connect(bars[i], &ClipPlayerBar::buttonClicked, this,
                 [this, i](ClipPlayerBar::Button button) {
                     guarded([this, i, button] { playerButtonClicked(i, button); });
                 });
     }
+    auto *devices = new QMediaDevices(this);
+    connect(devices, &QMediaDevices::audioOutputsChanged, this, &TForm1::showSoundDevices);
+    connect(devices, &QMediaDevices::audioInputsChanged, this, &TForm1::showSoundDevices);
+    showSoundDevices();
+}
+
+void TForm1::showSoundDevices()
+{
+    // Said once and quietly: the quiz plays on without sound, and no
+    // message box ever stops a child's play for it.
+    const QString noOutput = SoundDevices::noOutputText();
+    SoundNote->setText(noOutput);
+    SoundNote->setVisible(!noOutput.isEmpty());
+    const QString noInput = SoundDevices::noInputText();
+    for (ClipPlayerBar *bar : {MP1, MP2, MP3, MPTrue, MPFalse})
+        bar->setSoundNotes(noOutput, noInput);
 }
 
 void TForm1::SetupMediaFiles()
@@ -39,19 +66,42 @@ void TForm1::SetupMediaFiles()
     // No picture of the old clips stays in the panel.
     m_videoCanvas->clear();
     for (int i = 0; i < ClipSet::ClipCount; ++i)
-        m_players[i]->setFileName(ClipSet::clipFileName(AppDir, i, MediaExt));
-    for (ClipPlayer *player : m_players) {
+        m_players[i]->setFileName(ClipSet::clipFileName(dataRoot(), i, MediaExt));
+    // One clip that cannot be opened costs neither the other clips nor what
+    // follows (at start-up, the first question): every clip is opened that
+    // can be, and the new failures are told together.
+    QStringList failures;
+    for (int i = 0; i < ClipSet::ClipCount; ++i) {
         QString error;
-        if (!player->open(&error))
-            throw QuizError(error);
+        if (m_players[i]->open(&error))
+            m_clipFailures[i].clear();
+        else if (isNewClipFailure(i, error))
+            failures << error;
     }
     VedioPanel->setVisible(AVRG->itemIndex() == 1);
+    if (!failures.isEmpty())
+        reportError(failures.join(QStringLiteral("\n\r")));
+}
+
+bool TForm1::isNewClipFailure(int player, const QString &error)
+{
+    if (m_clipFailures[player] == error)
+        return false;
+    m_clipFailures[player] = error;
+    return true;
 }
 
 void TForm1::startClip(Clip clip)
 {
+    const int i = int(clip);
     QString error;
-    if (!::startClip(*m_players[int(clip)], *m_random, &error))
+    if (::startClip(*m_players[i], *m_random, &error)) {
+        m_clipFailures[i].clear();
+        return;
+    }
+    // A clip already reported plays nothing and is not told again: the
+    // child goes on without it.
+    if (isNewClipFailure(i, error))
         throw QuizError(error);
 }
 
@@ -65,8 +115,11 @@ void TForm1::saveClips()
 void TForm1::ResetClip(ClipPlayer &player)
 {
     QString error;
-    if (!ClipSet::resetClip(player, ClipSet::blankFileName(AppDir, MediaExt), &error))
+    if (!ClipSet::resetClip(player, ClipSet::blankFileName(dataRoot(), MediaExt), &error))
         throw QuizError(error);
+    const auto it = std::find(m_players.begin(), m_players.end(), &player);
+    if (it != m_players.end())
+        m_clipFailures[it - m_players.begin()].clear();
 }
 
 void TForm1::SpeedButton1Click() { ResetClip(*m_players[3]); }
@@ -114,8 +167,14 @@ void TForm1::playerButtonClicked(int player, ClipPlayerBar::Button button)
     case ClipPlayerBar::Button::Stop:
         clip.stop();
         break;
-    case ClipPlayerBar::Button::Record:
+    case ClipPlayerBar::Button::Record: {
+        const bool canRecord = clip.canRecord();
         clip.record();
+        // A start that failed (no sound input, a folder that cannot be
+        // written) is told, not left without a word.
+        if (canRecord && clip.state() != ClipPlayer::State::Recording && !clip.lastErrorText().isEmpty())
+            throw QuizError(clip.lastErrorText());
         break;
+    }
     }
 }

@@ -8,11 +8,13 @@
 #include "app/picturecontrol.h"
 #include "app/radiogroup.h"
 #include "records/resultstable.h"
+#include "settings/filelookup.h"
 
 #include <QBoxLayout>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 
 using Field = ResultsTable::Field;
 
@@ -50,9 +52,14 @@ void TForm1::showStoreState()
 // The status strip follows the table's one cursor.
 void TForm1::showCurrentChild()
 {
+    // Counts in the system's own digits, as the grid and the spin box show
+    // them (Arabic-Indic on an Arabic system); blank while there is none.
+    const auto count = [this](Field field) {
+        return Table1->value(field).isNull() ? QString() : QLocale().toString(Table1->integer(field));
+    };
     DBText1->setText(Table1->text(Field::Name));
-    DBText3->setText(Table1->text(Field::Ok));
-    DBText2->setText(Table1->text(Field::NotOk));
+    DBText3->setText(count(Field::Ok));
+    DBText2->setText(count(Field::NotOk));
 }
 
 // The current lesson's name and how its choices look, for the chart.
@@ -86,7 +93,12 @@ LessonView TForm1::currentLessonView() const
 
 void TForm1::openResultsTable(const QString &dataDir)
 {
-    m_childrenPage->openTable(AppDir + QStringLiteral("results.db"), dataDir);
+    // A table that may not be written is not opened: answers go uncounted
+    // rather than creating a file where none may be made (nor the school
+    // server's outbox, which lives beside it).
+    if (!m_location.writable)
+        return;
+    m_childrenPage->openTable(FileLookup::inFolder(dataRoot(), QStringLiteral("results.db")), dataDir);
 }
 
 int TForm1::currentChildNo() const

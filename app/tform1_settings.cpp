@@ -9,6 +9,7 @@
 #include "app/quizerror.h"
 #include "app/radiogroup.h"
 #include "settings/currentlessonfile.h"
+#include "settings/filelookup.h"
 #include "settings/lessonfoldermodel.h"
 #include "settings/lessonlibrary.h"
 #include "settings/lessonlist.h"
@@ -34,9 +35,14 @@ QString fileErrorText()
                           u"اذا استمر الخطأ قم بإعادة تنصيب البرنامج");
 }
 
-QString dataDirOf(const QString &appDir)
+QString dataDirOf(const QString &root)
 {
-    return appDir + QStringLiteral("Data");
+    return FileLookup::inFolder(root, QStringLiteral("Data"));
+}
+
+QString optionsFileIn(const QString &data)
+{
+    return FileLookup::inFolder(data, OptionsFile::fileName());
 }
 
 // The largest size the font dialog offers a text; beyond it (and at zero or
@@ -87,10 +93,22 @@ void TForm1::bindSettingsControls()
 
 // ------------------------------------------------------------ the settings
 
+void TForm1::settleDataLocation()
+{
+    // Once per run: the user's folder is made and filled at most once, and
+    // a folder that cannot be used is told once.
+    if (std::exchange(m_locationSettled, true))
+        return;
+    m_location = DataLocation::settle(AppDir, m_userDataDir, m_canWrite);
+    if (!m_location.message.isEmpty())
+        m_dialogs->showMessage(m_location.message);
+}
+
 void TForm1::LoadOptions()
 {
     AppDir = deriveAppDir(m_programFile);
-    const QString data = dataDirOf(AppDir);
+    settleDataLocation();
+    const QString data = dataDirOf(dataRoot());
     throwIfFailed(m_lessons->setRoot(data));
     openResultsTable(data);
     const QString name = CurrentLessonFile::read(data).value_or(LessonLibrary::automaticName());
@@ -103,28 +121,24 @@ void TForm1::LoadOptions()
     if (!path || !OptionsFile::load(*path, &read)) {
         m_dialogs->showMessage(fileErrorText());
         setCurLesson(LessonLibrary::automaticName());
-        throwIfFailed(OptionsFile::load(data + QLatin1Char('/') + OptionsFile::fileName(), &read));
+        throwIfFailed(OptionsFile::load(optionsFileIn(data), &read));
     }
     applyOptions(read);
 }
 
 void TForm1::applyOptions(const OptionsRead &r)
 {
-    // A radio group's change handling that fails (the clips of the new
-    // medium are missing) counts as a failed line: the line's fallback is
-    // set instead. Should that fail too, its error is raised once all lines
-    // and the refreshes are done, so the other settings still arrive.
+    // A radio group's change handling that fails does not cost the value
+    // read: it stays selected (and is saved back as read), and the error is
+    // raised once all lines and the refreshes are done, so the other
+    // settings still arrive.
     std::optional<QuizError> failure;
     const auto setIndex = [&failure](RadioGroup *group, int value) {
         try {
             group->setItemIndex(value);
-        } catch (const QuizError &) {
-            try {
-                group->setItemIndex(0);
-            } catch (const QuizError &error) {
-                if (!failure)
-                    failure = error;
-            }
+        } catch (const QuizError &error) {
+            if (!failure)
+                failure = error;
         }
     };
     m_optionsApplied = true;
@@ -168,16 +182,40 @@ void TForm1::applyOptions(const OptionsRead &r)
 
 void TForm1::SaveOptions()
 {
-    saveClips();
-    const QString data = dataDirOf(AppDir);
+    // Nothing is written where the data folder could not be used (the
+    // teacher was told at start-up), nor before a load has found it.
+    if (!m_locationSettled || !m_location.writable)
+        return;
+    // A clip that cannot be saved (its recording is held for another try)
+    // costs neither the other clips nor the settings: they are written all
+    // the same, and every failure is told in the one error at the end.
+    QString clipError;
+    try {
+        saveClips();
+    } catch (const QuizError &error) {
+        clipError = error.text();
+    }
+    const auto fail = [&clipError](const QString &text) {
+        throw QuizError(clipError.isEmpty() ? text : clipError + QStringLiteral("\n\r") + text);
+    };
+    const QString data = dataDirOf(dataRoot());
     // Until a load has set the controls they hold only built-in values:
     // writing them would replace the teacher's saved settings (a start-up
     // that failed on the results table must not cost the settings). Where
     // there is no options file yet, writing one loses nothing.
-    if (!m_optionsApplied && QFileInfo::exists(data + QLatin1Char('/') + OptionsFile::fileName()))
+    if (!m_optionsApplied && QFileInfo::exists(optionsFileIn(data))) {
+        if (!clipError.isEmpty())
+            throw QuizError(clipError);
         return;
-    throwIfFailed(CurrentLessonFile::write(data, CurLesson->text()));
-    throwIfFailed(OptionsFile::save(data + QLatin1Char('/') + OptionsFile::fileName(), collectOptions()));
+    }
+    const SettingsResult lesson = CurrentLessonFile::write(data, CurLesson->text());
+    if (!lesson)
+        fail(lesson.text);
+    const SettingsResult options = OptionsFile::save(optionsFileIn(data), collectOptions());
+    if (!options)
+        fail(options.text);
+    if (!clipError.isEmpty())
+        throw QuizError(clipError);
 }
 
 OptionsValues TForm1::collectOptions() const
@@ -223,18 +261,12 @@ void TForm1::setCurLesson(const QString &name)
 
 void TForm1::CurLessonChange()
 {
-    throwIfFailed(CurrentLessonFile::write(dataDirOf(AppDir), CurLesson->text()));
+    if (m_location.writable)
+        throwIfFailed(CurrentLessonFile::write(dataDirOf(dataRoot()), CurLesson->text()));
+    // The list's selection is the teacher's own: a lesson made current
+    // otherwise is not marked there, so that the delete button never offers
+    // a lesson nobody picked.
     LoadOptions();
-    // With nothing chosen in the list, it marks the lesson now current. A
-    // chosen folder stays chosen even where its load fell back, so that it
-    // can still be deleted.
-    if (!m_lessons->selectedName())
-        showCurrentLessonInList();
-}
-
-void TForm1::showCurrentLessonInList()
-{
-    m_lessons->showSelected(CurLesson->text());
 }
 
 void TForm1::LessonChange()
@@ -269,13 +301,13 @@ void TForm1::ProButton1Click()
         m_dialogs->showMessage(LessonLibrary::notCopiedText());
         return;
     }
-    m_dialogs->showMessage(LessonLibrary(dataDirOf(AppDir)).saveIntoLesson(name).text);
+    m_dialogs->showMessage(LessonLibrary(dataDirOf(dataRoot())).saveIntoLesson(name).text);
 }
 
 void TForm1::ProButton2Click()
 {
     SaveOptions();
-    const LessonLibrary library(dataDirOf(AppDir));
+    const LessonLibrary library(dataDirOf(dataRoot()));
     std::optional<QString> name;
     // Asked until the name can be a lesson; a cancelled box ends it all.
     while ((name = m_dialogs->askText(LessonLibrary::newLessonCaption(), LessonLibrary::newLessonPrompt(),
@@ -294,7 +326,6 @@ void TForm1::ProButton2Click()
         return;
     }
     setCurLesson(*name);
-    showCurrentLessonInList();
 }
 
 void TForm1::SpeedButton6Click()
@@ -304,9 +335,11 @@ void TForm1::SpeedButton6Click()
         m_dialogs->showMessage(LessonLibrary::chooseLessonToDeleteText());
         return;
     }
+    // Cancel changes nothing: the lesson stays chosen and current.
+    if (!m_dialogs->confirm(LessonLibrary::confirmDeleteText(*name)))
+        return;
     // A folder that keeps a sub-folder stays, without a word; the list shows it.
-    if (m_dialogs->confirm(LessonLibrary::confirmDeleteText(*name)))
-        LessonLibrary(dataDirOf(AppDir)).deleteLesson(*name);
+    LessonLibrary(dataDirOf(dataRoot())).deleteLesson(*name);
     m_lessons->refresh();
     m_lessons->clearSelection();
 }
@@ -316,7 +349,7 @@ bool TForm1::renameLessonFolder(const QString &oldName, const QString &newName)
     // Called from the list's editor: nothing may be thrown back into it.
     bool renamed = false;
     guarded([&] {
-        const SettingsResult result = LessonLibrary(dataDirOf(AppDir)).renameLesson(oldName, newName);
+        const SettingsResult result = LessonLibrary(dataDirOf(dataRoot())).renameLesson(oldName, newName);
         if (!result) {
             m_dialogs->showMessage(result.text);
             return;
@@ -326,7 +359,7 @@ bool TForm1::renameLessonFolder(const QString &oldName, const QString &newName)
         if (CurLesson->text() == oldName) {
             const QSignalBlocker block(CurLesson);
             CurLesson->setText(newName);
-            throwIfFailed(CurrentLessonFile::write(dataDirOf(AppDir), newName));
+            throwIfFailed(CurrentLessonFile::write(dataDirOf(dataRoot()), newName));
         }
     });
     return renamed;

@@ -11,9 +11,12 @@
 //
 // Prints the resident memory after the warm-up and at the end, the growth,
 // a line per thousand cycles (resident memory split into anonymous and
-// file pages, the heap in use and the free memory the heap keeps), and what
+// file pages, the heap in use and the free memory the heap keeps), the
+// trend of the anonymous memory over the second half of the run (a leak
+// shows there as a steady rise, whatever the heap's own steps), and what
 // went wrong: errors reported, messages shown, dialogs nobody scripted,
-// clicks that did not answer, switches that did not land.
+// clicks that did not answer, switches that did not land. The main figures
+// end the output as "figure <name> <value> <unit>" lines.
 #include "app/choicepanel.h"
 #include "app/radiogroup.h"
 #include "app/scripteddialogs.h"
@@ -42,10 +45,30 @@
 #include <cstdio>
 #include <cstdlib>
 #include <malloc.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
 using Kind = ScriptedDialogs::Kind;
+
+/// The least-squares slope of the samples (cycle, KiB), in KiB per 1,000
+/// cycles.
+double slopePerThousand(const std::vector<std::pair<int, long>> &samples)
+{
+    const double n = double(samples.size());
+    if (n < 2)
+        return 0;
+    double sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (const auto &[x, y] : samples) {
+        sx += x;
+        sy += double(y);
+        sxx += double(x) * x;
+        sxy += double(x) * double(y);
+    }
+    const double d = n * sxx - sx * sx;
+    return d == 0 ? 0 : (n * sxy - sx * sy) / d * 1000.0;
+}
 
 long statusKb(const char *field)
 {
@@ -226,7 +249,11 @@ int main(int argc, char **argv)
     QElapsedTimer clock;
     long startKb = statusKb("VmRSS:");
     int visits = 0;
+    // The anonymous memory every 100 cycles over the second half.
+    std::vector<std::pair<int, long>> anonymous;
     for (int i = 0; i < cycles; ++i) {
+        if (i >= cycles / 2 && (i - cycles / 2) % 100 == 0)
+            anonymous.emplace_back(i, statusKb("RssAnon:"));
         if (i == warmUp) {
             startKb = statusKb("VmRSS:");
             clock.start();
@@ -245,6 +272,12 @@ int main(int argc, char **argv)
     // Let the last clips and the list's change watch settle.
     QTest::qWait(200);
     const long endKb = statusKb("VmRSS:");
+    anonymous.emplace_back(cycles, statusKb("RssAnon:"));
+    // Flat: the fitted rise over the half is under a quarter of a megabyte,
+    // which the heap's own steps stay within.
+    const double slope = slopePerThousand(anonymous);
+    const double halfRiseMb = slope * (cycles - cycles / 2) / 1000.0 / 1024.0;
+    const bool flat = halfRiseMb < 0.25;
     const double seconds = clock.elapsed() / 1000.0;
     ScriptedDialogs &d = soak.dialogs();
 
@@ -256,6 +289,9 @@ int main(int argc, char **argv)
     std::printf("resident memory at the end: %ld KiB\n", endKb);
     std::printf("growth: %.2f MB\n", (endKb - startKb) / 1024.0);
     std::printf("peak resident memory: %ld KiB\n", statusKb("VmHWM:"));
+    std::printf("anonymous memory over the last %d cycles: %ld -> %ld KiB, trend %.1f KiB per 1,000 cycles (%s)\n",
+                cycles - cycles / 2, anonymous.front().second, anonymous.back().second, slope,
+                flat ? "flat" : "rising");
     std::printf("answers counted for the child: %d of %d\n", soak.answersCounted(), cycles);
     std::printf("errors reported: %d\n", d.count(Kind::Error));
     std::printf("messages shown: %d, unscripted dialogs: %d, clicks not answered: %d, switches missed: %d\n",
@@ -267,5 +303,12 @@ int main(int argc, char **argv)
     const bool ok = d.count(Kind::Error) == 0 && soak.answersCounted() == cycles && d.count(Kind::Message) == 0 && soak.unanswered() == 0
                     && soak.missedSwitches() == 0 && (endKb - startKb) < 5 * 1024;
     std::printf("%s\n", ok ? "soak: PASS" : "soak: FAIL");
+    std::printf("figure soak_growth_mb %.2f MB\n", (endKb - startKb) / 1024.0);
+    std::printf("figure soak_anon_trend_last_half %.1f KiB/1000cycles\n", slope);
+    std::printf("figure soak_anon_rise_last_half_mb %.2f MB\n", halfRiseMb);
+    std::printf("figure soak_anon_flat %d bool\n", flat ? 1 : 0);
+    std::printf("figure soak_peak_rss_mb %.1f MB\n", statusKb("VmHWM:") / 1024.0);
+    std::printf("figure soak_errors %d count\n", d.count(Kind::Error) + d.count(Kind::Message) + soak.unanswered()
+                + soak.missedSwitches() + (soak.answersCounted() == cycles ? 0 : 1));
     return ok ? 0 : 1;
 }

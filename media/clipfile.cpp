@@ -1,5 +1,7 @@
 #include "media/clipfile.h"
 
+#include "settings/bidi.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
@@ -161,6 +163,7 @@ ClipFile::Check checkAvi(const Walk &walk, const QString &name)
     const QString broken = QStringLiteral("رأس ملف الفيديو avi تالف");
     bool haveHeader = false;
     bool haveVideo = false;
+    bool haveSound = false;
     bool haveMovie = false;
     qint64 offset = 12;
     for (int n = 0; n < MaxChunks && offset + 8 <= walk.end && !haveMovie; ++n) {
@@ -183,6 +186,7 @@ ClipFile::Check checkAvi(const Walk &walk, const QString &name)
                 return fail(name, broken);
             haveHeader = true;
             haveVideo = types.contains("vids");
+            haveSound = types.contains("auds");
         } else if (listType == "movi") {
             if (walk.sizeKnown && chunkEnd > walk.end)
                 return fail(name, reasonIncomplete());
@@ -194,13 +198,15 @@ ClipFile::Check checkAvi(const Walk &walk, const QString &name)
     }
     if (!haveHeader)
         return fail(name, broken);
-    if (!haveVideo)
-        return fail(name, QStringLiteral("ملف avi لا يحوي صورة فيديو"));
+    // An avi with sound only is a sound clip in a video file: it is played
+    // like one, with nothing to show.
+    if (!haveVideo && !haveSound)
+        return fail(name, QStringLiteral("ملف avi لا يحوي صورة فيديو ولا صوتاً"));
     if (!haveMovie)
         return fail(name, reasonIncomplete());
     ClipFile::Check result;
     result.kind = ClipFile::Kind::Avi;
-    result.hasVideo = true;
+    result.hasVideo = haveVideo;
     return result;
 }
 
@@ -208,7 +214,7 @@ ClipFile::Check checkAvi(const Walk &walk, const QString &name)
 
 QString ClipFile::openError(const QString &name, const QString &reason)
 {
-    return QStringLiteral("تعذر فتح المقطع \"%1\": %2").arg(name, reason);
+    return QStringLiteral("تعذر فتح المقطع \"%1\": %2").arg(Bidi::path(name), reason);
 }
 
 ClipFile::Check ClipFile::check(const QString &path)

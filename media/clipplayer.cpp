@@ -2,15 +2,16 @@
 
 #include "media/clipfile.h"
 #include "media/cliprecorder.h"
+#include "media/sounddevices.h"
 #include "quiz/random.h"
 #include "quiz/systemerror.h"
 #include "settings/atomicfile.h"
+#include "settings/bidi.h"
 
 #include <QAudio>
 #include <QAudioOutput>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMediaPlayer>
@@ -31,14 +32,10 @@ namespace {
 // started playing video last.
 const char *const ShowingPlayer = "quizShowingClipPlayer";
 
-// The GStreamer backend of this Qt version reports the end of a playback
-// and plays both clip kinds; the FFmpeg one misses the end of playback.
-// Selected before the first media object exists; a choice made in the
-// environment is kept.
+// Settled before the first media object exists.
 void preferWorkingBackend()
 {
-    if (!qEnvironmentVariableIsSet("QT_MEDIA_BACKEND"))
-        qputenv("QT_MEDIA_BACKEND", "gstreamer");
+    SoundDevices::prepareBackend();
 }
 
 QUrl clipUrl(const QString &fileName)
@@ -176,6 +173,10 @@ ClipPlayer::ClipPlayer(QObject *parent) : QObject(parent)
     connect(m_player, &QMediaPlayer::errorOccurred, this,
             [this](QMediaPlayer::Error code, const QString &text) {
                 keepError(int(code), text);
+                // The first report says why; the backend's later ones only
+                // say that its stream stopped.
+                if (m_sourceError.isEmpty())
+                    m_sourceError = text;
             });
 }
 
@@ -225,6 +226,8 @@ bool ClipPlayer::open(QString *error)
         *error = check.error;
         return false;
     }
+    if (knownRejected(error))
+        return false;
     m_isSound = check.kind == ClipFile::Kind::Wave;
     m_hasVideo = check.hasVideo;
     loadClip();
@@ -242,6 +245,15 @@ bool ClipPlayer::openToRestart(QString *error)
         *error = check.error;
         return false;
     }
+    return true;
+}
+
+bool ClipPlayer::knownRejected(QString *error) const
+{
+    // Handed to the backend again, the same file would only be refused again.
+    if (m_fileName != m_rejectedFile || !(Stamp::of(m_fileName) == m_rejectedStamp))
+        return false;
+    *error = m_rejectedError;
     return true;
 }
 
@@ -347,11 +359,16 @@ void ClipPlayer::record()
     pausePlayback();
     dropRecording();
 
-    const QString folder = m_recordingFolder.isEmpty() ? QDir::tempPath() : m_recordingFolder;
-    QTemporaryFile file(folder + QStringLiteral("/quiz-recording-XXXXXX.wav"));
+    // Hidden beside the clip, on the same file system, so that saving is a
+    // rename and never a copy that a full disk could cut short.
+    const QFileInfo clip(m_fileName);
+    QTemporaryFile file(clip.absolutePath() + QStringLiteral("/.") + clip.completeBaseName()
+                        + QStringLiteral("-recording-XXXXXX.wav"));
     file.setAutoRemove(false);
     if (!file.open()) {
-        keepError(100 + int(QAudio::IOError), lastFileErrorReason(file.errorString()));
+        keepError(100 + int(QAudio::IOError),
+                  QStringLiteral("تعذر بدء التسجيل في المجلد \"%1\": %2")
+                      .arg(clip.absolutePath(), lastFileErrorReason(file.errorString())));
         return;
     }
     m_recordingFile = file.fileName();
@@ -395,7 +412,7 @@ bool ClipPlayer::save(QString *error)
     if (m_fileName.isEmpty())
         return true;
     if (!isOpen()) {
-        *error = QStringLiteral("لا يوجد مقطع مفتوح لحفظه في \"%1\"").arg(m_fileName);
+        *error = QStringLiteral("لا يوجد مقطع مفتوح لحفظه في \"%1\"").arg(Bidi::path(m_fileName));
         return false;
     }
     if (m_state == State::Recording && !finishRecording(error))
@@ -403,22 +420,15 @@ bool ClipPlayer::save(QString *error)
     if (m_recordingFile.isEmpty())
         return true;
 
-    QFile recording(m_recordingFile);
-    if (!recording.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("تعذرت قراءة التسجيل الجديد للمقطع \"%1\"").arg(m_fileName);
+    // The finished recording takes the clip's name in one step: the clip
+    // file is always either the old clip or the new one, whole.
+    const SettingsResult moved = AtomicFile::moveReplacing(m_recordingFile, m_fileName);
+    if (!moved) {
+        *error = QStringLiteral("لم يُحفظ التسجيل وبقي المقطع كما كان: ") + moved.text;
         return false;
     }
-    const QByteArray data = recording.readAll();
-    recording.close();
-
-    // The clip file is replaced only by a complete new file: a failure at
-    // any step leaves the old clip as it was.
-    const SettingsResult written = AtomicFile::writeBytes(m_fileName, data);
-    if (!written) {
-        *error = QStringLiteral("لم يُحفظ التسجيل وبقي المقطع كما كان: ") + written.text;
-        return false;
-    }
-    dropRecording();
+    // The recording is the clip now: nothing is left to remove.
+    m_recordingFile.clear();
     pausePlayback();
     loadClip();
     setState(State::Stopped);
@@ -453,6 +463,7 @@ void ClipPlayer::handSourceToBackend()
 {
     m_sourcePending = false;
     m_handingSource = true;
+    m_sourceError.clear();
     // Given a file by its name, the backend's decoder thread starts at once
     // and can meet the seek that the backend itself does at the end of
     // taking a new source: the two then wait for each other for ever, about
@@ -507,7 +518,7 @@ bool ClipPlayer::finishRecording(QString *error)
     dropRecording();
     setState(State::Stopped);
     *error = QStringLiteral("لم يُحفظ تسجيل للمقطع \"%1\" وبقي المقطع كما كان: %2")
-                 .arg(m_fileName, recorded ? QStringLiteral("التسجيل تالف") : reason);
+                 .arg(Bidi::path(m_fileName), recorded ? QStringLiteral("التسجيل تالف") : reason);
     return false;
 }
 
@@ -577,6 +588,11 @@ void ClipPlayer::onMediaStatusChanged()
         }
         return;
     }
+    // Only the clip itself is judged here; a recording is checked as it is
+    // finished.
+    if (m_player->mediaStatus() == QMediaPlayer::InvalidMedia && !m_fileName.isEmpty()
+        && m_source == m_fileName)
+        rejectSource();
     if (!m_playWhenLoaded)
         return;
     switch (m_player->mediaStatus()) {
@@ -596,6 +612,23 @@ void ClipPlayer::onMediaStatusChanged()
     default:
         break;
     }
+}
+
+void ClipPlayer::rejectSource()
+{
+    if (m_rejectedFile == m_source && m_rejectedStamp == m_sourceStamp)
+        return;
+    m_rejectedFile = m_source;
+    m_rejectedStamp = m_sourceStamp;
+    const QString reason = m_sourceError.isEmpty() ? QStringLiteral("صيغة لا يعرفها") : m_sourceError;
+    m_rejectedError = ClipFile::openError(
+        m_source, QStringLiteral("لا يستطيع مشغل الوسائط قراءة محتواه (%1)").arg(reason));
+    // A recording under way or waiting to be saved is the teacher's work and
+    // stays; otherwise the clip is closed, and plays nothing.
+    if (m_state != State::Recording && !hasRecording())
+        release();
+    const QString error = m_rejectedError;
+    QMetaObject::invokeMethod(this, [this, error] { emit rejected(error); }, Qt::QueuedConnection);
 }
 
 void ClipPlayer::keepError(int code, const QString &text)

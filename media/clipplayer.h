@@ -16,13 +16,16 @@ class Random;
 ///
 /// open() finishes before it returns: it checks the file's own header at once
 /// and either leaves an open clip or fails with a text that names the file
-/// and the reason. Playback and recording then run on inside the media
-/// backend; nothing waits for a clip to end, and several players sound at the
-/// same time, each through its own audio output.
+/// and the reason. A clip whose header is sound but which the media backend
+/// cannot decode is only found out once the backend has tried: rejected()
+/// then tells it, and the player is closed; that version of the file is not
+/// opened again. Playback and recording run on inside the media backend;
+/// nothing waits for a clip to end, and several players sound at the same
+/// time, each through its own audio output.
 ///
-/// A recording goes into a temporary file and reaches the clip file only
-/// through save(), which replaces the clip file atomically: a failed save
-/// leaves the old clip whole.
+/// A recording goes into a hidden temporary file beside the clip and reaches
+/// the clip file only through save(), which renames it into place: a failed
+/// save leaves the old clip whole.
 class ClipPlayer : public QObject
 {
     Q_OBJECT
@@ -100,12 +103,14 @@ public:
     int lastError() const { return m_lastError; }
     QString lastErrorText() const { return m_lastErrorText; }
 
-    /// Where recordings are made before they are saved; the system's
-    /// temporary folder unless set.
-    void setRecordingFolder(const QString &folder) { m_recordingFolder = folder; }
-
 signals:
     void stateChanged();
+    /// The backend refused the clip file it was given (a header it took for
+    /// a clip, a content it cannot decode): error names the file and the
+    /// backend's reason. Sent once per version of the file, from the event
+    /// loop rather than from inside the backend's report, so that a receiver
+    /// may show a message box.
+    void rejected(const QString &error);
 
 private:
     /// What identifies one version of a file on disk: a file replaced,
@@ -135,6 +140,8 @@ private:
     QVideoSink *outputSink() const;
     void onPlaybackStateChanged();
     void onMediaStatusChanged();
+    void rejectSource();
+    bool knownRejected(QString *error) const;
     void keepError(int code, const QString &text);
 
     QString m_fileName;
@@ -162,9 +169,14 @@ private:
     bool m_handingSource = false;
     /// The open file the backend reads m_source from.
     class QFile *m_sourceFile = nullptr;
+    /// The backend's first error about m_source since it was handed over.
+    QString m_sourceError;
+    /// The last clip file the backend refused, the version refused, and why.
+    QString m_rejectedFile;
+    Stamp m_rejectedStamp;
+    QString m_rejectedError;
 
     ClipRecorder *m_recorder = nullptr;
-    QString m_recordingFolder;
     QString m_recordingFile;
 };
 

@@ -40,11 +40,10 @@ QToolButton *makeButton(QWidget *parent, const char *name, const QIcon &icon,
 
 ClipPlayerBar::ClipPlayerBar(QWidget *parent) : QWidget(parent)
 {
-    m_play = makeButton(this, "play", style()->standardIcon(QStyle::SP_MediaPlay),
-                        QStringLiteral("تشغيل"));
+    m_play = makeButton(this, "play", style()->standardIcon(QStyle::SP_MediaPlay), QString());
     m_stop = makeButton(this, "stop", style()->standardIcon(QStyle::SP_MediaStop),
                         QStringLiteral("إيقاف"));
-    m_record = makeButton(this, "record", recordIcon(), QStringLiteral("تسجيل"));
+    m_record = makeButton(this, "record", recordIcon(), QString());
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(1);
@@ -82,13 +81,29 @@ QToolButton *ClipPlayerBar::button(Button which) const
     return nullptr;
 }
 
+void ClipPlayerBar::setSoundNotes(const QString &noOutput, const QString &noInput)
+{
+    m_noOutput = noOutput;
+    m_noInput = noInput;
+    followPlayer();
+}
+
 void ClipPlayerBar::followPlayer()
 {
     const ClipPlayer::State state = m_player ? m_player->state() : ClipPlayer::State::Closed;
     const bool running =
         state == ClipPlayer::State::Playing || state == ClipPlayer::State::Recording;
     const bool stopped = state == ClipPlayer::State::Stopped;
-    m_play->setEnabled(stopped && m_player->canPlay());
+    // Without an output a sound clip has nothing to show; a video clip
+    // still shows its picture.
+    const bool heard = m_noOutput.isEmpty() || (m_player && m_player->hasVideo());
+    m_play->setEnabled(stopped && m_player->canPlay() && heard);
     m_stop->setEnabled(running);
-    m_record->setEnabled(stopped && m_player->canRecord());
+    m_record->setEnabled(stopped && m_player->canRecord() && m_noInput.isEmpty());
+    const auto tip = [](const char *what, const QString &note) {
+        const QString name = QString::fromUtf8(what);
+        return note.isEmpty() ? name : name + QStringLiteral(": ") + note;
+    };
+    m_play->setToolTip(tip("تشغيل", m_noOutput));
+    m_record->setToolTip(tip("تسجيل", m_noInput));
 }

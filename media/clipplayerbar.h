@@ -23,6 +23,11 @@ public:
     /// The player whose state the buttons follow; may be null.
     void watch(ClipPlayer *player);
     QToolButton *button(Button which) const;
+    /// Why a sound clip cannot be heard (no sound output) and why nothing
+    /// can be recorded (no microphone); empty texts where the device is
+    /// there. The buttons that cannot work are disabled and say why in
+    /// their tips; a video clip still plays, without sound.
+    void setSoundNotes(const QString &noOutput, const QString &noInput);
 
 signals:
     void buttonClicked(ClipPlayerBar::Button button);
@@ -31,6 +36,8 @@ private:
     void followPlayer();
 
     ClipPlayer *m_player = nullptr;
+    QString m_noOutput;
+    QString m_noInput;
     QToolButton *m_play;
     QToolButton *m_stop;
     QToolButton *m_record;

@@ -1,7 +1,10 @@
 #include "media/cliprecorder.h"
 
+#include "settings/bidi.h"
+
 #include <QAudioDevice>
 #include <QAudioSource>
+#include <QCoreApplication>
 #include <QMediaDevices>
 #include <QtEndian>
 
@@ -58,6 +61,15 @@ ClipRecorder::ClipRecorder(QObject *parent) : QObject(parent) {}
 ClipRecorder::~ClipRecorder()
 {
     abort();
+    // Inputs let go of with deleteLater() and not deleted yet go now, their
+    // pending deletion withdrawn first: the sound server's input runs the
+    // event loop while it is taken apart, which would otherwise delete the
+    // same input a second time (a window closed right after a recording
+    // was finished crashed so).
+    const QList<QAudioSource *> left = findChildren<QAudioSource *>(Qt::FindDirectChildrenOnly);
+    for (QAudioSource *source : left)
+        QCoreApplication::removePostedEvents(source, QEvent::DeferredDelete);
+    qDeleteAll(left);
 }
 
 bool ClipRecorder::start(const QString &fileName, QString *error)
@@ -76,7 +88,7 @@ bool ClipRecorder::start(const QString &fileName, QString *error)
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)
         || m_file.write(waveHeader(m_format, 0)) != HeaderSize) {
         m_lastError = QAudio::IOError;
-        *error = QStringLiteral("تعذر إنشاء ملف التسجيل \"%1\"").arg(fileName);
+        *error = QStringLiteral("تعذر إنشاء ملف التسجيل \"%1\"").arg(Bidi::path(fileName));
         m_file.close();
         return false;
     }
@@ -87,7 +99,7 @@ bool ClipRecorder::start(const QString &fileName, QString *error)
         m_lastError = m_source->error() != QAudio::NoError ? m_source->error() : QAudio::OpenError;
         release();
         m_file.remove();
-        *error = QStringLiteral("تعذر بدء التسجيل من مدخل الصوت \"%1\"").arg(device.description());
+        *error = QStringLiteral("تعذر بدء التسجيل من مدخل الصوت \"%1\"").arg(Bidi::word(device.description()));
         return false;
     }
     connect(m_input, &QIODevice::readyRead, this, &ClipRecorder::takeSound);

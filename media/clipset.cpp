@@ -3,6 +3,8 @@
 #include "media/clipfile.h"
 #include "media/clipplayer.h"
 #include "settings/atomicfile.h"
+#include "settings/bidi.h"
+#include "settings/filelookup.h"
 
 #include <QFile>
 #include <QStringList>
@@ -23,12 +25,12 @@ QString clipFileName(const QString &appDir, int player, const QString &ext)
     static const char *const names[ClipCount] = {"color1.", "color2.", "color3.", "true.",
                                                  "false."};
     Q_ASSERT(player >= 0 && player < ClipCount);
-    return appDir + QStringLiteral("Data/") + QLatin1String(names[player]) + ext;
+    return FileLookup::below(appDir, QStringLiteral("Data/") + QLatin1String(names[player]) + ext);
 }
 
 QString blankFileName(const QString &appDir, const QString &ext)
 {
-    return appDir + QStringLiteral("Data/0.") + ext;
+    return FileLookup::below(appDir, QStringLiteral("Data/0.") + ext);
 }
 
 namespace {
@@ -38,7 +40,7 @@ namespace {
 bool keepClip(ClipPlayer &player, const QString &reason, QString *error)
 {
     *error = QStringLiteral("لم يُفرَّغ المقطع \"%1\" وبقي كما كان: %2")
-                 .arg(player.fileName(), reason);
+                 .arg(Bidi::path(player.fileName()), reason);
     QString openError;
     if (!player.open(&openError))
         *error += QLatin1Char('\n') + openError;
@@ -64,7 +66,7 @@ bool resetClip(ClipPlayer &player, const QString &blankFile, QString *error)
     const QByteArray data = source.open(QIODevice::ReadOnly) ? source.readAll() : QByteArray();
     if (data.isEmpty() || data.size() != source.size()) {
         return keepClip(player,
-                        QStringLiteral("تعذرت قراءة المقطع الفارغ \"%1\"").arg(blankFile),
+                        QStringLiteral("تعذرت قراءة المقطع الفارغ \"%1\"").arg(Bidi::path(blankFile)),
                         error);
     }
 

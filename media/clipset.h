@@ -16,10 +16,11 @@ constexpr int ClipCount = 5;
 
 /// "wav" for medium 0, "avi" for medium 1; any other index keeps current.
 QString mediaExtension(int mediumIndex, const QString &current);
-/// AppDir + "Data/color1." + ext ... for player 0 to 4.
-QString clipFileName(const QString &appDir, int player, const QString &ext);
-/// AppDir + "Data/0." + ext: the blank clip copied over a clip to empty it.
-QString blankFileName(const QString &appDir, const QString &ext);
+/// root + "Data/color1." + ext ... for player 0 to 4, where root is the
+/// folder holding Data; names that differ only in letter case are found.
+QString clipFileName(const QString &root, int player, const QString &ext);
+/// root + "Data/0." + ext: the blank clip copied over a clip to empty it.
+QString blankFileName(const QString &root, const QString &ext);
 
 /// Empties the player's clip: closes it, replaces its file atomically with
 /// a copy of the blank clip and opens it again. Without a usable blank the

@@ -32,5 +32,7 @@ endif()
 # The desktop entry names the installed program by its final place (without
 # DESTDIR, which only stages the files).
 set(QUIZ_DIR "${prefix}")
+set(QUIZ_EXEC "\"${prefix}/quiz\"")
+set(QUIZ_ICON "${prefix}/quiz.svg")
 configure_file("${QUIZ_SOURCE_DIR}/packaging/quiz.desktop.in" "${root}/quiz.desktop" @ONLY)
 message(STATUS "Installing: ${root}/quiz.desktop")

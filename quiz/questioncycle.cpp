@@ -14,7 +14,10 @@ QuestionCycle::QuestionCycle(CycleHost &host, Random &random)
 quint8 QuestionCycle::pickAskedChoice()
 {
     const int index = m_host.askForIndex();
-    if (index == 0)
+    // No selection (a hand-edited options file) asks at random as well:
+    // taken as a choice number it would ask for none, and every answer
+    // would be wrong.
+    if (index <= 0)
         return quint8(m_random.uniform(1, 3));
     return quint8(index);
 }

@@ -16,8 +16,8 @@ public:
 
     bool answered() const { return m_answered; }
 
-    /// The asked choice 1..3; an index without a selection gives 255, which
-    /// no clicked choice equals.
+    /// The asked choice 1..3: the selected one, or a random one for the
+    /// random item and for no selection.
     quint8 pickAskedChoice();
     void newAct();
     void playQuestionClip();

@@ -167,7 +167,7 @@ bool FileStore::updateRecord(const ChildRecord &record, const QVector<HistoryRow
         const int affected = q.numRowsAffected();
         q.finish();
         if (affected != 1) {
-            *why = QStringLiteral("سجل الطفل رقم %1 لم يعد موجوداً").arg(record.no);
+            *why = QStringLiteral("سجل الطفل رقم %L1 لم يعد موجوداً").arg(record.no);
             return false;
         }
         return writeEvents(record.no, events, why);
@@ -190,7 +190,7 @@ bool FileStore::countAnswer(int no, const HistoryRow &answer, ChildRecord *after
             const int affected = q.numRowsAffected();
             q.finish();
             if (affected != 1) {
-                *why = QStringLiteral("سجل الطفل رقم %1 لم يعد موجوداً").arg(no);
+                *why = QStringLiteral("سجل الطفل رقم %L1 لم يعد موجوداً").arg(no);
                 return false;
             }
             return writeEvents(no, {answer}, why);

@@ -1,6 +1,7 @@
 #include "records/resultstable.h"
 
 #include "records/filestore.h"
+#include "settings/bidi.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -75,7 +76,7 @@ QString ResultsTable::cutName(const QString &name)
 QString ResultsTable::failure(const QString &what, const QString &detail) const
 {
     const QString place = m_store ? m_store->place() : QDir::toNativeSeparators(m_path);
-    return QStringLiteral("%1 «%2»: %3").arg(what, place, detail);
+    return QStringLiteral("%1 «%2»: %3").arg(what, Bidi::path(place), detail);
 }
 
 bool ResultsTable::open(const QString &filePath, QString *error)
@@ -246,7 +247,7 @@ bool ResultsTable::setText(Field field, const QString &text, QString *error)
             bool ok = false;
             const int n = text.trimmed().toInt(&ok);
             if (!ok) {
-                *error = QStringLiteral("Table1: «%1» ليس عدداً صحيحاً").arg(text);
+                *error = QStringLiteral("Table1: «%1» ليس عدداً صحيحاً").arg(Bidi::word(text));
                 return false;
             }
             value = n;

@@ -322,7 +322,7 @@ bool ServerStore::updateRecord(const ChildRecord &record, const QVector<HistoryR
                 return false;
             }
             if (q.numRowsAffected() != 1) {
-                *why = QStringLiteral("سجل الطفل رقم %1 لم يعد موجوداً").arg(record.no);
+                *why = QStringLiteral("سجل الطفل رقم %L1 لم يعد موجوداً").arg(record.no);
                 return false;
             }
             return writeHistory(db, record.no, events, why);

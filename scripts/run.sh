@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 prefix=${QUIZ_PREFIX:-/opt/quiz}
 
 bash scripts/install-deps.sh run
-bash scripts/build.sh build
+bash scripts/build.sh --target quiz build
 
 log=$(mktemp /tmp/quiz-install.XXXXXX.log)
 if ! cmake --install build --prefix "$prefix" >"$log" 2>&1; then

@@ -7,6 +7,8 @@
 start_sound_server() {
     export XDG_RUNTIME_DIR=${QUIZ_RUNTIME_DIR:-$(mktemp -d /tmp/quiz-runtime.XXXXXX)}
     chmod 700 "$XDG_RUNTIME_DIR"
+    # Beside the server's socket: the account that starts it can write there.
+    local log=$XDG_RUNTIME_DIR/quiz-pulse.log
     if ! command -v pulseaudio >/dev/null; then
         export QUIZ_NO_SOUND_SERVER="pulseaudio is not installed"
         return 0
@@ -14,7 +16,7 @@ start_sound_server() {
     if pulseaudio -D -n --exit-idle-time=-1 --system=false \
         --load="module-null-sink sink_name=quiz" \
         --load="module-remap-source master=quiz.monitor source_name=quizmic source_properties=device.description=quizmic" \
-        --load=module-native-protocol-unix >/tmp/quiz-pulse.log 2>&1; then
+        --load=module-native-protocol-unix >"$log" 2>&1; then
         for _ in $(seq 50); do
             pactl info >/dev/null 2>&1 && break
             sleep 0.1
@@ -23,7 +25,7 @@ start_sound_server() {
         pactl set-default-source quizmic >/dev/null 2>&1 || true
     fi
     if ! pactl info >/dev/null 2>&1; then
-        export QUIZ_NO_SOUND_SERVER="the PulseAudio server could not be started (see /tmp/quiz-pulse.log)"
+        export QUIZ_NO_SOUND_SERVER="the PulseAudio server could not be started (see $log)"
         echo "Sound tests will be skipped: $QUIZ_NO_SOUND_SERVER"
     fi
 }

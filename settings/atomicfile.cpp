@@ -1,6 +1,7 @@
 #include "settings/atomicfile.h"
 
 #include "quiz/systemerror.h"
+#include "settings/bidi.h"
 
 #include <QDir>
 #include <QFile>
@@ -106,6 +107,29 @@ SettingsResult AtomicFile::copyReplacing(const QString &source, const QString &d
     return SettingsResult::success();
 }
 
+SettingsResult AtomicFile::moveReplacing(const QString &source, const QString &destination)
+{
+    QFile file(source);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly))
+        return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason(file.errorString())));
+    // On disk before the name points at it (see copyReplacing).
+    errno = 0;
+    if (::fsync(file.handle()) != 0)
+        return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason()));
+    file.close();
+    const QFileInfo old(destination);
+    if (old.isFile())
+        file.setPermissions(old.permissions());
+    else
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser
+                            | QFile::ReadGroup | QFile::ReadOther);
+    errno = 0;
+    if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(destination).constData()) != 0)
+        return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason()));
+    return SettingsResult::success();
+}
+
 bool AtomicFile::readUpTo(const QString &path, qint64 maxBytes, QByteArray *bytes, bool *complete)
 {
     bytes->clear();
@@ -137,6 +161,6 @@ bool AtomicFile::readUpTo(const QString &path, qint64 maxBytes, QByteArray *byte
 
 QString AtomicFile::writeFailedText(const QString &path, const QString &reason)
 {
-    return QStringLiteral(u"تعذر حفظ الملف ") + QDir::toNativeSeparators(path)
+    return QStringLiteral(u"تعذر حفظ الملف ") + Bidi::path(QDir::toNativeSeparators(path))
         + QStringLiteral("\n\r") + reason;
 }

@@ -20,6 +20,12 @@ public:
     /// link, the link itself is replaced; its target is never written.
     static SettingsResult copyReplacing(const QString &source, const QString &destination);
 
+    /// Gives the finished file `source` the name `destination` in one rename,
+    /// replacing what is there; both must lie on the same file system. The
+    /// content is flushed to disk first, and it takes the permissions of the
+    /// file it replaces. On failure both files stay as they were.
+    static SettingsResult moveReplacing(const QString &source, const QString &destination);
+
     /// Reads at most `maxBytes` of the file. Returns false when the file
     /// cannot be opened; *complete is false when reading failed part way or
     /// stopped at the limit before the end of the file.

@@ -1,6 +1,8 @@
 #include "settings/currentlessonfile.h"
 
 #include "settings/atomicfile.h"
+#include "settings/bidi.h"
+#include "settings/filelookup.h"
 #include "settings/windows1256.h"
 
 QString CurrentLessonFile::parse(const QByteArray &bytes)
@@ -17,7 +19,7 @@ QByteArray CurrentLessonFile::toBytes(const QString &name, QString *error)
     QByteArray bytes = Windows1256::encode(name, &ok);
     if (!ok || bytes.contains('\n') || bytes.contains('\r')) {
         if (error) {
-            *error = QStringLiteral(u"لا يمكن حفظ اسم الدرس «%1».\n\r").arg(name)
+            *error = QStringLiteral(u"لا يمكن حفظ اسم الدرس «%1».\n\r").arg(Bidi::word(name))
                 + Windows1256::refusalMessage();
         }
         return QByteArray();
@@ -29,7 +31,7 @@ std::optional<QString> CurrentLessonFile::read(const QString &dataDir)
 {
     QByteArray bytes;
     bool complete = true;
-    if (!AtomicFile::readUpTo(dataDir + QLatin1Char('/') + fileName(), MaxReadBytes, &bytes, &complete))
+    if (!AtomicFile::readUpTo(FileLookup::inFolder(dataDir, fileName()), MaxReadBytes, &bytes, &complete))
         return std::nullopt;
     // A read that broke off before the end of the first line read nothing usable.
     if (!complete && !bytes.contains('\n') && !bytes.contains('\r'))
@@ -43,5 +45,5 @@ SettingsResult CurrentLessonFile::write(const QString &dataDir, const QString &n
     const QByteArray bytes = toBytes(name, &error);
     if (bytes.isEmpty())
         return SettingsResult::failure(error);
-    return AtomicFile::writeBytes(dataDir + QLatin1Char('/') + fileName(), bytes);
+    return AtomicFile::writeBytes(FileLookup::inFolder(dataDir, fileName()), bytes);
 }

@@ -1,5 +1,7 @@
 #include "settings/lessonfoldermodel.h"
 
+#include "settings/bidi.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -74,7 +76,7 @@ SettingsResult LessonFolderModel::setRootPath(const QString &path)
 {
     const QString root = QDir::cleanPath(path);
     if (!QFileInfo(root).isDir())
-        return SettingsResult::failure(QStringLiteral(u"المجلد غير موجود: ") + path);
+        return SettingsResult::failure(QStringLiteral(u"المجلد غير موجود: ") + Bidi::path(path));
     if (root != m_root) {
         if (!m_root.isEmpty())
             m_watcher->removePath(m_root);

@@ -1,6 +1,7 @@
 #include "settings/lessonlibrary.h"
 
 #include "settings/atomicfile.h"
+#include "settings/filelookup.h"
 #include "settings/optionsfile.h"
 #include "settings/windows1256.h"
 
@@ -141,7 +142,7 @@ QStringList LessonLibrary::lessonNames() const
 
 std::optional<QString> LessonLibrary::optionsPathFor(const QString &lessonName) const
 {
-    const QString dataOptions = m_dataDir + QLatin1Char('/') + OptionsFile::fileName();
+    const QString dataOptions = FileLookup::inFolder(m_dataDir, OptionsFile::fileName());
     // The empty name forms a path to the Data folder itself, whose options
     // file is the automatic lesson's; it is read, never written as a lesson.
     if (lessonName.isEmpty() || lessonName == automaticName())
@@ -151,8 +152,10 @@ std::optional<QString> LessonLibrary::optionsPathFor(const QString &lessonName) 
     const std::optional<QString> data = canonicalDataDir();
     if (!data)
         return std::nullopt;
-    const QString folder = m_dataDir + QLatin1Char('/') + lessonName;
-    const QString path = folder + QLatin1Char('/') + OptionsFile::fileName();
+    // A current-lesson file written where letter case did not count may
+    // spell the folder or its file otherwise.
+    const QString folder = FileLookup::inFolder(m_dataDir, lessonName);
+    const QString path = FileLookup::inFolder(folder, OptionsFile::fileName());
     // A folder or file that exists is followed to where it really is, so that
     // a link cannot lead the read outside the Data folder.
     const QFileInfo folderInfo(folder);
@@ -180,7 +183,7 @@ SettingsResult LessonLibrary::createLesson(const QString &name) const
         if (!lesson)
             return SettingsResult::failure(notCopiedText());
         for (const QString &source : sources) {
-            if (!AtomicFile::copyReplacing(source, *lesson + QLatin1Char('/') + QFileInfo(source).fileName()))
+            if (!AtomicFile::copyReplacing(source, FileLookup::inFolder(*lesson, QFileInfo(source).fileName())))
                 return SettingsResult::failure(notCopiedText());
         }
         return SettingsResult::success();
@@ -216,8 +219,9 @@ SettingsResult LessonLibrary::saveIntoLesson(const QString &name) const
     const std::optional<QString> lesson = existingLessonDir(*data, name);
     if (!lesson)
         return SettingsResult::failure(notCopiedText());
+    // A lesson file spelled in other letter case is replaced, not doubled.
     for (const QString &source : dataFiles(*data)) {
-        if (!AtomicFile::copyReplacing(source, *lesson + QLatin1Char('/') + QFileInfo(source).fileName()))
+        if (!AtomicFile::copyReplacing(source, FileLookup::inFolder(*lesson, QFileInfo(source).fileName())))
             return SettingsResult::failure(notCopiedText());
     }
     return SettingsResult::success(copiedText());

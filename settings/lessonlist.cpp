@@ -24,10 +24,8 @@ LessonList::LessonList(QListView *view)
         pal.setColor(QPalette::Inactive, role, pal.color(QPalette::Active, role));
     m_view->setPalette(pal);
 
-    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        if (!m_quiet)
-            emit selectionChanged();
-    });
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &LessonList::selectionChanged);
 }
 
 SettingsResult LessonList::setRoot(const QString &folder)
@@ -51,20 +49,4 @@ std::optional<QString> LessonList::selectedName() const
 void LessonList::clearSelection()
 {
     m_view->selectionModel()->clear();
-}
-
-void LessonList::showSelected(const QString &name)
-{
-    const int row = m_model->rowOf(name);
-    const QModelIndex target = row >= 0 ? m_model->index(row) : QModelIndex();
-    if (m_view->selectionModel()->selectedRows().value(0) == target)
-        return;
-    m_quiet = true;
-    if (target.isValid()) {
-        m_view->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
-        m_view->scrollTo(target);
-    } else {
-        m_view->selectionModel()->clear();
-    }
-    m_quiet = false;
 }

@@ -35,9 +35,6 @@ public:
     /// Clears the selection; selectionChanged() follows when something was
     /// selected.
     void clearSelection();
-    /// Marks the folder as selected (or nothing, for a name that is not
-    /// listed) without reporting it: the list shows the current lesson.
-    void showSelected(const QString &name);
 
 signals:
     /// An entry was selected or deselected, by the user or by clearSelection().
@@ -46,5 +43,4 @@ signals:
 private:
     QListView *m_view;
     LessonFolderModel *m_model;
-    bool m_quiet = false;
 };

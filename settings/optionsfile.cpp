@@ -1,6 +1,7 @@
 #include "settings/optionsfile.h"
 
 #include "settings/atomicfile.h"
+#include "settings/bidi.h"
 #include "settings/windows1256.h"
 
 namespace {
@@ -208,7 +209,7 @@ QByteArray OptionsFile::toBytes(const OptionsValues &v, QString *error)
         // A line break inside a value would shift every later line.
         if (!ok || bytes.contains('\n') || bytes.contains('\r')) {
             if (!failed && error) {
-                *error = QStringLiteral(u"لا يمكن حفظ النص «%1» في ملف الإعدادات.\n\r").arg(value)
+                *error = QStringLiteral(u"لا يمكن حفظ النص «%1» في ملف الإعدادات.\n\r").arg(Bidi::word(value))
                     + Windows1256::refusalMessage();
             }
             failed = true;

@@ -15,6 +15,7 @@
 
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QToolButton>
 #include <QtTest>
 
 #include <linux/capability.h>
@@ -203,6 +204,17 @@ private slots:
         q.start();
         QCOMPARE(shown(q.dialogs), QStringList());
         QCOMPARE(q.form->WaitSE->value(), 9);
+
+        // Read-only once more while the quiz runs: a recording, made beside
+        // its clip, cannot start, and says why.
+        before = treeSnapshot(q.data());
+        QVERIFY(QFile::setPermissions(q.data(), readOnly));
+        q.openOptions();
+        QTest::mouseClick(q.form->MPFalse->button(ClipPlayerBar::Button::Record), Qt::LeftButton);
+        QCOMPARE(q.dialogs.count(Kind::Error), 1);
+        const QString error = q.dialogs.texts(Kind::Error).first();
+        QVERIFY2(error.contains(q.folder.path() + QStringLiteral("/Data")) && isArabic(error), qPrintable(error));
+        QCOMPARE(treeSnapshot(q.data()), before);
     }
 
     void aReadOnlyProgramFolderLosesNothing_data()

@@ -3,6 +3,7 @@
 // the help window.
 #include "app/choicepanel.h"
 #include "app/clicklabel.h"
+#include "app/fontchoicedialog.h"
 #include "app/picturecontrol.h"
 #include "app/radiogroup.h"
 #include "app/scripteddialogs.h"
@@ -14,6 +15,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFontComboBox>
+#include <QLabel>
+#include <QSpinBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -147,6 +152,47 @@ private slots:
         QCOMPARE(quiz.dialogs.unscripted(), 0);
     }
 
+    void theFontDialogChoosesTheColourToo()
+    {
+        // The real dialog, shown without waiting on it; its colour comes
+        // through the scripted colour dialog.
+        ScriptedDialogs colours;
+        QFont start(QStringLiteral("DejaVu Sans"));
+        start.setPointSize(20);
+        FontChoiceDialog box(FontChoice{start, QColor(Qt::black)},
+                             [&colours](const QColor &c) { return colours.chooseColor(c); });
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        auto *family = box.findChild<QFontComboBox *>(QStringLiteral("fontFamily"));
+        auto *size = box.findChild<QSpinBox *>(QStringLiteral("fontSize"));
+        auto *bold = box.findChild<QCheckBox *>(QStringLiteral("fontBold"));
+        auto *colour = box.findChild<QPushButton *>(QStringLiteral("fontColour"));
+        auto *preview = box.findChild<QLabel *>(QStringLiteral("fontPreview"));
+        QVERIFY(family && size && bold && colour && preview);
+        QCOMPARE(size->value(), 20);
+
+        // A cancelled colour dialog keeps the colour; a chosen one shows at once.
+        QTest::mouseClick(colour, Qt::LeftButton);
+        QCOMPARE(colours.lastColorSeed, QColor(Qt::black));
+        QCOMPARE(box.choice().color, QColor(Qt::black));
+        colours.colorAnswers.enqueue(QColor(0, 128, 0));
+        QTest::mouseClick(colour, Qt::LeftButton);
+        family->setCurrentFont(QFont(QStringLiteral("DejaVu Serif")));
+        size->setValue(40);
+        QTest::mouseClick(bold, Qt::LeftButton);
+        QCOMPARE(preview->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+        QCOMPARE(preview->font().family(), QStringLiteral("DejaVu Serif"));
+        QVERIFY(preview->font().bold());
+
+        QTest::mouseClick(box.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        QCOMPARE(box.result(), int(QDialog::Accepted));
+        const FontChoice chosen = box.choice();
+        QCOMPARE(chosen.font.family(), QStringLiteral("DejaVu Serif"));
+        QCOMPARE(chosen.font.pointSize(), 40);
+        QVERIFY(chosen.font.bold() && !chosen.font.italic());
+        QCOMPARE(chosen.color, QColor(0, 128, 0));
+    }
+
     void theSecondPickerFillsTheThirdPanel()
     {
         Quiz quiz;
@@ -205,7 +251,8 @@ private slots:
         QTest::newRow("broken icon") << picture(QStringLiteral("truncated.ico"))
                                      << "Icon image is not valid.";
         QTest::newRow("huge png") << picture(QStringLiteral("huge.png"))
-                                  << "الصورة كبيرة جداً (8000×8000 نقطة): اختر صورة أصغر.";
+                                  << QStringLiteral("الصورة كبيرة جداً (%L1×%L1 نقطة): اختر صورة أصغر.")
+                                         .arg(8000);
     }
     void aPictureThatFailsIsReportedAndTheOldOneStays()
     {

@@ -115,7 +115,7 @@ private slots:
         // Read as UTF-8, not as Latin-1 mojibake.
         QVERIFY(text.contains(QStringLiteral("مساعدة اختبار الأطفال")));
         // The captions a teacher sees on the options pane.
-        const char *captions[] = {"Ctrl", "F1", "نوع السؤال", "اللون الأول", "تغيير الخط", "الصور",
+        const char *captions[] = {"Ctrl + Shift + F1", "Ctrl + Alt + F1", ".local/share/kidsquiz/quiz", "نوع السؤال", "اللون الأول", "تغيير الخط", "الصور",
                                   "تمدد الصورة", "الخيار المطلوب", "طريقة التفاعل", "موضع الفيديو",
                                   "مؤقت انتظار بين الأسئلة", "الجواب صح", "الجواب خطأ",
                                   "اختيار الدرس التلقائي", "حفظ الدرس الحالي إلى الاسم المختار",

@@ -54,6 +54,22 @@ private:
     QTemporaryDir m_dir;
 };
 
+/// The fixture avi with a sound stream and no picture, its silence replaced
+/// by a loud square wave: 8-bit samples in its "00wb" chunks.
+inline QByteArray loudSoundOnlyAvi()
+{
+    QByteArray avi = readAll(fixture(QStringLiteral("audio-only.avi")));
+    // The chunks follow one another in the movie list, up to the index.
+    qsizetype at = avi.indexOf("movi") + 4;
+    while (at + 8 <= avi.size() && avi.mid(at, 4) == "00wb") {
+        const quint32 length = qFromLittleEndian<quint32>(avi.constData() + at + 4);
+        for (quint32 i = 0; i < length && at + 8 + i < avi.size(); ++i)
+            avi[at + 8 + i] = (i / 10) % 2 ? char(0x20) : char(0xE0);
+        at += 8 + length + (length & 1);
+    }
+    return avi;
+}
+
 /// Why the tests that need a real sound server cannot run; empty when they
 /// can. They need the PulseAudio server of scripts/sound-server.sh, whose
 /// default source "quizmic" hears the default sink "quiz" the players use.

@@ -56,6 +56,12 @@ private slots:
         const ClipFile::Check floatWave = ClipFile::check(fixture(QStringLiteral("float-with-list.wav")));
         QVERIFY2(floatWave.ok(), qPrintable(floatWave.error));
 
+        // An avi with a sound stream and no picture is a sound clip.
+        const ClipFile::Check soundAvi = ClipFile::check(fixture(QStringLiteral("audio-only.avi")));
+        QVERIFY2(soundAvi.ok(), qPrintable(soundAvi.error));
+        QCOMPARE(soundAvi.kind, ClipFile::Kind::Avi);
+        QVERIFY(!soundAvi.hasVideo);
+
         // A streaming writer leaves both sizes open.
         QByteArray streamed = shipped(QStringLiteral("true.wav"));
         put32(streamed, 4, 0xFFFFFFFFu);
@@ -114,9 +120,11 @@ private slots:
         aviNoHeader.replace(12, 4, QByteArray("\x01\x02\x03\x04", 4));
         QTest::newRow("avi header damaged") << "color1.avi" << aviNoHeader << QStringLiteral("تالف");
 
-        QTest::newRow("avi without video")
-            << "color1.avi" << readAll(fixture(QStringLiteral("audio-only.avi")))
-            << QStringLiteral("لا يحوي صورة فيديو");
+        // Its only stream is neither picture nor sound.
+        QByteArray textOnly = readAll(fixture(QStringLiteral("audio-only.avi")));
+        textOnly.replace(textOnly.indexOf("strh") + 8, 4, "txts");
+        QTest::newRow("avi without picture or sound") << "color1.avi" << textOnly
+                                                      << QStringLiteral("لا يحوي صورة فيديو ولا صوتاً");
     }
     void badFilesFailWithNameAndReason()
     {

@@ -10,8 +10,11 @@
 #include "mediatestsupport.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace MediaTest;
 using State = ClipPlayer::State;
@@ -22,7 +25,6 @@ class TestClipRecording : public QObject
 
 private:
     QString m_skipReason;
-    QTemporaryDir m_recordings;
 
     // Starts recording and waits until sound actually arrives, which the
     // server may take a moment to begin.
@@ -42,22 +44,28 @@ private:
 
     void openOn(ClipPlayer &player, const QString &file)
     {
-        player.setRecordingFolder(m_recordings.path());
         player.setFileName(file);
         QString error;
         QVERIFY2(player.open(&error), qPrintable(error));
     }
 
-    int leftoverRecordings() const
+    /// The hidden files beside the clips: recordings not saved yet.
+    static QStringList recordingsIn(const ProgramFolder &folder)
     {
-        return QDir(m_recordings.path()).entryList(QDir::Files).size();
+        return QDir(folder.data(QString())).entryList(QDir::Files | QDir::Hidden)
+            .filter(QRegularExpression(QStringLiteral("^\\.")));
+    }
+
+    static quint64 inodeOf(const QString &path)
+    {
+        struct stat info;
+        return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? quint64(info.st_ino) : 0;
     }
 
 private slots:
     void initTestCase()
     {
         m_skipReason = soundServerSkipReason();
-        QVERIFY(m_recordings.isValid());
     }
 
     void init()
@@ -101,7 +109,7 @@ private slots:
         const Loudness level = loudness(recorded);
         QVERIFY2(level.peak > 0.05 && level.rms > 0.005,
                  qPrintable(QStringLiteral("peak %1 rms %2").arg(level.peak).arg(level.rms)));
-        QCOMPARE(leftoverRecordings(), 0);
+        QVERIFY(recordingsIn(folder).isEmpty());
 
         // Another program reads it as a normal wav file.
         const QString sox = QStandardPaths::findExecutable(QStringLiteral("sox"));
@@ -118,6 +126,28 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(recorder.duration() > 1500, 3000);
     }
 
+    void anAviWithSoundOnlyIsHeard()
+    {
+        ProgramFolder folder;
+        const QString avi = folder.data(QStringLiteral("true.avi"));
+        QVERIFY(writeAll(avi, loudSoundOnlyAvi()));
+        ClipPlayer recorder;
+        openOn(recorder, folder.data(QStringLiteral("color1.wav")));
+        QVERIFY(startRecording(recorder));
+
+        Random random;
+        random.seedOnce(3);
+        ClipPlayer speaker;
+        speaker.setFileName(avi);
+        QString error;
+        QVERIFY2(startClip(speaker, random, &error), qPrintable(error));
+        QVERIFY(!speaker.hasVideo());
+        QTRY_COMPARE_WITH_TIMEOUT(speaker.state(), State::Stopped, 10000);
+        QVERIFY2(recorder.save(&error), qPrintable(error));
+        const Loudness level = loudness(readAll(recorder.fileName()));
+        QVERIFY2(level.peak > 0.2, qPrintable(QStringLiteral("peak %1").arg(level.peak)));
+    }
+
     void stopHoldsTheRecordingUntilSaved()
     {
         ProgramFolder folder;
@@ -131,6 +161,14 @@ private slots:
         QCOMPARE(player.state(), State::Stopped);
         QVERIFY(player.hasRecording());
         QCOMPARE(readAll(clip), before);
+        // It waits hidden beside the clip, on the same disk.
+        const QStringList held = recordingsIn(folder);
+        QCOMPARE(held.size(), 1);
+        const quint64 recording = inodeOf(folder.data(held.first()));
+        QVERIFY(recording != 0);
+        QVERIFY(QFile::setPermissions(clip, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser
+                                                | QFile::WriteUser | QFile::ReadGroup | QFile::WriteGroup));
+        const QFile::Permissions permissions = QFileInfo(clip).permissions();
 
         // What was recorded can be heard before it is kept.
         player.play();
@@ -142,7 +180,10 @@ private slots:
         QVERIFY(!player.hasRecording());
         QVERIFY(readAll(clip) != before);
         QVERIFY(ClipFile::check(clip).ok());
-        QCOMPARE(leftoverRecordings(), 0);
+        // Renamed into place, not copied, keeping the clip's permissions.
+        QCOMPARE(inodeOf(clip), recording);
+        QCOMPARE(QFileInfo(clip).permissions(), permissions);
+        QVERIFY(recordingsIn(folder).isEmpty());
     }
 
     void theQuestionCycleDoesNotCutARecordingOff()
@@ -173,7 +214,7 @@ private slots:
         QCOMPARE(player.state(), State::Closed);
         QVERIFY(!player.hasRecording());
         QCOMPARE(readAll(clip), before);
-        QCOMPARE(leftoverRecordings(), 0);
+        QVERIFY(recordingsIn(folder).isEmpty());
 
         // A reopen shows the clip as it was on disk.
         QString error;
@@ -190,7 +231,6 @@ private slots:
         QList<ClipPlayer *> list;
         QVERIFY(QFile::remove(ClipSet::clipFileName(folder.appDir(), 4, QStringLiteral("wav"))));
         for (int i = 0; i < ClipSet::ClipCount; ++i) {
-            players[i].setRecordingFolder(m_recordings.path());
             players[i].setFileName(ClipSet::clipFileName(folder.appDir(), i, QStringLiteral("wav")));
             QString error;
             players[i].open(&error);
@@ -215,7 +255,7 @@ private slots:
         QVERIFY2(ClipSet::saveAll(list, &error), qPrintable(error));
         QVERIFY(ClipFile::check(clip).ok());
         QVERIFY(!players[1].hasRecording());
-        QCOMPARE(leftoverRecordings(), 0);
+        QVERIFY(recordingsIn(folder).isEmpty());
     }
 };
 

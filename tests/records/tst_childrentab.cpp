@@ -66,8 +66,12 @@ struct Quiz
     QString resultsPath() const { return folder.appDir() + QStringLiteral("results.db"); }
     QString status() const
     {
-        return form->DBText1->text() + QLatin1Char('|') + form->DBText3->text() + QLatin1Char('|')
-               + form->DBText2->text();
+        // The counts are shown in the system's digits; compared as numbers.
+        const auto count = [](const QString &shown) {
+            return shown.isEmpty() ? shown : QString::number(QLocale().toInt(shown));
+        };
+        return form->DBText1->text() + QLatin1Char('|') + count(form->DBText3->text()) + QLatin1Char('|')
+               + count(form->DBText2->text());
     }
     void openChildrenTab()
     {

@@ -137,7 +137,13 @@ private slots:
         QCOMPARE(q.current(), name);
         QCOMPARE(q.lessonBytes(), cp1256(name) + "\r\n");
         QVERIFY(q.listed(name));
-        QCOMPARE(q.selected(), std::optional<QString>(name));
+        // Only the teacher picks a row: the new lesson is current, not chosen
+        // for deleting.
+        QCOMPARE(q.selected(), std::nullopt);
+        q.press(q.form->SpeedButton6);
+        QCOMPARE(q.messages(), QStringList{QStringLiteral(u"يجب اختيار درس لحذفه")});
+        QCOMPARE(q.dialogs.count(Kind::Confirm), 0);
+        q.dialogs.clear();
 
         // Back to the automatic lesson: its own file is loaded.
         writeFile(q.data(QStringLiteral("options.txt")), withWait(q.optionsBytes(), 5));
@@ -170,6 +176,12 @@ private slots:
         QCOMPARE(q.form->WaitSE->value(), 12);
         QCOMPARE(q.dialogs.count(Kind::Message), 0);
         QCOMPARE(fileLines(q.optionsBytes()).at(20), QByteArray("20"));
+        QVERIFY(q.listed(name));
+        // Started on a named lesson, the list still has nothing chosen.
+        QCOMPARE(q.selected(), std::nullopt);
+        q.press(q.form->SpeedButton6);
+        QCOMPARE(q.messages(), QStringList{QStringLiteral(u"يجب اختيار درس لحذفه")});
+        QCOMPARE(q.dialogs.count(Kind::Confirm), 0);
         QVERIFY(q.listed(name));
     }
 
@@ -298,13 +310,11 @@ private slots:
         q.dialogs.confirmAnswers << false;
         q.press(q.form->SpeedButton6);
         QCOMPARE(q.dialogs.texts(Kind::Confirm), QStringList{QStringLiteral(u"هل تريد حذف الدرس فعلاً\n\rأ")});
+        // Cancel changes nothing: the lesson stays chosen and current.
         QVERIFY(q.listed(QStringLiteral("أ")) && q.listed(QStringLiteral("ب")));
-        QCOMPARE(q.selected(), std::nullopt);
-        // Clearing the selection chose the automatic lesson, which wrote its name.
-        QCOMPARE(q.current(), automaticName());
-        QMap<QString, QByteArray> expected = lessons;
-        expected[QStringLiteral("CurLesson.txt")] = cp1256(automaticName()) + "\r\n";
-        QCOMPARE(treeSnapshot(q.data()), expected);
+        QCOMPARE(q.selected(), std::optional<QString>(QStringLiteral("أ")));
+        QCOMPARE(q.current(), QStringLiteral("أ"));
+        QCOMPARE(treeSnapshot(q.data()), lessons);
 
         q.click(QStringLiteral("ب"));
         q.dialogs.clear();

@@ -1,6 +1,7 @@
 // The settings files through the real window: what a teacher sets is there
 // again after closing and starting the quiz, and damaged or missing files
 // never stop it.
+#include "app/choicepanel.h"
 #include "app/clicklabel.h"
 #include "app/docklayout.h"
 #include "app/picturecontrol.h"
@@ -322,6 +323,12 @@ private slots:
             QCOMPARE(f.m_playLayout->size(f.VedioPanel).width(), 200); // beyond 32 bits
             QVERIFY(!f.StretchChk->isChecked());
             QCOMPARE(f.WaitSE->value(), 60);
+            // Without a selection a choice is still asked, and answering it is right.
+            const int asked = f.AskColorED->text().toInt();
+            QVERIFY2(asked >= 1 && asked <= 3, qPrintable(f.AskColorED->text()));
+            ChoicePanel *const panels[] = {f.SPanel1, f.SPanel2, f.SPanel3};
+            QTest::mouseClick(panels[asked - 1], Qt::LeftButton, {}, panels[asked - 1]->rect().center());
+            QCOMPARE(f.ResED->text(), QStringLiteral("Y"));
             QVERIFY(q.closeByButton());
             QCOMPARE(fileLines(q.optionsBytes()).at(0), QByteArray("-1"));
         }
@@ -333,6 +340,29 @@ private slots:
             });
             QCOMPARE(q.form->FontDialog1.font.pointSize(), 36);
         }
+    }
+
+    void aClipMissingAtLoadKeepsTheStoredMediumAndPlace()
+    {
+        // Video stored, shown at the right; one video clip and its sound
+        // namesake are gone.
+        QuizWindow q([](const QuizWindow &w) {
+            QByteArray options = readFile(w.data(QStringLiteral("options.txt")));
+            options = withLine(withLine(options, 2, "1"), 13, "2");
+            writeFile(w.data(QStringLiteral("options.txt")), options);
+            QFile::remove(w.data(QStringLiteral("color2.avi")));
+            QFile::remove(w.data(QStringLiteral("color2.wav")));
+        });
+        QCOMPARE(q.dialogs.count(Kind::Error), 1);
+        QVERIFY2(q.dialogs.texts(Kind::Error).first().contains(q.data(QStringLiteral("color2.avi"))),
+                 qPrintable(q.dialogs.texts(Kind::Error).first()));
+        QCOMPARE(q.form->AVRG->itemIndex(), 1);
+        QCOMPARE(q.form->MediaExt, QStringLiteral("avi"));
+        QCOMPARE(q.form->VedioLocationRG->itemIndex(), 2);
+        QVERIFY(q.closeByButton());
+        const QList<QByteArray> lines = fileLines(q.optionsBytes());
+        QCOMPARE(lines.at(1), QByteArray("1"));
+        QCOMPARE(lines.at(12), QByteArray("2"));
     }
 
     void aCurrentLessonWhoseFolderWentShowsTheMessageTwiceAtStart_data()

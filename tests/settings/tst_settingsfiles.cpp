@@ -2,6 +2,7 @@
 // and odd files, and writes that fail part way (a full disk or a crash).
 
 #include "settings/currentlessonfile.h"
+#include "settings/filelookup.h"
 #include "settings/lessonlibrary.h"
 #include "settings/optionsfile.h"
 #include "settings/windows1256.h"
@@ -137,6 +138,25 @@ private slots:
         QVERIFY(!r.ok);
         QVERIFY(!r.text.isEmpty());
         QVERIFY(!CurrentLessonFile::write(m_dir->filePath("gone"), QStringLiteral("x")).ok);
+    }
+
+    void namesThatDifferOnlyInLetterCase()
+    {
+        const QString dir = m_dir->path();
+        QCOMPARE(FileLookup::inFolder(dir, QStringLiteral("options.txt")), dir + QStringLiteral("/options.txt"));
+        QVERIFY(writeBytes(dir + QStringLiteral("/Options.txt"), "capital"));
+        QCOMPARE(FileLookup::inFolder(dir + QLatin1Char('/'), QStringLiteral("options.txt")),
+                 dir + QStringLiteral("/Options.txt"));
+        QVERIFY(writeBytes(dir + QStringLiteral("/options.txt"), "exact"));
+        QCOMPARE(FileLookup::inFolder(dir, QStringLiteral("options.txt")), dir + QStringLiteral("/options.txt"));
+        QVERIFY(QDir().mkpath(dir + QStringLiteral("/DATA/Lesson")));
+        QCOMPARE(FileLookup::below(dir, QStringLiteral("Data/lesson/x.txt")), dir + QStringLiteral("/DATA/Lesson/x.txt"));
+
+        // A file found under another spelling is rewritten under that name.
+        QVERIFY(writeBytes(dir + QStringLiteral("/DATA/curlesson.TXT"), "x\r\n"));
+        QVERIFY(CurrentLessonFile::write(dir + QStringLiteral("/DATA"), QStringLiteral(u"حيوانات")).ok);
+        QCOMPARE(QDir(dir + QStringLiteral("/DATA")).entryList(QDir::Files), QStringList{QStringLiteral("curlesson.TXT")});
+        QCOMPARE(CurrentLessonFile::read(dir + QStringLiteral("/DATA")), std::optional<QString>(QStringLiteral(u"حيوانات")));
     }
 
     void currentLessonFile()

@@ -84,7 +84,7 @@ inline void typeText(QWidget *widget, const QString &text)
 struct QuizWindow
 {
     /// `prepare` may change the program folder before the first start.
-    explicit QuizWindow(const std::function<void(const QuizWindow &)> &prepare = {})
+    explicit QuizWindow(const std::function<void(QuizWindow &)> &prepare = {})
     {
         if (prepare)
             prepare(*this);
@@ -100,7 +100,8 @@ struct QuizWindow
     {
         dialogs.clear();
         random.seedOnce(7);
-        form = std::make_unique<TForm1>(QuizEnvironment{&dialogs, &random, folder.programFile()});
+        form = std::make_unique<TForm1>(
+            QuizEnvironment{&dialogs, &random, folder.programFile(), userDataDir, canWrite});
         form->resize(1003, 612);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
@@ -149,6 +150,10 @@ struct QuizWindow
     QStringList messages() const { return dialogs.texts(Kind::Message); }
 
     testsupport::ProgramFolder folder;
+    /// The user's own data folder and the writability probe the window is
+    /// given; by default the program folder holds everything.
+    QString userDataDir;
+    DataLocation::WritableProbe canWrite;
     ScriptedDialogs dialogs;
     Random random;
     std::unique_ptr<TForm1> form;

@@ -1,0 +1,76 @@
+# The Debian package (`cpack -G DEB` in the build folder): the same program,
+# laid out as the system expects it under /usr.
+#
+#   /usr/lib/quiz/quiz, help.htm, Data/   the program with its read-only
+#                                         defaults beside it (it finds them
+#                                         from its own file's place)
+#   /usr/bin/quiz                         a link to the program
+#   /usr/share/applications/quiz.desktop  the menu entry
+#   /usr/share/icons/hicolor/scalable/apps/quiz.svg
+#
+# These rules belong to the component "package" and are left out of a plain
+# `cmake --install`, which keeps laying out the self-contained, writable
+# program folder. A user's own settings, clips and results live in that
+# user's data folder, which the package never touches, so removing or purging
+# it leaves them alone.
+
+set(QUIZ_PACKAGE_PREFIX /usr)
+set(QUIZ_PACKAGE_DIR lib/quiz)
+
+install(TARGETS quiz RUNTIME DESTINATION ${QUIZ_PACKAGE_DIR}
+        COMPONENT package EXCLUDE_FROM_ALL)
+install(FILES appdir/help.htm DESTINATION ${QUIZ_PACKAGE_DIR}
+        COMPONENT package EXCLUDE_FROM_ALL)
+install(DIRECTORY appdir/Data DESTINATION ${QUIZ_PACKAGE_DIR}
+        COMPONENT package EXCLUDE_FROM_ALL)
+install(FILES packaging/quiz.svg DESTINATION share/icons/hicolor/scalable/apps
+        COMPONENT package EXCLUDE_FROM_ALL)
+
+# The menu entry starts the program by its name on the PATH and takes the
+# icon from the theme.
+set(QUIZ_DIR ${QUIZ_PACKAGE_PREFIX}/${QUIZ_PACKAGE_DIR})
+set(QUIZ_EXEC quiz)
+set(QUIZ_ICON quiz)
+configure_file(packaging/quiz.desktop.in ${CMAKE_BINARY_DIR}/package/quiz.desktop @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/package/quiz.desktop DESTINATION share/applications
+        COMPONENT package EXCLUDE_FROM_ALL)
+
+# A relative link, so that it points into the package wherever it is staged.
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/package/bin)
+file(CREATE_LINK ../${QUIZ_PACKAGE_DIR}/quiz ${CMAKE_BINARY_DIR}/package/bin/quiz SYMBOLIC)
+install(FILES ${CMAKE_BINARY_DIR}/package/bin/quiz DESTINATION bin
+        COMPONENT package EXCLUDE_FROM_ALL)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME quiz)
+set(CPACK_PACKAGE_VERSION 1.0.0)
+set(CPACK_PACKAGE_VENDOR "Quiz maintainers")
+set(CPACK_PACKAGE_CONTACT "Quiz maintainers <maintainers@quiz.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "full-screen colours, words and pictures quiz for young children")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Three coloured shapes, words or pictures, a spoken or filmed question, a click,\n"
+    "a right or wrong answer, and the next question: a quiz for children of three\n"
+    "to six with an Arabic, right-to-left interface. A teacher or parent sets it up\n"
+    "in a hidden options pane (Ctrl+Alt+F1 or Ctrl+Shift+F1), records the clips,\n"
+    "keeps named lessons and a table of children with their counts. Each user's\n"
+    "settings, clips and results are kept in that user's own data folder.")
+string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_PACKAGING_INSTALL_PREFIX ${QUIZ_PACKAGE_PREFIX})
+# Only the package's own rules, from this build folder.
+set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};quiz;package;/")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION education)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# The libraries the program links come from dpkg-shlibdeps; what Qt and
+# GStreamer load at run time does not show there: the SQLite driver, picture
+# formats (SVG, WebP, TIFF...), the Arabic translations of the standard
+# dialogs' buttons, the media backend's plugins (wav and avi, their decoders
+# and encoders, the sound server's sink and source) and fonts with Arabic
+# letters.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libqt6sql6-sqlite, libqt6svg6, qt6-image-formats-plugins, qt6-translations-l10n, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-bad, gstreamer1.0-libav, fonts-noto-core, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse")
+include(CPack)
