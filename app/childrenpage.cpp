@@ -9,6 +9,7 @@
 #include "records/schoolserver.h"
 #include "records/serverstore.h"
 #include "records/storechoice.h"
+#include "settings/bidi.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -309,7 +310,7 @@ void ChildrenPage::openServer(const QString &service)
     QString error;
     if (!store->open(&error))
         throw QuizError(QStringLiteral("تعذر فتح ملف الإجابات المنتظرة لخادم المدرسة «%1»: %2")
-                            .arg(QDir::toNativeSeparators(QDir(m_dataDir).filePath(StoreChoice::outboxFileName())),
+                            .arg(Bidi::path(QDir::toNativeSeparators(QDir(m_dataDir).filePath(StoreChoice::outboxFileName()))),
                                  error));
     connect(store.get(), &ResultsStore::stateChanged, this, &ChildrenPage::showStore);
     if (!Table1->openStore(std::move(store), &error))
@@ -341,7 +342,7 @@ void ChildrenPage::chooseServer()
         const WaitCursor wait;
         QString reason;
         if (!ServerStore::probe(service, &reason))
-            throw QuizError(QStringLiteral("تعذر الاتصال بخادم المدرسة «%1»: %2").arg(service, reason));
+            throw QuizError(QStringLiteral("تعذر الاتصال بخادم المدرسة «%1»: %2").arg(Bidi::word(service), reason));
     }
     try {
         openServer(service);
@@ -364,7 +365,7 @@ void ChildrenPage::chooseServer()
         throw QuizError(QStringLiteral("تُحفظ النتائج الآن على خادم المدرسة، لكن تعذر حفظ هذا الاختيار "
                                        "للمرة القادمة: %1").arg(error));
     m_dialogs.showMessage(QStringLiteral("تُحفظ نتائج الأطفال الآن على خادم المدرسة «%1»، "
-                                         "ويراها كل جهاز متصل به.").arg(service));
+                                         "ويراها كل جهاز متصل به.").arg(Bidi::word(service)));
 }
 
 void ChildrenPage::chooseLocalFile()
@@ -429,8 +430,8 @@ void ChildrenPage::showStore()
         QString state = server->online() ? QStringLiteral("متصل")
                                           : QStringLiteral("غير متاح الآن: %1").arg(server->problem());
         if (waiting > 0)
-            state += QStringLiteral("؛ إجابات تنتظر الإرسال: %1").arg(waiting);
-        StoreLbl->setText(QStringLiteral("تُحفظ النتائج على خادم المدرسة «%1» (%2)").arg(server->service(), state));
+            state += QStringLiteral("؛ إجابات تنتظر الإرسال: %L1").arg(waiting);
+        StoreLbl->setText(QStringLiteral("تُحفظ النتائج على خادم المدرسة «%1» (%2)").arg(Bidi::word(server->service()), state));
         StoreLbl->setToolTip(server->problem());
     }
     LocalBtn->setEnabled(server != nullptr);

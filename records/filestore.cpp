@@ -2,6 +2,7 @@
 
 #include "records/resultsfile.h"
 #include "records/resultstable.h"
+#include "settings/bidi.h"
 
 #include <QDir>
 #include <QSqlDatabase>
@@ -52,7 +53,7 @@ FileStore::~FileStore()
 
 QString FileStore::place() const
 {
-    return QDir::toNativeSeparators(m_path);
+    return Bidi::path(QDir::toNativeSeparators(m_path));
 }
 
 bool FileStore::readConnection(QString *connection, QString *)

@@ -33,11 +33,16 @@ public:
     using QObject::QObject;
     ~ResultsStore() override = default;
 
-    /// The file's path or the server's name, for messages.
+    /// The file's path or the server's name, for messages (isolated for
+    /// right-to-left text).
     virtual QString place() const = 0;
     /// True where other computers change the same rows: a count is then never
     /// written as a value read before (see countAnswer).
     virtual bool isShared() const = 0;
+    /// False while the store has not read its rows yet (a server's copy
+    /// before the first reading since the program started): a child missing
+    /// or a table empty may then be there after all.
+    virtual bool rowsKnown() const { return true; }
 
     virtual bool count(int *n, QString *reason) = 0;
     /// The first, last, next or prior row from `key`, or the row with No

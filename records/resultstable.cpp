@@ -75,8 +75,8 @@ QString ResultsTable::cutName(const QString &name)
 
 QString ResultsTable::failure(const QString &what, const QString &detail) const
 {
-    const QString place = m_store ? m_store->place() : QDir::toNativeSeparators(m_path);
-    return QStringLiteral("%1 «%2»: %3").arg(what, Bidi::path(place), detail);
+    const QString place = m_store ? m_store->place() : Bidi::path(QDir::toNativeSeparators(m_path));
+    return QStringLiteral("%1 «%2»: %3").arg(what, place, detail);
 }
 
 bool ResultsTable::open(const QString &filePath, QString *error)
@@ -129,6 +129,7 @@ void ResultsTable::close()
     m_state = State::Inactive;
     m_count = 0;
     m_hasCurrent = false;
+    m_wantedNo = 0;
     m_current = ChildRecord();
     m_savedHas = false;
     m_pendingEvents.clear();
@@ -379,8 +380,12 @@ bool ResultsTable::findKey(const QString &keyText)
     if (!ok || !settlePending())
         return false;
     const int before = currentNo();
-    if (!loadOne(ResultsStore::Key, key))
+    if (!loadOne(ResultsStore::Key, key)) {
+        if (!m_store->rowsKnown())
+            m_wantedNo = key;
         return false;
+    }
+    m_wantedNo = 0;
     if (currentNo() != before)
         emit currentChanged();
     return true;
@@ -431,6 +436,13 @@ bool ResultsTable::prior()
 bool ResultsTable::recordResult(const QString &result, const AnswerDetails &details, QString *error)
 {
     if (m_count == 0 && m_state != State::Insert) {
+        // A table not read yet is not known to be empty: a child "-" made
+        // now on the school's server would be one more child for everyone.
+        if (!m_store || !m_store->rowsKnown()) {
+            *error = isOpen() ? failure(QString::fromUtf8(PostWhat), QStringLiteral("لم يُقرأ جدول الأطفال بعد"))
+                              : closedText();
+            return false;
+        }
         if (!insert(error) || !setText(Field::Name, QStringLiteral("-"), error) || !post(error))
             return false;
     }
@@ -556,9 +568,13 @@ void ResultsTable::followChanges(const QVector<int> &nos)
         }
     }
     if (!m_hasCurrent && m_count > 0 && m_state == State::Browse) {
-        loadOne(ResultsStore::First, 0);
+        // The child the window asked for before the rows arrived, if it is there.
+        if (m_wantedNo == 0 || !loadOne(ResultsStore::Key, m_wantedNo))
+            loadOne(ResultsStore::First, 0);
         currentTouched = true;
     }
+    if (m_store->rowsKnown())
+        m_wantedNo = 0;
     if (currentTouched)
         emit currentChanged();
 }

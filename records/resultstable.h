@@ -165,6 +165,9 @@ private:
     State m_state = State::Inactive;
     int m_count = 0;
     bool m_hasCurrent = false;
+    // A child asked for (by its No) before a shared store had read its rows:
+    // made current when the rows arrive.
+    int m_wantedNo = 0;
     ChildRecord m_current;
     // The record as it was before a pending change, for cancel().
     ChildRecord m_saved;

@@ -382,6 +382,7 @@ bool ServerLink::syncAll()
         emit stateChanged(m_online, reason);
         return false;
     }
+    emit synced();
     if (!nos.isEmpty())
         emit rowsChanged(nos);
     return true;

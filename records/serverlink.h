@@ -38,6 +38,8 @@ signals:
     void stateChanged(bool online, const QString &problem);
     /// Rows of the copy that changed (new, changed or gone).
     void rowsChanged(const QVector<int> &nos);
+    /// The copy holds the server's whole table (after every connection).
+    void synced();
 
 private:
     bool connectServer();

@@ -4,6 +4,7 @@
 #include "records/resultstable.h"
 #include "records/schoolserver.h"
 #include "records/serverlink.h"
+#include "settings/bidi.h"
 
 #include <QAtomicInt>
 #include <QSqlDatabase>
@@ -70,7 +71,7 @@ void ServerStore::stopLink()
 
 QString ServerStore::place() const
 {
-    return QStringLiteral("خادم المدرسة %1").arg(m_service);
+    return QStringLiteral("خادم المدرسة %1").arg(Bidi::word(m_service));
 }
 
 bool ServerStore::probe(const QString &service, QString *reason)
@@ -127,6 +128,7 @@ bool ServerStore::open(QString *reason)
     m_link->moveToThread(m_thread);
     connect(m_thread, &QThread::started, m_link, &ServerLink::start);
     connect(m_link, &ServerLink::stateChanged, this, &ServerStore::linkState);
+    connect(m_link, &ServerLink::synced, this, [this] { m_rowsKnown = true; });
     connect(m_link, &ServerLink::rowsChanged, this, &ResultsStore::rowsChanged);
     m_problem = QStringLiteral("جارٍ الاتصال بخادم المدرسة");
     m_thread->start();
@@ -152,7 +154,7 @@ QString ServerStore::stateText() const
 {
     const int n = waiting();
     if (n > 0)
-        return QStringLiteral("إجابات تنتظر الإرسال إلى خادم المدرسة: %1").arg(n);
+        return QStringLiteral("إجابات تنتظر الإرسال إلى خادم المدرسة: %L1").arg(n);
     if (!m_online && !m_problem.isEmpty())
         return QStringLiteral("خادم المدرسة غير متاح الآن");
     return QString();

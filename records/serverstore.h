@@ -53,6 +53,7 @@ public:
 
     QString place() const override;
     bool isShared() const override { return true; }
+    bool rowsKnown() const override { return m_rowsKnown; }
     bool count(int *n, QString *reason) override { return m_rows.count(n, reason); }
     bool seek(Seek which, int key, ChildRecord *out) override { return m_rows.seek(which, key, out); }
     bool insertRecord(ChildRecord *record, const QVector<HistoryRow> &events, QString *reason) override;
@@ -80,6 +81,7 @@ private:
     QString m_teacher;
     int m_retryMs = 5000;
     bool m_online = false;
+    bool m_rowsKnown = false;
     QString m_problem;
     RowReader m_rows;
     std::unique_ptr<QSqlQuery> m_addOutbox;

@@ -4,6 +4,7 @@
 // a lost acknowledgement, two processes counting the same child, and a
 // wrong password or service.
 #include "app/childrenpage.h"
+#include "app/choicepanel.h"
 #include "app/quizerror.h"
 #include "app/scripteddialogs.h"
 #include "records/answerhistory.h"
@@ -11,10 +12,12 @@
 #include "records/resultstable.h"
 #include "records/serverstore.h"
 #include "records/storechoice.h"
+#include "settings/windowtestutil.h"
 #include "testsupport.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -225,7 +228,7 @@ private slots:
         QTRY_VERIFY(!server->online());
         QVERIFY2(played.elapsed() < 5000, "counting waited for the absent server");
         QCOMPARE(server->waiting(), 30);
-        QVERIFY2(server->stateText().contains(QStringLiteral("30")), qPrintable(server->stateText()));
+        QVERIFY2(server->stateText().contains(QLocale().toString(30)), qPrintable(server->stateText()));
         QCOMPARE(a->integer(Field::Ok), 26); // 40 answers, every third wrong
         QCOMPARE(a->integer(Field::NotOk), 14);
 
@@ -367,6 +370,57 @@ private slots:
         QVERIFY(!page.Table1->isShared());
         QCOMPARE(page.Table1->recordCount(), 1);
         QVERIFY(!QFile::exists(folder.dataDir() + StoreChoice::fileName()));
+    }
+
+    // The real window on a computer that has never reached the server,
+    // started while the server is away: an answer then makes no child "-"
+    // for the whole school, and the child the options name becomes current
+    // once the rows arrive. With the server gone in play the child plays on,
+    // no box appears, and the status strip quietly says how many answers
+    // wait, until the server has them.
+    void windowPlaysOnWithoutTheServer()
+    {
+        admin(QStringLiteral("INSERT INTO table1 (name) VALUES ('أول'), ('منى')"));
+        QVERIFY(serverCtl("stop"));
+        QuizWindow w([](QuizWindow &w) {
+            QVERIFY(testsupport::writeFile(w.data(StoreChoice::fileName()), "quiztest\n"));
+            QList<QByteArray> lines = w.optionsBytes().split('\n');
+            lines[19] = "2\r"; // the current child
+            QVERIFY(testsupport::writeFile(w.data(QStringLiteral("options.txt")), lines.join('\n')));
+        });
+        TForm1 &form = *w.form;
+        form.playwaitTimer->setInterval(5);
+        const auto answerRight = [&form] {
+            const int asked = form.AskColorED->text().toInt();
+            ChoicePanel *panel = asked == 1 ? form.SPanel1 : asked == 2 ? form.SPanel2 : form.SPanel3;
+            QTest::mouseClick(panel, Qt::LeftButton, {}, panel->rect().center());
+            QTRY_VERIFY_WITH_TIMEOUT(!form.cycle().answered(), 2000);
+        };
+        QVERIFY(form.Table1->isShared());
+        QCOMPARE(form.currentChildNo(), 0);
+        answerRight();
+        QCOMPARE(form.Table1->recordCount(), 0);
+
+        QVERIFY(serverCtl("start"));
+        QTRY_COMPARE_WITH_TIMEOUT(form.currentChildNo(), 2, 20000);
+        QCOMPARE(form.DBText1->text(), QStringLiteral("منى"));
+        QTRY_VERIFY(serverOf(*form.Table1)->online());
+        QVERIFY(form.SchoolLbl->isHidden());
+        reconnectAdmin();
+        QCOMPARE(admin(QStringLiteral("SELECT COUNT(*) FROM table1")).toInt(), 2);
+
+        QVERIFY(serverCtl("stop"));
+        for (int i = 0; i < 3; ++i)
+            answerRight();
+        QCOMPARE(form.DBText3->text(), QLocale().toString(3));
+        QTRY_VERIFY(form.SchoolLbl->isVisible());
+        QVERIFY2(form.SchoolLbl->text().contains(QLocale().toString(3)), qPrintable(form.SchoolLbl->text()));
+
+        QVERIFY(serverCtl("start"));
+        QTRY_VERIFY_WITH_TIMEOUT(form.SchoolLbl->isHidden(), 20000);
+        reconnectAdmin();
+        QCOMPARE(admin(QStringLiteral("SELECT ok FROM table1 WHERE no = 2")).toInt(), 3);
+        QCOMPARE(w.messages() + w.dialogs.texts(ScriptedDialogs::Kind::Error), QStringList());
     }
 };
 
