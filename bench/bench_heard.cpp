@@ -22,6 +22,7 @@
 #include "app/radiogroup.h"
 #include "app/scripteddialogs.h"
 #include "app/tform1.h"
+#include "bench/procstatus.h"
 #include "media/clipplayer.h"
 #include "monitorrecorder.h"
 #include "quiz/heap.h"
@@ -50,17 +51,6 @@ double median(std::vector<double> v)
         return -1;
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
-}
-
-long statusKb(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLong();
-    return -1;
 }
 
 void figure(const char *name, double value, const char *unit)

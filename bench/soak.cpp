@@ -21,13 +21,14 @@
 #include "app/radiogroup.h"
 #include "app/scripteddialogs.h"
 #include "app/tform1.h"
+#include "bench/procstatus.h"
+#include "quiz/heap.h"
 #include "quiz/random.h"
 #include "records/resultstable.h"
 #include "settings/lessonfoldermodel.h"
 #include "settings/lessonlibrary.h"
 #include "settings/lessonlist.h"
 #include "testsupport.h"
-#include "quiz/heap.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -68,17 +69,6 @@ double slopePerThousand(const std::vector<std::pair<int, long>> &samples)
     }
     const double d = n * sxx - sx * sx;
     return d == 0 ? 0 : (n * sxy - sx * sy) / d * 1000.0;
-}
-
-long statusKb(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').first().toLong();
-    return -1;
 }
 
 class Soak
