@@ -31,15 +31,6 @@ DataLocation::WritableProbe readOnlyBelow(const QString &programDir)
     };
 }
 
-QByteArray withLine(QByteArray options, int line, const QByteArray &value)
-{
-    QList<QByteArray> lines = fileLines(options);
-    while (lines.size() < 21)
-        lines.append(QByteArray());
-    lines[line - 1] = value;
-    return lines.join("\r\n") + "\r\n";
-}
-
 } // namespace
 
 class TestDataFolder : public QObject
@@ -156,7 +147,7 @@ private slots:
         QString data;
         QuizWindow q([&](QuizWindow &w) {
             const QString d = w.data();
-            QVERIFY(testsupport::writeFile(d + QStringLiteral("options.txt"), withLine(testsupport::readFile(d + QStringLiteral("options.txt")), 21, "7")));
+            QVERIFY(testsupport::writeFile(d + QStringLiteral("options.txt"), optionsWithLine(testsupport::readFile(d + QStringLiteral("options.txt")), 21, "7")));
             QVERIFY(QFile::rename(d + QStringLiteral("options.txt"), d + QStringLiteral("Options.txt")));
             QVERIFY(QFile::rename(d + QStringLiteral("CurLesson.txt"), d + QStringLiteral("curlesson.txt")));
             QVERIFY(QFile::rename(d + QStringLiteral("color1.wav"), d + QStringLiteral("Color1.WAV")));
@@ -179,9 +170,9 @@ private slots:
 
         // Both spellings present: the exact name is read and written, the
         // other is left as it is.
-        const QByteArray other = withLine(testsupport::readFile(data + QStringLiteral("Options.txt")), 21, "3");
+        const QByteArray other = optionsWithLine(testsupport::readFile(data + QStringLiteral("Options.txt")), 21, "3");
         QVERIFY(testsupport::writeFile(data + QStringLiteral("Options.txt"), other));
-        QVERIFY(testsupport::writeFile(data + QStringLiteral("options.txt"), withLine(other, 21, "5")));
+        QVERIFY(testsupport::writeFile(data + QStringLiteral("options.txt"), optionsWithLine(other, 21, "5")));
         q.form.reset();
         q.start();
         QCOMPARE(q.form->WaitSE->value(), 5);

@@ -36,15 +36,6 @@ QByteArray fixture(const QString &name)
     return readFile(qEnvironmentVariable("QUIZ_TEST_DATA") + QStringLiteral("/options-bad/") + name);
 }
 
-QByteArray withLine(QByteArray options, int line, const QByteArray &value)
-{
-    QList<QByteArray> lines = fileLines(options);
-    while (lines.size() < 21)
-        lines.append(QByteArray());
-    lines[line - 1] = value;
-    return lines.join("\r\n") + "\r\n";
-}
-
 QString picture(const QString &folder, const QString &name, const QColor &colour)
 {
     QImage image(16, 16, QImage::Format_RGB32);
@@ -336,7 +327,7 @@ private slots:
         for (const QByteArray &size : {QByteArray("0"), QByteArray("-12"), QByteArray("100000")}) {
             QuizWindow q([&](const QuizWindow &w) {
                 writeFile(w.data(QStringLiteral("options.txt")),
-                          withLine(readFile(w.data(QStringLiteral("options.txt"))), 4, size));
+                          optionsWithLine(readFile(w.data(QStringLiteral("options.txt"))), 4, size));
             });
             QCOMPARE(q.form->FontDialog1.font.pointSize(), 36);
         }
@@ -348,7 +339,7 @@ private slots:
         // namesake are gone.
         QuizWindow q([](const QuizWindow &w) {
             QByteArray options = readFile(w.data(QStringLiteral("options.txt")));
-            options = withLine(withLine(options, 2, "1"), 13, "2");
+            options = optionsWithLine(optionsWithLine(options, 2, "1"), 13, "2");
             writeFile(w.data(QStringLiteral("options.txt")), options);
             QFile::remove(w.data(QStringLiteral("color2.avi")));
             QFile::remove(w.data(QStringLiteral("color2.wav")));
@@ -379,7 +370,7 @@ private slots:
         QByteArray options;
         QuizWindow q([&](const QuizWindow &w) {
             writeFile(w.data(QStringLiteral("CurLesson.txt")), name + "\r\n");
-            options = withLine(readFile(w.data(QStringLiteral("options.txt"))), 21, "7");
+            options = optionsWithLine(readFile(w.data(QStringLiteral("options.txt"))), 21, "7");
             writeFile(w.data(QStringLiteral("options.txt")), options);
         });
         QCOMPARE(q.messages(), QStringList({fileErrorText(), fileErrorText()}));
@@ -404,7 +395,7 @@ private slots:
             QuizWindow q([](const QuizWindow &w) {
                 writeFile(w.data(QStringLiteral("CurLesson.txt")), QByteArray());
                 writeFile(w.data(QStringLiteral("options.txt")),
-                          withLine(readFile(w.data(QStringLiteral("options.txt"))), 21, "4"));
+                          optionsWithLine(readFile(w.data(QStringLiteral("options.txt"))), 21, "4"));
             });
             QCOMPARE(q.dialogs.count(Kind::Message), 0);
             QCOMPARE(q.form->CurLesson->text(), QString());
@@ -437,7 +428,7 @@ private slots:
         QByteArray lesson;
         QuizWindow q([&](const QuizWindow &w) {
             writeFile(w.folder.appDir() + QStringLiteral("results.db"), QByteArray("not a table at all"));
-            options = withLine(readFile(w.data(QStringLiteral("options.txt"))), 21, "11");
+            options = optionsWithLine(readFile(w.data(QStringLiteral("options.txt"))), 21, "11");
             writeFile(w.data(QStringLiteral("options.txt")), options);
             lesson = readFile(w.data(QStringLiteral("CurLesson.txt")));
         });

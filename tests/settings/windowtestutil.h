@@ -46,6 +46,16 @@ inline QList<QByteArray> fileLines(const QByteArray &bytes)
     return lines;
 }
 
+/// A whole options file (21 lines) with one line, counted from 1, replaced.
+inline QByteArray optionsWithLine(const QByteArray &options, int line, const QByteArray &value)
+{
+    QList<QByteArray> lines = fileLines(options);
+    while (lines.size() < 21)
+        lines.append(QByteArray());
+    lines[line - 1] = value;
+    return lines.join("\r\n") + "\r\n";
+}
+
 /// Every file and folder below the folder, hidden ones included, with the
 /// bytes of each file: two equal snapshots mean nothing there changed.
 inline QMap<QString, QByteArray> treeSnapshot(const QString &folder)
