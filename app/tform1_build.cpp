@@ -91,6 +91,9 @@ void TForm1::buildControls()
     OptionsPC->hide();
 
     playwaitTimer = named(new QTimer(this), "playwaitTimer");
+    // A coarse timer may fire up to 5% early: a 5 s wait became 4.76 s.
+    // The teacher's waiting time is a promise to the child, so keep it exact.
+    playwaitTimer->setTimerType(Qt::PreciseTimer);
     playwaitTimer->setInterval(2000);
 }
 
