@@ -1,11 +1,11 @@
-#include "app/appdir.h"
-#include "app/qtdialogs.h"
-#include "app/shutdownsignals.h"
-#include "app/tform1.h"
-#include "help/thelpform.h"
-#include "media/clipplayer.h"
-#include "quiz/heap.h"
-#include "quiz/random.h"
+#include "core/base/appdir.h"
+#include "ui/dialogs/qtdialogs.h"
+#include "core/base/shutdownsignals.h"
+#include "ui/window/tform1.h"
+#include "ui/help/thelpform.h"
+#include "core/media/clipplayer.h"
+#include "app/heap.h"
+#include "core/quiz/random.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

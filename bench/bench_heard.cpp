@@ -18,16 +18,16 @@
 //
 // Needs a sound server whose default sink it may record
 // (scripts/sound-server.sh).
-#include "app/choicepanel.h"
-#include "app/radiogroup.h"
-#include "app/scripteddialogs.h"
-#include "app/tform1.h"
+#include "ui/window/choicepanel.h"
+#include "ui/window/radiogroup.h"
+#include "support/scripteddialogs.h"
+#include "ui/window/tform1.h"
 #include "bench/procstatus.h"
-#include "media/clipplayer.h"
+#include "core/media/clipplayer.h"
 #include "monitorrecorder.h"
-#include "quiz/heap.h"
-#include "quiz/random.h"
-#include "testsupport.h"
+#include "app/heap.h"
+#include "core/quiz/random.h"
+#include "support/testsupport.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -8,11 +8,11 @@
 //   - the size the history adds to results.db, and the size of the export.
 // Prints one line per figure: figure <name> <value> <unit>.
 
-#include "app/childchart.h"
-#include "app/childrenpage.h"
-#include "app/scripteddialogs.h"
-#include "records/resultsexport.h"
-#include "records/resultstable.h"
+#include "ui/children/childchart.h"
+#include "ui/children/childrenpage.h"
+#include "support/scripteddialogs.h"
+#include "core/records/resultsexport.h"
+#include "core/records/resultstable.h"
 
 #include <QApplication>
 #include <QChartView>

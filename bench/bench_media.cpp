@@ -3,13 +3,13 @@
 // and video clips; from a child's click to the result clip doing the same;
 // reopening all five players; and from the record button to the first
 // recorded sound. Target: under 50 ms median from click to result clip.
-#include "app/choicepanel.h"
-#include "app/radiogroup.h"
-#include "app/scripteddialogs.h"
-#include "app/tform1.h"
-#include "media/clipplayer.h"
-#include "quiz/random.h"
-#include "testsupport.h"
+#include "ui/window/choicepanel.h"
+#include "ui/window/radiogroup.h"
+#include "support/scripteddialogs.h"
+#include "ui/window/tform1.h"
+#include "core/media/clipplayer.h"
+#include "core/quiz/random.h"
+#include "support/testsupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

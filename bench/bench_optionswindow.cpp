@@ -2,12 +2,12 @@
 // recorded, so no clip is written) and LoadOptions in a program folder, and
 // the lesson list's first showing with 1,000 lesson folders. Prints medians;
 // not a test.
-#include "app/scripteddialogs.h"
-#include "app/tform1.h"
-#include "quiz/random.h"
-#include "settings/lessonfoldermodel.h"
-#include "settings/lessonlist.h"
-#include "testsupport.h"
+#include "support/scripteddialogs.h"
+#include "ui/window/tform1.h"
+#include "core/quiz/random.h"
+#include "core/settings/lessonfoldermodel.h"
+#include "ui/lessons/lessonlist.h"
+#include "support/testsupport.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // Prints how long the picture loader takes on large and broken pictures, and
 // what it returns. A teacher's click on a picture picker must not freeze the
 // window: every figure here should stay well under a second.
-#include "app/picturefile.h"
+#include "core/base/picturefile.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -3,12 +3,12 @@
 // the file size, and how long the options pane takes to show the grid's
 // first rows on the children's tab.
 
-#include "app/scripteddialogs.h"
-#include "app/tform1.h"
-#include "quiz/random.h"
-#include "records/resultsmodel.h"
-#include "records/resultstable.h"
-#include "testsupport.h"
+#include "support/scripteddialogs.h"
+#include "ui/window/tform1.h"
+#include "core/quiz/random.h"
+#include "core/records/resultsmodel.h"
+#include "core/records/resultstable.h"
+#include "support/testsupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -6,9 +6,9 @@
 // at once for a minute, answers per second and answers lost.
 // Usage: bench_school [seconds for the 20 computers, default 60]
 
-#include "records/resultstable.h"
-#include "records/serverstore.h"
-#include "records/storechoice.h"
+#include "core/records/resultstable.h"
+#include "core/records/serverstore.h"
+#include "core/records/storechoice.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

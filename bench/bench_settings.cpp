@@ -2,10 +2,10 @@
 // 20 MB of clips, saving into it, and reading and writing the options file.
 // Prints medians; not a test.
 
-#include "settings/currentlessonfile.h"
-#include "settings/lessonlibrary.h"
-#include "settings/optionsfile.h"
-#include "settings/windows1256.h"
+#include "core/settings/currentlessonfile.h"
+#include "core/settings/lessonlibrary.h"
+#include "core/settings/optionsfile.h"
+#include "core/settings/windows1256.h"
 
 #include <QCoreApplication>
 #include <QDir>

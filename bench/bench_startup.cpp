@@ -3,12 +3,12 @@
 //   bench_startup            runs itself ten times as a child and prints the
 //                            median time from process start to the first
 //                            question, then measures clicks in-process.
-#include "app/scripteddialogs.h"
-#include "app/tform1.h"
-#include "app/choicepanel.h"
-#include "quiz/random.h"
-#include "testsupport.h"
-#include "quiz/heap.h"
+#include "support/scripteddialogs.h"
+#include "ui/window/tform1.h"
+#include "ui/window/choicepanel.h"
+#include "core/quiz/random.h"
+#include "support/testsupport.h"
+#include "app/heap.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -17,18 +17,18 @@
 // went wrong: errors reported, messages shown, dialogs nobody scripted,
 // clicks that did not answer, switches that did not land. The main figures
 // end the output as "figure <name> <value> <unit>" lines.
-#include "app/choicepanel.h"
-#include "app/radiogroup.h"
-#include "app/scripteddialogs.h"
-#include "app/tform1.h"
+#include "ui/window/choicepanel.h"
+#include "ui/window/radiogroup.h"
+#include "support/scripteddialogs.h"
+#include "ui/window/tform1.h"
 #include "bench/procstatus.h"
-#include "quiz/heap.h"
-#include "quiz/random.h"
-#include "records/resultstable.h"
-#include "settings/lessonfoldermodel.h"
-#include "settings/lessonlibrary.h"
-#include "settings/lessonlist.h"
-#include "testsupport.h"
+#include "app/heap.h"
+#include "core/quiz/random.h"
+#include "core/records/resultstable.h"
+#include "core/settings/lessonfoldermodel.h"
+#include "core/settings/lessonlibrary.h"
+#include "ui/lessons/lessonlist.h"
+#include "support/testsupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,7 +3,7 @@
 # that folder on a port of its own, run by the account "postgres" when the
 # tests run as root (the server refuses root).
 #   start_pg_server   makes the cluster, the database "school" set up with
-#                     records/school-server.sql, a login "room" in
+#                     core/records/school-server.sql, a login "room" in
 #                     quiz_player, and exports PGSERVICEFILE and PGPASSFILE
 #                     naming the service "quiztest"; QUIZ_PG_DIR is the folder.
 #   stop_pg_server    stops the cluster and removes its folder.
@@ -81,7 +81,7 @@ CONF
     [ -x "$psql" ] || psql=psql
     PGDATABASE=postgres "$psql" "service=quizadmin dbname=postgres" -qX -v ON_ERROR_STOP=1 \
         -c "CREATE DATABASE school" >/dev/null &&
-        "$psql" service=quizadmin -qX -v ON_ERROR_STOP=1 -f "$QUIZ_PG_SOURCE/records/school-server.sql" >/dev/null &&
+        "$psql" service=quizadmin -qX -v ON_ERROR_STOP=1 -f "$QUIZ_PG_SOURCE/core/records/school-server.sql" >/dev/null &&
         "$psql" service=quizadmin -qX -v ON_ERROR_STOP=1 \
             -c "CREATE ROLE room LOGIN PASSWORD '$room_pw' IN ROLE quiz_player" >/dev/null || {
         echo "setting up the test database failed" >&2

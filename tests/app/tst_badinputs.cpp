@@ -3,15 +3,15 @@
 // beyond what the controls can show. Whatever the quiz meets, it must not
 // crash, must not change or lose a file it could not use, and must say what
 // went wrong in Arabic, naming the file.
-#include "app/choicearea.h"
-#include "app/choicepanel.h"
-#include "app/picturecontrol.h"
-#include "records/resultstable.h"
+#include "ui/window/choicearea.h"
+#include "ui/window/choicepanel.h"
+#include "ui/window/picturecontrol.h"
+#include "core/records/resultstable.h"
 #include "settings/windowtestutil.h"
 
 #include <QImage>
 #include <QLabel>
-#include "app/clicklabel.h"
+#include "ui/window/clicklabel.h"
 
 #include <QLineEdit>
 #include <QSpinBox>

@@ -5,10 +5,10 @@
 // The tests run as root, for whom every folder is writable: the program
 // folder is made "not writable" through the window's probe, and a user folder
 // that cannot be made lies below a regular file.
-#include "app/choicepanel.h"
-#include "app/datalocation.h"
-#include "help/thelpform.h"
-#include "media/clipplayer.h"
+#include "ui/window/choicepanel.h"
+#include "core/base/datalocation.h"
+#include "ui/help/thelpform.h"
+#include "core/media/clipplayer.h"
 #include "settings/windowtestutil.h"
 
 #include <QLineEdit>

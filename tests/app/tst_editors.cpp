@@ -1,17 +1,17 @@
 // The option editors driven on the real window: colour, font and picture
 // dialogs answered and cancelled, the crossed picture slots, stretching and
 // the help window.
-#include "app/choicepanel.h"
-#include "app/clicklabel.h"
-#include "app/fontchoicedialog.h"
-#include "app/picturecontrol.h"
-#include "app/radiogroup.h"
-#include "app/scripteddialogs.h"
-#include "app/shapecontrol.h"
-#include "app/tform1.h"
-#include "help/thelpform.h"
-#include "quiz/random.h"
-#include "testsupport.h"
+#include "ui/window/choicepanel.h"
+#include "ui/window/clicklabel.h"
+#include "ui/dialogs/fontchoicedialog.h"
+#include "ui/window/picturecontrol.h"
+#include "ui/window/radiogroup.h"
+#include "support/scripteddialogs.h"
+#include "ui/window/shapecontrol.h"
+#include "ui/window/tform1.h"
+#include "ui/help/thelpform.h"
+#include "core/quiz/random.h"
+#include "support/testsupport.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "app/picturefile.h"
+#include "core/base/picturefile.h"
 
 #include <QFile>
 #include <QImage>

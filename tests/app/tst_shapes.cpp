@@ -1,6 +1,6 @@
 // The six shape kinds: where each is drawn within its area, and what the
 // drawn pixels look like.
-#include "app/shapecontrol.h"
+#include "ui/window/shapecontrol.h"
 
 #include <QImage>
 #include <QSignalSpy>

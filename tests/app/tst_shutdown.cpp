@@ -2,7 +2,7 @@
 // program folder of its own, gets SIGTERM (or SIGHUP) while its start-up
 // notice waits for an answer, and must save its settings and end as its exit
 // button ends it. A second signal ends it at once.
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include <QDeadlineTimer>
 #include <QProcess>

@@ -1,19 +1,19 @@
 // The main window driven as a child and a teacher would: real clicks on the
 // panels, key releases, the waiting timer firing.
-#include "app/appdir.h"
-#include "app/choicearea.h"
-#include "app/choicepanel.h"
-#include "app/clicklabel.h"
-#include "app/docklayout.h"
-#include "app/docksplitter.h"
-#include "app/errorreport.h"
-#include "app/picturecontrol.h"
-#include "app/radiogroup.h"
-#include "app/scripteddialogs.h"
-#include "app/shapecontrol.h"
-#include "app/tform1.h"
-#include "quiz/random.h"
-#include "testsupport.h"
+#include "core/base/appdir.h"
+#include "ui/window/choicearea.h"
+#include "ui/window/choicepanel.h"
+#include "ui/window/clicklabel.h"
+#include "ui/window/docklayout.h"
+#include "ui/window/docksplitter.h"
+#include "core/base/errorreport.h"
+#include "ui/window/picturecontrol.h"
+#include "ui/window/radiogroup.h"
+#include "support/scripteddialogs.h"
+#include "ui/window/shapecontrol.h"
+#include "ui/window/tform1.h"
+#include "core/quiz/random.h"
+#include "support/testsupport.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -23,16 +23,16 @@
 //   LESSON name           a lesson was created and is complete
 //   READY                 start-up and its checks are done
 // The driver holds the child to what it had reported before the kill.
-#include "app/choicepanel.h"
-#include "app/scripteddialogs.h"
-#include "app/tform1.h"
-#include "media/clipfile.h"
-#include "quiz/random.h"
-#include "records/resultstable.h"
-#include "settings/currentlessonfile.h"
-#include "settings/lessonlibrary.h"
-#include "settings/optionsfile.h"
-#include "testsupport.h"
+#include "ui/window/choicepanel.h"
+#include "support/scripteddialogs.h"
+#include "ui/window/tform1.h"
+#include "core/media/clipfile.h"
+#include "core/quiz/random.h"
+#include "core/records/resultstable.h"
+#include "core/settings/currentlessonfile.h"
+#include "core/settings/lessonlibrary.h"
+#include "core/settings/optionsfile.h"
+#include "support/testsupport.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -2,9 +2,9 @@
 // crashing, whatever is read must be writable again and read back the same,
 // and no name read may give a path outside the Data folder.
 
-#include "settings/currentlessonfile.h"
-#include "settings/lessonlibrary.h"
-#include "settings/optionsfile.h"
+#include "core/settings/currentlessonfile.h"
+#include "core/settings/lessonlibrary.h"
+#include "core/settings/optionsfile.h"
 
 #include <cstdint>
 #include <cstdlib>

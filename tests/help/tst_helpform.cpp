@@ -1,4 +1,4 @@
-#include "help/thelpform.h"
+#include "ui/help/thelpform.h"
 
 #include <QApplication>
 #include <QFile>

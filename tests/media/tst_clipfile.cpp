@@ -1,6 +1,6 @@
 // The header check that tells a playable clip from a bad file before a
 // player is handed it, and the mending of a recording's wav sizes.
-#include "media/clipfile.h"
+#include "core/media/clipfile.h"
 
 #include "mediatestsupport.h"
 

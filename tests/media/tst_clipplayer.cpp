@@ -2,9 +2,9 @@
 // the states its buttons follow, playing to the end and again, reopening a
 // clip replaced on disk, two players at once, and video drawn into a shared
 // canvas.
-#include "media/clipplayer.h"
-#include "media/videocanvas.h"
-#include "quiz/random.h"
+#include "core/media/clipplayer.h"
+#include "ui/media/videocanvas.h"
+#include "core/quiz/random.h"
 
 #include "mediatestsupport.h"
 

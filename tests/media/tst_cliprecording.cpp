@@ -2,10 +2,10 @@
 // server's sink is heard back through its monitor, so a recording made
 // while a clip plays must come out as a normal, non-silent wav file that
 // reaches the clip file only through a save.
-#include "media/clipfile.h"
-#include "media/clipplayer.h"
-#include "media/clipset.h"
-#include "quiz/random.h"
+#include "core/media/clipfile.h"
+#include "core/media/clipplayer.h"
+#include "core/media/clipset.h"
+#include "core/quiz/random.h"
 
 #include "mediatestsupport.h"
 

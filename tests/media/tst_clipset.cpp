@@ -1,11 +1,11 @@
 // The five clips as files: names per medium, emptying a clip with the
 // blank clip without ever losing the teacher's clip, and saving them all
 // without one missing clip blocking the rest.
-#include "media/clipplayer.h"
-#include "media/clipset.h"
+#include "core/media/clipplayer.h"
+#include "core/media/clipset.h"
 
 #include "mediatestsupport.h"
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include <QTest>
 

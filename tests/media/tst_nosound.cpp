@@ -2,9 +2,9 @@
 // The quiz starts and plays as always, silently; the options pane says once,
 // in a label, that there is no sound output, and the clip rows say why they
 // cannot play or record. No message box ever comes up for it.
-#include "app/choicepanel.h"
-#include "media/clipplayer.h"
-#include "media/sounddevices.h"
+#include "ui/window/choicepanel.h"
+#include "core/media/clipplayer.h"
+#include "core/media/sounddevices.h"
 #include "settings/windowtestutil.h"
 
 #include <QApplication>

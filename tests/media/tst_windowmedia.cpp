@@ -1,15 +1,15 @@
 // The clip players on the real window: the medium switch, the player
 // button bars, emptying a clip with X, result clips over question clips,
 // bad clip files, closing with a missing clip, and recording with the bar.
-#include "app/choicepanel.h"
-#include "app/radiogroup.h"
-#include "app/scripteddialogs.h"
-#include "app/tform1.h"
-#include "media/clipfile.h"
-#include "media/clipplayer.h"
-#include "media/videocanvas.h"
-#include "quiz/random.h"
-#include "testsupport.h"
+#include "ui/window/choicepanel.h"
+#include "ui/window/radiogroup.h"
+#include "support/scripteddialogs.h"
+#include "ui/window/tform1.h"
+#include "core/media/clipfile.h"
+#include "core/media/clipplayer.h"
+#include "ui/media/videocanvas.h"
+#include "core/quiz/random.h"
+#include "support/testsupport.h"
 
 #include "mediatestsupport.h"
 

@@ -1,9 +1,9 @@
 // The question cycle and the panel stack, without a window.
-#include "app/quizerror.h"
-#include "quiz/cyclehost.h"
-#include "quiz/panelstack.h"
-#include "quiz/questioncycle.h"
-#include "quiz/random.h"
+#include "core/base/quizerror.h"
+#include "core/quiz/cyclehost.h"
+#include "core/quiz/panelstack.h"
+#include "core/quiz/questioncycle.h"
+#include "core/quiz/random.h"
 
 #include <QtTest>
 

@@ -6,8 +6,8 @@
 // game does, then waits until every answer has left the outbox. Prints
 // "counted N", "delivered-ms T" and, per answer, nothing; exits 0 when all
 // were counted and delivered.
-#include "records/resultstable.h"
-#include "records/serverstore.h"
+#include "core/records/resultstable.h"
+#include "core/records/serverstore.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
 // The answers history in results.db: added to old files, written with the
 // count in one transaction, read back per day and per choice, and exported as
 // CSV that a real CSV reader (Python's csv module) reads back as written.
-#include "records/answerhistory.h"
-#include "records/csvfile.h"
-#include "records/resultsexport.h"
-#include "records/resultstable.h"
+#include "core/records/answerhistory.h"
+#include "core/records/csvfile.h"
+#include "core/records/resultsexport.h"
+#include "core/records/resultstable.h"
 
 #include <QDir>
 #include <QFile>

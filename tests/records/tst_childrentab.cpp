@@ -1,16 +1,16 @@
 // The children's table in the real window: answers counted in the status
 // strip, the children's tab driven by clicks on its buttons, navigator and grid.
-#include "app/childchart.h"
-#include "app/childrenpage.h"
-#include "app/choicepanel.h"
-#include "app/clicklabel.h"
-#include "app/errorreport.h"
-#include "app/scripteddialogs.h"
-#include "app/tform1.h"
-#include "quiz/random.h"
-#include "records/resultsmodel.h"
-#include "records/resultstable.h"
-#include "testsupport.h"
+#include "ui/children/childchart.h"
+#include "ui/children/childrenpage.h"
+#include "ui/window/choicepanel.h"
+#include "ui/window/clicklabel.h"
+#include "core/base/errorreport.h"
+#include "support/scripteddialogs.h"
+#include "ui/window/tform1.h"
+#include "core/quiz/random.h"
+#include "core/records/resultsmodel.h"
+#include "core/records/resultstable.h"
+#include "support/testsupport.h"
 
 #include <QBarSet>
 #include <QChart>

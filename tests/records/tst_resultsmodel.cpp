@@ -1,5 +1,5 @@
-#include "records/resultsmodel.h"
-#include "records/resultstable.h"
+#include "core/records/resultsmodel.h"
+#include "core/records/resultstable.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

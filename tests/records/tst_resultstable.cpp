@@ -1,4 +1,4 @@
-#include "records/resultstable.h"
+#include "core/records/resultstable.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -3,17 +3,17 @@
 // it, the server taken away in the middle of play, answers sent again after
 // a lost acknowledgement, two processes counting the same child, and a
 // wrong password or service.
-#include "app/childrenpage.h"
-#include "app/choicepanel.h"
-#include "app/quizerror.h"
-#include "app/scripteddialogs.h"
-#include "records/answerhistory.h"
-#include "records/resultsmodel.h"
-#include "records/resultstable.h"
-#include "records/serverstore.h"
-#include "records/storechoice.h"
+#include "ui/children/childrenpage.h"
+#include "ui/window/choicepanel.h"
+#include "core/base/quizerror.h"
+#include "support/scripteddialogs.h"
+#include "core/records/answerhistory.h"
+#include "core/records/resultsmodel.h"
+#include "core/records/resultstable.h"
+#include "core/records/serverstore.h"
+#include "core/records/storechoice.h"
 #include "settings/windowtestutil.h"
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

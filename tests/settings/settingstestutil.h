@@ -10,7 +10,7 @@
 #include <QMap>
 #include <QString>
 
-#include "testsupport.h"
+#include "support/testsupport.h"
 
 inline QByteArray readBytes(const QString &path)
 {

@@ -3,8 +3,8 @@
 // and copies that fail part way. After each refused or failed operation the
 // Data folder must hold exactly what it held before.
 
-#include "settings/lessonlibrary.h"
-#include "settings/optionsfile.h"
+#include "core/settings/lessonlibrary.h"
+#include "core/settings/optionsfile.h"
 #include "settingstestutil.h"
 
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // The lesson library through the real window: the list, the four buttons and
 // renaming in place, on real folders of a throw-away program folder.
-#include "settings/lessonfoldermodel.h"
-#include "settings/lessonlist.h"
+#include "core/settings/lessonfoldermodel.h"
+#include "ui/lessons/lessonlist.h"
 #include "settingstestutil.h"
 #include "windowtestutil.h"
 

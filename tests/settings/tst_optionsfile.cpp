@@ -1,8 +1,8 @@
 // The options file's line format: conversions, reference files, round trips,
 // damaged input and texts the file cannot hold.
 
-#include "settings/optionsfile.h"
-#include "settings/windows1256.h"
+#include "core/settings/optionsfile.h"
+#include "core/settings/windows1256.h"
 #include "settingstestutil.h"
 
 #include <QTest>

@@ -1,12 +1,12 @@
 // The settings files through the real window: what a teacher sets is there
 // again after closing and starting the quiz, and damaged or missing files
 // never stop it.
-#include "app/choicepanel.h"
-#include "app/clicklabel.h"
-#include "app/docklayout.h"
-#include "app/picturecontrol.h"
-#include "records/resultstable.h"
-#include "settings/colorvalue.h"
+#include "ui/window/choicepanel.h"
+#include "ui/window/clicklabel.h"
+#include "ui/window/docklayout.h"
+#include "ui/window/picturecontrol.h"
+#include "core/records/resultstable.h"
+#include "core/settings/colorvalue.h"
 #include "settingstestutil.h"
 #include "windowtestutil.h"
 

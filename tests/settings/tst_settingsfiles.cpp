@@ -1,11 +1,11 @@
 // The options file and the current-lesson file on disk: round trips, missing
 // and odd files, and writes that fail part way (a full disk or a crash).
 
-#include "settings/currentlessonfile.h"
-#include "settings/filelookup.h"
-#include "settings/lessonlibrary.h"
-#include "settings/optionsfile.h"
-#include "settings/windows1256.h"
+#include "core/settings/currentlessonfile.h"
+#include "core/base/filelookup.h"
+#include "core/settings/lessonlibrary.h"
+#include "core/settings/optionsfile.h"
+#include "core/settings/windows1256.h"
 #include "settingstestutil.h"
 
 #include <QTemporaryDir>

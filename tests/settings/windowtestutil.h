@@ -3,13 +3,13 @@
 // The real main window in a throw-away program folder, started, closed and
 // started again as a teacher would, with every dialog scripted.
 
-#include "app/radiogroup.h"
-#include "app/scripteddialogs.h"
-#include "app/tform1.h"
-#include "quiz/random.h"
-#include "settings/lessonlibrary.h"
-#include "settings/windows1256.h"
-#include "testsupport.h"
+#include "ui/window/radiogroup.h"
+#include "support/scripteddialogs.h"
+#include "ui/window/tform1.h"
+#include "core/quiz/random.h"
+#include "core/settings/lessonlibrary.h"
+#include "core/settings/windows1256.h"
+#include "support/testsupport.h"
 
 #include <QDirIterator>
 #include <QPushButton>

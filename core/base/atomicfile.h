@@ -1,0 +1,37 @@
+#pragma once
+
+#include "core/base/settingsresult.h"
+
+#include <QByteArray>
+#include <QString>
+
+/// File writes that never leave a half-written file under the final name:
+/// the new content goes to a temporary file in the same folder, is flushed to
+/// disk, and only then takes the final name in one rename. A crash or a full
+/// disk at any moment leaves either the old file or the new one, whole.
+class AtomicFile
+{
+public:
+    /// Replaces (or creates) the file at the path with the bytes.
+    static SettingsResult writeBytes(const QString &path, const QByteArray &bytes);
+
+    /// Replaces (or creates) `destination` with a copy of the regular file
+    /// `source`, keeping its permissions. Where `destination` is a symbolic
+    /// link, the link itself is replaced; its target is never written.
+    static SettingsResult copyReplacing(const QString &source, const QString &destination);
+
+    /// Gives the finished file `source` the name `destination` in one rename,
+    /// replacing what is there; both must lie on the same file system. The
+    /// content is flushed to disk first, and it takes the permissions of the
+    /// file it replaces. On failure both files stay as they were.
+    static SettingsResult moveReplacing(const QString &source, const QString &destination);
+
+    /// Reads at most `maxBytes` of the file. Returns false when the file
+    /// cannot be opened; *complete is false when reading failed part way or
+    /// stopped at the limit before the end of the file.
+    static bool readUpTo(const QString &path, qint64 maxBytes, QByteArray *bytes, bool *complete);
+
+    /// The Arabic text of a failed write of the file at the path, with the
+    /// system's reason.
+    static QString writeFailedText(const QString &path, const QString &reason);
+};

@@ -1,0 +1,653 @@
+#include "core/media/clipplayer.h"
+
+#include "core/media/clipfile.h"
+#include "core/media/cliprecorder.h"
+#include "core/media/sounddevices.h"
+#include "core/quiz/random.h"
+#include "core/base/systemerror.h"
+#include "core/base/atomicfile.h"
+#include "core/base/bidi.h"
+
+#include <QAudio>
+#include <QAudioOutput>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QMediaPlayer>
+#include <QThread>
+#include <QTimer>
+#include <QTemporaryFile>
+#include <QUrl>
+#include <QVideoFrame>
+#include <QVideoSink>
+
+#include <sys/stat.h>
+
+#include <utility>
+
+namespace {
+
+// The output sink remembers which player may draw into it: the one that
+// started playing video last.
+const char *const ShowingPlayer = "quizShowingClipPlayer";
+
+// Settled before the first media object exists.
+void preferWorkingBackend()
+{
+    SoundDevices::prepareBackend();
+}
+
+QUrl clipUrl(const QString &fileName)
+{
+    return QUrl::fromLocalFile(QFileInfo(fileName).absoluteFilePath());
+}
+
+// The backend's video renderer hands each picture to the thread of the
+// video sink it draws into and waits for that thread to take it, while
+// pausing, seeking or loading a video blocks the calling thread until the
+// renderer is done. With both in the window's thread a video clip restarted
+// while it plays can lock the window up. So the players' own sinks live in
+// a thread of their own, which never blocks, and pass each picture on.
+QThread *frameThread()
+{
+    static QThread *thread = [] {
+        auto *t = new QThread;
+        t->setObjectName(QStringLiteral("clip frames"));
+        t->start();
+        return t;
+    }();
+    return thread;
+}
+
+// A player let go of while its backend still loads a clip (see
+// ~ClipPlayer), with the sink it draws into, which must outlive it.
+struct Orphan
+{
+    QMediaPlayer *player;
+    QVideoSink *frames;
+};
+
+QList<Orphan> &orphans()
+{
+    static QList<Orphan> players;
+    return players;
+}
+
+void dispose(QMediaPlayer *player, QVideoSink *frames)
+{
+    // The clip is taken out first: a player deleted with its decoder still
+    // in place is called back by that decoder half way through its own
+    // deletion.
+    player->setSource(QUrl());
+    delete player;
+    // Deleted in its own thread.
+    frames->deleteLater();
+}
+
+void disposeOrphan(QMediaPlayer *player)
+{
+    QList<Orphan> &list = orphans();
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        if (list.at(i).player == player) {
+            const Orphan orphan = list.takeAt(i);
+            dispose(orphan.player, orphan.frames);
+            return;
+        }
+    }
+}
+
+// When the application ends: the players still loading go (given a moment
+// to finish their load first), then the frame thread, which deletes the sinks
+// handed to it as it finishes.
+void endMedia()
+{
+    ClipPlayer::finishDroppedPlayers(2000);
+    const QList<Orphan> left = std::exchange(orphans(), {});
+    for (const Orphan &orphan : left)
+        dispose(orphan.player, orphan.frames);
+    QThread *thread = frameThread();
+    thread->quit();
+    thread->wait();
+    delete thread;
+}
+
+void adoptOrphan(QMediaPlayer *player, QVideoSink *frames)
+{
+    orphans().append({player, frames});
+    auto disposeOnceLoaded = [player] {
+        if (player->mediaStatus() == QMediaPlayer::LoadingMedia)
+            return;
+        // Not from inside the player's own signal.
+        QMetaObject::invokeMethod(qApp, [player] { disposeOrphan(player); }, Qt::QueuedConnection);
+    };
+    QObject::connect(player, &QMediaPlayer::mediaStatusChanged, qApp, disposeOnceLoaded);
+    // A player dropped with a new clip still waiting for the hand-over may
+    // have finished its load already and reports nothing more.
+    disposeOnceLoaded();
+}
+
+} // namespace
+
+ClipPlayer::Stamp ClipPlayer::Stamp::of(const QString &fileName)
+{
+    Stamp stamp;
+    struct stat info;
+    if (::stat(QFile::encodeName(fileName).constData(), &info) != 0)
+        return stamp;
+    stamp.device = quint64(info.st_dev);
+    stamp.inode = quint64(info.st_ino);
+    stamp.size = qint64(info.st_size);
+    stamp.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    return stamp;
+}
+
+bool ClipPlayer::Stamp::operator==(const Stamp &other) const
+{
+    return device == other.device && inode == other.inode && size == other.size
+        && modifiedNs == other.modifiedNs;
+}
+
+ClipPlayer::ClipPlayer(QObject *parent) : QObject(parent)
+{
+    preferWorkingBackend();
+    static const bool endsWithTheApplication = [] {
+        qAddPostRoutine(endMedia);
+        return true;
+    }();
+    Q_UNUSED(endsWithTheApplication);
+
+    // The audio output belongs to the backend's player, so that it can
+    // outlive this object with it (see the destructor).
+    m_player = new QMediaPlayer(this);
+    m_audioOutput = new QAudioOutput(m_player);
+    m_player->setAudioOutput(m_audioOutput);
+    m_frames = new QVideoSink;
+    m_frames->moveToThread(frameThread());
+    m_player->setVideoSink(m_frames);
+    connect(m_frames, &QVideoSink::videoFrameChanged, this, &ClipPlayer::forwardFrame,
+            Qt::QueuedConnection);
+    connect(m_player, &QMediaPlayer::playbackStateChanged, this,
+            &ClipPlayer::onPlaybackStateChanged);
+    connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &ClipPlayer::onMediaStatusChanged);
+    connect(m_player, &QMediaPlayer::errorOccurred, this,
+            [this](QMediaPlayer::Error code, const QString &text) {
+                keepError(int(code), text);
+                // The first report says why; the backend's later ones only
+                // say that its stream stopped.
+                if (m_sourceError.isEmpty())
+                    m_sourceError = text;
+            });
+}
+
+ClipPlayer::~ClipPlayer()
+{
+    close();
+    // Taking apart a backend that still loads a clip can lock it up, as a
+    // new source can: such a player is let go and deleted once its clip is
+    // loaded. Windows that open their clips and close at once (tests, a
+    // start-up that fails) would otherwise hang now and then.
+    m_frames->disconnect(this);
+    if (backendLoading()) {
+        m_player->disconnect(this);
+        m_player->setParent(nullptr);
+        adoptOrphan(m_player, m_frames);
+    } else {
+        dispose(m_player, m_frames);
+    }
+    m_player = nullptr;
+    m_frames = nullptr;
+}
+
+int ClipPlayer::droppedPlayerCount()
+{
+    return int(orphans().size());
+}
+
+void ClipPlayer::finishDroppedPlayers(int waitMs)
+{
+    if (orphans().isEmpty() || !QCoreApplication::instance())
+        return;
+    const QDeadlineTimer deadline(waitMs);
+    // Wakes the wait below while the backends report nothing.
+    QTimer wake;
+    wake.start(10);
+    while (!orphans().isEmpty() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents
+                                        | QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+bool ClipPlayer::open(QString *error)
+{
+    close();
+    const ClipFile::Check check = ClipFile::check(m_fileName);
+    if (!check.ok()) {
+        *error = check.error;
+        return false;
+    }
+    if (knownRejected(error))
+        return false;
+    m_isSound = check.kind == ClipFile::Kind::Wave;
+    m_hasVideo = check.hasVideo;
+    loadClip();
+    setState(State::Stopped);
+    return true;
+}
+
+bool ClipPlayer::openToRestart(QString *error)
+{
+    if (m_state != State::Playing || !holdsUnchanged(m_fileName))
+        return open(error);
+    const ClipFile::Check check = ClipFile::check(m_fileName);
+    if (!check.ok()) {
+        close();
+        *error = check.error;
+        return false;
+    }
+    return true;
+}
+
+bool ClipPlayer::knownRejected(QString *error) const
+{
+    // Handed to the backend again, the same file would only be refused again.
+    if (m_fileName != m_rejectedFile || !(Stamp::of(m_fileName) == m_rejectedStamp))
+        return false;
+    *error = m_rejectedError;
+    return true;
+}
+
+bool ClipPlayer::holdsUnchanged(const QString &fileName) const
+{
+    return !m_sourcePending && fileName == m_source && Stamp::of(fileName) == m_sourceStamp;
+}
+
+bool ClipPlayer::backendLoading() const
+{
+    return m_sourcePending || m_player->mediaStatus() == QMediaPlayer::LoadingMedia;
+}
+
+void ClipPlayer::close()
+{
+    release();
+    pausePlayback();
+}
+
+void ClipPlayer::pausePlayback()
+{
+    // Paused rather than stopped: stopping a running video blocks for a
+    // third of a second, and the next start seeks to the beginning anyway.
+    if (m_player->playbackState() == QMediaPlayer::PlayingState)
+        m_player->pause();
+}
+
+void ClipPlayer::release()
+{
+    // Closed first, so that the backend's own stop reports are not taken for
+    // the end of a playback.
+    setState(State::Closed);
+    m_playWhenLoaded = false;
+    dropRecording();
+    m_isSound = false;
+    m_hasVideo = false;
+    if (QVideoSink *sink = outputSink()) {
+        if (sink->property(ShowingPlayer).value<QObject *>() == this)
+            sink->setProperty(ShowingPlayer, QVariant());
+    }
+}
+
+qint64 ClipPlayer::trackStart(int) const
+{
+    // A wav or avi clip is one track that starts at its beginning.
+    return 0;
+}
+
+qint64 ClipPlayer::position() const
+{
+    return isOpen() ? m_player->position() : 0;
+}
+
+qint64 ClipPlayer::duration() const
+{
+    return isOpen() ? m_player->duration() : 0;
+}
+
+qint64 ClipPlayer::recordedDuration() const
+{
+    return m_state == State::Recording && m_recorder ? m_recorder->recordedMs() : 0;
+}
+
+void ClipPlayer::seek(qint64 position)
+{
+    if (!isOpen() || m_state == State::Recording)
+        return;
+    // A freshly loaded clip already stands at its start; a seek while the
+    // backend is still getting the clip ready can lock it up.
+    if (backendLoading())
+        return;
+    if (m_player->position() != position)
+        m_player->setPosition(position);
+}
+
+void ClipPlayer::play()
+{
+    if (!isOpen() || m_state == State::Recording)
+        return;
+    showOnOutput();
+    setState(State::Playing);
+    // The backend must not be told to play while it still builds the clip's
+    // decoders: its play then flushes the pipeline, which can deadlock with
+    // the decoder thread. It plays as soon as the clip is loaded, within a
+    // few milliseconds.
+    if (backendLoading()) {
+        m_playWhenLoaded = true;
+        return;
+    }
+    // A clip that finished goes back to its start (the backend rewinds a
+    // clip it reported ended by itself).
+    const qint64 length = m_player->duration();
+    if (m_player->mediaStatus() != QMediaPlayer::EndOfMedia && length > 0
+        && m_player->position() >= length)
+        m_player->setPosition(0);
+    m_player->play();
+}
+
+void ClipPlayer::record()
+{
+    if (!canRecord() || m_state == State::Recording)
+        return;
+    pausePlayback();
+    dropRecording();
+
+    // Hidden beside the clip, on the same file system, so that saving is a
+    // rename and never a copy that a full disk could cut short.
+    const QFileInfo clip(m_fileName);
+    QTemporaryFile file(clip.absolutePath() + QStringLiteral("/.") + clip.completeBaseName()
+                        + QStringLiteral("-recording-XXXXXX.wav"));
+    file.setAutoRemove(false);
+    if (!file.open()) {
+        keepError(100 + int(QAudio::IOError),
+                  QStringLiteral("تعذر بدء التسجيل في المجلد \"%1\": %2")
+                      .arg(clip.absolutePath(), lastFileErrorReason(file.errorString())));
+        return;
+    }
+    m_recordingFile = file.fileName();
+    file.close();
+
+    if (!m_recorder) {
+        m_recorder = new ClipRecorder(this);
+        connect(m_recorder, &ClipRecorder::interrupted, this, [this] {
+            // The input went away: keep what was recorded, as a stop would.
+            if (m_state == State::Recording)
+                stop();
+        });
+    }
+    QString error;
+    if (!m_recorder->start(m_recordingFile, &error)) {
+        keepError(100 + m_recorder->lastError(), error);
+        dropRecording();
+        return;
+    }
+    setState(State::Recording);
+}
+
+void ClipPlayer::stop()
+{
+    if (m_state == State::Recording) {
+        QString error;
+        if (!finishRecording(&error))
+            keepError(100 + m_recorder->lastError(), error);
+        return;
+    }
+    if (m_state == State::Playing) {
+        // Paused rather than stopped, so that play goes on where it stood.
+        m_playWhenLoaded = false;
+        pausePlayback();
+        setState(State::Stopped);
+    }
+}
+
+bool ClipPlayer::save(QString *error)
+{
+    if (m_fileName.isEmpty())
+        return true;
+    if (!isOpen()) {
+        *error = QStringLiteral("لا يوجد مقطع مفتوح لحفظه في \"%1\"").arg(Bidi::path(m_fileName));
+        return false;
+    }
+    if (m_state == State::Recording && !finishRecording(error))
+        return false;
+    if (m_recordingFile.isEmpty())
+        return true;
+
+    // The finished recording takes the clip's name in one step: the clip
+    // file is always either the old clip or the new one, whole.
+    const SettingsResult moved = AtomicFile::moveReplacing(m_recordingFile, m_fileName);
+    if (!moved) {
+        *error = QStringLiteral("لم يُحفظ التسجيل وبقي المقطع كما كان: ") + moved.text;
+        return false;
+    }
+    // The recording is the clip now: nothing is left to remove.
+    m_recordingFile.clear();
+    pausePlayback();
+    loadClip();
+    setState(State::Stopped);
+    return true;
+}
+
+void ClipPlayer::loadClip()
+{
+    loadSource(m_fileName);
+}
+
+void ClipPlayer::loadSource(const QString &fileName)
+{
+    // A file the backend already holds, unchanged on disk, stays loaded: it
+    // only needs a seek to start again, which is quicker and keeps memory
+    // steady over thousands of questions.
+    const bool failed = m_player->mediaStatus() == QMediaPlayer::InvalidMedia
+        || m_player->mediaStatus() == QMediaPlayer::NoMedia;
+    if (holdsUnchanged(fileName) && !failed)
+        return;
+    m_playWhenLoaded = false;
+    m_source = fileName;
+    m_sourceStamp = Stamp::of(fileName);
+    if (m_player->mediaStatus() == QMediaPlayer::LoadingMedia) {
+        m_sourcePending = true;
+        return;
+    }
+    handSourceToBackend();
+}
+
+void ClipPlayer::handSourceToBackend()
+{
+    m_sourcePending = false;
+    m_handingSource = true;
+    m_sourceError.clear();
+    // Given a file by its name, the backend's decoder thread starts at once
+    // and can meet the seek that the backend itself does at the end of
+    // taking a new source: the two then wait for each other for ever, about
+    // once in a thousand loads. A sound clip is therefore handed over as an
+    // open file that this thread feeds from the event loop, so nothing is
+    // decoded before the hand-over is done. A video clip is still read by
+    // name: fed through an open file, the backend often ignores a seek in
+    // it. Its loads are rare (a medium or lesson change); its starts seek.
+    // The file belongs to the backend's player, which may outlive this
+    // object (see the destructor).
+    QFile *const old = m_sourceFile;
+    m_sourceFile = nullptr;
+    auto *file = m_isSound ? new QFile(m_source, m_player) : nullptr;
+    if (file && file->open(QIODevice::ReadOnly)) {
+        m_player->setSourceDevice(file, clipUrl(m_source));
+        m_sourceFile = file;
+    } else {
+        delete file;
+        // The same name with a new file behind it must load anew: a source
+        // equal to the current one would be taken as no change.
+        if (!m_player->source().isEmpty() || m_player->sourceDevice())
+            m_player->setSource(QUrl());
+        m_player->setSource(clipUrl(m_source));
+    }
+    delete old;
+    m_handingSource = false;
+}
+
+void ClipPlayer::setVideoOutput(QObject *output)
+{
+    m_videoOutput = output;
+}
+
+void ClipPlayer::setState(State state)
+{
+    if (m_state == state)
+        return;
+    m_state = state;
+    emit stateChanged();
+}
+
+bool ClipPlayer::finishRecording(QString *error)
+{
+    QString reason;
+    const bool recorded = m_recorder->finish(&reason);
+    if (recorded && ClipFile::check(m_recordingFile).ok()) {
+        // What was recorded can be heard before it is saved.
+        loadSource(m_recordingFile);
+        setState(State::Stopped);
+        return true;
+    }
+    dropRecording();
+    setState(State::Stopped);
+    *error = QStringLiteral("لم يُحفظ تسجيل للمقطع \"%1\" وبقي المقطع كما كان: %2")
+                 .arg(Bidi::path(m_fileName), recorded ? QStringLiteral("التسجيل تالف") : reason);
+    return false;
+}
+
+void ClipPlayer::dropRecording()
+{
+    if (m_recorder && m_recorder->isRecording())
+        m_recorder->abort();
+    if (m_recordingFile.isEmpty())
+        return;
+    const bool playingRecording = m_source == m_recordingFile;
+    QFile::remove(m_recordingFile);
+    m_recordingFile.clear();
+    if (playingRecording && isOpen()) {
+        pausePlayback();
+        loadClip();
+    }
+}
+
+QVideoSink *ClipPlayer::outputSink() const
+{
+    if (!m_videoOutput)
+        return nullptr;
+    if (auto *sink = qobject_cast<QVideoSink *>(m_videoOutput.data()))
+        return sink;
+    QVideoSink *sink = nullptr;
+    QMetaObject::invokeMethod(m_videoOutput.data(), "videoSink", Qt::DirectConnection,
+                              Q_RETURN_ARG(QVideoSink *, sink));
+    return sink;
+}
+
+void ClipPlayer::showOnOutput()
+{
+    if (!m_hasVideo)
+        return;
+    if (QVideoSink *sink = outputSink())
+        sink->setProperty(ShowingPlayer, QVariant::fromValue<QObject *>(this));
+}
+
+void ClipPlayer::forwardFrame(const QVideoFrame &frame)
+{
+    QVideoSink *sink = outputSink();
+    if (sink && m_hasVideo && sink->property(ShowingPlayer).value<QObject *>() == this)
+        sink->setVideoFrame(frame);
+}
+
+void ClipPlayer::onPlaybackStateChanged()
+{
+    // The end of a playback, or a failure inside the backend.
+    if (m_state == State::Playing && m_player->playbackState() == QMediaPlayer::StoppedState)
+        setState(State::Stopped);
+}
+
+void ClipPlayer::onMediaStatusChanged()
+{
+    if (m_handingSource)
+        return;
+    if (m_sourcePending) {
+        // Handed over once the backend is out of its own report.
+        if (m_player->mediaStatus() != QMediaPlayer::LoadingMedia) {
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (m_sourcePending && m_player->mediaStatus() != QMediaPlayer::LoadingMedia)
+                        handSourceToBackend();
+                },
+                Qt::QueuedConnection);
+        }
+        return;
+    }
+    // Only the clip itself is judged here; a recording is checked as it is
+    // finished.
+    if (m_player->mediaStatus() == QMediaPlayer::InvalidMedia && !m_fileName.isEmpty()
+        && m_source == m_fileName)
+        rejectSource();
+    if (!m_playWhenLoaded)
+        return;
+    switch (m_player->mediaStatus()) {
+    case QMediaPlayer::LoadedMedia:
+    case QMediaPlayer::BufferingMedia:
+    case QMediaPlayer::BufferedMedia:
+        m_playWhenLoaded = false;
+        if (m_state == State::Playing)
+            m_player->play();
+        break;
+    case QMediaPlayer::InvalidMedia:
+    case QMediaPlayer::NoMedia:
+        m_playWhenLoaded = false;
+        if (m_state == State::Playing)
+            setState(State::Stopped);
+        break;
+    default:
+        break;
+    }
+}
+
+void ClipPlayer::rejectSource()
+{
+    if (m_rejectedFile == m_source && m_rejectedStamp == m_sourceStamp)
+        return;
+    m_rejectedFile = m_source;
+    m_rejectedStamp = m_sourceStamp;
+    const QString reason = m_sourceError.isEmpty() ? QStringLiteral("صيغة لا يعرفها") : m_sourceError;
+    m_rejectedError = ClipFile::openError(
+        m_source, QStringLiteral("لا يستطيع مشغل الوسائط قراءة محتواه (%1)").arg(reason));
+    // A recording under way or waiting to be saved is the teacher's work and
+    // stays; otherwise the clip is closed, and plays nothing.
+    if (m_state != State::Recording && !hasRecording())
+        release();
+    const QString error = m_rejectedError;
+    QMetaObject::invokeMethod(this, [this, error] { emit rejected(error); }, Qt::QueuedConnection);
+}
+
+void ClipPlayer::keepError(int code, const QString &text)
+{
+    m_lastError = code;
+    m_lastErrorText = text;
+}
+
+bool startClip(ClipPlayer &player, Random &random, QString *error)
+{
+    // A teacher recording this clip is not cut off by the question cycle:
+    // reopening would throw the recording away.
+    if (player.state() == ClipPlayer::State::Recording)
+        return true;
+    if (!player.openToRestart(error))
+        return false;
+    const int tracks = player.trackCount();
+    const int track = tracks <= 1 ? 1 : random.uniform(1, tracks);
+    player.seek(player.trackStart(track));
+    player.play();
+    return true;
+}

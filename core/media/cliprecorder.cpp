@@ -1,0 +1,183 @@
+#include "core/media/cliprecorder.h"
+
+#include "core/base/bidi.h"
+
+#include <QAudioDevice>
+#include <QAudioSource>
+#include <QCoreApplication>
+#include <QMediaDevices>
+#include <QtEndian>
+
+namespace {
+
+// A spoken clip needs no more than this; the sound server converts.
+constexpr int PreferredRate = 22050;
+constexpr int PreferredChannels = 1;
+constexpr int HeaderSize = 44;
+
+QAudioFormat recordingFormat(const QAudioDevice &device)
+{
+    QAudioFormat format;
+    format.setSampleRate(PreferredRate);
+    format.setChannelCount(PreferredChannels);
+    format.setSampleFormat(QAudioFormat::Int16);
+    if (device.isFormatSupported(format))
+        return format;
+    format = device.preferredFormat();
+    QAudioFormat whole = format;
+    whole.setSampleFormat(QAudioFormat::Int16);
+    return device.isFormatSupported(whole) ? whole : format;
+}
+
+// The canonical 44-byte header: RIFF, a "fmt " chunk and the "data" chunk
+// head, for dataBytes of sound.
+QByteArray waveHeader(const QAudioFormat &format, qint64 dataBytes)
+{
+    QByteArray header(HeaderSize, '\0');
+    char *at = header.data();
+    auto put16 = [&at](int offset, quint16 value) { qToLittleEndian<quint16>(value, at + offset); };
+    auto put32 = [&at](int offset, quint32 value) { qToLittleEndian<quint32>(value, at + offset); };
+    const bool isFloat = format.sampleFormat() == QAudioFormat::Float;
+    memcpy(at, "RIFF", 4);
+    // The RIFF size counts the pad byte after odd data, the data size does not.
+    put32(4, quint32(HeaderSize - 8 + dataBytes + (dataBytes & 1)));
+    memcpy(at + 8, "WAVEfmt ", 8);
+    put32(16, 16);
+    put16(20, isFloat ? 3 : 1);
+    put16(22, quint16(format.channelCount()));
+    put32(24, quint32(format.sampleRate()));
+    put32(28, quint32(format.bytesForFrames(format.sampleRate())));
+    put16(32, quint16(format.bytesPerFrame()));
+    put16(34, quint16(format.bytesPerSample() * 8));
+    memcpy(at + 36, "data", 4);
+    put32(40, quint32(dataBytes));
+    return header;
+}
+
+} // namespace
+
+ClipRecorder::ClipRecorder(QObject *parent) : QObject(parent) {}
+
+ClipRecorder::~ClipRecorder()
+{
+    abort();
+    // Inputs let go of with deleteLater() and not deleted yet go now, their
+    // pending deletion withdrawn first: the sound server's input runs the
+    // event loop while it is taken apart, which would otherwise delete the
+    // same input a second time (a window closed right after a recording
+    // was finished crashed so).
+    const QList<QAudioSource *> left = findChildren<QAudioSource *>(Qt::FindDirectChildrenOnly);
+    for (QAudioSource *source : left)
+        QCoreApplication::removePostedEvents(source, QEvent::DeferredDelete);
+    qDeleteAll(left);
+}
+
+bool ClipRecorder::start(const QString &fileName, QString *error)
+{
+    abort();
+    const QAudioDevice device = QMediaDevices::defaultAudioInput();
+    if (device.isNull()) {
+        m_lastError = QAudio::OpenError;
+        *error = QStringLiteral("لا يوجد مدخل صوت (ميكروفون) للتسجيل");
+        return false;
+    }
+    m_file.setFileName(fileName);
+    m_format = recordingFormat(device);
+    m_dataBytes = 0;
+    m_writeFailed = false;
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || m_file.write(waveHeader(m_format, 0)) != HeaderSize) {
+        m_lastError = QAudio::IOError;
+        *error = QStringLiteral("تعذر إنشاء ملف التسجيل \"%1\"").arg(Bidi::path(fileName));
+        m_file.close();
+        return false;
+    }
+    m_source = new QAudioSource(device, m_format, this);
+    connect(m_source, &QAudioSource::stateChanged, this, &ClipRecorder::onSourceStateChanged);
+    m_input = m_source->start();
+    if (!m_input || m_source->error() != QAudio::NoError) {
+        m_lastError = m_source->error() != QAudio::NoError ? m_source->error() : QAudio::OpenError;
+        release();
+        m_file.remove();
+        *error = QStringLiteral("تعذر بدء التسجيل من مدخل الصوت \"%1\"").arg(Bidi::word(device.description()));
+        return false;
+    }
+    connect(m_input, &QIODevice::readyRead, this, &ClipRecorder::takeSound);
+    return true;
+}
+
+bool ClipRecorder::finish(QString *error)
+{
+    if (!m_source) {
+        *error = QStringLiteral("لا يوجد تسجيل جارٍ");
+        return false;
+    }
+    takeSound();
+    release();
+    bool complete = !m_writeFailed && m_dataBytes > 0;
+    // The sizes are only known now.
+    if (complete && (m_dataBytes & 1))
+        complete = m_file.write("\0", 1) == 1;
+    complete = complete && m_file.seek(0)
+               && m_file.write(waveHeader(m_format, m_dataBytes)) == HeaderSize
+               && m_file.flush();
+    m_file.close();
+    if (!complete) {
+        m_file.remove();
+        *error = m_writeFailed ? QStringLiteral("تعذرت كتابة التسجيل في ملفه المؤقت")
+                               : QStringLiteral("لم يصل أي صوت من مدخل الصوت");
+        return false;
+    }
+    return true;
+}
+
+void ClipRecorder::abort()
+{
+    if (!m_source)
+        return;
+    release();
+    m_file.close();
+    m_file.remove();
+}
+
+qint64 ClipRecorder::recordedMs() const
+{
+    const qint64 bytesPerSecond = m_format.bytesForFrames(m_format.sampleRate());
+    return m_source && bytesPerSecond > 0 ? m_dataBytes * 1000 / bytesPerSecond : 0;
+}
+
+void ClipRecorder::takeSound()
+{
+    if (!m_input)
+        return;
+    const QByteArray sound = m_input->readAll();
+    if (sound.isEmpty() || m_writeFailed)
+        return;
+    if (m_file.write(sound) != sound.size()) {
+        m_writeFailed = true;
+        return;
+    }
+    m_dataBytes += sound.size();
+}
+
+void ClipRecorder::onSourceStateChanged()
+{
+    if (!m_source || m_source->state() != QAudio::StoppedState)
+        return;
+    if (m_source->error() != QAudio::NoError) {
+        m_lastError = m_source->error();
+        emit interrupted();
+    }
+}
+
+void ClipRecorder::release()
+{
+    if (!m_source)
+        return;
+    QAudioSource *source = m_source;
+    m_source = nullptr;
+    m_input = nullptr;
+    source->disconnect(this);
+    source->stop();
+    source->deleteLater();
+}

@@ -1,0 +1,106 @@
+#include "core/quiz/questioncycle.h"
+
+#include "core/base/quizerror.h"
+#include "core/quiz/cyclehost.h"
+#include "core/quiz/random.h"
+
+#include <array>
+
+QuestionCycle::QuestionCycle(CycleHost &host, Random &random)
+    : m_host(host), m_random(random)
+{
+}
+
+quint8 QuestionCycle::pickAskedChoice()
+{
+    const int index = m_host.askForIndex();
+    // No selection (a hand-edited options file) asks at random as well:
+    // taken as a choice number it would ask for none, and every answer
+    // would be wrong.
+    if (index <= 0)
+        return quint8(m_random.uniform(1, 3));
+    return quint8(index);
+}
+
+std::pair<int, int> QuestionCycle::pickPlaces(bool optionsMode)
+{
+    if (optionsMode)
+        return {0, 1};
+    const int top = m_random.uniform(0, 2);
+    int middle;
+    do {
+        middle = m_random.uniform(0, 2);
+    } while (middle == top);
+    return {top, middle};
+}
+
+void QuestionCycle::newAct()
+{
+    m_host.setAskedText(QString::number(pickAskedChoice()));
+    // The clip starts before the display changes; if it cannot be opened the
+    // panels keep the previous question's look.
+    playQuestionClip();
+    const auto [top, middle] = pickPlaces(m_host.optionsMode());
+    m_host.applyChoiceColours();
+    m_host.placePanels(top, middle);
+    std::array<int, 3> kinds{};
+    for (int &k : kinds)
+        k = m_random.uniform(0, 5);
+    m_host.setShapeKinds(kinds);
+    m_host.refreshChoiceTexts();
+}
+
+void QuestionCycle::playQuestionClip()
+{
+    if (m_answered)
+        return;
+    const QString asked = m_host.askedText();
+    const QChar first = asked.isEmpty() ? QChar() : asked.front();
+    if (first == QLatin1Char('1'))
+        m_host.startClip(CycleHost::Clip::Choice1);
+    else if (first == QLatin1Char('2'))
+        m_host.startClip(CycleHost::Clip::Choice2);
+    else if (first == QLatin1Char('3'))
+        m_host.startClip(CycleHost::Clip::Choice3);
+}
+
+void QuestionCycle::answerChoice(quint8 choice)
+{
+    if (m_answered)
+        return;
+    m_host.setClickedText(QString::number(choice));
+    m_host.setResultText(m_host.askedText() == m_host.clickedText() ? QStringLiteral("Y")
+                                                                    : QStringLiteral("N"));
+    m_host.recordResult(m_host.resultText(), m_host.askedText(), choice);
+    try {
+        playResultClip();
+    } catch (const QuizError &) {
+        // The answer is judged and counted; a result clip that cannot be
+        // started must not leave the question open to be counted again.
+        m_answered = true;
+        m_host.setTimerEnabled(true);
+        throw;
+    }
+    m_answered = true;
+    m_host.setTimerEnabled(true);
+}
+
+void QuestionCycle::playResultClip()
+{
+    const QString result = m_host.resultText();
+    const QChar first = result.isEmpty() ? QChar() : result.front();
+    if (first == QLatin1Char('N'))
+        m_host.startClip(CycleHost::Clip::Wrong);
+    else if (first == QLatin1Char('Y'))
+        m_host.startClip(CycleHost::Clip::Right);
+    m_answered = true;
+}
+
+void QuestionCycle::timerTick()
+{
+    m_answered = false;
+    // Disabled before the next question: a question clip that cannot be
+    // opened is then reported once, not at every tick.
+    m_host.setTimerEnabled(false);
+    newAct();
+}

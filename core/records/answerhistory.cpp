@@ -1,0 +1,140 @@
+#include "core/records/answerhistory.h"
+
+#include "core/records/resultsfile.h"
+#include "core/records/resultstable.h"
+
+#include <QDateTime>
+#include <QMap>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+QString readFailed(const QSqlQuery &q)
+{
+    return QStringLiteral("تعذر قراءة سجل الإجابات: %1").arg(ResultsFile::reasonOf(q.lastError()));
+}
+
+} // namespace
+
+bool AnswerHistory::readChild(const ResultsTable &table, int no, const QString &lesson, int questionType,
+                              const QDate &today, ChildHistory *out, QString *error)
+{
+    *out = ChildHistory();
+    QString connection;
+    if (!table.readConnection(&connection, error))
+        return false;
+    const QSqlDatabase db = QSqlDatabase::database(connection, false);
+    if (table.isShared()) {
+        if (!readServerDays(db, no, today, out, error))
+            return false;
+    } else if (!readFileDays(db, no, today, out, error)) {
+        return false;
+    }
+    return readChoices(db, no, lesson, questionType, out, error);
+}
+
+// Days in local time, as the teacher lived them; SQLite and Qt both take the
+// local zone from the system.
+bool AnswerHistory::readFileDays(const QSqlDatabase &db, int no, const QDate &today, ChildHistory *out,
+                                 QString *error)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral(
+            "SELECT date(Time / 1000, 'unixepoch', 'localtime') AS Day, "
+            "SUM(Event = 0 AND Correct = 1), SUM(Event = 0 AND Correct <> 1), SUM(Event = 1) "
+            "FROM Answers WHERE Child = ? GROUP BY Day ORDER BY Day"))) {
+        *error = readFailed(q);
+        return false;
+    }
+    q.bindValue(0, no);
+    if (!q.exec()) {
+        *error = readFailed(q);
+        return false;
+    }
+    while (q.next()) {
+        DayTally d;
+        d.day = QDate::fromString(q.value(0).toString(), Qt::ISODate);
+        d.right = q.value(1).toInt();
+        d.wrong = q.value(2).toInt();
+        d.resets = q.value(3).toInt();
+        out->answers += d.right + d.wrong;
+        // A time SQLite cannot place on a day (far out of range) is left out
+        // of the days rather than shown on a made-up one.
+        if (!d.day.isValid())
+            continue;
+        if (d.day > today)
+            out->futureRows += d.right + d.wrong + d.resets;
+        out->days.append(d);
+    }
+    return true;
+}
+
+// The server's clock zone is not the teacher's: its rows are put on the
+// teacher's days here. A child's history is small enough to read whole.
+bool AnswerHistory::readServerDays(const QSqlDatabase &db, int no, const QDate &today, ChildHistory *out,
+                                   QString *error)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral("SELECT time, event, correct FROM answers WHERE child = ? ORDER BY seq"))) {
+        *error = readFailed(q);
+        return false;
+    }
+    q.bindValue(0, no);
+    if (!q.exec()) {
+        *error = readFailed(q);
+        return false;
+    }
+    QMap<QDate, DayTally> days;
+    while (q.next()) {
+        const QDate day = QDateTime::fromMSecsSinceEpoch(q.value(0).toLongLong()).date();
+        const int event = q.value(1).toInt();
+        if (event == ResultsTable::AnswerEvent)
+            ++out->answers;
+        if (!day.isValid())
+            continue;
+        DayTally &d = days[day];
+        d.day = day;
+        if (event == ResultsTable::ResetEvent)
+            ++d.resets;
+        else if (event == ResultsTable::AnswerEvent)
+            ++(q.value(2).toInt() == 1 ? d.right : d.wrong);
+        if (day > today)
+            ++out->futureRows;
+    }
+    out->days = QVector<DayTally>(days.cbegin(), days.cend());
+    return true;
+}
+
+bool AnswerHistory::readChoices(const QSqlDatabase &db, int no, const QString &lesson, int questionType,
+                                ChildHistory *out, QString *error)
+{
+    QSqlQuery c(db);
+    c.setForwardOnly(true);
+    if (!c.prepare(QStringLiteral("SELECT Asked, Clicked, COUNT(*) FROM Answers "
+                                  "WHERE Child = ? AND Event = 0 AND Lesson = ? AND QuestionType = ? "
+                                  "GROUP BY Asked, Clicked"))) {
+        *error = readFailed(c);
+        return false;
+    }
+    c.bindValue(0, no);
+    c.bindValue(1, lesson);
+    c.bindValue(2, questionType);
+    if (!c.exec()) {
+        *error = readFailed(c);
+        return false;
+    }
+    while (c.next()) {
+        const int asked = c.value(0).isNull() ? 0 : c.value(0).toInt();
+        const int clicked = c.value(1).isNull() ? 0 : c.value(1).toInt();
+        const int count = c.value(2).toInt();
+        if (asked >= 1 && asked <= 3 && clicked >= 1 && clicked <= 3)
+            out->choices[asked - 1][clicked - 1] += count;
+        else
+            out->unplacedChoices += count;
+    }
+    return true;
+}

@@ -1,0 +1,248 @@
+#include "core/records/filestore.h"
+
+#include "core/records/resultsfile.h"
+#include "core/records/resultstable.h"
+#include "core/base/bidi.h"
+
+#include <QDir>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+QVariant nullInt()
+{
+    return QVariant(QMetaType::fromType<int>());
+}
+
+QVariant textOrNull(const QVariant &value)
+{
+    return value.isNull() ? QVariant(QMetaType::fromType<QString>()) : QVariant(value.toString());
+}
+
+QVariant intOrNull(const QVariant &value)
+{
+    return value.isNull() ? nullInt() : QVariant(value.toInt());
+}
+
+// A count at the largest integer stays there rather than turning negative.
+const char *const CountSql =
+    "UPDATE Table1 SET %1 = CASE WHEN %1 >= 2147483647 THEN %1 ELSE ifnull(%1, 0) + 1 END WHERE No = ?";
+
+} // namespace
+
+struct FileStore::Queries
+{
+    explicit Queries(const QSqlDatabase &db)
+        : insert(db), update(db), remove(db), addEvent(db), removeHistory(db), countRight(db), countWrong(db)
+    {
+    }
+    QSqlQuery insert, update, remove, addEvent, removeHistory, countRight, countWrong;
+};
+
+FileStore::FileStore(const QString &connection, QObject *parent)
+    : ResultsStore(parent), m_connection(connection)
+{
+}
+
+FileStore::~FileStore()
+{
+    close();
+}
+
+QString FileStore::place() const
+{
+    return Bidi::path(QDir::toNativeSeparators(m_path));
+}
+
+bool FileStore::readConnection(QString *connection, QString *)
+{
+    *connection = m_connection;
+    return true;
+}
+
+bool FileStore::open(const QString &path, QString *reason)
+{
+    close();
+    m_path = path;
+    if (!ResultsFile::open(m_connection, path, reason))
+        return false;
+    m_q = std::make_unique<Queries>(QSqlDatabase::database(m_connection, false));
+    const std::pair<QSqlQuery *, QString> all[] = {
+        {&m_q->insert, QStringLiteral("INSERT INTO Table1 (Name, Ok, NotOk) VALUES (?, ?, ?)")},
+        {&m_q->update, QStringLiteral("UPDATE Table1 SET Name = ?, Ok = ?, NotOk = ? WHERE No = ?")},
+        {&m_q->remove, QStringLiteral("DELETE FROM Table1 WHERE No = ?")},
+        {&m_q->addEvent, QStringLiteral("INSERT INTO Answers (Child, Seq, Time, Event, Lesson, QuestionType, "
+                                        "Asked, Clicked, Correct) VALUES (?, (SELECT ifnull(MAX(Seq), 0) + 1 "
+                                        "FROM Answers WHERE Child = ?), ?, ?, ?, ?, ?, ?, ?)")},
+        {&m_q->removeHistory, QStringLiteral("DELETE FROM Answers WHERE Child = ?")},
+        {&m_q->countRight, QString::fromLatin1(CountSql).arg(QLatin1String("Ok"))},
+        {&m_q->countWrong, QString::fromLatin1(CountSql).arg(QLatin1String("NotOk"))},
+    };
+    bool ok = true;
+    for (const auto &[query, sql] : all) {
+        query->setForwardOnly(true);
+        if (ok && !query->prepare(sql)) {
+            *reason = ResultsFile::reasonOf(query->lastError());
+            ok = false;
+        }
+    }
+    if (!ok || !m_rows.prepare(m_connection, QStringLiteral("Table1"), reason)) {
+        close();
+        m_path = path;
+        return false;
+    }
+    return true;
+}
+
+void FileStore::close()
+{
+    m_q.reset();
+    m_rows.clear();
+    if (QSqlDatabase::contains(m_connection)) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_connection);
+    }
+}
+
+// The work's writes are on disk together, or (after a failure, or a kill at
+// any moment) none of them is.
+bool FileStore::inTransaction(const std::function<bool(QString *)> &work, QString *reason)
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    if (!db.transaction()) {
+        *reason = ResultsFile::reasonOf(db.lastError());
+        return false;
+    }
+    if (!work(reason)) {
+        db.rollback();
+        return false;
+    }
+    if (!db.commit()) {
+        *reason = ResultsFile::reasonOf(db.lastError());
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+bool FileStore::insertRecord(ChildRecord *record, const QVector<HistoryRow> &events, QString *reason)
+{
+    if (!m_q)
+        return false;
+    const auto write = [&](QString *why) {
+        QSqlQuery &q = m_q->insert;
+        q.bindValue(0, textOrNull(record->name));
+        q.bindValue(1, intOrNull(record->ok));
+        q.bindValue(2, intOrNull(record->notOk));
+        if (!q.exec()) {
+            *why = ResultsFile::reasonOf(q.lastError());
+            return false;
+        }
+        record->no = q.lastInsertId().toInt();
+        q.finish();
+        return writeEvents(record->no, events, why);
+    };
+    // A row without history is one statement, committed on its own.
+    return events.isEmpty() ? write(reason) : inTransaction(write, reason);
+}
+
+bool FileStore::updateRecord(const ChildRecord &record, const QVector<HistoryRow> &events, QString *reason)
+{
+    if (!m_q)
+        return false;
+    const auto write = [&](QString *why) {
+        QSqlQuery &q = m_q->update;
+        q.bindValue(0, textOrNull(record.name));
+        q.bindValue(1, intOrNull(record.ok));
+        q.bindValue(2, intOrNull(record.notOk));
+        q.bindValue(3, record.no);
+        if (!q.exec()) {
+            *why = ResultsFile::reasonOf(q.lastError());
+            return false;
+        }
+        const int affected = q.numRowsAffected();
+        q.finish();
+        if (affected != 1) {
+            *why = QStringLiteral("سجل الطفل رقم %L1 لم يعد موجوداً").arg(record.no);
+            return false;
+        }
+        return writeEvents(record.no, events, why);
+    };
+    return events.isEmpty() ? write(reason) : inTransaction(write, reason);
+}
+
+bool FileStore::countAnswer(int no, const HistoryRow &answer, ChildRecord *after, QString *reason)
+{
+    if (!m_q)
+        return false;
+    const bool counted = inTransaction(
+        [&](QString *why) {
+            QSqlQuery &q = answer.correct.toInt() == 1 ? m_q->countRight : m_q->countWrong;
+            q.bindValue(0, no);
+            if (!q.exec()) {
+                *why = ResultsFile::reasonOf(q.lastError());
+                return false;
+            }
+            const int affected = q.numRowsAffected();
+            q.finish();
+            if (affected != 1) {
+                *why = QStringLiteral("سجل الطفل رقم %L1 لم يعد موجوداً").arg(no);
+                return false;
+            }
+            return writeEvents(no, {answer}, why);
+        },
+        reason);
+    if (counted && !m_rows.seek(Key, no, after))
+        after->no = 0;
+    return counted;
+}
+
+bool FileStore::writeEvents(int no, const QVector<HistoryRow> &events, QString *reason)
+{
+    QSqlQuery &q = m_q->addEvent;
+    for (const HistoryRow &e : events) {
+        const AnswerDetails &d = e.details;
+        q.bindValue(0, no);
+        q.bindValue(1, no); // the child's next Seq
+        q.bindValue(2, e.time);
+        q.bindValue(3, e.event);
+        q.bindValue(4, e.event == ResultsTable::AnswerEvent ? QVariant(d.lesson)
+                                                            : QVariant(QMetaType::fromType<QString>()));
+        q.bindValue(5, d.questionType >= 0 ? QVariant(d.questionType) : nullInt());
+        q.bindValue(6, d.asked > 0 ? QVariant(d.asked) : nullInt());
+        q.bindValue(7, d.clicked > 0 ? QVariant(d.clicked) : nullInt());
+        q.bindValue(8, e.correct.isNull() ? nullInt() : e.correct);
+        if (!q.exec()) {
+            *reason = QStringLiteral("تعذر حفظ الإجابة في سجل الإجابات: %1")
+                          .arg(ResultsFile::reasonOf(q.lastError()));
+            return false;
+        }
+        q.finish();
+    }
+    return true;
+}
+
+bool FileStore::removeChild(int no, QString *reason)
+{
+    if (!m_q)
+        return false;
+    return inTransaction(
+        [&](QString *why) {
+            for (QSqlQuery *q : {&m_q->removeHistory, &m_q->remove}) {
+                q->bindValue(0, no);
+                if (!q->exec()) {
+                    *why = ResultsFile::reasonOf(q->lastError());
+                    q->finish();
+                    return false;
+                }
+                q->finish();
+            }
+            return true;
+        },
+        reason);
+}

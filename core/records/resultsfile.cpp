@@ -1,0 +1,331 @@
+#include "core/records/resultsfile.h"
+
+#include "core/base/systemerror.h"
+#include "core/records/resultstable.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <cerrno>
+
+namespace {
+
+// SQLite's primary result codes, as the driver reports them in nativeErrorCode().
+constexpr int SqlitePerm = 3;
+constexpr int SqliteBusy = 5;
+constexpr int SqliteLocked = 6;
+constexpr int SqliteReadOnly = 8;
+constexpr int SqliteIoErr = 10;
+constexpr int SqliteCorrupt = 11;
+constexpr int SqliteFull = 13;
+constexpr int SqliteCantOpen = 14;
+constexpr int SqliteNotADb = 26;
+
+int primaryCode(const QSqlError &error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok ? (code & 0xff) : -1;
+}
+
+QString detailOf(const QSqlError &error)
+{
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    return text.trimmed();
+}
+
+// The answers table is stored in the order of its key, child by child: one
+// child's history lies together in the file, so the chart and the deletion of
+// a child read a few pages, not one page per answer among a whole class's.
+// Seq numbers a child's rows in the order they were written.
+const char *const AnswersTableSql =
+    "CREATE TABLE IF NOT EXISTS Answers ("
+    "Child INTEGER NOT NULL, "
+    "Seq INTEGER NOT NULL, "
+    "Time INTEGER NOT NULL, "
+    "Event INTEGER NOT NULL DEFAULT 0, "
+    "Lesson TEXT, "
+    "QuestionType INTEGER, "
+    "Asked INTEGER, "
+    "Clicked INTEGER, "
+    "Correct INTEGER, "
+    "PRIMARY KEY (Child, Seq)) WITHOUT ROWID";
+
+struct Column
+{
+    const char *name;
+    bool text; // TEXT, else INTEGER
+    int pk;
+};
+
+// The columns of a table as the file declares them, against those expected:
+// same names in the same order, integer or text affinity alike.
+bool columnsMatch(QSqlQuery &q, const Column *expected, int count, int *found)
+{
+    int column = 0;
+    bool match = true;
+    while (q.next()) {
+        if (column >= count) {
+            match = false;
+            ++column;
+            continue;
+        }
+        const Column &e = expected[column++];
+        const QString type = q.value(1).toString().toUpper();
+        // The key must be exactly INTEGER to be SQLite's row number.
+        const bool typeOk = e.pk ? type == QLatin1String("INTEGER")
+                            : !e.text ? type.contains(QLatin1String("INT"))
+                                      : (type.contains(QLatin1String("TEXT"))
+                                         || type.contains(QLatin1String("CHAR")));
+        if (q.value(0).toString().compare(QLatin1String(e.name), Qt::CaseInsensitive) != 0
+            || !typeOk || (q.value(2).toInt() != 0) != (e.pk != 0)) {
+            match = false;
+        }
+    }
+    *found = column;
+    return match && column == count;
+}
+
+} // namespace
+
+// The Arabic reason for an SQLite failure met while reading or probing a file.
+QString ResultsFile::reasonOf(const QSqlError &error)
+{
+    switch (primaryCode(error)) {
+    case SqliteNotADb:
+    case SqliteCorrupt:
+        return QStringLiteral("الملف ليس قاعدة بيانات صالحة أو أنه تالف");
+    case SqliteBusy:
+    case SqliteLocked:
+        return QStringLiteral("الملف مقفل من برنامج آخر");
+    case SqliteReadOnly:
+        return QStringLiteral("الملف للقراءة فقط");
+    case SqliteCantOpen:
+        return QStringLiteral("تعذر فتح الملف");
+    // The file reasons every other save gives.
+    case SqliteFull:
+        return fileErrorReason(ENOSPC);
+    case SqliteIoErr:
+        return fileErrorReason(EIO);
+    case SqlitePerm:
+        return fileErrorReason(EACCES);
+    default:
+        return QStringLiteral("خطأ في قاعدة البيانات (%1)").arg(detailOf(error));
+    }
+}
+
+bool ResultsFile::open(const QString &connection, const QString &path, QString *reason)
+{
+    const QFileInfo info(path);
+    const bool existed = info.exists();
+    if (existed && !info.isFile()) {
+        *reason = QStringLiteral("يوجد بهذا الاسم شيء ليس ملفاً");
+        return false;
+    }
+    if (!QFileInfo(info.absolutePath()).isDir()) {
+        *reason = QStringLiteral("المجلد غير موجود");
+        return false;
+    }
+    if (existed && !checkWritable(path, reason))
+        return false;
+    // SQLite would only say it cannot open the file it has to create.
+    if (!existed && !QFileInfo(info.absolutePath()).isWritable()) {
+        *reason = QStringLiteral("لا يمكن إنشاء الملف: المجلد للقراءة فقط أو لا توجد صلاحية الكتابة فيه");
+        return false;
+    }
+    // A zero-length file holds nothing that could be lost; SQLite takes it as
+    // an empty database, so it gets the table like a missing file.
+    const bool fresh = !existed || info.size() == 0;
+
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        // A short wait only: a table locked by another program must not
+        // freeze the child's game.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=250"));
+        ok = db.open();
+        if (!ok)
+            *reason = reasonOf(db.lastError());
+    }
+    if (ok && fresh) {
+        ok = createSchema(connection, reason);
+        if (!ok)
+            *reason = QStringLiteral("تعذر إنشاء الجدول: %1").arg(*reason);
+    } else if (ok) {
+        int version = 0;
+        bool hasAnswers = false;
+        ok = checkSchema(connection, &version, reason) && checkAnswersTable(connection, &hasAnswers, reason)
+             && probeWrite(connection, reason);
+        // A file from before answers were kept (or one whose answers table
+        // was removed, which would refuse every count): the table is added
+        // now, in one transaction, so that the file has it whole or is as it was.
+        if (ok && (version < ResultsTable::SchemaVersion || !hasAnswers))
+            ok = addAnswersTable(connection, reason);
+    }
+    if (ok) {
+        // Every post is on the disk before it returns.
+        QSqlQuery sync(QSqlDatabase::database(connection, false));
+        ok = sync.exec(QStringLiteral("PRAGMA synchronous = FULL"));
+        if (!ok)
+            *reason = reasonOf(sync.lastError());
+    }
+    if (!ok) {
+        QSqlDatabase::database(connection, false).close();
+        QSqlDatabase::removeDatabase(connection);
+        if (!existed)
+            QFile::remove(path); // only the file this call made
+    }
+    return ok;
+}
+
+// Writing needs the file and its folder (SQLite writes its journal beside the
+// file). The permission bits are checked too because an administrator's
+// account would otherwise write into a file marked read-only.
+bool ResultsFile::checkWritable(const QString &path, QString *reason)
+{
+    const QFileInfo info(path);
+    const auto perms = info.permissions();
+    const auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (!info.isWritable() || !(perms & anyWrite)) {
+        *reason = QStringLiteral("الملف للقراءة فقط");
+        return false;
+    }
+    if (!QFileInfo(info.absolutePath()).isWritable()) {
+        *reason = QStringLiteral("لا يمكن الكتابة في المجلد الذي يحوي الملف");
+        return false;
+    }
+    return true;
+}
+
+bool ResultsFile::createSchema(const QString &connection, QString *error)
+{
+    QSqlDatabase db = QSqlDatabase::database(connection, false);
+    if (!db.transaction()) {
+        *error = reasonOf(db.lastError());
+        return false;
+    }
+    QSqlQuery q(db);
+    const QString statements[] = {
+        QStringLiteral("CREATE TABLE Table1 ("
+                       "No INTEGER PRIMARY KEY AUTOINCREMENT, "
+                       "Name TEXT CHECK (Name IS NULL OR length(Name) <= %1), "
+                       "Ok INTEGER, "
+                       "NotOk INTEGER)").arg(ResultsTable::NameLength),
+        QLatin1String(AnswersTableSql),
+        QStringLiteral("PRAGMA user_version = %1").arg(ResultsTable::SchemaVersion),
+    };
+    for (const QString &sql : statements) {
+        if (!q.exec(sql)) {
+            *error = reasonOf(q.lastError());
+            q.finish();
+            db.rollback();
+            return false;
+        }
+    }
+    if (!db.commit()) {
+        *error = reasonOf(db.lastError());
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+// Reads only: a file that fails any check is left exactly as it was.
+bool ResultsFile::checkSchema(const QString &connection, int *version, QString *reason)
+{
+    QSqlDatabase db = QSqlDatabase::database(connection, false);
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
+        *reason = reasonOf(q.lastError());
+        return false;
+    }
+    *version = q.value(0).toInt();
+    if (*version > ResultsTable::SchemaVersion) {
+        // Its answers may be kept in a way this program does not know:
+        // writing to it could spoil them, so it is not even opened.
+        *reason = QStringLiteral("الملف من إصدار أحدث من هذا البرنامج (الإصدار %1 من سجل الإجابات)، "
+                                 "فلم يُفتح ولم يُغيَّر فيه شيء؛ استعمل الإصدار الأحدث من البرنامج")
+                      .arg(*version);
+        return false;
+    }
+    if (!q.exec(QStringLiteral("SELECT name, type, pk FROM pragma_table_info('Table1')"))) {
+        *reason = reasonOf(q.lastError());
+        return false;
+    }
+    const Column expected[] = {{"No", false, 1}, {"Name", true, 0}, {"Ok", false, 0}, {"NotOk", false, 0}};
+    int found = 0;
+    const bool match = columnsMatch(q, expected, 4, &found);
+    if (found == 0) {
+        *reason = QStringLiteral("لا يحتوي الملف على جدول الأطفال Table1");
+        return false;
+    }
+    if (!match) {
+        *reason = QStringLiteral("حقول الجدول Table1 في الملف ليست الحقول الأربعة المتوقعة "
+                                 "(No، Name، Ok، NotOk)");
+        return false;
+    }
+    return true;
+}
+
+// A file may lack the answers table (it is added later), but one it has must
+// be ours: a table of that name with other columns is not written into.
+bool ResultsFile::checkAnswersTable(const QString &connection, bool *present, QString *reason)
+{
+    QSqlQuery q(QSqlDatabase::database(connection, false));
+    if (!q.exec(QStringLiteral("SELECT name, type, pk FROM pragma_table_info('Answers')"))) {
+        *reason = reasonOf(q.lastError());
+        return false;
+    }
+    const Column expected[] = {{"Child", false, 1},       {"Seq", false, 2},    {"Time", false, 0},
+                               {"Event", false, 0},       {"Lesson", true, 0},  {"QuestionType", false, 0},
+                               {"Asked", false, 0},       {"Clicked", false, 0}, {"Correct", false, 0}};
+    int found = 0;
+    const bool match = columnsMatch(q, expected, 9, &found);
+    *present = found != 0;
+    if (!match && found != 0) {
+        *reason = QStringLiteral("في الملف جدول باسم Answers ليس سجل الإجابات الذي يكتبه هذا البرنامج");
+        return false;
+    }
+    return true;
+}
+
+bool ResultsFile::addAnswersTable(const QString &connection, QString *reason)
+{
+    QSqlDatabase db = QSqlDatabase::database(connection, false);
+    QSqlQuery q(db);
+    const QString statements[] = {
+        QStringLiteral("BEGIN IMMEDIATE"),
+        QLatin1String(AnswersTableSql),
+        QStringLiteral("PRAGMA user_version = %1").arg(ResultsTable::SchemaVersion),
+        QStringLiteral("COMMIT"),
+    };
+    for (const QString &sql : statements) {
+        if (!q.exec(sql)) {
+            *reason = QStringLiteral("تعذر إضافة سجل الإجابات إلى الملف: %1").arg(reasonOf(q.lastError()));
+            q.finish();
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Takes and drops the write lock: a file that another program holds, or that
+// SQLite could only open for reading, fails here without a byte written.
+bool ResultsFile::probeWrite(const QString &connection, QString *reason)
+{
+    QSqlQuery q(QSqlDatabase::database(connection, false));
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        *reason = reasonOf(q.lastError());
+        return false;
+    }
+    if (!q.exec(QStringLiteral("ROLLBACK"))) {
+        *reason = reasonOf(q.lastError());
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "core/records/childrecord.h"
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <QVector>
+
+/// A row of the answers history waiting to be written with a change: a
+/// judged answer (event 0, correct 1 or 0) or a reset of the counts (event 1).
+struct HistoryRow
+{
+    qint64 time = 0;
+    int event = 0;
+    AnswerDetails details;
+    QVariant correct;
+};
+
+/// Where the children's table and its answers history are kept: the file
+/// results.db on this computer, or the school's server shared by every
+/// computer. ResultsTable keeps the one cursor and the insert / edit / post
+/// pattern on top of it; a store only reads and writes rows.
+///
+/// Failures come back as an Arabic reason that does not name the store;
+/// place() names it.
+class ResultsStore : public QObject
+{
+    Q_OBJECT
+public:
+    enum Seek { First, Last, Next, Prior, Key };
+
+    using QObject::QObject;
+    ~ResultsStore() override = default;
+
+    /// The file's path or the server's name, for messages (isolated for
+    /// right-to-left text).
+    virtual QString place() const = 0;
+    /// True where other computers change the same rows: a count is then never
+    /// written as a value read before (see countAnswer).
+    virtual bool isShared() const = 0;
+    /// False while the store has not read its rows yet (a server's copy
+    /// before the first reading since the program started): a child missing
+    /// or a table empty may then be there after all.
+    virtual bool rowsKnown() const { return true; }
+
+    virtual bool count(int *n, QString *reason) = 0;
+    /// The first, last, next or prior row from `key`, or the row with No
+    /// `key`; false when there is none (or it could not be read).
+    virtual bool seek(Seek which, int key, ChildRecord *out) = 0;
+    /// Stores a new row with its history rows; the store gives its No.
+    virtual bool insertRecord(ChildRecord *record, const QVector<HistoryRow> &events, QString *reason) = 0;
+    /// Stores the row's values with its history rows, all or nothing.
+    virtual bool updateRecord(const ChildRecord &record, const QVector<HistoryRow> &events,
+                              QString *reason) = 0;
+    /// Adds one to Ok (correct 1) or NotOk of child `no` where it is stored,
+    /// without reading it first, with the answer's history row; `after` is
+    /// the row as it is now to be shown.
+    virtual bool countAnswer(int no, const HistoryRow &answer, ChildRecord *after, QString *reason) = 0;
+    /// Deletes the child and the child's history.
+    virtual bool removeChild(int no, QString *reason) = 0;
+    virtual QVector<int> keys(QString *reason) = 0;
+    virtual QVector<ChildRecord> records(int fromNo, int toNo, QString *reason) = 0;
+    /// The name of a connection of this thread on which the history and the
+    /// export read Table1 and Answers; false with a reason when there is none now.
+    virtual bool readConnection(QString *connection, QString *reason) = 0;
+
+signals:
+    /// Rows changed elsewhere (another computer): each may be new, changed or gone.
+    void rowsChanged(const QVector<int> &nos);
+    /// Whether the store can be reached, or how many answers wait, changed.
+    void stateChanged();
+};

@@ -1,0 +1,580 @@
+#include "core/records/resultstable.h"
+
+#include "core/records/filestore.h"
+#include "core/base/bidi.h"
+
+#include <QAtomicInt>
+#include <QDir>
+
+#include <limits>
+#include <utility>
+
+namespace {
+
+int clampToInt(qlonglong value)
+{
+    if (value > std::numeric_limits<int>::max())
+        return std::numeric_limits<int>::max();
+    if (value < std::numeric_limits<int>::min())
+        return std::numeric_limits<int>::min();
+    return int(value);
+}
+
+int toInteger(const QVariant &value)
+{
+    if (value.isNull())
+        return 0;
+    bool ok = false;
+    const qlonglong n = value.toLongLong(&ok);
+    return ok ? clampToInt(n) : 0;
+}
+
+int addOne(int count)
+{
+    return count == std::numeric_limits<int>::max() ? count : count + 1;
+}
+
+const char *const PostWhat = "تعذر حفظ سجل الطفل في";
+
+} // namespace
+
+ResultsTable::ResultsTable(QObject *parent) : QObject(parent)
+{
+    static QAtomicInt serial;
+    m_connection = QStringLiteral("results-table-%1").arg(serial.fetchAndAddRelaxed(1));
+}
+
+ResultsTable::~ResultsTable()
+{
+    // Views may already be half destroyed with their owner: tell nobody.
+    blockSignals(true);
+    close();
+}
+
+QString ResultsTable::emptyDatasetText()
+{
+    return QStringLiteral("Table1: Cannot perform this operation on an empty dataset");
+}
+
+// The table could not be opened at start-up; the teacher was told why then.
+QString ResultsTable::closedText()
+{
+    return QStringLiteral("Table1: جدول الأطفال غير مفتوح، فلا يمكن تنفيذ هذه العملية");
+}
+
+QString ResultsTable::cutName(const QString &name)
+{
+    int units = 0;
+    for (int chars = 0; chars < NameLength && units < name.size(); ++chars) {
+        const bool pair = name.at(units).isHighSurrogate() && units + 1 < name.size()
+                          && name.at(units + 1).isLowSurrogate();
+        units += pair ? 2 : 1;
+    }
+    return name.left(units);
+}
+
+QString ResultsTable::failure(const QString &what, const QString &detail) const
+{
+    const QString place = m_store ? m_store->place() : Bidi::path(QDir::toNativeSeparators(m_path));
+    return QStringLiteral("%1 «%2»: %3").arg(what, place, detail);
+}
+
+bool ResultsTable::open(const QString &filePath, QString *error)
+{
+    if (isOpen() && filePath == m_path)
+        return true;
+    close();
+    auto store = std::make_unique<FileStore>(m_connection);
+    QString reason;
+    if (!store->open(filePath, &reason)) {
+        m_path = filePath;
+        *error = failure(QStringLiteral("تعذر فتح جدول الأطفال"), reason);
+        return false;
+    }
+    m_store = std::move(store);
+    m_path = filePath;
+    return afterOpen(error);
+}
+
+bool ResultsTable::openStore(std::unique_ptr<ResultsStore> store, QString *error)
+{
+    close();
+    m_store = std::move(store);
+    connect(m_store.get(), &ResultsStore::rowsChanged, this, &ResultsTable::followChanges);
+    return afterOpen(error);
+}
+
+bool ResultsTable::afterOpen(QString *error)
+{
+    QString reason;
+    if (!m_store->count(&m_count, &reason)) {
+        const QString text = failure(QStringLiteral("تعذر فتح جدول الأطفال"), reason);
+        const QString path = m_path;
+        close();
+        m_path = path;
+        *error = text;
+        return false;
+    }
+    m_state = State::Browse;
+    loadOne(ResultsStore::First, 0);
+    emit reloaded();
+    emit currentChanged();
+    return true;
+}
+
+void ResultsTable::close()
+{
+    const bool wasOpen = isOpen();
+    m_store.reset();
+    m_state = State::Inactive;
+    m_count = 0;
+    m_hasCurrent = false;
+    m_wantedNo = 0;
+    m_current = ChildRecord();
+    m_savedHas = false;
+    m_pendingEvents.clear();
+    m_path.clear();
+    if (wasOpen) {
+        emit reloaded();
+        emit currentChanged();
+    }
+}
+
+bool ResultsTable::readConnection(QString *connection, QString *error) const
+{
+    if (!isOpen()) {
+        *error = closedText();
+        return false;
+    }
+    return m_store->readConnection(connection, error);
+}
+
+void ResultsTable::setCurrent(const ChildRecord &record, bool has)
+{
+    m_current = has ? record : ChildRecord();
+    m_hasCurrent = has;
+}
+
+// Positions the cursor; when nothing is found the cursor stays where it was.
+bool ResultsTable::loadOne(ResultsStore::Seek which, int key)
+{
+    if (!m_store)
+        return false;
+    ChildRecord record;
+    if (!m_store->seek(which, key, &record))
+        return false;
+    setCurrent(record, true);
+    // Rows that another computer added reach the store before the notice
+    // that updates the count: a row found means the table is not empty.
+    if (m_count == 0) {
+        QString ignored;
+        m_store->count(&m_count, &ignored);
+    }
+    return true;
+}
+
+bool ResultsTable::requirePending(QString *error) const
+{
+    if (m_state == State::Insert || m_state == State::Edit)
+        return true;
+    *error = isOpen() ? QStringLiteral("Table1: لا يوجد سجل قيد الإضافة أو التعديل")
+                      : closedText();
+    return false;
+}
+
+// Before the cursor moves, a pending change is posted; one that cannot be
+// posted is dropped rather than carried to another record.
+bool ResultsTable::settlePending()
+{
+    if (m_state != State::Insert && m_state != State::Edit)
+        return isOpen();
+    QString ignored;
+    if (!post(&ignored))
+        cancel();
+    return true;
+}
+
+bool ResultsTable::insert(QString *error)
+{
+    if (!isOpen()) {
+        *error = closedText();
+        return false;
+    }
+    if ((m_state == State::Insert || m_state == State::Edit) && !post(error))
+        return false;
+    m_saved = m_current;
+    m_savedHas = m_hasCurrent;
+    m_current = ChildRecord();
+    m_current.name = QVariant(QMetaType::fromType<QString>());
+    m_current.ok = QVariant(QMetaType::fromType<int>());
+    m_current.notOk = QVariant(QMetaType::fromType<int>());
+    m_hasCurrent = false;
+    m_state = State::Insert;
+    emit currentChanged();
+    return true;
+}
+
+bool ResultsTable::edit(QString *error)
+{
+    if (m_state == State::Insert || m_state == State::Edit)
+        return true;
+    if (!isOpen()) {
+        *error = closedText();
+        return false;
+    }
+    if (!m_hasCurrent)
+        return insert(error);
+    m_saved = m_current;
+    m_savedHas = true;
+    m_state = State::Edit;
+    return true;
+}
+
+bool ResultsTable::setText(Field field, const QString &text, QString *error)
+{
+    if (!requirePending(error))
+        return false;
+    switch (field) {
+    case Field::No:
+        *error = QStringLiteral("Table1: لا يمكن تغيير رقم الطفل No");
+        return false;
+    case Field::Name:
+        m_current.name = cutName(text);
+        break;
+    case Field::Ok:
+    case Field::NotOk: {
+        QVariant value(QMetaType::fromType<int>());
+        if (!text.isEmpty()) {
+            bool ok = false;
+            const int n = text.trimmed().toInt(&ok);
+            if (!ok) {
+                *error = QStringLiteral("Table1: «%1» ليس عدداً صحيحاً").arg(Bidi::word(text));
+                return false;
+            }
+            value = n;
+        }
+        (field == Field::Ok ? m_current.ok : m_current.notOk) = value;
+        break;
+    }
+    }
+    emit currentChanged();
+    return true;
+}
+
+bool ResultsTable::setInteger(Field field, int value, QString *error)
+{
+    if (field == Field::Name)
+        return setText(field, QString::number(value), error);
+    if (!requirePending(error))
+        return false;
+    if (field == Field::No) {
+        *error = QStringLiteral("Table1: لا يمكن تغيير رقم الطفل No");
+        return false;
+    }
+    (field == Field::Ok ? m_current.ok : m_current.notOk) = value;
+    emit currentChanged();
+    return true;
+}
+
+QVariant ResultsTable::value(Field field) const
+{
+    if (!hasCurrent())
+        return QVariant();
+    switch (field) {
+    case Field::No:
+        return m_state == State::Insert ? QVariant(QMetaType::fromType<int>()) : QVariant(m_current.no);
+    case Field::Name:
+        return m_current.name;
+    case Field::Ok:
+        return m_current.ok;
+    case Field::NotOk:
+        return m_current.notOk;
+    }
+    return QVariant();
+}
+
+int ResultsTable::integer(Field field) const
+{
+    return toInteger(value(field));
+}
+
+QString ResultsTable::text(Field field) const
+{
+    const QVariant v = value(field);
+    return v.isNull() ? QString() : v.toString();
+}
+
+bool ResultsTable::post(QString *error)
+{
+    if (m_state == State::Browse)
+        return true;
+    if (!requirePending(error))
+        return false;
+    const bool inserting = m_state == State::Insert;
+    QString reason;
+    const bool written = inserting ? m_store->insertRecord(&m_current, m_pendingEvents, &reason)
+                                   : m_store->updateRecord(m_current, m_pendingEvents, &reason);
+    if (!written) {
+        *error = failure(QString::fromUtf8(PostWhat), reason);
+        return false;
+    }
+    m_pendingEvents.clear();
+    m_state = State::Browse;
+    if (inserting) {
+        m_hasCurrent = true;
+        ++m_count;
+        emit recordInserted(m_current.no);
+    } else {
+        emit recordUpdated(m_current.no);
+    }
+    emit currentChanged();
+    return true;
+}
+
+void ResultsTable::cancel()
+{
+    if (m_state != State::Insert && m_state != State::Edit)
+        return;
+    m_current = m_saved;
+    m_hasCurrent = m_savedHas;
+    m_pendingEvents.clear();
+    m_state = State::Browse;
+    emit currentChanged();
+}
+
+bool ResultsTable::deleteCurrent(QString *error)
+{
+    if (!isOpen()) {
+        *error = closedText();
+        return false;
+    }
+    if (m_state == State::Insert) {
+        cancel();
+        return true;
+    }
+    if (m_count == 0 || !m_hasCurrent) {
+        *error = emptyDatasetText();
+        return false;
+    }
+    cancel();
+    const int no = m_current.no;
+    // The child and the child's history go together, or neither does.
+    QString reason;
+    if (!m_store->removeChild(no, &reason)) {
+        *error = failure(QStringLiteral("تعذر حذف الطفل من"), reason);
+        return false;
+    }
+    --m_count;
+    // The following record becomes current, or the new last one.
+    if (!loadOne(ResultsStore::Next, no) && !loadOne(ResultsStore::Last, 0))
+        setCurrent(ChildRecord(), false);
+    emit recordRemoved(no);
+    emit currentChanged();
+    return true;
+}
+
+bool ResultsTable::findKey(const QString &keyText)
+{
+    bool ok = false;
+    const int key = keyText.trimmed().toInt(&ok);
+    if (!ok || !settlePending())
+        return false;
+    const int before = currentNo();
+    if (!loadOne(ResultsStore::Key, key)) {
+        if (!m_store->rowsKnown())
+            m_wantedNo = key;
+        return false;
+    }
+    m_wantedNo = 0;
+    if (currentNo() != before)
+        emit currentChanged();
+    return true;
+}
+
+bool ResultsTable::first()
+{
+    if (!settlePending())
+        return false;
+    const int before = currentNo();
+    const bool found = loadOne(ResultsStore::First, 0);
+    if (currentNo() != before)
+        emit currentChanged();
+    return found;
+}
+
+bool ResultsTable::last()
+{
+    if (!settlePending())
+        return false;
+    const int before = currentNo();
+    const bool found = loadOne(ResultsStore::Last, 0);
+    if (currentNo() != before)
+        emit currentChanged();
+    return found;
+}
+
+bool ResultsTable::next()
+{
+    if (!settlePending() || !m_hasCurrent)
+        return false;
+    const bool found = loadOne(ResultsStore::Next, m_current.no);
+    if (found)
+        emit currentChanged();
+    return found;
+}
+
+bool ResultsTable::prior()
+{
+    if (!settlePending() || !m_hasCurrent)
+        return false;
+    const bool found = loadOne(ResultsStore::Prior, m_current.no);
+    if (found)
+        emit currentChanged();
+    return found;
+}
+
+bool ResultsTable::recordResult(const QString &result, const AnswerDetails &details, QString *error)
+{
+    if (m_count == 0 && m_state != State::Insert) {
+        // A table not read yet is not known to be empty: a child "-" made
+        // now on the school's server would be one more child for everyone.
+        if (!m_store || !m_store->rowsKnown()) {
+            *error = isOpen() ? failure(QString::fromUtf8(PostWhat), QStringLiteral("لم يُقرأ جدول الأطفال بعد"))
+                              : closedText();
+            return false;
+        }
+        if (!insert(error) || !setText(Field::Name, QStringLiteral("-"), error) || !post(error))
+            return false;
+    }
+    const bool right = result == QLatin1String("Y");
+    const HistoryRow answer{m_clock().toMSecsSinceEpoch(), AnswerEvent, details, QVariant(right ? 1 : 0)};
+    if (m_state == State::Browse && m_hasCurrent) {
+        const int no = m_current.no;
+        ChildRecord after;
+        QString reason;
+        if (m_store->countAnswer(no, answer, &after, &reason)) {
+            if (after.no == no)
+                setCurrent(after, true);
+            emit recordUpdated(no);
+            emit currentChanged();
+            return true;
+        }
+        *error = failure(QString::fromUtf8(PostWhat), reason);
+        // On a server the answer is already waiting on this computer, or
+        // lost with the disk; counting it again later from a value read now
+        // could undo other computers' answers.
+        if (!m_store->isShared())
+            keepAnswerPending(answer);
+        return false;
+    }
+    // A change is pending (an answer the file could not take, or an
+    // insertion): this answer joins it and is written with it.
+    if (!edit(error))
+        return false;
+    keepAnswerPending(answer);
+    return post(error);
+}
+
+// The answer stays on the current record as a pending edit: the next post
+// writes it with its history row, so nothing is lost while the file is locked.
+void ResultsTable::keepAnswerPending(const HistoryRow &answer)
+{
+    QString ignored;
+    if (!edit(&ignored))
+        return;
+    const Field field = answer.correct.toInt() == 1 ? Field::Ok : Field::NotOk;
+    if (setInteger(field, addOne(integer(field)), &ignored))
+        m_pendingEvents.append(answer);
+}
+
+bool ResultsTable::addChild(const QString &name, QString *error)
+{
+    if (insert(error) && setText(Field::Name, name, error) && post(error))
+        return true;
+    if (m_state == State::Insert)
+        cancel();
+    return false;
+}
+
+bool ResultsTable::resetCounts(QString *error)
+{
+    if (edit(error) && setInteger(Field::Ok, 0, error) && setInteger(Field::NotOk, 0, error)) {
+        // A record made by the reset itself had nothing to reset.
+        if (m_state == State::Edit)
+            m_pendingEvents.append(HistoryRow{m_clock().toMSecsSinceEpoch(), ResetEvent, AnswerDetails(), QVariant()});
+        if (post(error))
+            return true;
+    }
+    cancel();
+    return false;
+}
+
+bool ResultsTable::deleteChild(QString *error)
+{
+    cancel();
+    return deleteCurrent(error);
+}
+
+QVector<int> ResultsTable::keys(QString *error) const
+{
+    if (!isOpen())
+        return {};
+    QString reason;
+    const QVector<int> result = m_store->keys(&reason);
+    if (!reason.isEmpty())
+        *error = failure(QStringLiteral("تعذر قراءة"), reason);
+    return result;
+}
+
+QVector<ChildRecord> ResultsTable::records(int fromNo, int toNo, QString *error) const
+{
+    if (!isOpen())
+        return {};
+    QString reason;
+    const QVector<ChildRecord> result = m_store->records(fromNo, toNo, &reason);
+    if (!reason.isEmpty())
+        *error = failure(QStringLiteral("تعذر قراءة"), reason);
+    return result;
+}
+
+// Rows changed on another computer: the views hear of each, and the cursor
+// stays on its child, with the child's new values unless a change of this
+// computer is pending on it. A current child deleted elsewhere gives way to
+// the following one, as after a deletion here.
+void ResultsTable::followChanges(const QVector<int> &nos)
+{
+    if (!isOpen())
+        return;
+    QString ignored;
+    m_store->count(&m_count, &ignored);
+    bool currentTouched = false;
+    for (const int no : nos) {
+        ChildRecord row;
+        if (m_store->seek(ResultsStore::Key, no, &row)) {
+            emit recordInserted(no);
+            emit recordUpdated(no);
+            if (m_hasCurrent && m_current.no == no && m_state == State::Browse) {
+                setCurrent(row, true);
+                currentTouched = true;
+            }
+        } else {
+            emit recordRemoved(no);
+            if (m_hasCurrent && m_current.no == no && m_state != State::Insert) {
+                cancel();
+                if (!loadOne(ResultsStore::Next, no) && !loadOne(ResultsStore::Last, 0))
+                    setCurrent(ChildRecord(), false);
+                currentTouched = true;
+            }
+        }
+    }
+    if (!m_hasCurrent && m_count > 0 && m_state == State::Browse) {
+        // The child the window asked for before the rows arrived, if it is there.
+        if (m_wantedNo == 0 || !loadOne(ResultsStore::Key, m_wantedNo))
+            loadOne(ResultsStore::First, 0);
+        currentTouched = true;
+    }
+    if (m_store->rowsKnown())
+        m_wantedNo = 0;
+    if (currentTouched)
+        emit currentChanged();
+}

@@ -1,0 +1,150 @@
+#include "core/records/rowreader.h"
+
+#include "core/records/resultsfile.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+
+#include <limits>
+
+namespace {
+
+QVariant nullableInt(const QVariant &value)
+{
+    if (value.isNull())
+        return QVariant(QMetaType::fromType<int>());
+    bool ok = false;
+    const qlonglong n = value.toLongLong(&ok);
+    if (!ok)
+        return 0;
+    if (n > std::numeric_limits<int>::max())
+        return std::numeric_limits<int>::max();
+    if (n < std::numeric_limits<int>::min())
+        return std::numeric_limits<int>::min();
+    return int(n);
+}
+
+} // namespace
+
+struct RowReader::Queries
+{
+    explicit Queries(const QSqlDatabase &db)
+        : first(db), last(db), next(db), prior(db), key(db), count(db), keys(db), range(db)
+    {
+    }
+    QSqlQuery first, last, next, prior, key, count, keys, range;
+};
+
+RowReader::RowReader() = default;
+RowReader::~RowReader() = default;
+
+void RowReader::clear()
+{
+    m_q.reset();
+}
+
+ChildRecord RowReader::readRecord(const QSqlQuery &query, int first)
+{
+    ChildRecord record;
+    record.no = query.value(first).toInt();
+    const QVariant name = query.value(first + 1);
+    record.name = name.isNull() ? QVariant(QMetaType::fromType<QString>()) : QVariant(name.toString());
+    record.ok = nullableInt(query.value(first + 2));
+    record.notOk = nullableInt(query.value(first + 3));
+    return record;
+}
+
+bool RowReader::prepare(const QString &connection, const QString &relation, QString *reason)
+{
+    m_q = std::make_unique<Queries>(QSqlDatabase::database(connection, false));
+    const QString select = QStringLiteral("SELECT No, Name, Ok, NotOk FROM %1 ").arg(relation);
+    const std::pair<QSqlQuery *, QString> all[] = {
+        {&m_q->first, select + QStringLiteral("ORDER BY No LIMIT 1")},
+        {&m_q->last, select + QStringLiteral("ORDER BY No DESC LIMIT 1")},
+        {&m_q->next, select + QStringLiteral("WHERE No > ? ORDER BY No LIMIT 1")},
+        {&m_q->prior, select + QStringLiteral("WHERE No < ? ORDER BY No DESC LIMIT 1")},
+        {&m_q->key, select + QStringLiteral("WHERE No = ?")},
+        {&m_q->count, QStringLiteral("SELECT COUNT(*) FROM %1").arg(relation)},
+        {&m_q->keys, QStringLiteral("SELECT No FROM %1 ORDER BY No").arg(relation)},
+        {&m_q->range, select + QStringLiteral("WHERE No BETWEEN ? AND ? ORDER BY No")},
+    };
+    for (const auto &[query, sql] : all) {
+        query->setForwardOnly(true);
+        if (!query->prepare(sql)) {
+            *reason = ResultsFile::reasonOf(query->lastError());
+            m_q.reset();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool RowReader::count(int *n, QString *reason)
+{
+    if (!m_q || !m_q->count.exec() || !m_q->count.next()) {
+        if (m_q)
+            *reason = ResultsFile::reasonOf(m_q->count.lastError());
+        return false;
+    }
+    *n = m_q->count.value(0).toInt();
+    m_q->count.finish();
+    return true;
+}
+
+// Nothing found, or a failed read, leaves `out` as it was.
+bool RowReader::seek(ResultsStore::Seek which, int key, ChildRecord *out)
+{
+    if (!m_q)
+        return false;
+    QSqlQuery *q = nullptr;
+    switch (which) {
+    case ResultsStore::First: q = &m_q->first; break;
+    case ResultsStore::Last: q = &m_q->last; break;
+    case ResultsStore::Next: q = &m_q->next; break;
+    case ResultsStore::Prior: q = &m_q->prior; break;
+    case ResultsStore::Key: q = &m_q->key; break;
+    }
+    if (which != ResultsStore::First && which != ResultsStore::Last)
+        q->bindValue(0, key);
+    if (!q->exec())
+        return false;
+    const bool found = q->next();
+    if (found)
+        *out = readRecord(*q);
+    q->finish();
+    return found;
+}
+
+QVector<int> RowReader::keys(QString *reason)
+{
+    QVector<int> result;
+    if (!m_q)
+        return result;
+    QSqlQuery &q = m_q->keys;
+    if (!q.exec()) {
+        *reason = ResultsFile::reasonOf(q.lastError());
+        return result;
+    }
+    while (q.next())
+        result.append(q.value(0).toInt());
+    q.finish();
+    return result;
+}
+
+QVector<ChildRecord> RowReader::records(int fromNo, int toNo, QString *reason)
+{
+    QVector<ChildRecord> result;
+    if (!m_q)
+        return result;
+    QSqlQuery &q = m_q->range;
+    q.bindValue(0, fromNo);
+    q.bindValue(1, toNo);
+    if (!q.exec()) {
+        *reason = ResultsFile::reasonOf(q.lastError());
+        return result;
+    }
+    while (q.next())
+        result.append(readRecord(q));
+    q.finish();
+    return result;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/records/resultsstore.h"
+
+#include <QSqlQuery>
+
+#include <memory>
+
+/// Reads the children's rows from a table or view with the columns No, Name,
+/// Ok and NotOk on an SQLite connection, through queries prepared once: the
+/// cursor moves of the local file and of the server's copy on this computer.
+class RowReader
+{
+public:
+    RowReader();
+    ~RowReader();
+    /// false with an Arabic reason when the queries cannot be prepared.
+    bool prepare(const QString &connection, const QString &relation, QString *reason);
+    void clear();
+
+    bool count(int *n, QString *reason);
+    bool seek(ResultsStore::Seek which, int key, ChildRecord *out);
+    QVector<int> keys(QString *reason);
+    QVector<ChildRecord> records(int fromNo, int toNo, QString *reason);
+
+    /// A row as read by a query selecting No, Name, Ok, NotOk (in that order
+    /// from column `first`), nulls kept.
+    static ChildRecord readRecord(const QSqlQuery &query, int first = 0);
+
+private:
+    struct Queries;
+    std::unique_ptr<Queries> m_q;
+};

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "core/records/resultsstore.h"
+#include "core/records/rowreader.h"
+
+#include <QSqlQuery>
+
+#include <functional>
+#include <memory>
+
+class QThread;
+class ServerLink;
+
+/// The children's table on the school's PostgreSQL server, shared by every
+/// computer of the school (see records/school-server.sql for the tables).
+///
+/// The game never waits for the network: a counted answer is written at
+/// once into a file on this computer (the outbox, with an id made here) and
+/// sent by a ServerLink in a thread of its own, which also keeps there a copy
+/// of the server's rows. The cursor reads that copy plus the answers still
+/// waiting, so the table shows and counts on while the server is away, and
+/// follows the other computers' changes while it is there. The teacher's own
+/// changes (adding, resetting, deleting a child) and the readers of the
+/// history go to the server directly and fail with a reason when it cannot
+/// be reached.
+class ServerStore : public ResultsStore
+{
+    Q_OBJECT
+public:
+    /// `cachePath`: the outbox and copy file on this computer.
+    ServerStore(const QString &service, const QString &cachePath, QObject *parent = nullptr);
+    ~ServerStore() override;
+
+    /// Opens the file on this computer and starts the sender; true also when
+    /// the server cannot be reached now (problem() then says why).
+    bool open(QString *reason);
+    /// Whether the service leads to a database set up for the quiz, tried at
+    /// once (the teacher waits for the answer).
+    static bool probe(const QString &service, QString *reason);
+    /// How long the sender waits before it tries an absent server again.
+    void setRetryInterval(int ms) { m_retryMs = ms; }
+
+    QString service() const { return m_service; }
+    /// False until the sender has reached the server, and while it cannot.
+    bool online() const { return m_online; }
+    /// Why the server cannot be reached (Arabic), empty while it can.
+    QString problem() const { return m_problem; }
+    /// The answers of this computer not yet on the server.
+    int waiting() const;
+    /// A quiet line for the status strip: answers waiting, or the server
+    /// away; empty while all is well.
+    QString stateText() const;
+
+    QString place() const override;
+    bool isShared() const override { return true; }
+    bool rowsKnown() const override { return m_rowsKnown; }
+    bool count(int *n, QString *reason) override { return m_rows.count(n, reason); }
+    bool seek(Seek which, int key, ChildRecord *out) override { return m_rows.seek(which, key, out); }
+    bool insertRecord(ChildRecord *record, const QVector<HistoryRow> &events, QString *reason) override;
+    bool updateRecord(const ChildRecord &record, const QVector<HistoryRow> &events, QString *reason) override;
+    bool countAnswer(int no, const HistoryRow &answer, ChildRecord *after, QString *reason) override;
+    bool removeChild(int no, QString *reason) override;
+    QVector<int> keys(QString *reason) override { return m_rows.keys(reason); }
+    QVector<ChildRecord> records(int fromNo, int toNo, QString *reason) override
+    {
+        return m_rows.records(fromNo, toNo, reason);
+    }
+    bool readConnection(QString *connection, QString *reason) override;
+
+private:
+    bool serverConnection(QString *reason);
+    bool onServer(const std::function<bool(QSqlDatabase &, QString *)> &work, QString *reason);
+    bool writeHistory(QSqlDatabase &db, int no, const QVector<HistoryRow> &events, QString *reason);
+    bool putCopy(const ChildRecord &record);
+    void linkState(bool online, const QString &problem);
+    void stopLink();
+
+    QString m_service;
+    QString m_cachePath;
+    QString m_local;
+    QString m_teacher;
+    int m_retryMs = 5000;
+    bool m_online = false;
+    bool m_rowsKnown = false;
+    QString m_problem;
+    RowReader m_rows;
+    std::unique_ptr<QSqlQuery> m_addOutbox;
+    QThread *m_thread = nullptr;
+    ServerLink *m_link = nullptr;
+};

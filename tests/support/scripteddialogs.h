@@ -1,0 +1,57 @@
+#pragma once
+
+#include "ui/dialogs/dialogs.h"
+
+#include <QList>
+#include <QQueue>
+
+/// Dialogs for tests and benchmarks: every call is recorded, and answers come
+/// from queues filled beforehand. A dialog asked for with an empty queue is
+/// answered as if cancelled and counted in unscripted().
+class ScriptedDialogs : public Dialogs
+{
+public:
+    enum class Kind { Notice, Message, Error, Confirm, AskText, Color, Font, Picture, SaveFile };
+    struct Call
+    {
+        Kind kind;
+        QString text;
+    };
+
+    void showNotice(const QString &text) override;
+    void showMessage(const QString &text) override;
+    void showError(const QString &text) override;
+    bool confirm(const QString &text) override;
+    std::optional<QString> askText(const QString &caption, const QString &prompt,
+                                   const QString &initial) override;
+    std::optional<QColor> chooseColor(const QColor &initial) override;
+    std::optional<FontChoice> chooseFont(const FontChoice &initial) override;
+    std::optional<QString> choosePicture(const QString &initialPath) override;
+    /// Records the suggested path as the call's text.
+    std::optional<QString> chooseSaveFile(const QString &caption, const QString &suggestedPath,
+                                          const QString &filter) override;
+
+    // Answers, taken in order. std::nullopt stands for Cancel.
+    QQueue<bool> confirmAnswers;
+    QQueue<std::optional<QString>> textAnswers;
+    QQueue<std::optional<QColor>> colorAnswers;
+    QQueue<std::optional<FontChoice>> fontAnswers;
+    QQueue<std::optional<QString>> pictureAnswers;
+    QQueue<std::optional<QString>> saveFileAnswers;
+
+    // What the dialogs were seeded with, last call of each kind.
+    QColor lastColorSeed;
+    FontChoice lastFontSeed;
+    QString lastPictureSeed;
+    QString lastTextCaption;
+
+    const QList<Call> &calls() const { return m_calls; }
+    QStringList texts(Kind kind) const;
+    int count(Kind kind) const;
+    int unscripted() const { return m_unscripted; }
+    void clear();
+
+private:
+    QList<Call> m_calls;
+    int m_unscripted = 0;
+};

@@ -1,0 +1,625 @@
+#include "ui/children/childrenpage.h"
+
+#include "ui/dialogs/dialogs.h"
+#include "core/base/quizerror.h"
+#include "core/records/answerhistory.h"
+#include "core/records/resultsexport.h"
+#include "core/records/resultsmodel.h"
+#include "core/records/resultstable.h"
+#include "core/records/schoolserver.h"
+#include "core/records/serverstore.h"
+#include "core/records/storechoice.h"
+#include "core/base/bidi.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QStandardPaths>
+#include <QStyle>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+using Field = ResultsTable::Field;
+
+const char *const CsvFilter = "ملفات CSV (*.csv)";
+
+// Runs an action once, when the watched widget is first shown.
+class OnFirstShow : public QObject
+{
+public:
+    OnFirstShow(QWidget *watched, std::function<void()> action)
+        : QObject(watched), m_action(std::move(action))
+    {
+        watched->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && m_action) {
+            watched->removeEventFilter(this);
+            const auto action = std::move(m_action);
+            m_action = nullptr;
+            action();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_action;
+};
+
+template <typename W>
+W *placed(W *widget, const char *name, int left, int top, int width, int height)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(left, top, width, height);
+    return widget;
+}
+
+// A large export takes a moment: the pointer says so.
+struct WaitCursor
+{
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+ChildrenPage::ChildrenPage(Dialogs &dialogs, QWidget *parent) : QWidget(parent), m_dialogs(dialogs)
+{
+    setObjectName(QStringLiteral("TabSheet2"));
+    Table1 = new ResultsTable(this);
+    Table1->setObjectName(QStringLiteral("Table1"));
+    DataSource1 = new ResultsModel(*Table1, this);
+    DataSource1->setObjectName(QStringLiteral("DataSource1"));
+    m_chartTimer = new QTimer(this);
+    m_chartTimer->setSingleShot(true);
+    m_chartTimer->setInterval(0);
+    connect(m_chartTimer, &QTimer::timeout, this, &ChildrenPage::refreshChart);
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    buildButtons();
+    column->addWidget(Panel1);
+
+    DBNavigator1 = new QWidget(this);
+    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
+    DBNavigator1->setFixedHeight(25);
+    buildNavigator();
+    column->addWidget(DBNavigator1);
+
+    DBGrid1 = new QTableView(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    column->addWidget(DBGrid1, 1);
+    bindGrid();
+
+    ChartBar = new QWidget(this);
+    ChartBar->setObjectName(QStringLiteral("ChartBar"));
+    auto *bar = new QHBoxLayout(ChartBar);
+    bar->setContentsMargins(2, 3, 2, 1);
+    bar->setSpacing(4);
+    ExportCountsBtn = new QPushButton(QStringLiteral("تصدير الأعداد"), ChartBar);
+    ExportCountsBtn->setObjectName(QStringLiteral("ExportCountsBtn"));
+    ExportCountsBtn->setToolTip(QStringLiteral("حفظ أعداد إجابات كل الأطفال في ملف CSV يفتحه برنامج الجداول"));
+    ExportAnswersBtn = new QPushButton(QStringLiteral("تصدير سجل الإجابات"), ChartBar);
+    ExportAnswersBtn->setObjectName(QStringLiteral("ExportAnswersBtn"));
+    ExportAnswersBtn->setToolTip(QStringLiteral("حفظ كل إجابة محفوظة لكل طفل، بوقتها ودرسها، في ملف CSV"));
+    ChartBigBtn = new QToolButton(ChartBar);
+    ChartBigBtn->setObjectName(QStringLiteral("ChartBigBtn"));
+    ChartBigBtn->setText(QStringLiteral("تكبير الرسم"));
+    ChartBigBtn->setToolTip(QStringLiteral("عرض رسم الطفل الحالي في نافذة كبيرة"));
+    ChartBigBtn->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    ChartBigBtn->setIcon(style()->standardIcon(QStyle::SP_TitleBarMaxButton));
+    bar->addWidget(ExportCountsBtn);
+    bar->addWidget(ExportAnswersBtn);
+    bar->addStretch(1);
+    bar->addWidget(ChartBigBtn);
+    column->addWidget(ChartBar);
+
+    // The chart itself is made when the page is first shown: the charts
+    // library takes a moment to start, which the child's game need not wait for.
+    m_chartHolder = new QWidget(this);
+    m_chartHolder->setObjectName(QStringLiteral("ChartHolder"));
+    m_chartHolder->setMinimumHeight(240);
+    auto *holder = new QVBoxLayout(m_chartHolder);
+    holder->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(m_chartHolder, 1);
+
+    buildStoreBar();
+    column->addWidget(StoreBar);
+
+    connect(ExportCountsBtn, &QPushButton::clicked, this, [this] { run([this] { exportCounts(); }); });
+    connect(ExportAnswersBtn, &QPushButton::clicked, this, [this] { run([this] { exportAnswers(); }); });
+    connect(ChartBigBtn, &QToolButton::clicked, this, [this] { run([this] { showLargeChart(); }); });
+    for (auto signal : {&ResultsTable::reloaded, &ResultsTable::currentChanged})
+        connect(Table1, signal, this, &ChildrenPage::scheduleChart);
+    // On the school's server other computers change other children all the
+    // time: only the current child's chart is read again.
+    for (auto signal : {&ResultsTable::recordInserted, &ResultsTable::recordUpdated, &ResultsTable::recordRemoved})
+        connect(Table1, signal, this, [this](int no) {
+            if (!Table1->isShared() || no == Table1->currentNo())
+                scheduleChart();
+        });
+}
+
+ChildrenPage::~ChildrenPage() = default;
+
+void ChildrenPage::run(const std::function<void()> &operation)
+{
+    if (m_runner)
+        m_runner(operation);
+    else
+        operation();
+}
+
+void ChildrenPage::buildButtons()
+{
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(41);
+    Label11 = new QLabel(QStringLiteral("اضغط على سجل الطفل لجعله الطفل الحالي"), Panel1);
+    Label11->setObjectName(QStringLiteral("Label11"));
+    Label11->adjustSize();
+    Label11->move(139, 27);
+    BitBtn7 = placed(new QPushButton(QStringLiteral("إضافة طفل"), Panel1), "BitBtn7", 256, 2, 121, 25);
+    BitBtn7->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
+    BitBtn8 = placed(new QPushButton(QStringLiteral("تصفير نتائج الطفل"), Panel1), "BitBtn8", 136, 2, 113, 25);
+    BitBtn8->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    BitBtn6 = placed(new QPushButton(QStringLiteral("حذف الطفل تماماً"), Panel1), "BitBtn6", 16, 2, 113, 25);
+    BitBtn6->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+
+    // Escape works as the window's cancel button: only while the delete
+    // button can be reached, that is while the children's tab is showing.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), BitBtn6);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (BitBtn6->isVisible() && BitBtn6->isEnabled())
+            BitBtn6->click();
+    });
+}
+
+// First, prior, next and last, spread over the navigator's width. The arrows
+// point the way the rows run in a right-to-left window.
+void ChildrenPage::buildNavigator()
+{
+    const bool rtl = layoutDirection() == Qt::RightToLeft;
+    struct NavButton
+    {
+        const char *name;
+        const char *hint;
+        QStyle::StandardPixmap icon;
+        bool (ResultsTable::*move)();
+    };
+    const NavButton buttons[] = {
+        {"DBNavigator1First", "لأول اسم", rtl ? QStyle::SP_MediaSkipForward : QStyle::SP_MediaSkipBackward,
+         &ResultsTable::first},
+        {"DBNavigator1Prior", "السابق", QStyle::SP_ArrowBack, &ResultsTable::prior},
+        {"DBNavigator1Next", "التالي", QStyle::SP_ArrowForward, &ResultsTable::next},
+        {"DBNavigator1Last", "لآخر اسم", rtl ? QStyle::SP_MediaSkipBackward : QStyle::SP_MediaSkipForward,
+         &ResultsTable::last},
+    };
+    auto *row = new QHBoxLayout(DBNavigator1);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    for (const NavButton &b : buttons) {
+        auto *button = new QToolButton(DBNavigator1);
+        button->setObjectName(QLatin1String(b.name));
+        button->setToolTip(QString::fromUtf8(b.hint));
+        button->setIcon(style()->standardIcon(b.icon, nullptr, button));
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        button->setFocusPolicy(Qt::NoFocus);
+        row->addWidget(button);
+        const auto move = b.move;
+        connect(button, &QToolButton::clicked, this, [this, move] {
+            // The table is read first: GCC 12 with -fsanitize=undefined calls a
+            // member pointer on a member read in the same expression with a
+            // null object (the sanitizer build crashed on every navigator click).
+            ResultsTable *const table = Table1;
+            (table->*move)();
+        });
+    }
+}
+
+void ChildrenPage::bindGrid()
+{
+    DBGrid1->setLayoutDirection(Qt::RightToLeft);
+    DBGrid1->verticalHeader()->hide();
+    DBGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    DBGrid1->verticalHeader()->setDefaultSectionSize(DBGrid1->fontMetrics().height() + 6);
+    DBGrid1->setWordWrap(false);
+    connect(Table1, &ResultsTable::currentChanged, this, &ChildrenPage::syncGrid);
+    // The grid reads the table only when it is first shown, so a large table
+    // costs nothing at start-up.
+    new OnFirstShow(DBGrid1, [this] {
+        DBGrid1->setModel(DataSource1);
+        DBGrid1->setColumnWidth(ResultsModel::NoColumn, 30);
+        DBGrid1->setColumnWidth(ResultsModel::NameColumn, 150);
+        // A row chosen in the grid (click or arrow keys) makes that child current.
+        connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+                [this](const QModelIndex &current) {
+                    const int no = current.isValid() ? DataSource1->noAt(current.row()) : 0;
+                    if (no != 0 && no != Table1->currentNo())
+                        Table1->findKey(QString::number(no));
+                });
+        syncGrid();
+    });
+}
+
+// The grid's cursor follows the table's.
+void ChildrenPage::syncGrid()
+{
+    if (DBGrid1->model() != DataSource1)
+        return;
+    const int no = Table1->currentNo();
+    if (no == 0)
+        return; // empty table, or a record being inserted
+    const int row = DataSource1->rowOf(no);
+    const QModelIndex current = DBGrid1->currentIndex();
+    if (row < 0 || (current.isValid() && current.row() == row))
+        return;
+    const QModelIndex target = DataSource1->index(row, current.isValid() ? current.column() : 0);
+    DBGrid1->selectionModel()->setCurrentIndex(
+        target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    DBGrid1->scrollTo(target);
+}
+
+void ChildrenPage::openTable(const QString &resultsPath, const QString &dataDir)
+{
+    m_resultsPath = resultsPath;
+    m_dataDir = dataDir;
+    const QString service = StoreChoice::read(dataDir);
+    if (!service.isEmpty()) {
+        try {
+            openServer(service);
+            return;
+        } catch (const QuizError &error) {
+            // The game goes on with the file on this computer; the teacher
+            // is told why, once.
+            m_dialogs.showMessage(QStringLiteral("%1\n\rتُحفظ النتائج الآن في ملف هذا الجهاز results.db.")
+                                      .arg(error.text()));
+        }
+    }
+    QString error;
+    const bool opened = Table1->open(resultsPath, &error);
+    showStore();
+    if (!opened)
+        throw QuizError(error);
+}
+
+void ChildrenPage::openServer(const QString &service)
+{
+    auto store = std::make_unique<ServerStore>(service, QDir(m_dataDir).filePath(StoreChoice::outboxFileName()));
+    store->setRetryInterval(m_retryMs);
+    QString error;
+    if (!store->open(&error))
+        throw QuizError(QStringLiteral("تعذر فتح ملف الإجابات المنتظرة لخادم المدرسة «%1»: %2")
+                            .arg(Bidi::path(QDir::toNativeSeparators(QDir(m_dataDir).filePath(StoreChoice::outboxFileName()))),
+                                 error));
+    connect(store.get(), &ResultsStore::stateChanged, this, &ChildrenPage::showStore);
+    if (!Table1->openStore(std::move(store), &error))
+        throw QuizError(error);
+    showStore();
+}
+
+QString ChildrenPage::currentService() const
+{
+    const auto *server = qobject_cast<const ServerStore *>(Table1->store());
+    return server ? server->service() : QString();
+}
+
+void ChildrenPage::chooseServer()
+{
+    const QString current = currentService();
+    const std::optional<QString> answer = m_dialogs.askText(
+        QStringLiteral("خادم المدرسة"),
+        QStringLiteral("اسم خدمة الاتصال بخادم المدرسة (كما في ملف pg_service.conf):"),
+        current.isEmpty() ? StoreChoice::read(m_dataDir) : current);
+    const QString service = answer ? answer->trimmed() : QString();
+    if (service.isEmpty())
+        return;
+    if (!SchoolServer::validService(service))
+        throw QuizError(SchoolServer::invalidServiceText(service));
+    {
+        // The teacher learns at once whether the name, the password and the
+        // server are right; the table stays where it is until then.
+        const WaitCursor wait;
+        QString reason;
+        if (!ServerStore::probe(service, &reason))
+            throw QuizError(QStringLiteral("تعذر الاتصال بخادم المدرسة «%1»: %2").arg(Bidi::word(service), reason));
+    }
+    try {
+        openServer(service);
+    } catch (const QuizError &) {
+        // Back to where the table was, so that the game still counts.
+        if (current.isEmpty()) {
+            QString ignored;
+            Table1->open(m_resultsPath, &ignored);
+        } else {
+            try {
+                openServer(current);
+            } catch (const QuizError &) {
+            }
+        }
+        showStore();
+        throw;
+    }
+    QString error;
+    if (!StoreChoice::write(m_dataDir, service, &error))
+        throw QuizError(QStringLiteral("تُحفظ النتائج الآن على خادم المدرسة، لكن تعذر حفظ هذا الاختيار "
+                                       "للمرة القادمة: %1").arg(error));
+    m_dialogs.showMessage(QStringLiteral("تُحفظ نتائج الأطفال الآن على خادم المدرسة «%1»، "
+                                         "ويراها كل جهاز متصل به.").arg(Bidi::word(service)));
+}
+
+void ChildrenPage::chooseLocalFile()
+{
+    if (currentService().isEmpty() && Table1->isOpen())
+        return;
+    QString error;
+    if (!Table1->open(m_resultsPath, &error)) {
+        showStore();
+        throw QuizError(error);
+    }
+    showStore();
+    if (!StoreChoice::write(m_dataDir, QString(), &error))
+        throw QuizError(QStringLiteral("تُحفظ النتائج الآن في ملف هذا الجهاز، لكن تعذر حفظ هذا الاختيار "
+                                       "للمرة القادمة: %1").arg(error));
+}
+
+QString ChildrenPage::storeStateText() const
+{
+    const auto *server = qobject_cast<const ServerStore *>(Table1->store());
+    return server ? server->stateText() : QString();
+}
+
+QString ChildrenPage::storeProblem() const
+{
+    const auto *server = qobject_cast<const ServerStore *>(Table1->store());
+    return server ? server->problem() : QString();
+}
+
+void ChildrenPage::buildStoreBar()
+{
+    StoreBar = new QWidget(this);
+    StoreBar->setObjectName(QStringLiteral("StoreBar"));
+    auto *row = new QHBoxLayout(StoreBar);
+    row->setContentsMargins(2, 1, 2, 1);
+    row->setSpacing(4);
+    StoreLbl = new QLabel(StoreBar);
+    StoreLbl->setObjectName(QStringLiteral("StoreLbl"));
+    StoreLbl->setWordWrap(true);
+    ServerBtn = new QPushButton(QStringLiteral("خادم المدرسة…"), StoreBar);
+    ServerBtn->setObjectName(QStringLiteral("ServerBtn"));
+    ServerBtn->setToolTip(QStringLiteral("حفظ النتائج على خادم المدرسة ليراها كل جهاز في المدرسة"));
+    LocalBtn = new QPushButton(QStringLiteral("ملف هذا الجهاز"), StoreBar);
+    LocalBtn->setObjectName(QStringLiteral("LocalBtn"));
+    LocalBtn->setToolTip(QStringLiteral("حفظ النتائج في الملف results.db على هذا الجهاز"));
+    row->addWidget(StoreLbl, 1);
+    row->addWidget(ServerBtn);
+    row->addWidget(LocalBtn);
+    connect(ServerBtn, &QPushButton::clicked, this, [this] { run([this] { chooseServer(); }); });
+    connect(LocalBtn, &QPushButton::clicked, this, [this] { run([this] { chooseLocalFile(); }); });
+    showStore();
+}
+
+void ChildrenPage::showStore()
+{
+    const auto *server = qobject_cast<const ServerStore *>(Table1->store());
+    if (!server) {
+        StoreLbl->setText(QStringLiteral("تُحفظ النتائج في ملف هذا الجهاز results.db"));
+        StoreLbl->setToolTip(QString());
+    } else {
+        const int waiting = server->waiting();
+        QString state = server->online() ? QStringLiteral("متصل")
+                                          : QStringLiteral("غير متاح الآن: %1").arg(server->problem());
+        if (waiting > 0)
+            state += QStringLiteral("؛ إجابات تنتظر الإرسال: %L1").arg(waiting);
+        StoreLbl->setText(QStringLiteral("تُحفظ النتائج على خادم المدرسة «%1» (%2)").arg(Bidi::word(server->service()), state));
+        StoreLbl->setToolTip(server->problem());
+    }
+    LocalBtn->setEnabled(server != nullptr);
+    emit storeStateChanged();
+}
+
+void ChildrenPage::recordResult(const QString &result, const AnswerDetails &details)
+{
+    // A child's game is never interrupted by the table: a failed count is
+    // dropped (a pending edit is posted with the next answer).
+    QString ignored;
+    Table1->recordResult(result, details, &ignored);
+}
+
+void ChildrenPage::addChild()
+{
+    const std::optional<QString> name =
+        m_dialogs.askText(QStringLiteral("إضافة طفل"), QStringLiteral("أدخل الاسم"), QString());
+    if (!name || name->isEmpty())
+        return;
+    QString error;
+    if (!Table1->addChild(*name, &error))
+        throw QuizError(error);
+}
+
+void ChildrenPage::resetChild()
+{
+    if (!m_dialogs.confirm(QStringLiteral("هل تريد حذف نتائج الطفل فعلاً")))
+        return;
+    QString ignored;
+    Table1->resetCounts(&ignored);
+}
+
+void ChildrenPage::deleteChild()
+{
+    if (!m_dialogs.confirm(QStringLiteral("هل تريد حذف الطفل فعلاً")))
+        return;
+    QString error;
+    if (!Table1->deleteChild(&error))
+        throw QuizError(error);
+}
+
+QString ChildrenPage::suggestedPath(const QString &name) const
+{
+    QString folder = m_exportFolder;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    return QDir(folder).filePath(name);
+}
+
+void ChildrenPage::exportCounts()
+{
+    if (!Table1->isOpen())
+        throw QuizError(ResultsTable::closedText());
+    const std::optional<QString> path =
+        m_dialogs.chooseSaveFile(QStringLiteral("حفظ أعداد إجابات الأطفال"),
+                                 suggestedPath(QStringLiteral("أعداد إجابات الأطفال.csv")),
+                                 QString::fromUtf8(CsvFilter));
+    if (!path || path->isEmpty())
+        return;
+    ExportSummary summary;
+    QString error;
+    {
+        const WaitCursor wait;
+        if (!ResultsExport::writeCounts(*Table1, *path, &summary, &error))
+            throw QuizError(error);
+    }
+    m_exportFolder = QFileInfo(*path).absolutePath();
+    m_dialogs.showMessage(QStringLiteral("حُفظت أعداد إجابات %1 من الأطفال في الملف\n\r%2")
+                              .arg(summary.rows)
+                              .arg(QDir::toNativeSeparators(*path)));
+}
+
+void ChildrenPage::exportAnswers()
+{
+    if (!Table1->isOpen())
+        throw QuizError(ResultsTable::closedText());
+    const std::optional<QString> path =
+        m_dialogs.chooseSaveFile(QStringLiteral("حفظ سجل إجابات الأطفال"),
+                                 suggestedPath(QStringLiteral("سجل إجابات الأطفال.csv")),
+                                 QString::fromUtf8(CsvFilter));
+    if (!path || path->isEmpty())
+        return;
+    ExportSummary summary;
+    QString error;
+    {
+        const WaitCursor wait;
+        if (!ResultsExport::writeAnswers(*Table1, *path, Table1->now(), &summary, &error))
+            throw QuizError(error);
+    }
+    m_exportFolder = QFileInfo(*path).absolutePath();
+    QString text = QStringLiteral("حُفظ سجل الإجابات (%1 من السجلات) في الملف\n\r%2")
+                       .arg(summary.rows)
+                       .arg(QDir::toNativeSeparators(*path));
+    if (summary.orphanRows > 0)
+        text += QStringLiteral("\n\r%1 من السجلات لأطفال لم يعودوا في الجدول، فكُتبت بلا اسم.")
+                    .arg(summary.orphanRows);
+    if (summary.futureRows > 0)
+        text += QStringLiteral("\n\r%1 من السجلات بتاريخ بعد اليوم؛ ربما كانت ساعة الجهاز غير مضبوطة حين كُتبت.")
+                    .arg(summary.futureRows);
+    m_dialogs.showMessage(text);
+}
+
+void ChildrenPage::showLargeChart()
+{
+    if (!ChartWindow) {
+        ChartWindow = new QDialog(window());
+        ChartWindow->setObjectName(QStringLiteral("ChartWindow"));
+        ChartWindow->setWindowTitle(QStringLiteral("نتائج الطفل"));
+        ChartWindow->setLayoutDirection(Qt::RightToLeft);
+        auto *column = new QVBoxLayout(ChartWindow);
+        ResultsChartBig = new ChildChart(60, ChartWindow);
+        ResultsChartBig->setObjectName(QStringLiteral("ResultsChartBig"));
+        if (ResultsChart)
+            ResultsChartBig->setView(ResultsChart->view());
+        column->addWidget(ResultsChartBig, 1);
+        auto *close = new QPushButton(QStringLiteral("إغلاق"), ChartWindow);
+        close->setObjectName(QStringLiteral("ChartWindowClose"));
+        connect(close, &QPushButton::clicked, ChartWindow, &QDialog::close);
+        column->addWidget(close, 0, Qt::AlignLeft);
+        const QRect screen = window()->screen() ? window()->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+        ChartWindow->resize(std::max(760, screen.width() * 7 / 10), std::max(520, screen.height() * 7 / 10));
+    }
+    ChartWindow->show();
+    ChartWindow->raise();
+    ChartWindow->activateWindow();
+    refreshChart();
+}
+
+void ChildrenPage::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!ResultsChart) {
+        ResultsChart = new ChildChart(14, m_chartHolder);
+        ResultsChart->setObjectName(QStringLiteral("ResultsChart"));
+        m_chartHolder->layout()->addWidget(ResultsChart);
+        ResultsChart->show();
+    }
+    if (m_chartStale)
+        refreshChart();
+}
+
+// Reading the history waits for the event loop: one read after a burst of
+// cursor moves and changes, and none while no chart is shown.
+void ChildrenPage::scheduleChart()
+{
+    m_chartStale = true;
+    m_chartTimer->start();
+}
+
+void ChildrenPage::refreshChart()
+{
+    const bool pageShown = ResultsChart && ResultsChart->isVisible();
+    const bool bigShown = ChartWindow && ChartWindow->isVisible();
+    if (!pageShown && !bigShown)
+        return;
+    const ChartContent content = chartContent();
+    if (pageShown) {
+        ResultsChart->setContent(content);
+        m_chartStale = false;
+    }
+    if (bigShown)
+        ResultsChartBig->setContent(content);
+}
+
+ChartContent ChildrenPage::chartContent() const
+{
+    ChartContent c;
+    c.today = Table1->now().toLocalTime().date();
+    if (!Table1->isOpen()) {
+        c.problem = QStringLiteral("جدول الأطفال غير مفتوح، فلا توجد نتائج لعرضها");
+        return c;
+    }
+    c.childNo = Table1->currentNo();
+    if (c.childNo == 0) {
+        c.problem = Table1->isEmpty() ? QStringLiteral("لا يوجد أطفال في الجدول بعد")
+                                      : QStringLiteral("لا يوجد طفل حالي");
+        return c;
+    }
+    c.childName = Table1->text(Field::Name);
+    const LessonView lesson = m_lessonProbe ? m_lessonProbe() : LessonView();
+    c.lesson = lesson.name;
+    c.labels = lesson.labels;
+    QString error;
+    if (!AnswerHistory::readChild(*Table1, c.childNo, lesson.name, lesson.labels.questionType, c.today,
+                                  &c.history, &error))
+        c.problem = error;
+    return c;
+}

@@ -1,0 +1,184 @@
+#include "ui/dialogs/qtdialogs.h"
+
+#include "core/base/errorreport.h"
+#include "ui/dialogs/fontchoicedialog.h"
+#include "core/base/picturefile.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QImage>
+#include <QInputDialog>
+#include <QLabel>
+#include <QPixmap>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+// Messages break their lines with line feed + carriage return; a label
+// would show the carriage return as a stray mark.
+QString shown(QString text)
+{
+    return text.replace(QLatin1String("\n\r"), QLatin1String("\n"));
+}
+
+// The style's icons on the answer buttons push right-to-left captions
+// against the buttons' edge, cutting their first letter. The words alone
+// are clear, and the buttons are sized for them once the icons are gone.
+void plainButtons(QDialog &box)
+{
+    for (QPushButton *button : box.findChildren<QPushButton *>()) {
+        button->setIcon(QIcon());
+        button->setMinimumWidth(button->sizeHint().width() + 12);
+    }
+}
+
+int run(QDialog &box)
+{
+    box.setLayoutDirection(Qt::RightToLeft);
+    plainButtons(box);
+    return box.exec();
+}
+
+void showWithOk(QMessageBox::Icon icon, const QString &text, QWidget *parent)
+{
+    QMessageBox box(icon, applicationTitle(), shown(text), QMessageBox::Ok, parent);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("موافق"));
+    run(box);
+}
+} // namespace
+
+void QtDialogs::showNotice(const QString &text)
+{
+    showWithOk(QMessageBox::NoIcon, text, m_parent);
+}
+
+void QtDialogs::showMessage(const QString &text)
+{
+    showWithOk(QMessageBox::Information, text, m_parent);
+}
+
+void QtDialogs::showError(const QString &text)
+{
+    showWithOk(QMessageBox::Critical, text, m_parent);
+}
+
+bool QtDialogs::confirm(const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, applicationTitle(), shown(text),
+                    QMessageBox::Yes | QMessageBox::Cancel, m_parent);
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("نعم"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("إلغاء"));
+    return run(box) == QMessageBox::Yes;
+}
+
+std::optional<QString> QtDialogs::askText(const QString &caption, const QString &prompt,
+                                          const QString &initial)
+{
+    QInputDialog box(m_parent);
+    box.setWindowTitle(caption);
+    box.setLabelText(shown(prompt));
+    box.setTextValue(initial);
+    // Set here rather than left to the translation, so that the buttons are
+    // sized for the Arabic words and neither is cut.
+    box.setOkButtonText(QStringLiteral("موافق"));
+    box.setCancelButtonText(QStringLiteral("إلغاء"));
+    if (run(box) != QDialog::Accepted)
+        return std::nullopt;
+    return box.textValue();
+}
+
+std::optional<QColor> QtDialogs::chooseColor(const QColor &initial)
+{
+    QColorDialog box(initial, m_parent);
+    if (box.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return box.selectedColor();
+}
+
+std::optional<FontChoice> QtDialogs::chooseFont(const FontChoice &initial)
+{
+    // The colour belongs to the choice, which the platform's font dialog
+    // cannot offer: a dialog of our own, with this colour dialog behind it.
+    FontChoiceDialog box(initial, [this](const QColor &colour) { return chooseColor(colour); },
+                         m_parent);
+    if (run(box) != QDialog::Accepted)
+        return std::nullopt;
+    return box.choice();
+}
+
+std::optional<QString> QtDialogs::choosePicture(const QString &initialPath)
+{
+    // Qt's own dialog, so that a preview can sit beside the file list.
+    QFileDialog box(m_parent, applicationTitle());
+    box.setOption(QFileDialog::DontUseNativeDialog, true);
+    // File names and sizes are mostly Latin: mirrored columns garble them.
+    box.setLayoutDirection(Qt::LeftToRight);
+    box.resize(820, 480);
+    box.setAcceptMode(QFileDialog::AcceptOpen);
+    box.setFileMode(QFileDialog::ExistingFile);
+    // The long pattern lists would be cut and turned around beside the
+    // Arabic names: the list shows the names only.
+    box.setOption(QFileDialog::HideNameFilterDetails, true);
+    box.setNameFilters(PictureFile::dialogFilters());
+    const QFileInfo initial(initialPath);
+    if (!initialPath.isEmpty() && initial.dir().exists()) {
+        box.setDirectory(initial.dir());
+        if (initial.isFile())
+            box.selectFile(initial.fileName());
+    }
+
+    auto *preview = new QLabel(&box);
+    preview->setObjectName(QStringLiteral("picturePreview"));
+    preview->setFixedSize(200, 200);
+    preview->setAlignment(Qt::AlignCenter);
+    preview->setFrameShape(QFrame::StyledPanel);
+    preview->setWordWrap(true);
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addWidget(preview, 1, grid->columnCount(), grid->rowCount() - 1, 1);
+    const auto showPreview = [preview](const QString &path) {
+        QImage image;
+        QString error;
+        if (!QFileInfo(path).isFile()) {
+            preview->clear();
+        } else if (PictureFile::load(path, &image, &error, 400)) {
+            preview->setPixmap(QPixmap::fromImage(image.scaled(
+                preview->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+        } else {
+            preview->setText(error);
+        }
+    };
+    QObject::connect(&box, &QFileDialog::currentChanged, preview, showPreview);
+    // The picture the dialog opens on is previewed before any click.
+    showPreview(initialPath);
+
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
+        return std::nullopt;
+    return box.selectedFiles().constFirst();
+}
+
+std::optional<QString> QtDialogs::chooseSaveFile(const QString &caption, const QString &suggestedPath,
+                                                 const QString &filter)
+{
+    QFileDialog box(m_parent, caption);
+    box.setOption(QFileDialog::DontUseNativeDialog, true);
+    box.setLayoutDirection(Qt::LeftToRight);
+    box.resize(820, 480);
+    box.setAcceptMode(QFileDialog::AcceptSave);
+    box.setFileMode(QFileDialog::AnyFile);
+    box.setNameFilter(filter);
+    // "results" becomes "results.csv": a file without its extension would
+    // not open in the spreadsheet with a double click.
+    const qsizetype dot = filter.indexOf(QLatin1String("*."));
+    if (dot >= 0)
+        box.setDefaultSuffix(filter.mid(dot + 2).section(QLatin1Char(')'), 0, 0).section(QLatin1Char(' '), 0, 0));
+    const QFileInfo suggested(suggestedPath);
+    if (suggested.dir().exists())
+        box.setDirectory(suggested.dir());
+    box.selectFile(suggested.fileName());
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
+        return std::nullopt;
+    return box.selectedFiles().constFirst();
+}

@@ -1,0 +1,538 @@
+#include "ui/window/tform1.h"
+
+#include "core/base/appdir.h"
+#include "ui/window/choicearea.h"
+#include "ui/window/choicepanel.h"
+#include "ui/window/clicklabel.h"
+#include "ui/window/docklayout.h"
+#include "ui/window/docksplitter.h"
+#include "core/base/errorreport.h"
+#include "ui/window/picturecontrol.h"
+#include "core/base/quizerror.h"
+#include "ui/window/radiogroup.h"
+#include "ui/window/shapecontrol.h"
+#include "core/media/clipplayer.h"
+#include "core/quiz/random.h"
+#include "core/base/bidi.h"
+
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
+
+#include <utility>
+
+TForm1::TForm1(const QuizEnvironment &environment, QWidget *parent)
+    : QWidget(parent),
+      m_dialogs(environment.dialogs),
+      m_random(environment.random),
+      m_programFile(environment.programFile),
+      m_userDataDir(environment.userDataDir),
+      m_canWrite(environment.canWrite),
+      m_cycle(*this, *environment.random)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Form1"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setLayoutDirection(Qt::RightToLeft);
+    // Play-mode controls never take the focus, so key releases reach the window.
+    setFocusPolicy(Qt::StrongFocus);
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(11);
+    setFont(f);
+    setAutoFillBackground(true);
+    resize(1003, 612);
+
+    FontDialog1.font = f;
+    FontDialog1.color = Qt::black;
+
+    for (ClipPlayer *&player : m_players)
+        player = new ClipPlayer(this);
+
+    buildControls();
+    connectHandlers();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::connectHandlers()
+{
+    const auto runner = [this](const std::function<void()> &f) { guarded(f); };
+    for (RadioGroup *g : {AskForRG, AskForColorRG, AVRG, VedioLocationRG, rg1, rg2, rg3})
+        g->setUserRunner(runner);
+    AskForRG->setChangeHandler([this] { AskForRGClick(); });
+    AVRG->setChangeHandler([this] { AVRGClick(); });
+    VedioLocationRG->setChangeHandler([this] { VedioLocationRGClick(); });
+    // A click in the asked-choice group re-applies the first shape selector.
+    AskForColorRG->setChangeHandler([this] { rg1Click(); });
+    rg1->setChangeHandler([this] { rg1Click(); });
+    rg2->setChangeHandler([this] { rg2Click(); });
+    rg3->setChangeHandler([this] { rg3Click(); });
+
+    const auto on = [this](auto *sender, auto signal, void (TForm1::*handler)()) {
+        connect(sender, signal, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    };
+    on(SPanel1, &ChoicePanel::clicked, &TForm1::SPanel1Click);
+    on(SPanel2, &ChoicePanel::clicked, &TForm1::SPanel2Click);
+    on(SPanel3, &ChoicePanel::clicked, &TForm1::SPanel3Click);
+    on(lbask1, &ClickLabel::clicked, &TForm1::SPanel1Click);
+    on(lbask2, &ClickLabel::clicked, &TForm1::SPanel2Click);
+    on(lbask3, &ClickLabel::clicked, &TForm1::SPanel3Click);
+    on(Image1, &PictureControl::clicked, &TForm1::SPanel1Click);
+    on(Image3, &PictureControl::clicked, &TForm1::SPanel2Click);
+    on(Image2, &PictureControl::clicked, &TForm1::SPanel3Click);
+    on(Shape1, &ShapeControl::mouseUp, &TForm1::Shape1MouseUp);
+    on(Shape2, &ShapeControl::mouseUp, &TForm1::Shape2MouseUp);
+    on(Shape3, &ShapeControl::mouseUp, &TForm1::Shape3MouseUp);
+    on(playwaitTimer, &QTimer::timeout, &TForm1::playwaitTimerTimer);
+    on(SpeedButton8, &QToolButton::clicked, &TForm1::SpeedButton8Click);
+    on(WaitSE, &QSpinBox::valueChanged, &TForm1::WaitSEChange);
+    Splitter1->setMovedHandler([this] { guarded([this] { Splitter1Moved(); }); });
+
+    on(BitBtn1, &QPushButton::clicked, &TForm1::closeFromButton);
+    on(Button1, &QPushButton::clicked, &TForm1::Button1Click);
+    on(Button2, &QPushButton::clicked, &TForm1::Button2Click);
+    on(BitBtn2, &QPushButton::clicked, &TForm1::BitBtn2Click);
+    on(ColorLB1, &ClickLabel::clicked, &TForm1::ColorLB1Click);
+    on(ColorLB2, &ClickLabel::clicked, &TForm1::ColorLB2Click);
+    on(ColorLB3, &ClickLabel::clicked, &TForm1::ColorLB3Click);
+    on(BitBtn3, &QPushButton::clicked, &TForm1::BitBtn3Click);
+    on(BitBtn4, &QPushButton::clicked, &TForm1::BitBtn4Click);
+    on(BitBtn5, &QPushButton::clicked, &TForm1::BitBtn5Click);
+    on(StretchChk, &QCheckBox::clicked, &TForm1::StretchChkClick);
+    on(SpeedButton1, &QToolButton::clicked, &TForm1::SpeedButton1Click);
+    on(SpeedButton2, &QToolButton::clicked, &TForm1::SpeedButton2Click);
+    on(SpeedButton3, &QToolButton::clicked, &TForm1::SpeedButton3Click);
+    on(SpeedButton4, &QToolButton::clicked, &TForm1::SpeedButton4Click);
+    on(SpeedButton5, &QToolButton::clicked, &TForm1::SpeedButton5Click);
+    on(BitBtn7, &QPushButton::clicked, &TForm1::BitBtn7Click);
+    on(BitBtn8, &QPushButton::clicked, &TForm1::BitBtn8Click);
+    on(BitBtn6, &QPushButton::clicked, &TForm1::BitBtn6Click);
+    on(SpeedButton7, &QToolButton::clicked, &TForm1::SpeedButton7Click);
+    on(ProButton1, &QPushButton::clicked, &TForm1::ProButton1Click);
+    on(ProButton2, &QPushButton::clicked, &TForm1::ProButton2Click);
+    on(SpeedButton6, &QToolButton::clicked, &TForm1::SpeedButton6Click);
+}
+
+void TForm1::guarded(const std::function<void()> &operation)
+{
+    try {
+        operation();
+    } catch (const QuizError &error) {
+        reportError(error.text());
+    }
+}
+
+void TForm1::reportError(const QString &text)
+{
+    m_dialogs->showError(errorReportText(text));
+}
+
+// ---------------------------------------------------------------- start-up
+
+QString TForm1::optionsChords()
+{
+    // Ctrl+Alt+F1 switches to the first text console on most desktops
+    // before the window sees it; Ctrl+Shift+F1 is free everywhere and as
+    // hard for a child to hit by chance.
+    return Bidi::word(QStringLiteral("Ctrl+Shift+F1")) + QStringLiteral(" أو ")
+           + Bidi::word(QStringLiteral("Ctrl+Alt+F1"));
+}
+
+QString TForm1::startupNotice()
+{
+    // Six lines joined by line feed + carriage return, indented as they
+    // have always been shown.
+    const QString sep = QStringLiteral("\n\r");
+    return QStringLiteral("  برنامج تعليمي للأطفال: الألوان والكلمات والصور") + sep
+           + QStringLiteral("للخروج وتغيير الخيارات اضغط على") + sep
+           + QString(15, QLatin1Char(' ')) + optionsChords() + sep
+           + QString(11, QLatin1Char(' ')) + QStringLiteral("إهداء من فريق البرنامج") + sep
+           + QString(12, QLatin1Char(' ')) + QStringLiteral("إلى أطفالنا وإلى كل طفل يحب أن يتعلم") + sep
+           + QString(14, QLatin1Char(' ')) + QStringLiteral("quiz@quiz.example");
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    m_inFirstShow = true;
+    guarded([this] { FormShow(); });
+    m_inFirstShow = false;
+}
+
+void TForm1::FormShow()
+{
+    // The choice panels are stacked and their contents fill them from
+    // construction on; what is left is the run-time sequence.
+    m_random->seedOnce(Random::clockSeed());
+    m_dialogs->showNotice(startupNotice());
+    LoadOptions();
+    loadHelpPage();
+    maximize();
+    applyHeightRule();
+    SetupMediaFiles();
+    NewAct();
+}
+
+void TForm1::maximize()
+{
+    // Without a window manager a maximised state alone does not resize.
+    if (QScreen *s = screen())
+        setGeometry(s->availableGeometry());
+    setWindowState(windowState() | Qt::WindowMaximized);
+    layoutNow();
+    activateWindow();
+    setFocus();
+}
+
+void TForm1::closeFromButton()
+{
+    close();
+}
+
+void TForm1::requestClose()
+{
+    QTimer::singleShot(0, this, &TForm1::closeWhenFree);
+}
+
+void TForm1::closeWhenFree()
+{
+    // Every dialog waiting for an answer is given its cancel (or OK): at a
+    // shutdown nobody is there to answer it.
+    QList<QWidget *> dismissed;
+    while (QWidget *modal = QApplication::activeModalWidget()) {
+        if (dismissed.contains(modal))
+            break;
+        dismissed.append(modal);
+        modal->close();
+    }
+    // The close runs from the program's own event loop: from inside a
+    // dialog's loop (or the start-up sequence, which waits on its notice)
+    // the window would close under code that still uses it. The dialogs
+    // just dismissed return within an event or two.
+    if (m_inFirstShow || QApplication::activeModalWidget() || QThread::currentThread()->loopLevel() > 1) {
+        QTimer::singleShot(20, this, &TForm1::closeWhenFree);
+        return;
+    }
+    close();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    bool accepted = true;
+    FormClose(&accepted);
+    if (!accepted) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit finished();
+}
+
+void TForm1::FormClose(bool *accepted)
+{
+    try {
+        SaveOptions();
+    } catch (const QuizError &error) {
+        // What the error names is not safe yet (settings, or a recording
+        // whose clip could not be written): stay open, a later close tries
+        // again, unless the teacher chooses to leave without it. A
+        // borderless full-screen window has no other way out.
+        reportError(error.text());
+        *accepted = m_dialogs->confirm(QStringLiteral("تعذر حفظ بعض الملفات.\n\rهل تريد الخروج دون حفظها؟"));
+    }
+}
+
+// ---------------------------------------------------------- display modes
+
+bool TForm1::optionsMode() const
+{
+    return !OptionsPC->isHidden();
+}
+
+void TForm1::keyReleaseEvent(QKeyEvent *event)
+{
+    // Keys typed into an input control are that control's business.
+    QWidget *focus = QApplication::focusWidget();
+    if (qobject_cast<QLineEdit *>(focus) || qobject_cast<QAbstractSpinBox *>(focus)
+        || qobject_cast<QTextEdit *>(focus) || qobject_cast<QAbstractItemView *>(focus)) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    if (event->isAutoRepeat())
+        return;
+    // Under X the default keyboard map turns Ctrl+Alt+F1 into the "switch to
+    // console 1" key; where that reaches us it is the options chord all the same.
+    constexpr quint32 switchToConsole1 = 0x1008FE01;
+    const int key = event->nativeVirtualKey() == switchToConsole1 ? int(Qt::Key_F1) : event->key();
+    // Many people let go of Ctrl and Alt a moment before F1; the modifiers
+    // held when F1 went down count as well.
+    Qt::KeyboardModifiers shift = event->modifiers();
+    if (key == Qt::Key_F1)
+        shift |= std::exchange(m_f1PressModifiers, Qt::NoModifier);
+    guarded([this, key, shift] { FormKeyUp(key, shift); });
+}
+
+void TForm1::keyPressEvent(QKeyEvent *event)
+{
+    constexpr quint32 switchToConsole1 = 0x1008FE01;
+    if (event->key() == Qt::Key_F1 || event->nativeVirtualKey() == switchToConsole1)
+        m_f1PressModifiers = event->modifiers();
+    QWidget::keyPressEvent(event);
+}
+
+void TForm1::FormKeyUp(int key, Qt::KeyboardModifiers shift)
+{
+    const bool chord = (shift & Qt::ControlModifier) && (shift & (Qt::AltModifier | Qt::ShiftModifier));
+    if (key == Qt::Key_F1 && chord) {
+        setOptionsVisible(true);
+        Splitter1->show();
+        m_rootLayout->setThickness(OptionsPC, 430);
+        layoutNow();
+        RefreshChoiceTexts();
+        NewAct();
+    }
+    Image1->setToolTip(optionsMode() ? QStringLiteral("انقر نقراً مزدوجاً هنا لتغيير الصورة") : QString());
+}
+
+void TForm1::Button1Click()
+{
+    setOptionsVisible(false);
+    Splitter1->hide();
+    layoutNow();
+    RefreshChoiceTexts();
+    Image1->setToolTip(QString());
+}
+
+void TForm1::setOptionsVisible(bool visible)
+{
+    OptionsPC->setVisible(visible);
+    // The hidden pane's focused control must not keep the keyboard.
+    if (!visible)
+        setFocus();
+}
+
+void TForm1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void TForm1::FormResize()
+{
+    layoutNow();
+    applyHeightRule();
+    RefreshChoiceTexts();
+}
+
+void TForm1::layoutNow()
+{
+    if (!m_rootLayout)
+        return;
+    m_rootLayout->relayout();
+    m_playLayout->relayout();
+}
+
+void TForm1::applyHeightRule()
+{
+    Panel2->applyHeightRule();
+}
+
+void TForm1::Splitter1Moved()
+{
+    applyHeightRule();
+    SetupMediaFiles();
+}
+
+void TForm1::AVRGClick()
+{
+    SetupMediaFiles();
+    FormResize();
+    VedioPanel->hide();
+    Splitter1->hide();
+    const bool video = AVRG->itemIndex() == 1;
+    VedioPanel->setVisible(video);
+    Splitter1->setVisible(video);
+    layoutNow();
+}
+
+void TForm1::AskForRGClick()
+{
+    const int type = AskForRG->itemIndex();
+    for (ShapeControl *s : {Shape1, Shape2, Shape3})
+        s->setVisible(type == 0);
+    TextPanel->setVisible(type == 1);
+    for (ClickLabel *l : {lbask1, lbask2, lbask3})
+        l->setVisible(type == 1);
+    for (PictureControl *p : {Image1, Image2, Image3})
+        p->setVisible(type == 2);
+}
+
+void TForm1::VedioLocationRGClick()
+{
+    static const DockLayout::Edge edges[] = {DockLayout::Top, DockLayout::Bottom, DockLayout::Right,
+                                             DockLayout::Left};
+    const int index = VedioLocationRG->itemIndex();
+    if (index >= 0 && index < 4) {
+        m_playLayout->setEdge(VedioPanel, edges[index]);
+        m_playLayout->setEdge(Splitter1, edges[index]);
+        layoutNow();
+    }
+    SetupMediaFiles();
+}
+
+void TForm1::RefreshChoiceTexts()
+{
+    const std::array<QLineEdit *, 3> edits{{Ed1, Ed2, Ed3}};
+    const std::array<ClickLabel *, 3> labels{{lbask1, lbask2, lbask3}};
+    for (int i = 0; i < 3; ++i) {
+        labels[i]->setText(edits[i]->text());
+        labels[i]->setFont(FontDialog1.font);
+        QPalette pal = labels[i]->palette();
+        pal.setColor(QPalette::WindowText, FontDialog1.color);
+        labels[i]->setPalette(pal);
+    }
+}
+
+QColor TForm1::labelColor(const QWidget *label)
+{
+    return label->palette().color(QPalette::Window);
+}
+
+void TForm1::setLabelColor(QWidget *label, const QColor &color)
+{
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::Window, color);
+    label->setPalette(pal);
+}
+
+// ---------------------------------------------------------- question cycle
+
+void TForm1::NewAct()
+{
+    m_cycle.newAct();
+}
+
+void TForm1::AnswerChoice(quint8 choice)
+{
+    m_cycle.answerChoice(choice);
+}
+
+void TForm1::SPanel1Click() { AnswerChoice(1); }
+void TForm1::SPanel2Click() { AnswerChoice(2); }
+void TForm1::SPanel3Click() { AnswerChoice(3); }
+void TForm1::Shape1MouseUp() { AnswerChoice(1); }
+void TForm1::Shape2MouseUp() { AnswerChoice(2); }
+void TForm1::Shape3MouseUp() { AnswerChoice(3); }
+
+void TForm1::playwaitTimerTimer()
+{
+    m_cycle.timerTick();
+}
+
+void TForm1::SpeedButton8Click()
+{
+    m_cycle.playQuestionClip();
+}
+
+void TForm1::WaitSEChange()
+{
+    // The value, never the text: the text is written in the system's own
+    // digits (Arabic-Indic on an Arabic system), which no plain number
+    // reading understands. The spin box keeps the value within 1 to 60.
+    const int interval = WaitSE->value() * 1000;
+    if (playwaitTimer->interval() != interval)
+        playwaitTimer->setInterval(interval); // restarts a countdown in progress
+}
+
+void TForm1::setWaitSeconds(int seconds)
+{
+    const int before = WaitSE->value();
+    {
+        const QSignalBlocker block(WaitSE);
+        WaitSE->setValue(seconds);
+    }
+    if (WaitSE->value() != before)
+        WaitSEChange();
+}
+
+QString TForm1::askedText() const { return AskColorED->text(); }
+void TForm1::setAskedText(const QString &text) { AskColorED->setText(text); }
+QString TForm1::clickedText() const { return Lb2->text(); }
+void TForm1::setClickedText(const QString &text) { Lb2->setText(text); }
+QString TForm1::resultText() const { return ResED->text(); }
+void TForm1::setResultText(const QString &text) { ResED->setText(text); }
+int TForm1::askForIndex() const { return AskForColorRG->itemIndex(); }
+
+void TForm1::recordResult(const QString &result, const QString &asked, quint8 clicked)
+{
+    AnswerDetails details;
+    bool isNumber = false;
+    const int askedChoice = asked.toInt(&isNumber);
+    details.asked = isNumber && askedChoice >= 1 && askedChoice <= 3 ? askedChoice : 0;
+    details.clicked = clicked;
+    details.questionType = AskForRG->itemIndex();
+    details.lesson = CurLesson->text();
+    RecordResult(result, details);
+}
+
+void TForm1::placePanels(int topPanel, int middlePanel)
+{
+    Panel2->place(topPanel, middlePanel);
+}
+
+void TForm1::applyChoiceColours()
+{
+    Shape1->setBrushColor(labelColor(ColorLB1));
+    Shape2->setBrushColor(labelColor(ColorLB2));
+    Shape3->setBrushColor(labelColor(ColorLB3));
+    // All three texts take the first colour as their background.
+    for (ClickLabel *l : {lbask1, lbask2, lbask3})
+        setLabelColor(l, labelColor(ColorLB1));
+}
+
+void TForm1::setShapeKinds(const std::array<int, 3> &kinds)
+{
+    rg1->setItemIndex(kinds[0]);
+    rg2->setItemIndex(kinds[1]);
+    rg3->setItemIndex(kinds[2]);
+    rg1Click();
+    rg2Click();
+    rg3Click();
+}
+
+void TForm1::refreshChoiceTexts()
+{
+    RefreshChoiceTexts();
+}
+
+bool TForm1::timerEnabled() const
+{
+    return playwaitTimer->isActive();
+}
+
+void TForm1::setTimerEnabled(bool enabled)
+{
+    if (enabled == playwaitTimer->isActive())
+        return;
+    if (enabled)
+        playwaitTimer->start();
+    else
+        playwaitTimer->stop();
+}

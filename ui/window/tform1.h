@@ -1,0 +1,356 @@
+#pragma once
+
+#include "core/base/datalocation.h"
+#include "ui/dialogs/dialogs.h"
+#include "ui/media/clipplayerbar.h"
+#include "core/quiz/cyclehost.h"
+#include "core/quiz/questioncycle.h"
+#include "core/records/resultstable.h"
+#include "core/settings/colorvalue.h"
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+class ChildrenPage;
+class ChoiceArea;
+class ChoicePanel;
+class ClickLabel;
+class ClipPlayer;
+class DockLayout;
+class DockSplitter;
+class LessonList;
+class PictureControl;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+class QTableView;
+class QTimer;
+class QToolButton;
+class Random;
+class RadioGroup;
+class ResultsModel;
+class ResultsTable;
+class ShapeControl;
+class THelpForm;
+struct OptionsRead;
+struct OptionsValues;
+class VideoCanvas;
+struct LessonView;
+
+/// What the window needs from its surroundings.
+struct QuizEnvironment
+{
+    Dialogs *dialogs = nullptr;
+    Random *random = nullptr;
+    /// The full path of the running program file; the program folder
+    /// (AppDir) is derived from it at every settings load.
+    QString programFile;
+    /// The user's own data folder, used where the program folder cannot be
+    /// written; empty: the program folder in every case.
+    QString userDataDir = QString();
+    /// Whether a folder can be written; empty: the system is asked.
+    DataLocation::WritableProbe canWrite = nullptr;
+};
+
+/// The quiz's main window: the play area with the three choice panels, the
+/// video panel and the status strip, and the options pane. Controls keep the
+/// names the product's documentation uses; handlers are thin and hand the
+/// work to the subsystem that owns it. The implementation is split by
+/// subsystem: tform1.cpp (window and question cycle), tform1_build.cpp (the
+/// control tree), tform1_editors.cpp, tform1_media.cpp, tform1_records.cpp
+/// and tform1_settings.cpp.
+class TForm1 : public QWidget, private CycleHost
+{
+    Q_OBJECT
+public:
+    explicit TForm1(const QuizEnvironment &environment, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    void setHelpForm(THelpForm *helpForm) { HelpForm = helpForm; }
+    const QuestionCycle &cycle() const { return m_cycle; }
+    bool optionsMode() const override;
+    /// The program folder with its trailing "/", as the last settings load derived it.
+    QString AppDir;
+    /// Where Data and results.db are: beside the program or in the user's
+    /// own folder, settled by the first settings load.
+    const DataLocation &dataLocation() const { return m_location; }
+    /// The folder holding Data and results.db, with its trailing "/".
+    QString dataRoot() const { return m_location.root; }
+    /// The clip extension, "wav" or "avi".
+    QString MediaExt = QStringLiteral("wav");
+
+    // Start-up and shutdown.
+    void FormShow();
+    void FormClose(bool *accepted);
+    /// The session ends (shutdown, logout): open dialogs are dismissed as
+    /// their cancel or OK button would, and the window closes as the exit
+    /// button closes it once the start-up sequence and any dialog are done.
+    void requestClose();
+    /// Fills the screen: the window is shown maximised and without a frame.
+    void maximize();
+    static QString startupNotice();
+    /// The two key chords that open the options pane, as the texts name them.
+    static QString optionsChords();
+
+    // Layout and display modes.
+    void FormKeyUp(int key, Qt::KeyboardModifiers shift);
+    void Button1Click();
+    void FormResize();
+    void Splitter1Moved();
+    void AVRGClick();
+    void AskForRGClick();
+    void VedioLocationRGClick();
+    void RefreshChoiceTexts();
+    void applyHeightRule();
+
+    // Question cycle.
+    void NewAct();
+    void AnswerChoice(quint8 choice);
+    void SPanel1Click();
+    void SPanel2Click();
+    void SPanel3Click();
+    void Shape1MouseUp();
+    void Shape2MouseUp();
+    void Shape3MouseUp();
+    void playwaitTimerTimer();
+    void SpeedButton8Click();
+    void WaitSEChange();
+
+    // Option editors (tform1_editors.cpp).
+    void rg1Click();
+    void rg2Click();
+    void rg3Click();
+    void ColorLB1Click();
+    void ColorLB2Click();
+    void ColorLB3Click();
+    void Button2Click();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void BitBtn5Click();
+    void StretchChkClick();
+    void BitBtn2Click();
+    void loadHelpPage();
+    /// Loads the picture named by the path edit of slot 1, 2 or 3 (ImgEd1 ..
+    /// ImgEd3) into its image (Image1 .. Image3) without a word: on failure
+    /// the image keeps its picture. For the settings load; false on failure.
+    bool loadPictureSilently(int slot);
+
+    // Media clips (tform1_media.cpp).
+    void SetupMediaFiles();
+    /// Says on the options pane and in the clip rows when there is no
+    /// sound output or no microphone; follows devices coming and going.
+    void showSoundDevices();
+    void saveClips();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+    void SpeedButton5Click();
+    void ResetClip(ClipPlayer &player);
+    /// A press of a player's button: the handler first, then the button's
+    /// own action unless the handler cleared doDefault.
+    void MP1Click(ClipPlayerBar::Button button, bool *doDefault);
+    void MP2Click(ClipPlayerBar::Button button, bool *doDefault);
+    void MP3Click(ClipPlayerBar::Button button, bool *doDefault);
+    void MPTrueClick(ClipPlayerBar::Button button, bool *doDefault);
+    void MPFalseClick(ClipPlayerBar::Button button, bool *doDefault);
+
+    // Children's table (tform1_records.cpp).
+    /// Opens the children's table: results.db, or the server chosen in the data folder.
+    void openResultsTable(const QString &dataDir);
+    /// Counts the answer on the current child; the details go into its history.
+    void RecordResult(const QString &result, const AnswerDetails &details = AnswerDetails());
+    void BitBtn6Click();
+    void BitBtn7Click();
+    void BitBtn8Click();
+    /// No of the current child, 0 when the table is empty or not open.
+    int currentChildNo() const;
+    /// Makes the child with this No (given as text) current; false, with the
+    /// cursor left where it was, when there is no such child.
+    bool findChildByKey(const QString &key);
+
+    // Settings and lessons (tform1_settings.cpp).
+    void LoadOptions();
+    void SaveOptions();
+    void CurLessonChange();
+    void LessonChange();
+    void SpeedButton7Click();
+    void ProButton1Click();
+    void ProButton2Click();
+    void SpeedButton6Click();
+    /// Sets the current lesson as a user's change would: only a different
+    /// name is a change, and then CurLessonChange runs at once, its errors
+    /// reaching the caller.
+    void setCurLesson(const QString &name);
+    /// The lesson list's folders and operations (tform1_settings.cpp).
+    LessonList *m_lessons = nullptr;
+
+    /// Runs an operation started by the user; a QuizError ends it and is
+    /// shown through the general error report.
+    void guarded(const std::function<void()> &operation);
+    /// The general error report.
+    void reportError(const QString &text);
+
+    // The control tree. Names are those of the window definition.
+    QWidget *Panel4;
+    DockLayout *m_playLayout;
+    DockSplitter *Splitter1;
+    QWidget *VedioPanel;
+    ChoiceArea *Panel2;
+    ChoicePanel *SPanel1, *SPanel2, *SPanel3;
+    ClickLabel *lbask1, *lbask2, *lbask3;
+    PictureControl *Image1, *Image2, *Image3;
+    ShapeControl *Shape1, *Shape2, *Shape3;
+    QWidget *Panel6;
+    QWidget *Panel7;
+    QToolButton *SpeedButton8;
+    QLabel *Label14, *Label10, *Label13, *Label12;
+    QFrame *Shape4, *Shape5, *Shape6, *Shape7;
+    QLabel *DBText1, *DBText2, *DBText3;
+    /// Answers waiting for the school's server, or the server away.
+    QLabel *SchoolLbl = nullptr;
+
+    QTabWidget *OptionsPC;
+    QWidget *TabSheet1, *TabSheet2;
+    QWidget *OptPanel;
+    QPushButton *BitBtn1, *Button1, *Button2, *BitBtn2;
+    QLabel *Label2, *Label7, *Label8;
+    QLineEdit *CurLesson;
+    QListView *Lesson;
+    QToolButton *SpeedButton7, *SpeedButton6;
+    QPushButton *ProButton1, *ProButton2;
+    QLabel *Label15, *Label16;
+    QSpinBox *WaitSE;
+    QWidget *Panel3;
+    RadioGroup *VedioLocationRG;
+    QLineEdit *AskColorED, *ResED;
+    QLabel *Lb2;
+    RadioGroup *AskForRG, *AskForColorRG, *AVRG;
+    QToolButton *SpeedButton1, *SpeedButton2, *SpeedButton3, *SpeedButton4, *SpeedButton5;
+    ClipPlayerBar *MP1, *MP2, *MP3, *MPTrue, *MPFalse;
+    /// Draws the video clips inside VedioPanel.
+    VideoCanvas *m_videoCanvas = nullptr;
+    ClickLabel *ColorLB1, *ColorLB2, *ColorLB3;
+    QLabel *Label1, *Label3;
+    QWidget *TextPanel;
+    QLabel *Label5;
+    QLineEdit *Ed1, *Ed2, *Ed3;
+    QPushButton *BitBtn3, *BitBtn4, *BitBtn5;
+    QLabel *Label9;
+    QCheckBox *StretchChk;
+    QLabel *Label4;
+    /// "No sound output was found", shown only then.
+    QLabel *SoundNote = nullptr;
+    QWidget *Panel5;
+    QLabel *Label6;
+    QLineEdit *ImgEd1, *ImgEd2, *ImgEd3;
+    RadioGroup *rg1, *rg2, *rg3;
+
+    QWidget *Panel1;
+    QLabel *Label11;
+    QPushButton *BitBtn7, *BitBtn8, *BitBtn6;
+    QWidget *DBNavigator1;
+    QTableView *DBGrid1;
+    /// The children's page, which owns the children's table and the grid's
+    /// view of it (childrenpage.cpp; the window's part is tform1_records.cpp).
+    ChildrenPage *m_childrenPage = nullptr;
+    ResultsTable *Table1 = nullptr;
+    ResultsModel *DataSource1 = nullptr;
+
+    QTimer *playwaitTimer;
+    /// The choice font held by the font dialog: name, size, style, colour.
+    FontChoice FontDialog1;
+    /// The five clip players, in the order MP1, MP2, MP3, MPTrue, MPFalse.
+    std::array<ClipPlayer *, 5> m_players{};
+    THelpForm *HelpForm = nullptr;
+
+    static QColor labelColor(const QWidget *label);
+    static void setLabelColor(QWidget *label, const QColor &color);
+    /// Sets the waiting time as a user's change would, running WaitSEChange
+    /// only when the value differs.
+    void setWaitSeconds(int seconds);
+
+signals:
+    /// The window was closed and its settings saved: the program ends.
+    void finished();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void closeFromButton();
+    void closeWhenFree();
+    void buildControls();
+    void buildPlayArea();
+    void buildStatusStrip();
+    void buildOptionsPane();
+    void buildLessonsPage();
+    void buildEditors();
+    void buildChildrenPage();
+    void buildMediaControls();
+    void playerButtonClicked(int player, ClipPlayerBar::Button button);
+    bool isNewClipFailure(int player, const QString &error);
+    void bindChildrenPage();
+    LessonView currentLessonView() const;
+    void bindSettingsControls();
+    OptionsValues collectOptions() const;
+    void applyOptions(const OptionsRead &read);
+    bool renameLessonFolder(const QString &oldName, const QString &newName);
+    void showCurrentChild();
+    void showStoreState();
+    void connectHandlers();
+    void layoutNow();
+    void setOptionsVisible(bool visible);
+
+    // CycleHost
+    QString askedText() const override;
+    void setAskedText(const QString &text) override;
+    QString clickedText() const override;
+    void setClickedText(const QString &text) override;
+    QString resultText() const override;
+    void setResultText(const QString &text) override;
+    int askForIndex() const override;
+    void startClip(Clip clip) override;
+    void recordResult(const QString &result, const QString &asked, quint8 clicked) override;
+    void placePanels(int topPanel, int middlePanel) override;
+    void applyChoiceColours() override;
+    void setShapeKinds(const std::array<int, 3> &kinds) override;
+    void refreshChoiceTexts() override;
+    bool timerEnabled() const override;
+    void setTimerEnabled(bool enabled) override;
+
+    void settleDataLocation();
+
+    Dialogs *m_dialogs;
+    Random *m_random;
+    QString m_programFile;
+    QString m_userDataDir;
+    DataLocation::WritableProbe m_canWrite;
+    DataLocation m_location;
+    bool m_locationSettled = false;
+    DockLayout *m_rootLayout = nullptr;
+    QuestionCycle m_cycle;
+    bool m_shown = false;
+    bool m_inFirstShow = false;
+    Qt::KeyboardModifiers m_f1PressModifiers;
+    /// The colour values last loaded for the font and the three choice
+    /// colours, so that a system colour is saved back unchanged.
+    std::array<KeptColor, 4> m_keptColors;
+    /// True once a settings load has set the controls from an options file.
+    bool m_optionsApplied = false;
+    bool m_textRefusalPending = false;
+    /// Per player, the failure to open its clip that was last reported: a
+    /// clip that cannot be opened is told once, then plays nothing.
+    std::array<QString, 5> m_clipFailures;
+};

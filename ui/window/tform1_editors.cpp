@@ -1,0 +1,159 @@
+// The option editors and the help window's part of the main window.
+#include "ui/window/tform1.h"
+
+#include "ui/window/clicklabel.h"
+#include "ui/window/picturecontrol.h"
+#include "core/base/picturefile.h"
+#include "core/base/quizerror.h"
+#include "ui/window/radiogroup.h"
+#include "ui/window/shapecontrol.h"
+#include "ui/help/thelpform.h"
+#include "core/base/filelookup.h"
+#include "core/settings/windows1256.h"
+
+#include <QCheckBox>
+#include <QImage>
+#include <QLineEdit>
+
+namespace {
+
+/// Colour label: the dialog opens on the label's colour; the choice panel
+/// takes the new colour from the next question on.
+void editColour(Dialogs &dialogs, QWidget *label)
+{
+    const std::optional<QColor> colour = dialogs.chooseColor(TForm1::labelColor(label));
+    if (colour && colour->isValid())
+        TForm1::setLabelColor(label, *colour);
+}
+
+} // namespace
+
+void TForm1::rg1Click()
+{
+    Shape1->setKind(rg1->itemIndex());
+}
+
+void TForm1::rg2Click()
+{
+    Shape2->setKind(rg2->itemIndex());
+}
+
+void TForm1::rg3Click()
+{
+    Shape3->setKind(rg3->itemIndex());
+}
+
+void TForm1::ColorLB1Click()
+{
+    editColour(*m_dialogs, ColorLB1);
+}
+
+void TForm1::ColorLB2Click()
+{
+    editColour(*m_dialogs, ColorLB2);
+}
+
+void TForm1::ColorLB3Click()
+{
+    editColour(*m_dialogs, ColorLB3);
+}
+
+void TForm1::Button2Click()
+{
+    // The dialog opens on the font the first text shows now.
+    const FontChoice current{lbask1->font(), lbask1->palette().color(QPalette::WindowText)};
+    const std::optional<FontChoice> chosen = m_dialogs->chooseFont(current);
+    if (!chosen)
+        return;
+    // The name goes into the settings file, which could not hold it.
+    if (!Windows1256::canHold(chosen->font.family())) {
+        m_dialogs->showMessage(Windows1256::refusalMessage());
+        return;
+    }
+    FontDialog1 = *chosen;
+    RefreshChoiceTexts();
+}
+
+namespace {
+
+struct PictureSlot
+{
+    QLineEdit *edit;
+    PictureControl *image;
+};
+
+/// Picture picker: the path edit takes the chosen path before the picture
+/// is read, so a picture that fails to load still leaves its path behind
+/// while the image keeps what it showed.
+void pickPicture(Dialogs &dialogs, const PictureSlot &slot)
+{
+    const std::optional<QString> path = dialogs.choosePicture(slot.edit->text());
+    if (!path)
+        return;
+    // The path goes into the settings file, which could not hold it.
+    if (!Windows1256::canHold(*path)) {
+        dialogs.showMessage(Windows1256::refusalMessage());
+        return;
+    }
+    slot.edit->setText(*path);
+    QImage image;
+    QString error;
+    if (!PictureFile::load(slot.edit->text(), &image, &error))
+        throw QuizError(error);
+    slot.image->setPicture(image);
+}
+
+} // namespace
+
+// The pickers' rows pair with the picture slots in order; the slots
+// themselves are crossed in the choice panels (Image2 lies in SPanel3).
+void TForm1::BitBtn3Click()
+{
+    pickPicture(*m_dialogs, {ImgEd1, Image1});
+}
+
+void TForm1::BitBtn4Click()
+{
+    pickPicture(*m_dialogs, {ImgEd2, Image2});
+}
+
+void TForm1::BitBtn5Click()
+{
+    pickPicture(*m_dialogs, {ImgEd3, Image3});
+}
+
+bool TForm1::loadPictureSilently(int slot)
+{
+    const PictureSlot pairs[] = {{ImgEd1, Image1}, {ImgEd2, Image2}, {ImgEd3, Image3}};
+    if (slot < 1 || slot > 3)
+        return false;
+    const PictureSlot &s = pairs[slot - 1];
+    QImage image;
+    if (!PictureFile::load(s.edit->text(), &image))
+        return false;
+    s.image->setPicture(image);
+    return true;
+}
+
+void TForm1::StretchChkClick()
+{
+    const bool stretch = StretchChk->isChecked();
+    for (PictureControl *image : {Image1, Image2, Image3})
+        image->setStretch(stretch);
+}
+
+void TForm1::loadHelpPage()
+{
+    // Start-up may come without a help window from outside: the window then
+    // keeps one of its own, closed and destroyed with it.
+    if (!HelpForm)
+        HelpForm = new THelpForm(this);
+    HelpForm->loadPage(FileLookup::inFolder(AppDir, QStringLiteral("help.htm")));
+}
+
+void TForm1::BitBtn2Click()
+{
+    if (!HelpForm)
+        HelpForm = new THelpForm(this);
+    HelpForm->showHelp();
+}

@@ -1,0 +1,132 @@
+// The children's table's part of the main window: the status strip follows
+// the current child, and the handlers of the children's page hand their work
+// to the page (childrenpage.cpp).
+#include "ui/window/tform1.h"
+
+#include "ui/children/childrenpage.h"
+#include "ui/window/clicklabel.h"
+#include "ui/window/picturecontrol.h"
+#include "ui/window/radiogroup.h"
+#include "core/records/resultstable.h"
+#include "core/base/filelookup.h"
+
+#include <QBoxLayout>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+
+using Field = ResultsTable::Field;
+
+void TForm1::bindChildrenPage()
+{
+    connect(Table1, &ResultsTable::currentChanged, this, &TForm1::showCurrentChild);
+    m_childrenPage->setRunner([this](const std::function<void()> &operation) { guarded(operation); });
+    m_childrenPage->setLessonProbe([this] { return currentLessonView(); });
+
+    // A quiet line in the status strip while the table is on the school's
+    // server: answers waiting to be sent, or the server away. Hidden, it
+    // takes no room from the strip.
+    SchoolLbl = new QLabel(Panel6);
+    SchoolLbl->setObjectName(QStringLiteral("SchoolLbl"));
+    SchoolLbl->setLayoutDirection(Qt::RightToLeft);
+    SchoolLbl->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    SchoolLbl->setContentsMargins(6, 0, 6, 0);
+    QPalette quiet = SchoolLbl->palette();
+    quiet.setColor(QPalette::WindowText, QColor(96, 96, 96));
+    SchoolLbl->setPalette(quiet);
+    SchoolLbl->hide();
+    if (auto *strip = qobject_cast<QBoxLayout *>(Panel6->layout()))
+        strip->insertWidget(strip->indexOf(DBText1), SchoolLbl);
+    connect(m_childrenPage, &ChildrenPage::storeStateChanged, this, &TForm1::showStoreState);
+}
+
+void TForm1::showStoreState()
+{
+    const QString text = m_childrenPage->storeStateText();
+    SchoolLbl->setText(text);
+    SchoolLbl->setToolTip(m_childrenPage->storeProblem());
+    SchoolLbl->setVisible(!text.isEmpty());
+}
+
+// The status strip follows the table's one cursor.
+void TForm1::showCurrentChild()
+{
+    // Counts in the system's own digits, as the grid and the spin box show
+    // them (Arabic-Indic on an Arabic system); blank while there is none.
+    const auto count = [this](Field field) {
+        return Table1->value(field).isNull() ? QString() : QLocale().toString(Table1->integer(field));
+    };
+    DBText1->setText(Table1->text(Field::Name));
+    DBText3->setText(count(Field::Ok));
+    DBText2->setText(count(Field::NotOk));
+}
+
+// The current lesson's name and how its choices look, for the chart.
+LessonView TForm1::currentLessonView() const
+{
+    LessonView view;
+    view.name = CurLesson->text();
+    view.labels.questionType = AskForRG->itemIndex();
+    const std::array<ClickLabel *, 3> colours{{ColorLB1, ColorLB2, ColorLB3}};
+    const std::array<QLineEdit *, 3> texts{{Ed1, Ed2, Ed3}};
+    // The pictures are crossed: choice 2 shows picture slot 3, choice 3 slot 2.
+    const std::array<PictureControl *, 3> pictures{{Image1, Image3, Image2}};
+    const std::array<QLineEdit *, 3> picturePaths{{ImgEd1, ImgEd3, ImgEd2}};
+    const int pictureSlots[] = {1, 3, 2};
+    for (int i = 0; i < 3; ++i) {
+        view.labels.colors[i] = labelColor(colours[i]);
+        view.labels.pictures[i] = pictures[i]->picture();
+        switch (view.labels.questionType) {
+        case 0: view.labels.names[i] = colours[i]->text(); break;
+        case 1: view.labels.names[i] = texts[i]->text(); break;
+        default: {
+            // The picture's file name says more than its slot number.
+            const QString file = QFileInfo(picturePaths[i]->text().trimmed()).completeBaseName();
+            view.labels.names[i] = file.isEmpty() ? QStringLiteral("الصورة %1").arg(pictureSlots[i]) : file;
+            break;
+        }
+        }
+    }
+    return view;
+}
+
+void TForm1::openResultsTable(const QString &dataDir)
+{
+    // A table that may not be written is not opened: answers go uncounted
+    // rather than creating a file where none may be made (nor the school
+    // server's outbox, which lives beside it).
+    if (!m_location.writable)
+        return;
+    m_childrenPage->openTable(FileLookup::inFolder(dataRoot(), QStringLiteral("results.db")), dataDir);
+}
+
+int TForm1::currentChildNo() const
+{
+    return Table1->currentNo();
+}
+
+bool TForm1::findChildByKey(const QString &key)
+{
+    return Table1->findKey(key);
+}
+
+void TForm1::RecordResult(const QString &result, const AnswerDetails &details)
+{
+    m_childrenPage->recordResult(result, details);
+}
+
+void TForm1::BitBtn7Click()
+{
+    m_childrenPage->addChild();
+}
+
+void TForm1::BitBtn8Click()
+{
+    m_childrenPage->resetChild();
+}
+
+void TForm1::BitBtn6Click()
+{
+    m_childrenPage->deleteChild();
+}

@@ -1,0 +1,366 @@
+// The settings files' and lessons' part of the main window: LoadOptions and
+// SaveOptions move the values between the controls and the files, and the
+// lesson handlers hand their work to LessonLibrary.
+#include "ui/window/tform1.h"
+
+#include "core/base/appdir.h"
+#include "ui/window/clicklabel.h"
+#include "ui/window/docklayout.h"
+#include "core/base/quizerror.h"
+#include "ui/window/radiogroup.h"
+#include "core/settings/currentlessonfile.h"
+#include "core/base/filelookup.h"
+#include "core/settings/lessonfoldermodel.h"
+#include "core/settings/lessonlibrary.h"
+#include "ui/lessons/lessonlist.h"
+#include "core/settings/optionsfile.h"
+#include "core/settings/windows1256.h"
+#include "core/settings/windows1256validator.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListView>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTimer>
+
+#include <utility>
+
+namespace {
+
+QString fileErrorText()
+{
+    return QStringLiteral(u"خطأ في الملفات. سيتم اختيار الوضع التلقائي.\n\r"
+                          u"اذا استمر الخطأ قم بإعادة تنصيب البرنامج");
+}
+
+QString dataDirOf(const QString &root)
+{
+    return FileLookup::inFolder(root, QStringLiteral("Data"));
+}
+
+QString optionsFileIn(const QString &data)
+{
+    return FileLookup::inFolder(data, OptionsFile::fileName());
+}
+
+// The largest size the font dialog offers a text; beyond it (and at zero or
+// below) a size read from the file is taken as damaged.
+constexpr int MaxFontPoints = 1638;
+
+int fontPoints(const QFont &font)
+{
+    if (font.pointSize() > 0)
+        return font.pointSize();
+    // A font given in pixels (the built-in one) at the usual 96 dots per inch.
+    return qMax(1, qRound(font.pixelSize() * 72.0 / 96.0));
+}
+
+void throwIfFailed(const SettingsResult &result)
+{
+    if (!result)
+        throw QuizError(result.text);
+}
+
+} // namespace
+
+void TForm1::bindSettingsControls()
+{
+    m_lessons = new LessonList(Lesson);
+    connect(m_lessons, &LessonList::selectionChanged, this, [this] { guarded([this] { LessonChange(); }); });
+    // An edit still open when the window closes is dropped: the window may
+    // be on its way to destruction, when the editor gives up its name.
+    m_lessons->model()->setRenameHandler([this, list = Lesson](const QString &from, const QString &to) {
+        return !list->window()->isHidden() && renameLessonFolder(from, to);
+    });
+
+    // The texts end up in the settings files: refuse what they cannot hold,
+    // and say so once the edit has finished its keystroke.
+    for (QLineEdit *edit : {Ed1, Ed2, Ed3, ImgEd1, ImgEd2, ImgEd3}) {
+        auto *validator = new Windows1256Validator(edit);
+        edit->setValidator(validator);
+        connect(validator, &Windows1256Validator::refused, this, [this](const QString &characters) {
+            if (std::exchange(m_textRefusalPending, true))
+                return;
+            QTimer::singleShot(0, this, [this, characters] {
+                m_textRefusalPending = false;
+                m_dialogs->showMessage(Windows1256::refusalMessage() + QStringLiteral("\n\r") + characters);
+            });
+        });
+    }
+}
+
+// ------------------------------------------------------------ the settings
+
+void TForm1::settleDataLocation()
+{
+    // Once per run: the user's folder is made and filled at most once, and
+    // a folder that cannot be used is told once.
+    if (std::exchange(m_locationSettled, true))
+        return;
+    m_location = DataLocation::settle(AppDir, m_userDataDir, m_canWrite);
+    if (!m_location.message.isEmpty())
+        m_dialogs->showMessage(m_location.message);
+}
+
+void TForm1::LoadOptions()
+{
+    AppDir = deriveAppDir(m_programFile);
+    settleDataLocation();
+    const QString data = dataDirOf(dataRoot());
+    throwIfFailed(m_lessons->setRoot(data));
+    openResultsTable(data);
+    const QString name = CurrentLessonFile::read(data).value_or(LessonLibrary::automaticName());
+    setCurLesson(name);
+
+    // The name read stays this load's lesson even where the change above
+    // fell back to the automatic lesson: then this load falls back as well.
+    OptionsRead read;
+    const std::optional<QString> path = LessonLibrary(data).optionsPathFor(name);
+    if (!path || !OptionsFile::load(*path, &read)) {
+        m_dialogs->showMessage(fileErrorText());
+        setCurLesson(LessonLibrary::automaticName());
+        throwIfFailed(OptionsFile::load(optionsFileIn(data), &read));
+    }
+    applyOptions(read);
+}
+
+void TForm1::applyOptions(const OptionsRead &r)
+{
+    // A radio group's change handling that fails does not cost the value
+    // read: it stays selected (and is saved back as read), and the error is
+    // raised once all lines and the refreshes are done, so the other
+    // settings still arrive.
+    std::optional<QuizError> failure;
+    const auto setIndex = [&failure](RadioGroup *group, int value) {
+        try {
+            group->setItemIndex(value);
+        } catch (const QuizError &error) {
+            if (!failure)
+                failure = error;
+        }
+    };
+    m_optionsApplied = true;
+
+    setIndex(AskForColorRG, r.askedChoice);
+    setIndex(AVRG, r.medium);
+    if (r.fontName)
+        FontDialog1.font.setFamily(*r.fontName);
+    FontDialog1.font.setPointSize(r.fontSize >= 1 && r.fontSize <= MaxFontPoints ? r.fontSize : 36);
+    FontDialog1.color = m_keptColors[0].keep(r.fontColor, palette());
+    setIndex(AskForRG, r.questionType);
+    Ed1->setText(r.text1);
+    Ed2->setText(r.text2);
+    Ed3->setText(r.text3);
+    setLabelColor(ColorLB1, m_keptColors[1].keep(r.color1, palette()));
+    setLabelColor(ColorLB2, m_keptColors[2].keep(r.color2, palette()));
+    setLabelColor(ColorLB3, m_keptColors[3].keep(r.color3, palette()));
+    setIndex(VedioLocationRG, r.videoLocation);
+    m_playLayout->setSize(VedioPanel, QSize(r.videoWidth, r.videoHeight));
+    const std::optional<QString> pictures[] = {r.picture1, r.picture2, r.picture3};
+    QLineEdit *const pictureEdits[] = {ImgEd1, ImgEd2, ImgEd3};
+    for (int slot = 1; slot <= 3; ++slot) {
+        if (!pictures[slot - 1])
+            continue;
+        pictureEdits[slot - 1]->setText(*pictures[slot - 1]);
+        loadPictureSilently(slot); // a failure keeps the picture shown
+    }
+    StretchChk->setChecked(r.stretch);
+    if (r.childNo)
+        findChildByKey(QString::number(*r.childNo)); // not found: the child stays
+    setWaitSeconds(r.waitSeconds);
+    if (playwaitTimer->interval() != WaitSE->value() * 1000)
+        playwaitTimer->setInterval(WaitSE->value() * 1000);
+
+    AskForRGClick();
+    VedioLocationRGClick();
+    StretchChkClick();
+    if (failure)
+        throw *failure;
+}
+
+void TForm1::SaveOptions()
+{
+    // Nothing is written where the data folder could not be used (the
+    // teacher was told at start-up), nor before a load has found it.
+    if (!m_locationSettled || !m_location.writable)
+        return;
+    // A clip that cannot be saved (its recording is held for another try)
+    // costs neither the other clips nor the settings: they are written all
+    // the same, and every failure is told in the one error at the end.
+    QString clipError;
+    try {
+        saveClips();
+    } catch (const QuizError &error) {
+        clipError = error.text();
+    }
+    const auto fail = [&clipError](const QString &text) {
+        throw QuizError(clipError.isEmpty() ? text : clipError + QStringLiteral("\n\r") + text);
+    };
+    const QString data = dataDirOf(dataRoot());
+    // Until a load has set the controls they hold only built-in values:
+    // writing them would replace the teacher's saved settings (a start-up
+    // that failed on the results table must not cost the settings). Where
+    // there is no options file yet, writing one loses nothing.
+    if (!m_optionsApplied && QFileInfo::exists(optionsFileIn(data))) {
+        if (!clipError.isEmpty())
+            throw QuizError(clipError);
+        return;
+    }
+    const SettingsResult lesson = CurrentLessonFile::write(data, CurLesson->text());
+    if (!lesson)
+        fail(lesson.text);
+    const SettingsResult options = OptionsFile::save(optionsFileIn(data), collectOptions());
+    if (!options)
+        fail(options.text);
+    if (!clipError.isEmpty())
+        throw QuizError(clipError);
+}
+
+OptionsValues TForm1::collectOptions() const
+{
+    OptionsValues v;
+    v.askedChoice = AskForColorRG->itemIndex();
+    v.medium = AVRG->itemIndex();
+    v.fontName = FontDialog1.font.family();
+    v.fontSize = fontPoints(FontDialog1.font);
+    v.fontColor = m_keptColors[0].valueFor(FontDialog1.color);
+    v.questionType = AskForRG->itemIndex();
+    v.text1 = Ed1->text();
+    v.text2 = Ed2->text();
+    v.text3 = Ed3->text();
+    v.color1 = m_keptColors[1].valueFor(labelColor(ColorLB1));
+    v.color2 = m_keptColors[2].valueFor(labelColor(ColorLB2));
+    v.color3 = m_keptColors[3].valueFor(labelColor(ColorLB3));
+    v.videoLocation = VedioLocationRG->itemIndex();
+    const QSize video = m_playLayout->size(VedioPanel);
+    v.videoWidth = video.width();
+    v.videoHeight = video.height();
+    v.picture1 = ImgEd1->text();
+    v.picture2 = ImgEd2->text();
+    v.picture3 = ImgEd3->text();
+    v.stretch = StretchChk->isChecked();
+    v.childNo = currentChildNo();
+    v.waitSeconds = WaitSE->value();
+    return v;
+}
+
+// ------------------------------------------------------------- the lessons
+
+void TForm1::setCurLesson(const QString &name)
+{
+    if (CurLesson->text() == name)
+        return;
+    {
+        const QSignalBlocker block(CurLesson);
+        CurLesson->setText(name);
+    }
+    CurLessonChange();
+}
+
+void TForm1::CurLessonChange()
+{
+    if (m_location.writable)
+        throwIfFailed(CurrentLessonFile::write(dataDirOf(dataRoot()), CurLesson->text()));
+    // The list's selection is the teacher's own: a lesson made current
+    // otherwise is not marked there, so that the delete button never offers
+    // a lesson nobody picked.
+    LoadOptions();
+}
+
+void TForm1::LessonChange()
+{
+    const std::optional<QString> name = m_lessons->selectedName();
+    QString refused;
+    // A folder made by hand under a name the current-lesson file cannot hold
+    // could never be found again after a restart.
+    if (name && CurrentLessonFile::toBytes(*name, &refused).isEmpty()) {
+        m_dialogs->showMessage(refused);
+        return;
+    }
+    setCurLesson(name.value_or(LessonLibrary::automaticName()));
+}
+
+void TForm1::SpeedButton7Click()
+{
+    m_lessons->clearSelection();
+    setCurLesson(LessonLibrary::automaticName());
+}
+
+void TForm1::ProButton1Click()
+{
+    const QString name = CurLesson->text();
+    if (name == LessonLibrary::automaticName()) {
+        m_dialogs->showMessage(LessonLibrary::chooseLessonText());
+        return;
+    }
+    try {
+        SaveOptions();
+    } catch (const QuizError &) {
+        m_dialogs->showMessage(LessonLibrary::notCopiedText());
+        return;
+    }
+    m_dialogs->showMessage(LessonLibrary(dataDirOf(dataRoot())).saveIntoLesson(name).text);
+}
+
+void TForm1::ProButton2Click()
+{
+    SaveOptions();
+    const LessonLibrary library(dataDirOf(dataRoot()));
+    std::optional<QString> name;
+    // Asked until the name can be a lesson; a cancelled box ends it all.
+    while ((name = m_dialogs->askText(LessonLibrary::newLessonCaption(), LessonLibrary::newLessonPrompt(),
+                                      QString()))) {
+        const SettingsResult check = LessonLibrary::checkName(*name);
+        if (check)
+            break;
+        m_dialogs->showMessage(check.text);
+    }
+    if (!name)
+        return;
+    const SettingsResult created = library.createLesson(*name);
+    m_lessons->refresh();
+    if (!created) {
+        m_dialogs->showMessage(created.text);
+        return;
+    }
+    setCurLesson(*name);
+}
+
+void TForm1::SpeedButton6Click()
+{
+    const std::optional<QString> name = m_lessons->selectedName();
+    if (!name) {
+        m_dialogs->showMessage(LessonLibrary::chooseLessonToDeleteText());
+        return;
+    }
+    // Cancel changes nothing: the lesson stays chosen and current.
+    if (!m_dialogs->confirm(LessonLibrary::confirmDeleteText(*name)))
+        return;
+    // A folder that keeps a sub-folder stays, without a word; the list shows it.
+    LessonLibrary(dataDirOf(dataRoot())).deleteLesson(*name);
+    m_lessons->refresh();
+    m_lessons->clearSelection();
+}
+
+bool TForm1::renameLessonFolder(const QString &oldName, const QString &newName)
+{
+    // Called from the list's editor: nothing may be thrown back into it.
+    bool renamed = false;
+    guarded([&] {
+        const SettingsResult result = LessonLibrary(dataDirOf(dataRoot())).renameLesson(oldName, newName);
+        if (!result) {
+            m_dialogs->showMessage(result.text);
+            return;
+        }
+        renamed = true;
+        // The same lesson under its new name: no settings to load again.
+        if (CurLesson->text() == oldName) {
+            const QSignalBlocker block(CurLesson);
+            CurLesson->setText(newName);
+            throwIfFailed(CurrentLessonFile::write(dataDirOf(dataRoot()), newName));
+        }
+    });
+    return renamed;
+}
