@@ -1,11 +1,14 @@
 #pragma once
 
-#include <QString>
+#include <QtGlobal>
 
 #include <array>
 
-/// What the question cycle needs of the window. The window keeps the cycle's
-/// visible state in its hidden controls (asked choice, clicked choice,
+/// How a click was judged; None until the first answer.
+enum class Judgement { None, Right, Wrong };
+
+/// What the question cycle needs of the window: it shows the cycle's state
+/// in the hidden controls that name it (asked choice, clicked choice,
 /// judgement) and carries out the display steps.
 class CycleHost
 {
@@ -14,12 +17,10 @@ public:
 
     virtual ~CycleHost() = default;
 
-    virtual QString askedText() const = 0;
-    virtual void setAskedText(const QString &text) = 0;
-    virtual QString clickedText() const = 0;
-    virtual void setClickedText(const QString &text) = 0;
-    virtual QString resultText() const = 0;
-    virtual void setResultText(const QString &text) = 0;
+    /// A new question asks for choice 1..3.
+    virtual void showAsked(quint8 asked) = 0;
+    /// A click on choice 1..3 was judged.
+    virtual void showAnswer(quint8 clicked, Judgement judgement) = 0;
 
     /// Index of the asked-choice selector: 0 random, 1..3 that choice, -1 none.
     virtual int askForIndex() const = 0;
@@ -28,8 +29,8 @@ public:
     /// Starts a clip; throws QuizError when it cannot be opened.
     virtual void startClip(Clip clip) = 0;
     /// Counts the judged answer on the current child, with what was asked
-    /// (the asked choice's text) and clicked, for its history; never throws.
-    virtual void recordResult(const QString &result, const QString &asked, quint8 clicked) = 0;
+    /// (0 before the first question) and clicked, for its history; never throws.
+    virtual void recordResult(Judgement judgement, quint8 asked, quint8 clicked) = 0;
 
     virtual void placePanels(int topPanel, int middlePanel) = 0;
     virtual void applyChoiceColours() = 0;

@@ -1,7 +1,6 @@
 #include "core/quiz/questioncycle.h"
 
 #include "core/base/quizerror.h"
-#include "core/quiz/cyclehost.h"
 #include "core/quiz/random.h"
 
 #include <array>
@@ -36,7 +35,8 @@ std::pair<int, int> QuestionCycle::pickPlaces(bool optionsMode)
 
 void QuestionCycle::newAct()
 {
-    m_host.setAskedText(QString::number(pickAskedChoice()));
+    m_asked = pickAskedChoice();
+    m_host.showAsked(m_asked);
     // The clip starts before the display changes; if it cannot be opened the
     // panels keep the previous question's look.
     playQuestionClip();
@@ -54,24 +54,22 @@ void QuestionCycle::playQuestionClip()
 {
     if (m_answered)
         return;
-    const QString asked = m_host.askedText();
-    const QChar first = asked.isEmpty() ? QChar() : asked.front();
-    if (first == QLatin1Char('1'))
-        m_host.startClip(CycleHost::Clip::Choice1);
-    else if (first == QLatin1Char('2'))
-        m_host.startClip(CycleHost::Clip::Choice2);
-    else if (first == QLatin1Char('3'))
-        m_host.startClip(CycleHost::Clip::Choice3);
+    // Before the first question nothing is asked and no clip plays.
+    static const CycleHost::Clip clips[] = {CycleHost::Clip::Choice1, CycleHost::Clip::Choice2,
+                                            CycleHost::Clip::Choice3};
+    if (m_asked >= 1 && m_asked <= 3)
+        m_host.startClip(clips[m_asked - 1]);
 }
 
 void QuestionCycle::answerChoice(quint8 choice)
 {
     if (m_answered)
         return;
-    m_host.setClickedText(QString::number(choice));
-    m_host.setResultText(m_host.askedText() == m_host.clickedText() ? QStringLiteral("Y")
-                                                                    : QStringLiteral("N"));
-    m_host.recordResult(m_host.resultText(), m_host.askedText(), choice);
+    m_clicked = choice;
+    // Before the first question nothing is asked, and every click is wrong.
+    m_judgement = m_asked != 0 && m_asked == choice ? Judgement::Right : Judgement::Wrong;
+    m_host.showAnswer(m_clicked, m_judgement);
+    m_host.recordResult(m_judgement, m_asked, m_clicked);
     try {
         playResultClip();
     } catch (const QuizError &) {
@@ -87,11 +85,9 @@ void QuestionCycle::answerChoice(quint8 choice)
 
 void QuestionCycle::playResultClip()
 {
-    const QString result = m_host.resultText();
-    const QChar first = result.isEmpty() ? QChar() : result.front();
-    if (first == QLatin1Char('N'))
+    if (m_judgement == Judgement::Wrong)
         m_host.startClip(CycleHost::Clip::Wrong);
-    else if (first == QLatin1Char('Y'))
+    else if (m_judgement == Judgement::Right)
         m_host.startClip(CycleHost::Clip::Right);
     m_answered = true;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QtGlobal>
+#include "core/quiz/cyclehost.h"
 
-class CycleHost;
+#include <utility>
+
 class Random;
 
 /// The question cycle: ask, judge a click, count it, play the result clip,
@@ -15,6 +16,11 @@ public:
     QuestionCycle(CycleHost &host, Random &random);
 
     bool answered() const { return m_answered; }
+    /// The choice the current question asks for, 1..3; 0 before the first.
+    quint8 asked() const { return m_asked; }
+    /// The choice last clicked, 1..3; 0 before the first answer.
+    quint8 clicked() const { return m_clicked; }
+    Judgement judgement() const { return m_judgement; }
 
     /// The asked choice 1..3: the selected one, or a random one for the
     /// random item and for no selection.
@@ -32,4 +38,7 @@ private:
     CycleHost &m_host;
     Random &m_random;
     bool m_answered = false;
+    quint8 m_asked = 0;
+    quint8 m_clicked = 0;
+    Judgement m_judgement = Judgement::None;
 };

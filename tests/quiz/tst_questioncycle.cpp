@@ -15,6 +15,7 @@ namespace {
 class FakeHost : public CycleHost
 {
 public:
+    // What the hidden controls would show.
     QString asked = QStringLiteral("N");
     QString clicked = QStringLiteral("1");
     QString result = QStringLiteral("N");
@@ -29,12 +30,12 @@ public:
     int refreshes = 0;
     std::array<int, 3> kinds{{-1, -1, -1}};
 
-    QString askedText() const override { return asked; }
-    void setAskedText(const QString &t) override { asked = t; }
-    QString clickedText() const override { return clicked; }
-    void setClickedText(const QString &t) override { clicked = t; }
-    QString resultText() const override { return result; }
-    void setResultText(const QString &t) override { result = t; }
+    void showAsked(quint8 a) override { asked = QString::number(a); }
+    void showAnswer(quint8 c, Judgement j) override
+    {
+        clicked = QString::number(c);
+        result = j == Judgement::Right ? QStringLiteral("Y") : QStringLiteral("N");
+    }
     int askForIndex() const override { return askFor; }
     bool optionsMode() const override { return options; }
     void startClip(Clip c) override
@@ -43,10 +44,10 @@ public:
             throw QuizError(QStringLiteral("clip cannot be opened"));
         started.append(c);
     }
-    void recordResult(const QString &r, const QString &a, quint8 c) override
+    void recordResult(Judgement j, quint8 a, quint8 c) override
     {
-        recorded.append(r);
-        askedAndClicked.append(a + QLatin1Char(':') + QString::number(c));
+        recorded.append(j == Judgement::Right ? QStringLiteral("Y") : QStringLiteral("N"));
+        askedAndClicked.append(QString::number(a) + QLatin1Char(':') + QString::number(c));
     }
     void placePanels(int t, int m) override { places = {t, m}; }
     void applyChoiceColours() override {}
@@ -140,7 +141,10 @@ private slots:
         Random random;
         random.seedOnce(5);
         QuestionCycle cycle(host, random);
-        host.asked = QStringLiteral("3");
+        host.askFor = 3;
+        cycle.newAct();
+        host.started.clear();
+        host.askFor = 0;
         cycle.answerChoice(3);
         QCOMPARE(host.result, QStringLiteral("Y"));
         QCOMPARE(host.clicked, QStringLiteral("3"));
@@ -172,10 +176,12 @@ private slots:
         Random random;
         random.seedOnce(5);
         QuestionCycle cycle(host, random);
-        cycle.playQuestionClip(); // "N" selects no clip
+        cycle.playQuestionClip(); // nothing asked: no clip
         QVERIFY(host.started.isEmpty());
         cycle.answerChoice(1);
         QCOMPARE(host.result, QStringLiteral("N"));
+        QCOMPARE(cycle.judgement(), Judgement::Wrong);
+        QCOMPARE(host.askedAndClicked, QStringList{QStringLiteral("0:1")});
     }
 
     void aResultClipThatCannotStartStillEndsTheQuestion()
@@ -184,7 +190,8 @@ private slots:
         Random random;
         random.seedOnce(5);
         QuestionCycle cycle(host, random);
-        host.asked = QStringLiteral("2");
+        host.askFor = 2;
+        cycle.newAct();
         host.failing = {CycleHost::Clip::Right, CycleHost::Clip::Wrong};
         QVERIFY_THROWS_EXCEPTION(QuizError, cycle.answerChoice(2));
         QVERIFY(cycle.answered());
@@ -199,7 +206,8 @@ private slots:
         Random random;
         random.seedOnce(5);
         QuestionCycle cycle(host, random);
-        host.asked = QStringLiteral("1");
+        host.askFor = 1;
+        cycle.newAct();
         cycle.answerChoice(1);
         host.failing = {CycleHost::Clip::Choice1, CycleHost::Clip::Choice2, CycleHost::Clip::Choice3};
         QVERIFY_THROWS_EXCEPTION(QuizError, cycle.timerTick());

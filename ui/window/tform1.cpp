@@ -472,24 +472,29 @@ void TForm1::setWaitSeconds(int seconds)
         WaitSEChange();
 }
 
-QString TForm1::askedText() const { return AskColorED->text(); }
-void TForm1::setAskedText(const QString &text) { AskColorED->setText(text); }
-QString TForm1::clickedText() const { return Lb2->text(); }
-void TForm1::setClickedText(const QString &text) { Lb2->setText(text); }
-QString TForm1::resultText() const { return ResED->text(); }
-void TForm1::setResultText(const QString &text) { ResED->setText(text); }
+// The hidden controls show the cycle's state as they always have: the
+// choice numbers as digits, the judgement as "Y" or "N".
+void TForm1::showAsked(quint8 asked)
+{
+    AskColorED->setText(QString::number(asked));
+}
+
+void TForm1::showAnswer(quint8 clicked, Judgement judgement)
+{
+    Lb2->setText(QString::number(clicked));
+    ResED->setText(judgement == Judgement::Right ? QStringLiteral("Y") : QStringLiteral("N"));
+}
+
 int TForm1::askForIndex() const { return AskForColorRG->itemIndex(); }
 
-void TForm1::recordResult(const QString &result, const QString &asked, quint8 clicked)
+void TForm1::recordResult(Judgement judgement, quint8 asked, quint8 clicked)
 {
     AnswerDetails details;
-    bool isNumber = false;
-    const int askedChoice = asked.toInt(&isNumber);
-    details.asked = isNumber && askedChoice >= 1 && askedChoice <= 3 ? askedChoice : 0;
+    details.asked = asked;
     details.clicked = clicked;
     details.questionType = AskForRG->itemIndex();
     details.lesson = CurLesson->text();
-    RecordResult(result, details);
+    RecordResult(judgement == Judgement::Right ? QStringLiteral("Y") : QStringLiteral("N"), details);
 }
 
 void TForm1::placePanels(int topPanel, int middlePanel)

@@ -314,15 +314,11 @@ private:
     void setOptionsVisible(bool visible);
 
     // CycleHost
-    QString askedText() const override;
-    void setAskedText(const QString &text) override;
-    QString clickedText() const override;
-    void setClickedText(const QString &text) override;
-    QString resultText() const override;
-    void setResultText(const QString &text) override;
+    void showAsked(quint8 asked) override;
+    void showAnswer(quint8 clicked, Judgement judgement) override;
     int askForIndex() const override;
     void startClip(Clip clip) override;
-    void recordResult(const QString &result, const QString &asked, quint8 clicked) override;
+    void recordResult(Judgement judgement, quint8 asked, quint8 clicked) override;
     void placePanels(int topPanel, int middlePanel) override;
     void applyChoiceColours() override;
     void setShapeKinds(const std::array<int, 3> &kinds) override;
