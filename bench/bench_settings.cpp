@@ -102,7 +102,7 @@ int main(int argc, char **argv)
     const QByteArray bytes = OptionsFile::toBytes(values);
     volatile int sink = 0;
     std::printf("read the options bytes:               median %.1f us\n",
-                timeMicros(2000, [&] { sink += OptionsFile::read(bytes).fontSize; }));
+                timeMicros(2000, [&] { sink += OptionsFile::read(bytes).values.fontSize; }));
     std::printf("write the options bytes:              median %.1f us\n",
                 timeMicros(2000, [&] { sink += int(OptionsFile::toBytes(values).size()); }));
     const QString path = data + QStringLiteral("/options.txt");

@@ -32,7 +32,7 @@ bool writeAll(int fd, const char *data, qint64 size)
 
 } // namespace
 
-SettingsResult AtomicFile::writeBytes(const QString &path, const QByteArray &bytes)
+Result AtomicFile::writeBytes(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
     // No fallback to writing the file in place: that is exactly what could
@@ -46,31 +46,31 @@ SettingsResult AtomicFile::writeBytes(const QString &path, const QByteArray &byt
     // one this step left.
     errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return SettingsResult::failure(writeFailedText(path, lastFileErrorReason(file.errorString())));
+        return Result::failure(writeFailedText(path, lastFileErrorReason(file.errorString())));
     errno = 0;
     if (file.write(bytes) != bytes.size() || file.size() != bytes.size()) {
         const QString reason = lastFileErrorReason(file.errorString());
         file.cancelWriting();
-        return SettingsResult::failure(writeFailedText(path, reason));
+        return Result::failure(writeFailedText(path, reason));
     }
     errno = 0;
     if (!file.commit())
-        return SettingsResult::failure(writeFailedText(path, lastFileErrorReason(file.errorString())));
-    return SettingsResult::success();
+        return Result::failure(writeFailedText(path, lastFileErrorReason(file.errorString())));
+    return Result::success();
 }
 
-SettingsResult AtomicFile::copyReplacing(const QString &source, const QString &destination)
+Result AtomicFile::copyReplacing(const QString &source, const QString &destination)
 {
     QFile in(source);
     errno = 0;
     if (!in.open(QIODevice::ReadOnly))
-        return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason(in.errorString())));
+        return Result::failure(writeFailedText(destination, lastFileErrorReason(in.errorString())));
 
     const QFileInfo target(destination);
     QTemporaryFile out(target.absolutePath() + QLatin1String("/.copy-XXXXXX"));
     errno = 0;
     if (!out.open())
-        return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason(out.errorString())));
+        return Result::failure(writeFailedText(destination, lastFileErrorReason(out.errorString())));
 
     // Written through the descriptor, not QFile's buffer, so that a write
     // the disk cuts short is seen (see writeBytes).
@@ -80,19 +80,19 @@ SettingsResult AtomicFile::copyReplacing(const QString &source, const QString &d
         errno = 0;
         const qint64 n = in.read(buffer.data(), buffer.size());
         if (n < 0)
-            return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason(in.errorString())));
+            return Result::failure(writeFailedText(destination, lastFileErrorReason(in.errorString())));
         if (n == 0)
             break;
         if (!writeAll(out.handle(), buffer.constData(), n))
-            return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason()));
+            return Result::failure(writeFailedText(destination, lastFileErrorReason()));
         total += n;
     }
     if (total != in.size())
-        return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason(in.errorString())));
+        return Result::failure(writeFailedText(destination, lastFileErrorReason(in.errorString())));
     // The content must be on disk before the new name points at it, or a
     // power cut could leave an empty file under the old name.
     if (::fsync(out.handle()) != 0)
-        return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason()));
+        return Result::failure(writeFailedText(destination, lastFileErrorReason()));
     out.setPermissions(in.permissions());
 
     // rename(2) replaces the destination in one step; QFile::rename would
@@ -102,21 +102,21 @@ SettingsResult AtomicFile::copyReplacing(const QString &source, const QString &d
     const QByteArray to = QFile::encodeName(destination);
     errno = 0;
     if (std::rename(from.constData(), to.constData()) != 0)
-        return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason()));
+        return Result::failure(writeFailedText(destination, lastFileErrorReason()));
     out.setAutoRemove(false);
-    return SettingsResult::success();
+    return Result::success();
 }
 
-SettingsResult AtomicFile::moveReplacing(const QString &source, const QString &destination)
+Result AtomicFile::moveReplacing(const QString &source, const QString &destination)
 {
     QFile file(source);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly))
-        return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason(file.errorString())));
+        return Result::failure(writeFailedText(destination, lastFileErrorReason(file.errorString())));
     // On disk before the name points at it (see copyReplacing).
     errno = 0;
     if (::fsync(file.handle()) != 0)
-        return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason()));
+        return Result::failure(writeFailedText(destination, lastFileErrorReason()));
     file.close();
     const QFileInfo old(destination);
     if (old.isFile())
@@ -126,8 +126,8 @@ SettingsResult AtomicFile::moveReplacing(const QString &source, const QString &d
                             | QFile::ReadGroup | QFile::ReadOther);
     errno = 0;
     if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(destination).constData()) != 0)
-        return SettingsResult::failure(writeFailedText(destination, lastFileErrorReason()));
-    return SettingsResult::success();
+        return Result::failure(writeFailedText(destination, lastFileErrorReason()));
+    return Result::success();
 }
 
 bool AtomicFile::readUpTo(const QString &path, qint64 maxBytes, QByteArray *bytes, bool *complete)

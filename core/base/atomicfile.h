@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/base/settingsresult.h"
+#include "core/base/result.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,18 +13,18 @@ class AtomicFile
 {
 public:
     /// Replaces (or creates) the file at the path with the bytes.
-    static SettingsResult writeBytes(const QString &path, const QByteArray &bytes);
+    static Result writeBytes(const QString &path, const QByteArray &bytes);
 
     /// Replaces (or creates) `destination` with a copy of the regular file
     /// `source`, keeping its permissions. Where `destination` is a symbolic
     /// link, the link itself is replaced; its target is never written.
-    static SettingsResult copyReplacing(const QString &source, const QString &destination);
+    static Result copyReplacing(const QString &source, const QString &destination);
 
     /// Gives the finished file `source` the name `destination` in one rename,
     /// replacing what is there; both must lie on the same file system. The
     /// content is flushed to disk first, and it takes the permissions of the
     /// file it replaces. On failure both files stay as they were.
-    static SettingsResult moveReplacing(const QString &source, const QString &destination);
+    static Result moveReplacing(const QString &source, const QString &destination);
 
     /// Reads at most `maxBytes` of the file. Returns false when the file
     /// cannot be opened; *complete is false when reading failed part way or

@@ -51,7 +51,7 @@ bool seed(const QString &installedData, const QString &userRoot, QString *reason
     const QFileInfoList entries =
         QDir(installedData).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::Name);
     for (const QFileInfo &entry : entries) {
-        const SettingsResult copied =
+        const Result copied =
             AtomicFile::copyReplacing(entry.absoluteFilePath(), fill.filePath(entry.fileName()));
         if (!copied) {
             *reason = copied.text;

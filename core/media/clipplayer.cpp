@@ -422,7 +422,7 @@ bool ClipPlayer::save(QString *error)
 
     // The finished recording takes the clip's name in one step: the clip
     // file is always either the old clip or the new one, whole.
-    const SettingsResult moved = AtomicFile::moveReplacing(m_recordingFile, m_fileName);
+    const Result moved = AtomicFile::moveReplacing(m_recordingFile, m_fileName);
     if (!moved) {
         *error = QStringLiteral("لم يُحفظ التسجيل وبقي المقطع كما كان: ") + moved.text;
         return false;

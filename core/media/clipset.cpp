@@ -70,7 +70,7 @@ bool resetClip(ClipPlayer &player, const QString &blankFile, QString *error)
                         error);
     }
 
-    const SettingsResult written = AtomicFile::writeBytes(player.fileName(), data);
+    const Result written = AtomicFile::writeBytes(player.fileName(), data);
     if (!written)
         return keepClip(player, written.text, error);
 

@@ -35,7 +35,7 @@ bool StoreChoice::write(const QString &dataDir, const QString &service, QString 
         *reason = AtomicFile::writeFailedText(path, lastFileErrorReason(file.errorString()));
         return false;
     }
-    const SettingsResult written = AtomicFile::writeBytes(path, service.toUtf8() + '\n');
+    const Result written = AtomicFile::writeBytes(path, service.toUtf8() + '\n');
     if (!written)
         *reason = written.text;
     return written.ok;

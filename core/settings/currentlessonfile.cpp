@@ -39,11 +39,11 @@ std::optional<QString> CurrentLessonFile::read(const QString &dataDir)
     return parse(bytes);
 }
 
-SettingsResult CurrentLessonFile::write(const QString &dataDir, const QString &name)
+Result CurrentLessonFile::write(const QString &dataDir, const QString &name)
 {
     QString error;
     const QByteArray bytes = toBytes(name, &error);
     if (bytes.isEmpty())
-        return SettingsResult::failure(error);
+        return Result::failure(error);
     return AtomicFile::writeBytes(FileLookup::inFolder(dataDir, fileName()), bytes);
 }

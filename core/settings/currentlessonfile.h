@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/base/settingsresult.h"
+#include "core/base/result.h"
 
 #include <QByteArray>
 #include <QString>
@@ -29,7 +29,7 @@ public:
     static std::optional<QString> read(const QString &dataDir);
 
     /// Writes the name atomically into `dataDir`/CurLesson.txt.
-    static SettingsResult write(const QString &dataDir, const QString &name);
+    static Result write(const QString &dataDir, const QString &name);
 
     /// Only the first line is ever used; a longer file is read this far.
     static constexpr qint64 MaxReadBytes = 64 * 1024;

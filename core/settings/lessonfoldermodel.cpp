@@ -72,11 +72,11 @@ LessonFolderModel::LessonFolderModel(QObject *parent)
 
 LessonFolderModel::~LessonFolderModel() = default;
 
-SettingsResult LessonFolderModel::setRootPath(const QString &path)
+Result LessonFolderModel::setRootPath(const QString &path)
 {
     const QString root = QDir::cleanPath(path);
     if (!QFileInfo(root).isDir())
-        return SettingsResult::failure(QStringLiteral(u"المجلد غير موجود: ") + Bidi::path(path));
+        return Result::failure(QStringLiteral(u"المجلد غير موجود: ") + Bidi::path(path));
     if (root != m_root) {
         if (!m_root.isEmpty())
             m_watcher->removePath(m_root);
@@ -89,7 +89,7 @@ SettingsResult LessonFolderModel::setRootPath(const QString &path)
     if (!m_watcher->directories().contains(m_root))
         m_watcher->addPath(m_root);
     refresh();
-    return SettingsResult::success();
+    return Result::success();
 }
 
 void LessonFolderModel::refresh()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/base/settingsresult.h"
+#include "core/base/result.h"
 
 #include <QAbstractListModel>
 #include <QIcon>
@@ -33,7 +33,7 @@ public:
     /// Lists and watches the folder. Fails, naming the path, when it is no
     /// existing folder; the model then keeps its previous root. Setting the
     /// root it already has only reads the folder again.
-    SettingsResult setRootPath(const QString &path);
+    Result setRootPath(const QString &path);
     QString rootPath() const { return m_root; }
 
     /// Reads the root folder again now and applies the differences.

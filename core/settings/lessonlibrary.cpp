@@ -114,25 +114,25 @@ QString LessonLibrary::newLessonPrompt()
     return QStringLiteral(u"أدخل اسم الدرس");
 }
 
-SettingsResult LessonLibrary::checkName(const QString &name)
+Result LessonLibrary::checkName(const QString &name)
 {
     if (name.isEmpty())
-        return SettingsResult::failure(QStringLiteral(u"يجب كتابة اسم الدرس"));
+        return Result::failure(QStringLiteral(u"يجب كتابة اسم الدرس"));
     if (name == automaticName())
-        return SettingsResult::failure(askAgain(QStringLiteral(u"لا يجوز تسمية الدرس بهذا الاسم")));
+        return Result::failure(askAgain(QStringLiteral(u"لا يجوز تسمية الدرس بهذا الاسم")));
     if (name.startsWith(QLatin1Char('.')))
-        return SettingsResult::failure(askAgain(QStringLiteral(u"لا يجوز أن يبدأ اسم الدرس بنقطة")));
+        return Result::failure(askAgain(QStringLiteral(u"لا يجوز أن يبدأ اسم الدرس بنقطة")));
     if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
-        return SettingsResult::failure(askAgain(QStringLiteral(u"لا يجوز أن يحوي اسم الدرس الرمز / أو \\")));
+        return Result::failure(askAgain(QStringLiteral(u"لا يجوز أن يحوي اسم الدرس الرمز / أو \\")));
     for (const QChar c : name) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            return SettingsResult::failure(askAgain(QStringLiteral(u"اسم الدرس يحوي رموزاً غير مسموح بها")));
+            return Result::failure(askAgain(QStringLiteral(u"اسم الدرس يحوي رموزاً غير مسموح بها")));
     }
     if (!Windows1256::canHold(name))
-        return SettingsResult::failure(askAgain(QStringLiteral(u"اسم الدرس يحوي رموزاً لا يمكن حفظها")));
+        return Result::failure(askAgain(QStringLiteral(u"اسم الدرس يحوي رموزاً لا يمكن حفظها")));
     if (QFile::encodeName(name).size() > MaxNameBytes)
-        return SettingsResult::failure(askAgain(QStringLiteral(u"اسم الدرس طويل جداً")));
-    return SettingsResult::success();
+        return Result::failure(askAgain(QStringLiteral(u"اسم الدرس طويل جداً")));
+    return Result::success();
 }
 
 QStringList LessonLibrary::lessonNames() const
@@ -167,83 +167,83 @@ std::optional<QString> LessonLibrary::optionsPathFor(const QString &lessonName) 
     return path;
 }
 
-SettingsResult LessonLibrary::createLesson(const QString &name) const
+Result LessonLibrary::createLesson(const QString &name) const
 {
-    const SettingsResult nameCheck = checkName(name);
+    const Result nameCheck = checkName(name);
     if (!nameCheck)
         return nameCheck;
     const std::optional<QString> data = canonicalDataDir();
     if (!data)
-        return SettingsResult::failure(notCopiedText());
+        return Result::failure(notCopiedText());
     const QStringList sources = dataFiles(*data);
     const QString target = *data + QLatin1Char('/') + name;
 
     if (existsOrIsLink(target)) {
         const std::optional<QString> lesson = existingLessonDir(*data, name);
         if (!lesson)
-            return SettingsResult::failure(notCopiedText());
+            return Result::failure(notCopiedText());
         for (const QString &source : sources) {
             if (!AtomicFile::copyReplacing(source, FileLookup::inFolder(*lesson, QFileInfo(source).fileName())))
-                return SettingsResult::failure(notCopiedText());
+                return Result::failure(notCopiedText());
         }
-        return SettingsResult::success();
+        return Result::success();
     }
 
     // Hidden folders are not listed, so the lesson shows only once complete;
     // a failure removes the half-filled folder with everything in it.
     QTemporaryDir fill(*data + QLatin1String("/.lesson-XXXXXX"));
     if (!fill.isValid())
-        return SettingsResult::failure(notCopiedText());
+        return Result::failure(notCopiedText());
     for (const QString &source : sources) {
         if (!AtomicFile::copyReplacing(source, fill.filePath(QFileInfo(source).fileName())))
-            return SettingsResult::failure(notCopiedText());
+            return Result::failure(notCopiedText());
     }
     // The temporary folder is private to its owner; a lesson folder is as
     // open as the Data folder holding it.
     QFile::setPermissions(fill.path(), QFileInfo(*data).permissions());
     if (!renameNoReplace(fill.path(), target))
-        return SettingsResult::failure(notCopiedText());
+        return Result::failure(notCopiedText());
     fill.setAutoRemove(false);
-    return SettingsResult::success();
+    return Result::success();
 }
 
-SettingsResult LessonLibrary::saveIntoLesson(const QString &name) const
+Result LessonLibrary::saveIntoLesson(const QString &name) const
 {
     if (name == automaticName())
-        return SettingsResult::failure(chooseLessonText());
+        return Result::failure(chooseLessonText());
     if (!isSafeFolderName(name))
-        return SettingsResult::failure(notCopiedText());
+        return Result::failure(notCopiedText());
     const std::optional<QString> data = canonicalDataDir();
     if (!data)
-        return SettingsResult::failure(notCopiedText());
+        return Result::failure(notCopiedText());
     const std::optional<QString> lesson = existingLessonDir(*data, name);
     if (!lesson)
-        return SettingsResult::failure(notCopiedText());
+        return Result::failure(notCopiedText());
     // A lesson file spelled in other letter case is replaced, not doubled.
     for (const QString &source : dataFiles(*data)) {
         if (!AtomicFile::copyReplacing(source, FileLookup::inFolder(*lesson, QFileInfo(source).fileName())))
-            return SettingsResult::failure(notCopiedText());
+            return Result::failure(notCopiedText());
     }
-    return SettingsResult::success(copiedText());
+    return Result::success(copiedText());
 }
 
-SettingsResult LessonLibrary::deleteLesson(const QString &name) const
+Result LessonLibrary::deleteLesson(const QString &name) const
 {
     if (!isSafeFolderName(name))
-        return SettingsResult::failure(chooseLessonToDeleteText());
+        return Result::failure(chooseLessonToDeleteText());
     const std::optional<QString> data = canonicalDataDir();
     if (!data)
-        return SettingsResult::failure(QStringLiteral(u"لم يتم حذف الدرس"));
+        return Result::failure(QStringLiteral(u"لم يتم حذف الدرس"));
     const QString path = *data + QLatin1Char('/') + name;
     const QFileInfo info(path);
     if (info.isSymLink()) {
         // Only the link goes; the folder it points to is not the lesson's.
         if (!QFile::remove(path))
-            return SettingsResult::failure(QStringLiteral(u"لم يتم حذف الدرس"));
-        return SettingsResult::success();
+            return Result::failure(QStringLiteral(u"لم يتم حذف الدرس"));
+        return Result::success();
     }
     if (!info.isDir())
-        return SettingsResult::failure(QStringLiteral(u"الدرس غير موجود"));
+        return Result::failure(QStringLiteral(u"الدرس غير موجود"));
 
     bool allRemoved = true;
     const QFileInfoList entries =
@@ -258,29 +258,29 @@ SettingsResult LessonLibrary::deleteLesson(const QString &name) const
     }
     QDir(*data).rmdir(name);
     if (QFileInfo::exists(path) || existsOrIsLink(path)) {
-        return SettingsResult::failure(allRemoved
+        return Result::failure(allRemoved
             ? QStringLiteral(u"بقي مجلد الدرس لأنه يحوي مجلدات أخرى")
             : QStringLiteral(u"تعذر حذف بعض ملفات الدرس"));
     }
-    return SettingsResult::success();
+    return Result::success();
 }
 
-SettingsResult LessonLibrary::renameLesson(const QString &oldName, const QString &newName) const
+Result LessonLibrary::renameLesson(const QString &oldName, const QString &newName) const
 {
-    const SettingsResult nameCheck = checkName(newName);
+    const Result nameCheck = checkName(newName);
     if (!nameCheck)
         return nameCheck;
     const std::optional<QString> data = canonicalDataDir();
     if (!isSafeFolderName(oldName) || !data || !existsOrIsLink(*data + QLatin1Char('/') + oldName))
-        return SettingsResult::failure(QStringLiteral(u"الدرس غير موجود"));
+        return Result::failure(QStringLiteral(u"الدرس غير موجود"));
     if (oldName == newName)
-        return SettingsResult::success();
+        return Result::success();
     if (!renameNoReplace(*data + QLatin1Char('/') + oldName, *data + QLatin1Char('/') + newName)) {
         if (errno == EEXIST || errno == ENOTEMPTY)
-            return SettingsResult::failure(askAgain(QStringLiteral(u"يوجد درس بهذا الاسم")));
-        return SettingsResult::failure(QStringLiteral(u"لم يتم تغيير اسم الدرس"));
+            return Result::failure(askAgain(QStringLiteral(u"يوجد درس بهذا الاسم")));
+        return Result::failure(QStringLiteral(u"لم يتم تغيير اسم الدرس"));
     }
-    return SettingsResult::success();
+    return Result::success();
 }
 
 std::optional<QString> LessonLibrary::canonicalDataDir() const

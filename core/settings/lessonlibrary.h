@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/base/settingsresult.h"
+#include "core/base/result.h"
 
 #include <QString>
 #include <QStringList>
@@ -47,7 +47,7 @@ public:
     /// characters, the automatic name, characters Windows-1256 cannot hold
     /// (the current-lesson file could not name the lesson), and names too long
     /// for one folder name.
-    static SettingsResult checkName(const QString &name);
+    static Result checkName(const QString &name);
 
     /// The lessons: folders directly inside the Data folder that are not
     /// hidden, sorted by name.
@@ -67,7 +67,7 @@ public:
     /// appears under its name only when complete; over an existing lesson each
     /// file is replaced in one step, so options.txt is never missing. Either
     /// way every copy must succeed, or the result is a failure.
-    SettingsResult createLesson(const QString &name) const;
+    Result createLesson(const QString &name) const;
 
     /// The operations below on an existing lesson (save, delete, rename's
     /// old name, the options path) take any name that stays one entry of the
@@ -78,17 +78,17 @@ public:
     /// folder, one file at a time in one step each; the lesson's other files
     /// stay. Success gives copiedText(); the automatic name gives
     /// chooseLessonText(); anything else notCopiedText().
-    SettingsResult saveIntoLesson(const QString &name) const;
+    Result saveIntoLesson(const QString &name) const;
 
     /// Deletes the lesson folder's own files (links are removed, never
     /// followed) and then the folder when it is empty; a sub-folder and the
     /// folder holding it stay. A lesson that is a link to a folder is only
     /// unlinked. Success means the lesson is gone.
-    SettingsResult deleteLesson(const QString &name) const;
+    Result deleteLesson(const QString &name) const;
 
     /// Renames the lesson folder in place; the new name is checked as for a
     /// new lesson and must not exist yet.
-    SettingsResult renameLesson(const QString &oldName, const QString &newName) const;
+    Result renameLesson(const QString &oldName, const QString &newName) const;
 
 private:
     std::optional<QString> canonicalDataDir() const;

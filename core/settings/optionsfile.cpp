@@ -6,57 +6,95 @@
 
 namespace {
 
-// Line numbers of the file, 1-based as a teacher reading the file counts them.
-enum Line {
-    AskedChoice = 1, Medium, FontName, FontSize, FontColor, QuestionType,
-    Text1, Text2, Text3, Color1, Color2, Color3,
-    VideoLocation, VideoWidth, VideoHeight,
-    Picture1, Picture2, Picture3, Stretch, ChildNo, WaitSeconds
+// How a line is read and written, and what it falls back to.
+enum class Form {
+    Number,   // a decimal integer; a line that is no number falls back
+    Text,     // Windows-1256 text, whatever the line holds
+    FontName, // text; an empty line keeps the font's name
+    Picture,  // text; a line that cannot be read keeps the picture
+    Flag,     // "-1"/"0" (any number, "True", "False"); else it falls back
+    ChildNo,  // a number; a line that is none keeps the current child
+};
+
+// One line of the file: its form and where its value lives.
+struct Line
+{
+    Form form;
+    int OptionsValues::*number = nullptr;
+    QString OptionsValues::*text = nullptr;
+    bool OptionsValues::*flag = nullptr;
+
+    void copy(OptionsValues &to, const OptionsValues &from) const
+    {
+        if (number)
+            to.*number = from.*number;
+        else if (text)
+            to.*text = from.*text;
+        else
+            to.*flag = from.*flag;
+    }
+    bool equal(const OptionsValues &a, const OptionsValues &b) const
+    {
+        if (number)
+            return a.*number == b.*number;
+        if (text)
+            return a.*text == b.*text;
+        return a.*flag == b.*flag;
+    }
+};
+
+constexpr Line number(int OptionsValues::*member, Form form = Form::Number)
+{
+    return {form, member, nullptr, nullptr};
+}
+constexpr Line text(QString OptionsValues::*member, Form form = Form::Text)
+{
+    return {form, nullptr, member, nullptr};
+}
+
+// The file, line by line, in order.
+const Line Lines[OptionsFile::LineCount] = {
+    number(&OptionsValues::askedChoice),
+    number(&OptionsValues::medium),
+    text(&OptionsValues::fontName, Form::FontName),
+    number(&OptionsValues::fontSize),
+    number(&OptionsValues::fontColor),
+    number(&OptionsValues::questionType),
+    text(&OptionsValues::text1),
+    text(&OptionsValues::text2),
+    text(&OptionsValues::text3),
+    number(&OptionsValues::color1),
+    number(&OptionsValues::color2),
+    number(&OptionsValues::color3),
+    number(&OptionsValues::videoLocation),
+    number(&OptionsValues::videoWidth),
+    number(&OptionsValues::videoHeight),
+    text(&OptionsValues::picture1, Form::Picture),
+    text(&OptionsValues::picture2, Form::Picture),
+    text(&OptionsValues::picture3, Form::Picture),
+    {Form::Flag, nullptr, nullptr, &OptionsValues::stretch},
+    number(&OptionsValues::childNo, Form::ChildNo),
+    number(&OptionsValues::waitSeconds),
 };
 
 } // namespace
 
 bool OptionsValues::operator==(const OptionsValues &o) const
 {
-    return askedChoice == o.askedChoice && medium == o.medium && fontName == o.fontName
-        && fontSize == o.fontSize && fontColor == o.fontColor && questionType == o.questionType
-        && text1 == o.text1 && text2 == o.text2 && text3 == o.text3
-        && color1 == o.color1 && color2 == o.color2 && color3 == o.color3
-        && videoLocation == o.videoLocation && videoWidth == o.videoWidth
-        && videoHeight == o.videoHeight && picture1 == o.picture1 && picture2 == o.picture2
-        && picture3 == o.picture3 && stretch == o.stretch && childNo == o.childNo
-        && waitSeconds == o.waitSeconds;
+    for (const Line &line : Lines) {
+        if (!line.equal(*this, o))
+            return false;
+    }
+    return true;
 }
 
 OptionsValues OptionsRead::appliedTo(const OptionsValues &current) const
 {
     OptionsValues v = current;
-    v.askedChoice = askedChoice;
-    v.medium = medium;
-    if (fontName)
-        v.fontName = *fontName;
-    v.fontSize = fontSize;
-    v.fontColor = fontColor;
-    v.questionType = questionType;
-    v.text1 = text1;
-    v.text2 = text2;
-    v.text3 = text3;
-    v.color1 = color1;
-    v.color2 = color2;
-    v.color3 = color3;
-    v.videoLocation = videoLocation;
-    v.videoWidth = videoWidth;
-    v.videoHeight = videoHeight;
-    if (picture1)
-        v.picture1 = *picture1;
-    if (picture2)
-        v.picture2 = *picture2;
-    if (picture3)
-        v.picture3 = *picture3;
-    v.stretch = stretch;
-    if (childNo)
-        v.childNo = *childNo;
-    v.waitSeconds = waitSeconds;
+    for (int n = 0; n < OptionsFile::LineCount; ++n) {
+        if (!kept[n])
+            Lines[n].copy(v, values);
+    }
     return v;
 }
 
@@ -134,62 +172,51 @@ OptionsRead OptionsFile::read(const QByteArray &bytes, bool complete)
     const std::array<QByteArray, LineCount> lines = splitLines(usable);
 
     OptionsRead r;
-    auto integer = [&](int line, int *target) {
-        const auto value = line <= readable ? parseInteger(lines[line - 1]) : std::nullopt;
-        if (value)
-            *target = *value;
-        else
-            r.fellBack[line - 1] = true;
-    };
-    auto text = [&](int line, QString *target) {
-        if (line <= readable)
-            *target = Windows1256::decode(lines[line - 1]);
-        else
-            r.fellBack[line - 1] = true;
-    };
-    auto optionalText = [&](int line, std::optional<QString> *target) {
-        if (line <= readable)
-            *target = Windows1256::decode(lines[line - 1]);
-        else
-            r.fellBack[line - 1] = true;
-    };
-
-    integer(AskedChoice, &r.askedChoice);
-    integer(Medium, &r.medium);
-    if (FontName <= readable) {
-        // An empty font name keeps the font's name; a name that could not be
-        // read at all falls back to the classic face.
-        if (!lines[FontName - 1].isEmpty())
-            r.fontName = Windows1256::decode(lines[FontName - 1]);
-    } else {
-        r.fontName = QStringLiteral("Times New Roman");
-        r.fellBack[FontName - 1] = true;
+    for (int n = 0; n < LineCount; ++n) {
+        const Line &line = Lines[n];
+        const bool readableLine = n < readable;
+        const QByteArray &bytes = lines[n];
+        bool fellBack = !readableLine;
+        switch (line.form) {
+        case Form::Number:
+            if (const auto value = readableLine ? parseInteger(bytes) : std::nullopt)
+                r.values.*line.number = *value;
+            else
+                fellBack = true;
+            break;
+        case Form::ChildNo:
+            if (const auto value = readableLine ? parseInteger(bytes) : std::nullopt)
+                r.values.*line.number = *value;
+            else
+                fellBack = r.kept[n] = true;
+            break;
+        case Form::Text:
+            if (readableLine)
+                r.values.*line.text = Windows1256::decode(bytes);
+            break;
+        case Form::FontName:
+            // An empty font name keeps the font's name; a name that could not
+            // be read at all falls back to the classic face.
+            if (readableLine && bytes.isEmpty())
+                r.kept[n] = true;
+            else if (readableLine)
+                r.values.*line.text = Windows1256::decode(bytes);
+            break;
+        case Form::Picture:
+            if (readableLine)
+                r.values.*line.text = Windows1256::decode(bytes);
+            else
+                r.kept[n] = true;
+            break;
+        case Form::Flag:
+            if (const auto value = readableLine ? parseBoolean(bytes) : std::nullopt)
+                r.values.*line.flag = *value;
+            else
+                fellBack = true;
+            break;
+        }
+        r.fellBack[n] = fellBack;
     }
-    integer(FontSize, &r.fontSize);
-    integer(FontColor, &r.fontColor);
-    integer(QuestionType, &r.questionType);
-    text(Text1, &r.text1);
-    text(Text2, &r.text2);
-    text(Text3, &r.text3);
-    integer(Color1, &r.color1);
-    integer(Color2, &r.color2);
-    integer(Color3, &r.color3);
-    integer(VideoLocation, &r.videoLocation);
-    integer(VideoWidth, &r.videoWidth);
-    integer(VideoHeight, &r.videoHeight);
-    optionalText(Picture1, &r.picture1);
-    optionalText(Picture2, &r.picture2);
-    optionalText(Picture3, &r.picture3);
-    const auto stretch = Stretch <= readable ? parseBoolean(lines[Stretch - 1]) : std::nullopt;
-    if (stretch)
-        r.stretch = *stretch;
-    else
-        r.fellBack[Stretch - 1] = true;
-    if (ChildNo <= readable)
-        r.childNo = parseInteger(lines[ChildNo - 1]);
-    if (!r.childNo)
-        r.fellBack[ChildNo - 1] = true;
-    integer(WaitSeconds, &r.waitSeconds);
     return r;
 }
 
@@ -218,47 +245,34 @@ QByteArray OptionsFile::toBytes(const OptionsValues &v, QString *error)
         out += "\r\n";
     };
 
-    number(v.askedChoice);
-    number(v.medium);
-    text(v.fontName);
-    number(v.fontSize);
-    number(v.fontColor);
-    number(v.questionType);
-    text(v.text1);
-    text(v.text2);
-    text(v.text3);
-    number(v.color1);
-    number(v.color2);
-    number(v.color3);
-    number(v.videoLocation);
-    number(v.videoWidth);
-    number(v.videoHeight);
-    text(v.picture1);
-    text(v.picture2);
-    text(v.picture3);
-    out += v.stretch ? "-1\r\n" : "0\r\n";
-    number(v.childNo);
-    number(v.waitSeconds);
+    for (const Line &line : Lines) {
+        if (line.form == Form::Flag)
+            out += v.*line.flag ? "-1\r\n" : "0\r\n";
+        else if (line.text)
+            text(v.*line.text);
+        else
+            number(v.*line.number);
+    }
     if (failed)
         return QByteArray();
     return out;
 }
 
-SettingsResult OptionsFile::load(const QString &path, OptionsRead *out)
+Result OptionsFile::load(const QString &path, OptionsRead *out)
 {
     QByteArray bytes;
     bool complete = true;
     if (!AtomicFile::readUpTo(path, MaxReadBytes, &bytes, &complete))
-        return SettingsResult::failure(QStringLiteral(u"تعذر فتح ملف الإعدادات ") + path);
+        return Result::failure(QStringLiteral(u"تعذر فتح ملف الإعدادات ") + path);
     *out = read(bytes, complete);
-    return SettingsResult::success();
+    return Result::success();
 }
 
-SettingsResult OptionsFile::save(const QString &path, const OptionsValues &values)
+Result OptionsFile::save(const QString &path, const OptionsValues &values)
 {
     QString error;
     const QByteArray bytes = toBytes(values, &error);
     if (bytes.isEmpty())
-        return SettingsResult::failure(error);
+        return Result::failure(error);
     return AtomicFile::writeBytes(path, bytes);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/base/settingsresult.h"
+#include "core/base/result.h"
 
 #include <QByteArray>
 #include <QString>
@@ -9,14 +9,18 @@
 #include <optional>
 
 /// Every setting the options file holds, in the controls' terms. This is what
-/// SaveOptions collects from the window; the defaults are the values a broken
-/// line falls back to.
+/// SaveOptions collects from the window; the defaults are the values a line
+/// that cannot be read falls back to. The file's lines are described once, in
+/// optionsfile.cpp: a new setting is a member here, a line there, and its
+/// place in the window's mapping.
 struct OptionsValues
 {
+    static constexpr int DefaultFontSize = 36;
+
     int askedChoice = 0;          ///< line 1: AskForColorRG index (0 random, 1-3)
     int medium = 0;               ///< line 2: AVRG index (0 wav, 1 avi)
     QString fontName = QStringLiteral("Times New Roman"); ///< line 3
-    int fontSize = 36;            ///< line 4: points
+    int fontSize = DefaultFontSize; ///< line 4: points
     int fontColor = 0;            ///< line 5: colour value
     int questionType = 0;         ///< line 6: AskForRG index (0 colours, 1 text, 2 pictures)
     QString text1 = QStringLiteral("1"); ///< line 7: Ed1
@@ -39,37 +43,31 @@ struct OptionsValues
     bool operator!=(const OptionsValues &other) const { return !(*this == other); }
 };
 
+/// The lines of the options file, numbered from 1 as a teacher reading the
+/// file counts them.
+enum class OptionsLine {
+    AskedChoice = 1, Medium, FontName, FontSize, FontColor, QuestionType,
+    Text1, Text2, Text3, Color1, Color2, Color3,
+    VideoLocation, VideoWidth, VideoHeight,
+    Picture1, Picture2, Picture3, Stretch, ChildNo, WaitSeconds
+};
+
 /// What reading an options file gives, line by line: the value of each line,
 /// or its fallback where the line could not be read or converted. Where the
-/// fallback is "nothing changes" the value is empty (std::nullopt).
+/// fallback is "nothing changes" (an empty font name; a picture or child line
+/// that could not be read) the line is kept: the control keeps its value.
 /// Radio indices and the waiting time are given as read (-5, 99, 100): the
 /// controls bring them into range.
 struct OptionsRead
 {
-    int askedChoice = 0;
-    int medium = 0;
-    std::optional<QString> fontName; ///< empty line: the font keeps its name
-    int fontSize = 36;
-    int fontColor = 0;
-    int questionType = 0;
-    QString text1 = QStringLiteral("1");
-    QString text2 = QStringLiteral("2");
-    QString text3 = QStringLiteral("3");
-    int color1 = 255;
-    int color2 = 65535;
-    int color3 = 16711680;
-    int videoLocation = 0;
-    int videoWidth = 200;
-    int videoHeight = 200;
-    std::optional<QString> picture1; ///< nullopt: the edit and image stay as they are
-    std::optional<QString> picture2;
-    std::optional<QString> picture3;
-    bool stretch = false;
-    std::optional<int> childNo;      ///< nullopt: the current child stays
-    int waitSeconds = 2;             ///< the timer interval is this times 1000 ms
-
+    OptionsValues values;
+    /// kept[n - 1] is true when line n leaves the current value as it is.
+    std::array<bool, 21> kept{};
     /// fellBack[n - 1] is true when line n took its fallback.
     std::array<bool, 21> fellBack{};
+
+    bool keeps(OptionsLine line) const { return kept[int(line) - 1]; }
+    bool fellBackOn(OptionsLine line) const { return fellBack[int(line) - 1]; }
 
     /// The settings after this read is applied over the current ones, without
     /// the clamping the controls add.
@@ -115,11 +113,11 @@ public:
     /// Reads the file at the path. Fails only when the file cannot be opened
     /// (missing, a folder, unreadable); a read error later in the file makes
     /// the remaining lines take their fallbacks.
-    static SettingsResult load(const QString &path, OptionsRead *out);
+    static Result load(const QString &path, OptionsRead *out);
 
     /// Writes the values atomically: the old file stays whole until the new
     /// one is complete on disk, and any failure is reported.
-    static SettingsResult save(const QString &path, const OptionsValues &values);
+    static Result save(const QString &path, const OptionsValues &values);
 
     /// Files larger than this are read only this far: an options file is a
     /// few hundred bytes, and a wrong or damaged file must not exhaust memory.

@@ -117,7 +117,7 @@ private:
 /// An options file that loads with every line as written, or a problem.
 std::optional<QString> optionsProblem(const QString &path, OptionsRead *read)
 {
-    const SettingsResult loaded = OptionsFile::load(path, read);
+    const Result loaded = OptionsFile::load(path, read);
     if (!loaded)
         return QStringLiteral("%1 does not load: %2").arg(path, loaded.text);
     for (int line = 1; line <= OptionsFile::LineCount; ++line)
@@ -187,7 +187,7 @@ QStringList startupProblems(Program &p)
     }
 
     const QStringList lessons = library.lessonNames();
-    say("FOUND " + QByteArray::number(p.answers()) + ' ' + QByteArray::number(read.waitSeconds) + ' '
+    say("FOUND " + QByteArray::number(p.answers()) + ' ' + QByteArray::number(read.values.waitSeconds) + ' '
         + lessons.join(QLatin1Char('/')).toUtf8());
     return problems;
 }

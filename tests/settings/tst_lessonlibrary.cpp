@@ -104,7 +104,7 @@ private slots:
     {
         QFETCH(QString, name);
         const LessonLibrary library(data());
-        const SettingsResult check = LessonLibrary::checkName(name);
+        const Result check = LessonLibrary::checkName(name);
         QVERIFY(!check.ok);
         QVERIFY(!check.text.isEmpty());
 
@@ -135,7 +135,7 @@ private slots:
         const LessonLibrary library(data());
         const auto before = snapshot(data());
         const auto expected = dataRegularFiles();
-        const SettingsResult r = library.createLesson(QStringLiteral(u"الحيوانات"));
+        const Result r = library.createLesson(QStringLiteral(u"الحيوانات"));
         QVERIFY2(r.ok, qPrintable(r.text));
 
         const QString lesson = inData(QStringLiteral(u"الحيوانات"));
@@ -168,7 +168,7 @@ private slots:
         QVERIFY(QFile::link(data(), inData("self")));
         const auto before = snapshot(data());
         for (const char *name : {"notes", "away", "self"}) {
-            const SettingsResult r = library.createLesson(QString::fromLatin1(name));
+            const Result r = library.createLesson(QString::fromLatin1(name));
             QVERIFY2(!r.ok, name);
             QCOMPARE(r.text, LessonLibrary::notCopiedText());
             QCOMPARE(snapshot(data()), before);
@@ -178,7 +178,7 @@ private slots:
         // A copy cut short by a full disk: no lesson appears, nothing is left.
         QVERIFY(writeBytes(inData("false.wav"), clip(400000, 3)));
         const auto withClip = snapshot(data());
-        SettingsResult r;
+        Result r;
         {
             FileSizeLimit limit(100000);
             r = library.createLesson(QStringLiteral("half"));
@@ -200,7 +200,7 @@ private slots:
         QVERIFY(OptionsFile::save(inData("options.txt"), OptionsValues()).ok);
         const LessonLibrary library(data());
         const auto before = snapshot(data());
-        const SettingsResult r = library.saveIntoLesson(QStringLiteral("lesson"));
+        const Result r = library.saveIntoLesson(QStringLiteral("lesson"));
         QVERIFY(r.ok);
         QCOMPARE(r.text, LessonLibrary::copiedText());
         auto expected = dataRegularFiles();
@@ -219,7 +219,7 @@ private slots:
         for (const QString &name : {QString(), QStringLiteral("."), QStringLiteral(".."),
                                     QStringLiteral("missing"), QStringLiteral("away"), QStringLiteral("self"),
                                     QStringLiteral("../outside"), QStringLiteral("color1.wav")}) {
-            const SettingsResult r = library.saveIntoLesson(name);
+            const Result r = library.saveIntoLesson(name);
             QVERIFY2(!r.ok, qPrintable(name));
             QCOMPARE(r.text, LessonLibrary::notCopiedText());
             QCOMPARE(snapshot(data()), before);
@@ -234,7 +234,7 @@ private slots:
         QVERIFY(writeBytes(inData("zz-big.avi"), clip(400000, 5)));
         const auto before = snapshot(data());
         const auto fresh = dataRegularFiles();
-        SettingsResult r;
+        Result r;
         {
             FileSizeLimit limit(100000);
             r = LessonLibrary(data()).saveIntoLesson(QStringLiteral("lesson"));
@@ -266,7 +266,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(inData("plain")));
 
         // A sub-folder stays, with the folder holding it; the files go.
-        const SettingsResult nested = library.deleteLesson(QStringLiteral("nested"));
+        const Result nested = library.deleteLesson(QStringLiteral("nested"));
         QVERIFY(!nested.ok);
         QVERIFY(!nested.text.isEmpty());
         QCOMPARE(snapshot(inData("nested")).keys(), QStringList{QStringLiteral("inner")});
@@ -309,7 +309,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(inData("first")));
 
         const auto before = snapshot(data());
-        const SettingsResult taken = library.renameLesson(QStringLiteral("second"), QStringLiteral(u"الأول"));
+        const Result taken = library.renameLesson(QStringLiteral("second"), QStringLiteral(u"الأول"));
         QVERIFY(!taken.ok);
         QVERIFY(!taken.text.isEmpty());
         QVERIFY(!library.renameLesson(QStringLiteral("second"), QStringLiteral("sub")).ok);

@@ -209,81 +209,84 @@ private slots:
         // A file re-saved as UTF-8 with a byte-order mark: the mark spoils line 1
         // only; the rest is read as the code page's bytes, never crashing.
         const OptionsRead bom = OptionsFile::read(readBytes(fixture("options-bad/utf8-bom.txt")));
-        QCOMPARE(bom.askedChoice, 0);
+        QCOMPARE(bom.values.askedChoice, 0);
         QVERIFY(bom.fellBack[0]);
-        QCOMPARE(bom.medium, 1);
-        QCOMPARE(bom.fontSize, 40);
-        QVERIFY(bom.stretch);
-        QCOMPARE(bom.childNo, std::optional<int>(4));
-        QCOMPARE(bom.waitSeconds, 5);
-        QVERIFY(Windows1256::canHold(bom.text1));
+        QCOMPARE(bom.values.medium, 1);
+        QCOMPARE(bom.values.fontSize, 40);
+        QVERIFY(bom.values.stretch);
+        QVERIFY(!bom.keeps(OptionsLine::ChildNo));
+        QCOMPARE(bom.values.childNo, 4);
+        QCOMPARE(bom.values.waitSeconds, 5);
+        QVERIFY(Windows1256::canHold(bom.values.text1));
 
         // Only five lines: the rest are empty lines with their forms' results.
         const OptionsRead five = OptionsFile::read(readBytes(fixture("options-bad/five-lines.txt")));
-        QCOMPARE(five.askedChoice, 3);
-        QCOMPARE(five.fontColor, -2147483633);
-        QCOMPARE(five.questionType, 0);
-        QCOMPARE(five.text1, QString());
-        QCOMPARE(five.text3, QString());
-        QCOMPARE(five.color1, 255);
-        QCOMPARE(five.color2, 65535);
-        QCOMPARE(five.color3, 16711680);
-        QCOMPARE(five.videoWidth, 200);
-        QCOMPARE(five.picture1, std::optional<QString>(QString()));
-        QVERIFY(!five.stretch);
-        QVERIFY(!five.childNo.has_value());
-        QCOMPARE(five.waitSeconds, 2);
+        QCOMPARE(five.values.askedChoice, 3);
+        QCOMPARE(five.values.fontColor, -2147483633);
+        QCOMPARE(five.values.questionType, 0);
+        QCOMPARE(five.values.text1, QString());
+        QCOMPARE(five.values.text3, QString());
+        QCOMPARE(five.values.color1, 255);
+        QCOMPARE(five.values.color2, 65535);
+        QCOMPARE(five.values.color3, 16711680);
+        QCOMPARE(five.values.videoWidth, 200);
+        QVERIFY(!five.keeps(OptionsLine::Picture1));
+        QCOMPARE(five.values.picture1, QString());
+        QVERIFY(!five.values.stretch);
+        QVERIFY(five.keeps(OptionsLine::ChildNo));
+        QCOMPARE(five.values.waitSeconds, 2);
 
         // Numbers the conversion refuses take their fallbacks; radio indices
         // and the waiting time are handed on as read for the controls to clamp.
         const OptionsRead bad = OptionsFile::read(readBytes(fixture("options-bad/bad-numbers.txt")));
-        QCOMPARE(bad.askedChoice, -5);
-        QCOMPARE(bad.medium, 99);
-        QVERIFY(!bad.fontName.has_value());
-        QCOMPARE(bad.questionType, 7);
-        QCOMPARE(bad.color1, 255);
-        QCOMPARE(bad.color2, 65535);
-        QCOMPARE(bad.color3, 16711680);
+        QCOMPARE(bad.values.askedChoice, -5);
+        QCOMPARE(bad.values.medium, 99);
+        QVERIFY(bad.keeps(OptionsLine::FontName));
+        QCOMPARE(bad.values.questionType, 7);
+        QCOMPARE(bad.values.color1, 255);
+        QCOMPARE(bad.values.color2, 65535);
+        QCOMPARE(bad.values.color3, 16711680);
         QVERIFY(bad.fellBack[9] && bad.fellBack[10] && bad.fellBack[11]);
-        QCOMPARE(bad.videoLocation, 99);
-        QCOMPARE(bad.videoWidth, 200);
-        QCOMPARE(bad.videoHeight, 200);
-        QVERIFY(!bad.stretch);
+        QCOMPARE(bad.values.videoLocation, 99);
+        QCOMPARE(bad.values.videoWidth, 200);
+        QCOMPARE(bad.values.videoHeight, 200);
+        QVERIFY(!bad.values.stretch);
         QVERIFY(!bad.fellBack[18]);
-        QVERIFY(!bad.childNo.has_value());
-        QCOMPARE(bad.waitSeconds, 100);
+        QVERIFY(bad.keeps(OptionsLine::ChildNo));
+        QCOMPARE(bad.values.waitSeconds, 100);
         QCOMPARE(bad.appliedTo(arabic).fontName, arabic.fontName);
         QCOMPARE(bad.appliedTo(arabic).childNo, 17);
 
         // NUL bytes stay part of a text and spoil a number.
         const OptionsRead nul = OptionsFile::read(readBytes(fixture("options-bad/nul-bytes.txt")));
-        QCOMPARE(nul.text1, QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
-        QVERIFY(!nul.childNo.has_value());
-        QCOMPARE(nul.waitSeconds, 60);
+        QCOMPARE(nul.values.text1, QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
+        QVERIFY(nul.keeps(OptionsLine::ChildNo));
+        QCOMPARE(nul.values.waitSeconds, 60);
     }
 
     void emptyAndHugeInput()
     {
         const OptionsRead empty = OptionsFile::read(QByteArray());
-        QCOMPARE(empty.askedChoice, 0);
-        QVERIFY(!empty.fontName.has_value());
-        QCOMPARE(empty.fontSize, 36);
-        QCOMPARE(empty.text1, QString());
-        QCOMPARE(empty.color3, 16711680);
-        QCOMPARE(empty.picture2, std::optional<QString>(QString()));
-        QVERIFY(!empty.childNo.has_value());
-        QCOMPARE(empty.waitSeconds, 2);
+        QCOMPARE(empty.values.askedChoice, 0);
+        QVERIFY(empty.keeps(OptionsLine::FontName));
+        QCOMPARE(empty.values.fontSize, 36);
+        QCOMPARE(empty.values.text1, QString());
+        QCOMPARE(empty.values.color3, 16711680);
+        QVERIFY(!empty.keeps(OptionsLine::Picture2));
+        QCOMPARE(empty.values.picture2, QString());
+        QVERIFY(empty.keeps(OptionsLine::ChildNo));
+        QCOMPARE(empty.values.waitSeconds, 2);
 
         // A 1 MB text line and a 1 MB line of digits.
         QList<QByteArray> lines = OptionsFile::toBytes(arabicValues()).split('\n');
         lines[6] = QByteArray(1024 * 1024, 'x') + '\r';
         lines[3] = QByteArray(1024 * 1024, '7') + '\r';
         const OptionsRead huge = OptionsFile::read(lines.join('\n'));
-        QCOMPARE(huge.text1.size(), 1024 * 1024);
-        QCOMPARE(huge.fontSize, 36);
+        QCOMPARE(huge.values.text1.size(), 1024 * 1024);
+        QCOMPARE(huge.values.fontSize, 36);
         QVERIFY(huge.fellBack[3]);
-        QCOMPARE(huge.text2, QStringLiteral(u"أصفر"));
-        QCOMPARE(huge.waitSeconds, 60);
+        QCOMPARE(huge.values.text2, QStringLiteral(u"أصفر"));
+        QCOMPARE(huge.values.waitSeconds, 60);
     }
 
     void lineEnds()
@@ -307,17 +310,19 @@ private slots:
         const qsizetype cut = full.indexOf(Windows1256::encode(QStringLiteral(u"أصفر"), &ok)) + 2;
         QVERIFY(ok && cut > 2);
         const OptionsRead r = OptionsFile::read(full.left(cut), false);
-        QCOMPARE(r.text1, QStringLiteral(u"أحمر"));
-        QCOMPARE(r.text2, QStringLiteral("2"));
+        QCOMPARE(r.values.text1, QStringLiteral(u"أحمر"));
+        QCOMPARE(r.values.text2, QStringLiteral("2"));
         QVERIFY(r.fellBack[7]);
-        QCOMPARE(r.fontName, std::optional<QString>(QStringLiteral("DejaVu Sans Mono")));
-        QVERIFY(!r.picture1.has_value());
-        QVERIFY(!r.childNo.has_value());
-        QCOMPARE(r.waitSeconds, 2);
+        QVERIFY(!r.keeps(OptionsLine::FontName));
+        QCOMPARE(r.values.fontName, QStringLiteral("DejaVu Sans Mono"));
+        QVERIFY(r.keeps(OptionsLine::Picture1));
+        QVERIFY(r.keeps(OptionsLine::ChildNo));
+        QCOMPARE(r.values.waitSeconds, 2);
 
         const OptionsRead nothing = OptionsFile::read(QByteArray("3"), false);
-        QCOMPARE(nothing.fontName, std::optional<QString>(QStringLiteral("Times New Roman")));
-        QCOMPARE(nothing.askedChoice, 0);
+        QVERIFY(!nothing.keeps(OptionsLine::FontName));
+        QCOMPARE(nothing.values.fontName, QStringLiteral("Times New Roman"));
+        QCOMPARE(nothing.values.askedChoice, 0);
         QVERIFY(nothing.fellBack[0]);
     }
 

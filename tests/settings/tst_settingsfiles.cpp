@@ -60,17 +60,17 @@ private slots:
     void loadFailsOnlyWhenTheFileCannotBeOpened()
     {
         OptionsRead read;
-        const SettingsResult missing = OptionsFile::load(m_dir->filePath("none.txt"), &read);
+        const Result missing = OptionsFile::load(m_dir->filePath("none.txt"), &read);
         QVERIFY(!missing.ok);
         QVERIFY(!missing.text.isEmpty());
         QVERIFY(!OptionsFile::load(m_dir->path(), &read).ok);
 
         // An empty file opens: every line takes its empty-line result.
         QVERIFY(writeBytes(optionsPath(), QByteArray()));
-        read.askedChoice = 3;
+        read.values.askedChoice = 3;
         QVERIFY(OptionsFile::load(optionsPath(), &read).ok);
-        QCOMPARE(read.askedChoice, 0);
-        QCOMPARE(read.waitSeconds, 2);
+        QCOMPARE(read.values.askedChoice, 0);
+        QCOMPARE(read.values.waitSeconds, 2);
     }
 
     void aFileBeyondTheReadLimitIsReadFromItsStart()
@@ -80,12 +80,12 @@ private slots:
         QVERIFY(writeBytes(optionsPath(), bytes));
         OptionsRead read;
         QVERIFY(OptionsFile::load(optionsPath(), &read).ok);
-        QCOMPARE(read.askedChoice, 2);
+        QCOMPARE(read.values.askedChoice, 2);
         // The line the limit cuts was not read whole: it and the rest fall back.
-        QCOMPARE(read.text1, QStringLiteral("1"));
+        QCOMPARE(read.values.text1, QStringLiteral("1"));
         QVERIFY(read.fellBack[6]);
-        QCOMPARE(read.text2, QStringLiteral("2"));
-        QCOMPARE(read.waitSeconds, 2);
+        QCOMPARE(read.values.text2, QStringLiteral("2"));
+        QCOMPARE(read.values.waitSeconds, 2);
     }
 
     void aSaveThatFailsPartWayLeavesTheOldFile()
@@ -97,7 +97,7 @@ private slots:
         // The new file is far larger than the limit: its write breaks off.
         OptionsValues bigger = someValues();
         bigger.picture1 = QString(4000, QLatin1Char('p'));
-        SettingsResult result;
+        Result result;
         {
             FileSizeLimit limit(1024);
             result = OptionsFile::save(optionsPath(), bigger);
@@ -126,7 +126,7 @@ private slots:
         const QByteArray before = readBytes(optionsPath());
         OptionsValues v = someValues();
         v.text2 = QStringLiteral(u"中文");
-        const SettingsResult result = OptionsFile::save(optionsPath(), v);
+        const Result result = OptionsFile::save(optionsPath(), v);
         QVERIFY(!result.ok);
         QVERIFY(result.text.contains(QStringLiteral(u"中文")));
         QCOMPARE(readBytes(optionsPath()), before);
@@ -134,7 +134,7 @@ private slots:
 
     void savingIntoAMissingFolderFails()
     {
-        const SettingsResult r = OptionsFile::save(m_dir->filePath("gone/options.txt"), someValues());
+        const Result r = OptionsFile::save(m_dir->filePath("gone/options.txt"), someValues());
         QVERIFY(!r.ok);
         QVERIFY(!r.text.isEmpty());
         QVERIFY(!CurrentLessonFile::write(m_dir->filePath("gone"), QStringLiteral("x")).ok);
@@ -188,7 +188,7 @@ private slots:
         QVERIFY(CurrentLessonFile::write(dir, QStringLiteral(u"درس")).ok);
         const QByteArray before = readBytes(file);
         for (const QString &bad : {QStringLiteral(u"درس中"), QStringLiteral("a\nb")}) {
-            const SettingsResult r = CurrentLessonFile::write(dir, bad);
+            const Result r = CurrentLessonFile::write(dir, bad);
             QVERIFY(!r.ok);
             QVERIFY(!r.text.isEmpty());
         }

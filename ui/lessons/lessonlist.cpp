@@ -28,7 +28,7 @@ LessonList::LessonList(QListView *view)
             &LessonList::selectionChanged);
 }
 
-SettingsResult LessonList::setRoot(const QString &folder)
+Result LessonList::setRoot(const QString &folder)
 {
     return m_model->setRootPath(folder);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/base/settingsresult.h"
+#include "core/base/result.h"
 
 #include <QObject>
 #include <QString>
@@ -26,7 +26,7 @@ public:
 
     /// The Data folder becomes the list's root; fails, naming the path, when
     /// it does not exist (the list then keeps its previous root).
-    SettingsResult setRoot(const QString &folder);
+    Result setRoot(const QString &folder);
     /// Shows the disk as it is now, without waiting for the change watch.
     void refresh();
 

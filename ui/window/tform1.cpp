@@ -39,9 +39,7 @@ TForm1::TForm1(const QuizEnvironment &environment, QWidget *parent)
     : QWidget(parent),
       m_dialogs(environment.dialogs),
       m_random(environment.random),
-      m_programFile(environment.programFile),
-      m_userDataDir(environment.userDataDir),
-      m_canWrite(environment.canWrite),
+      m_settings({environment.programFile, environment.userDataDir, environment.canWrite}),
       m_cycle(*this, *environment.random)
 {
     setObjectName(QStringLiteral("Form1"));

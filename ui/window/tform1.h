@@ -1,10 +1,10 @@
 #pragma once
 
-#include "core/base/datalocation.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/media/clipplayerbar.h"
 #include "core/quiz/cyclehost.h"
 #include "core/quiz/questioncycle.h"
+#include "core/settings/settingssession.h"
 #include "core/records/resultstable.h"
 #include "core/settings/colorvalue.h"
 
@@ -80,9 +80,9 @@ public:
     QString AppDir;
     /// Where Data and results.db are: beside the program or in the user's
     /// own folder, settled by the first settings load.
-    const DataLocation &dataLocation() const { return m_location; }
+    const DataLocation &dataLocation() const { return m_settings.location(); }
     /// The folder holding Data and results.db, with its trailing "/".
-    QString dataRoot() const { return m_location.root; }
+    QString dataRoot() const { return m_settings.dataRoot(); }
     /// The clip extension, "wav" or "avi".
     QString MediaExt = QStringLiteral("wav");
 
@@ -164,7 +164,7 @@ public:
 
     // Children's table (tform1_records.cpp).
     /// Opens the children's table: results.db, or the server chosen in the data folder.
-    void openResultsTable(const QString &dataDir);
+    void openResultsTable();
     /// Counts the answer on the current child; the details go into its history.
     void RecordResult(const QString &result, const AnswerDetails &details = AnswerDetails());
     void BitBtn6Click();
@@ -326,15 +326,9 @@ private:
     bool timerEnabled() const override;
     void setTimerEnabled(bool enabled) override;
 
-    void settleDataLocation();
-
     Dialogs *m_dialogs;
     Random *m_random;
-    QString m_programFile;
-    QString m_userDataDir;
-    DataLocation::WritableProbe m_canWrite;
-    DataLocation m_location;
-    bool m_locationSettled = false;
+    SettingsSession m_settings;
     DockLayout *m_rootLayout = nullptr;
     QuestionCycle m_cycle;
     bool m_shown = false;
@@ -343,8 +337,6 @@ private:
     /// The colour values last loaded for the font and the three choice
     /// colours, so that a system colour is saved back unchanged.
     std::array<KeptColor, 4> m_keptColors;
-    /// True once a settings load has set the controls from an options file.
-    bool m_optionsApplied = false;
     bool m_textRefusalPending = false;
     /// Per player, the failure to open its clip that was last reported: a
     /// clip that cannot be opened is told once, then plays nothing.

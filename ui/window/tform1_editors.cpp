@@ -8,7 +8,6 @@
 #include "ui/window/radiogroup.h"
 #include "ui/window/shapecontrol.h"
 #include "ui/help/thelpform.h"
-#include "core/base/filelookup.h"
 #include "core/settings/windows1256.h"
 
 #include <QCheckBox>
@@ -148,7 +147,7 @@ void TForm1::loadHelpPage()
     // keeps one of its own, closed and destroyed with it.
     if (!HelpForm)
         HelpForm = new THelpForm(this);
-    HelpForm->loadPage(FileLookup::inFolder(AppDir, QStringLiteral("help.htm")));
+    HelpForm->loadPage(m_settings.helpPage());
 }
 
 void TForm1::BitBtn2Click()

@@ -8,7 +8,6 @@
 #include "ui/window/picturecontrol.h"
 #include "ui/window/radiogroup.h"
 #include "core/records/resultstable.h"
-#include "core/base/filelookup.h"
 
 #include <QBoxLayout>
 #include <QFileInfo>
@@ -91,14 +90,14 @@ LessonView TForm1::currentLessonView() const
     return view;
 }
 
-void TForm1::openResultsTable(const QString &dataDir)
+void TForm1::openResultsTable()
 {
     // A table that may not be written is not opened: answers go uncounted
     // rather than creating a file where none may be made (nor the school
     // server's outbox, which lives beside it).
-    if (!m_location.writable)
+    if (!m_settings.mayWrite())
         return;
-    m_childrenPage->openTable(FileLookup::inFolder(dataRoot(), QStringLiteral("results.db")), dataDir);
+    m_childrenPage->openTable(m_settings.resultsFile(), m_settings.dataDir());
 }
 
 int TForm1::currentChildNo() const

@@ -9,8 +9,8 @@
 #include "core/base/quizerror.h"
 #include "ui/window/radiogroup.h"
 #include "core/settings/currentlessonfile.h"
-#include "core/base/filelookup.h"
 #include "core/settings/lessonfoldermodel.h"
+#include "core/settings/settingssession.h"
 #include "core/settings/lessonlibrary.h"
 #include "ui/lessons/lessonlist.h"
 #include "core/settings/optionsfile.h"
@@ -18,7 +18,6 @@
 #include "core/settings/windows1256validator.h"
 
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QListView>
 #include <QSignalBlocker>
@@ -29,38 +28,12 @@
 
 namespace {
 
-QString fileErrorText()
-{
-    return QStringLiteral(u"خطأ في الملفات. سيتم اختيار الوضع التلقائي.\n\r"
-                          u"اذا استمر الخطأ قم بإعادة تنصيب البرنامج");
-}
-
-QString dataDirOf(const QString &root)
-{
-    return FileLookup::inFolder(root, QStringLiteral("Data"));
-}
-
-QString optionsFileIn(const QString &data)
-{
-    return FileLookup::inFolder(data, OptionsFile::fileName());
-}
-
-// The largest size the font dialog offers a text; beyond it (and at zero or
-// below) a size read from the file is taken as damaged.
-constexpr int MaxFontPoints = 1638;
-
 int fontPoints(const QFont &font)
 {
     if (font.pointSize() > 0)
         return font.pointSize();
     // A font given in pixels (the built-in one) at the usual 96 dots per inch.
     return qMax(1, qRound(font.pixelSize() * 72.0 / 96.0));
-}
-
-void throwIfFailed(const SettingsResult &result)
-{
-    if (!result)
-        throw QuizError(result.text);
 }
 
 } // namespace
@@ -93,41 +66,32 @@ void TForm1::bindSettingsControls()
 
 // ------------------------------------------------------------ the settings
 
-void TForm1::settleDataLocation()
-{
-    // Once per run: the user's folder is made and filled at most once, and
-    // a folder that cannot be used is told once.
-    if (std::exchange(m_locationSettled, true))
-        return;
-    m_location = DataLocation::settle(AppDir, m_userDataDir, m_canWrite);
-    if (!m_location.message.isEmpty())
-        m_dialogs->showMessage(m_location.message);
-}
-
 void TForm1::LoadOptions()
 {
-    AppDir = deriveAppDir(m_programFile);
-    settleDataLocation();
-    const QString data = dataDirOf(dataRoot());
-    throwIfFailed(m_lessons->setRoot(data));
-    openResultsTable(data);
-    const QString name = CurrentLessonFile::read(data).value_or(LessonLibrary::automaticName());
+    const QString message = m_settings.locate();
+    if (!message.isEmpty())
+        m_dialogs->showMessage(message);
+    AppDir = m_settings.appDir();
+    raiseIfFailed(m_lessons->setRoot(m_settings.dataDir()));
+    openResultsTable();
+    const QString name = m_settings.storedLessonName();
     setCurLesson(name);
 
     // The name read stays this load's lesson even where the change above
     // fell back to the automatic lesson: then this load falls back as well.
-    OptionsRead read;
-    const std::optional<QString> path = LessonLibrary(data).optionsPathFor(name);
-    if (!path || !OptionsFile::load(*path, &read)) {
-        m_dialogs->showMessage(fileErrorText());
+    std::optional<OptionsRead> read = m_settings.readLesson(name);
+    if (!read) {
+        m_dialogs->showMessage(SettingsSession::fallbackText());
         setCurLesson(LessonLibrary::automaticName());
-        throwIfFailed(OptionsFile::load(optionsFileIn(data), &read));
+        read.emplace();
+        raiseIfFailed(m_settings.readAutomatic(&*read));
     }
-    applyOptions(read);
+    applyOptions(*read);
 }
 
-void TForm1::applyOptions(const OptionsRead &r)
+void TForm1::applyOptions(const OptionsRead &read)
 {
+    const OptionsValues &r = read.values;
     // A radio group's change handling that fails does not cost the value
     // read: it stays selected (and is saved back as read), and the error is
     // raised once all lines and the refreshes are done, so the other
@@ -141,13 +105,13 @@ void TForm1::applyOptions(const OptionsRead &r)
                 failure = error;
         }
     };
-    m_optionsApplied = true;
+    m_settings.markApplied();
 
     setIndex(AskForColorRG, r.askedChoice);
     setIndex(AVRG, r.medium);
-    if (r.fontName)
-        FontDialog1.font.setFamily(*r.fontName);
-    FontDialog1.font.setPointSize(r.fontSize >= 1 && r.fontSize <= MaxFontPoints ? r.fontSize : 36);
+    if (!read.keeps(OptionsLine::FontName))
+        FontDialog1.font.setFamily(r.fontName);
+    FontDialog1.font.setPointSize(SettingsSession::usableFontSize(r.fontSize));
     FontDialog1.color = m_keptColors[0].keep(r.fontColor, palette());
     setIndex(AskForRG, r.questionType);
     Ed1->setText(r.text1);
@@ -158,17 +122,18 @@ void TForm1::applyOptions(const OptionsRead &r)
     setLabelColor(ColorLB3, m_keptColors[3].keep(r.color3, palette()));
     setIndex(VedioLocationRG, r.videoLocation);
     m_playLayout->setSize(VedioPanel, QSize(r.videoWidth, r.videoHeight));
-    const std::optional<QString> pictures[] = {r.picture1, r.picture2, r.picture3};
+    const QString pictures[] = {r.picture1, r.picture2, r.picture3};
+    const OptionsLine pictureLines[] = {OptionsLine::Picture1, OptionsLine::Picture2, OptionsLine::Picture3};
     QLineEdit *const pictureEdits[] = {ImgEd1, ImgEd2, ImgEd3};
     for (int slot = 1; slot <= 3; ++slot) {
-        if (!pictures[slot - 1])
+        if (read.keeps(pictureLines[slot - 1]))
             continue;
-        pictureEdits[slot - 1]->setText(*pictures[slot - 1]);
+        pictureEdits[slot - 1]->setText(pictures[slot - 1]);
         loadPictureSilently(slot); // a failure keeps the picture shown
     }
     StretchChk->setChecked(r.stretch);
-    if (r.childNo)
-        findChildByKey(QString::number(*r.childNo)); // not found: the child stays
+    if (!read.keeps(OptionsLine::ChildNo))
+        findChildByKey(QString::number(r.childNo)); // not found: the child stays
     setWaitSeconds(r.waitSeconds);
     if (playwaitTimer->interval() != WaitSE->value() * 1000)
         playwaitTimer->setInterval(WaitSE->value() * 1000);
@@ -184,38 +149,18 @@ void TForm1::SaveOptions()
 {
     // Nothing is written where the data folder could not be used (the
     // teacher was told at start-up), nor before a load has found it.
-    if (!m_locationSettled || !m_location.writable)
+    if (!m_settings.mayWrite())
         return;
     // A clip that cannot be saved (its recording is held for another try)
     // costs neither the other clips nor the settings: they are written all
     // the same, and every failure is told in the one error at the end.
-    QString clipError;
+    Result clips = Result::success();
     try {
         saveClips();
     } catch (const QuizError &error) {
-        clipError = error.text();
+        clips = Result::failure(error.text());
     }
-    const auto fail = [&clipError](const QString &text) {
-        throw QuizError(clipError.isEmpty() ? text : clipError + QStringLiteral("\n\r") + text);
-    };
-    const QString data = dataDirOf(dataRoot());
-    // Until a load has set the controls they hold only built-in values:
-    // writing them would replace the teacher's saved settings (a start-up
-    // that failed on the results table must not cost the settings). Where
-    // there is no options file yet, writing one loses nothing.
-    if (!m_optionsApplied && QFileInfo::exists(optionsFileIn(data))) {
-        if (!clipError.isEmpty())
-            throw QuizError(clipError);
-        return;
-    }
-    const SettingsResult lesson = CurrentLessonFile::write(data, CurLesson->text());
-    if (!lesson)
-        fail(lesson.text);
-    const SettingsResult options = OptionsFile::save(optionsFileIn(data), collectOptions());
-    if (!options)
-        fail(options.text);
-    if (!clipError.isEmpty())
-        throw QuizError(clipError);
+    raiseIfFailed(clips.andThen(m_settings.save(CurLesson->text(), collectOptions())));
 }
 
 OptionsValues TForm1::collectOptions() const
@@ -261,8 +206,7 @@ void TForm1::setCurLesson(const QString &name)
 
 void TForm1::CurLessonChange()
 {
-    if (m_location.writable)
-        throwIfFailed(CurrentLessonFile::write(dataDirOf(dataRoot()), CurLesson->text()));
+    raiseIfFailed(m_settings.writeCurrentLesson(CurLesson->text()));
     // The list's selection is the teacher's own: a lesson made current
     // otherwise is not marked there, so that the delete button never offers
     // a lesson nobody picked.
@@ -301,25 +245,24 @@ void TForm1::ProButton1Click()
         m_dialogs->showMessage(LessonLibrary::notCopiedText());
         return;
     }
-    m_dialogs->showMessage(LessonLibrary(dataDirOf(dataRoot())).saveIntoLesson(name).text);
+    m_dialogs->showMessage(m_settings.lessons().saveIntoLesson(name).text);
 }
 
 void TForm1::ProButton2Click()
 {
     SaveOptions();
-    const LessonLibrary library(dataDirOf(dataRoot()));
     std::optional<QString> name;
     // Asked until the name can be a lesson; a cancelled box ends it all.
     while ((name = m_dialogs->askText(LessonLibrary::newLessonCaption(), LessonLibrary::newLessonPrompt(),
                                       QString()))) {
-        const SettingsResult check = LessonLibrary::checkName(*name);
+        const Result check = LessonLibrary::checkName(*name);
         if (check)
             break;
         m_dialogs->showMessage(check.text);
     }
     if (!name)
         return;
-    const SettingsResult created = library.createLesson(*name);
+    const Result created = m_settings.lessons().createLesson(*name);
     m_lessons->refresh();
     if (!created) {
         m_dialogs->showMessage(created.text);
@@ -339,7 +282,7 @@ void TForm1::SpeedButton6Click()
     if (!m_dialogs->confirm(LessonLibrary::confirmDeleteText(*name)))
         return;
     // A folder that keeps a sub-folder stays, without a word; the list shows it.
-    LessonLibrary(dataDirOf(dataRoot())).deleteLesson(*name);
+    m_settings.lessons().deleteLesson(*name);
     m_lessons->refresh();
     m_lessons->clearSelection();
 }
@@ -349,7 +292,7 @@ bool TForm1::renameLessonFolder(const QString &oldName, const QString &newName)
     // Called from the list's editor: nothing may be thrown back into it.
     bool renamed = false;
     guarded([&] {
-        const SettingsResult result = LessonLibrary(dataDirOf(dataRoot())).renameLesson(oldName, newName);
+        const Result result = m_settings.lessons().renameLesson(oldName, newName);
         if (!result) {
             m_dialogs->showMessage(result.text);
             return;
@@ -359,7 +302,7 @@ bool TForm1::renameLessonFolder(const QString &oldName, const QString &newName)
         if (CurLesson->text() == oldName) {
             const QSignalBlocker block(CurLesson);
             CurLesson->setText(newName);
-            throwIfFailed(CurrentLessonFile::write(dataDirOf(dataRoot()), newName));
+            raiseIfFailed(m_settings.writeCurrentLesson(newName));
         }
     });
     return renamed;

@@ -1,0 +1,97 @@
+#include "core/settings/settingssession.h"
+
+#include "core/base/appdir.h"
+#include "core/base/filelookup.h"
+#include "core/settings/currentlessonfile.h"
+
+#include <QFileInfo>
+
+#include <utility>
+
+SettingsSession::SettingsSession(Environment environment) : m_environment(std::move(environment))
+{
+}
+
+QString SettingsSession::locate()
+{
+    m_appDir = deriveAppDir(m_environment.programFile);
+    QString message;
+    // Once per run: the user's folder is made and filled at most once, and
+    // a folder that cannot be used is told once.
+    if (!std::exchange(m_located, true)) {
+        m_location = DataLocation::settle(m_appDir, m_environment.userDataDir, m_environment.canWrite);
+        message = m_location.message;
+    }
+    m_lessons = LessonLibrary(dataDir());
+    return message;
+}
+
+QString SettingsSession::dataDir() const
+{
+    return FileLookup::inFolder(dataRoot(), QStringLiteral("Data"));
+}
+
+QString SettingsSession::optionsFile() const
+{
+    return FileLookup::inFolder(dataDir(), OptionsFile::fileName());
+}
+
+QString SettingsSession::resultsFile() const
+{
+    return FileLookup::inFolder(dataRoot(), QStringLiteral("results.db"));
+}
+
+QString SettingsSession::helpPage() const
+{
+    // The help page belongs to the program, not to the user's data.
+    return FileLookup::inFolder(m_appDir, QStringLiteral("help.htm"));
+}
+
+QString SettingsSession::storedLessonName() const
+{
+    return CurrentLessonFile::read(dataDir()).value_or(LessonLibrary::automaticName());
+}
+
+std::optional<OptionsRead> SettingsSession::readLesson(const QString &name) const
+{
+    const std::optional<QString> path = m_lessons.optionsPathFor(name);
+    OptionsRead read;
+    if (!path || !OptionsFile::load(*path, &read))
+        return std::nullopt;
+    return read;
+}
+
+Result SettingsSession::readAutomatic(OptionsRead *read) const
+{
+    return OptionsFile::load(optionsFile(), read);
+}
+
+QString SettingsSession::fallbackText()
+{
+    return QStringLiteral(u"خطأ في الملفات. سيتم اختيار الوضع التلقائي.\n\r"
+                          u"اذا استمر الخطأ قم بإعادة تنصيب البرنامج");
+}
+
+Result SettingsSession::writeCurrentLesson(const QString &name) const
+{
+    if (!mayWrite())
+        return Result::success();
+    return CurrentLessonFile::write(dataDir(), name);
+}
+
+Result SettingsSession::save(const QString &lesson, const OptionsValues &values) const
+{
+    if (!mayWrite())
+        return Result::success();
+    if (!m_applied && QFileInfo::exists(optionsFile()))
+        return Result::success();
+    const Result written = CurrentLessonFile::write(dataDir(), lesson);
+    if (!written)
+        return written;
+    return OptionsFile::save(optionsFile(), values);
+}
+
+int SettingsSession::usableFontSize(int points)
+{
+    return points >= 1 && points <= MaxFontPoints ? points : OptionsValues::DefaultFontSize;
+}
