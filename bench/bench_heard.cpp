@@ -292,13 +292,13 @@ int main(int argc, char **argv)
     for (int medium : {0, 1}) {
         form.AVRG->setItemIndex(medium);
         const Clicks clicks = measureClicks(recorder, form, runs);
-        const QString name = QStringLiteral("click_to_heard_") + form.MediaExt;
+        const QString name = QStringLiteral("click_to_heard_") + form.MediaExt();
         delayFigures(qPrintable(name), clicks.delays, pathMs,
-                     qPrintable(QStringLiteral("click -> result clip heard, %1").arg(form.MediaExt)));
+                     qPrintable(QStringLiteral("click -> result clip heard, %1").arg(form.MediaExt())));
         // Clips that play (the backend's clock runs) but are not heard in time.
-        std::printf("figure questions_unheard_in_3s_%s %d of_%d\n", qPrintable(form.MediaExt),
+        std::printf("figure questions_unheard_in_3s_%s %d of_%d\n", qPrintable(form.MediaExt()),
                     clicks.questionsUnheard, runs);
-        std::printf("figure results_late_or_unheard_%s %d of_%d\n", qPrintable(form.MediaExt),
+        std::printf("figure results_late_or_unheard_%s %d of_%d\n", qPrintable(form.MediaExt()),
                     clicks.resultsLate + clicks.resultsUnheard, runs);
     }
     const int errors = dialogs.count(ScriptedDialogs::Kind::Error);

@@ -137,7 +137,7 @@ int main(int argc, char **argv)
 
     for (int medium : {0, 1}) {
         form.AVRG->setItemIndex(medium);
-        const QString ext = form.MediaExt;
+        const QString ext = form.MediaExt();
         Figures click;
         for (int run = 0; run < Runs; ++run) {
             form.playwaitTimer->stop();
@@ -148,7 +148,7 @@ int main(int argc, char **argv)
                 break;
             // Right and wrong answers by turns.
             const int choice = run % 2 == 0 ? asked : asked % 3 + 1;
-            ClipPlayer &result = *form.m_players[run % 2 == 0 ? 3 : 4];
+            ClipPlayer &result = form.player(run % 2 == 0 ? 3 : 4);
             QElapsedTimer timer;
             timer.start();
             QTest::mouseClick(panels[choice - 1], Qt::LeftButton);
@@ -174,7 +174,7 @@ int main(int argc, char **argv)
 
     form.AVRG->setItemIndex(0);
     QList<double> recordStart;
-    ClipPlayer &recorder = *form.m_players[0];
+    ClipPlayer &recorder = form.player(0);
     for (int run = 0; run < 5; ++run) {
         QElapsedTimer timer;
         timer.start();

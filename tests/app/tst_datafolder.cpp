@@ -156,8 +156,8 @@ private slots:
         });
         QCOMPARE(q.dialogs.count(Kind::Message) + q.dialogs.count(Kind::Error), 0);
         QCOMPARE(q.form->WaitSE->value(), 7);
-        QVERIFY(q.form->m_players[0]->isOpen());
-        QCOMPARE(q.form->m_players[0]->fileName(), data + QStringLiteral("Color1.WAV"));
+        QVERIFY(q.form->player(0).isOpen());
+        QCOMPARE(q.form->player(0).fileName(), data + QStringLiteral("Color1.WAV"));
         const QStringList names = QDir(data).entryList(QDir::Files, QDir::Name);
 
         q.openOptions();

@@ -46,7 +46,7 @@ private slots:
         }
         // A video clip still shows its picture.
         QuizWindow::choose(quiz.form->AVRG, 1);
-        QVERIFY(quiz.form->m_players[0]->hasVideo());
+        QVERIFY(quiz.form->player(0).hasVideo());
         QVERIFY(quiz.form->MP1->button(ClipPlayerBar::Button::Play)->isEnabled());
         QCOMPARE(quiz.dialogs.count(Kind::Error) + quiz.dialogs.count(Kind::Message), 0);
     }

@@ -58,7 +58,7 @@ struct Quiz
         click(items.at(index));
         QCOMPARE(form->AVRG->itemIndex(), index);
     }
-    ClipPlayer &player(int i) const { return *form->m_players[i]; }
+    ClipPlayer &player(int i) const { return form->player(i); }
     ClipPlayerBar *bar(int i) const
     {
         return std::array<ClipPlayerBar *, 5>{
@@ -98,7 +98,7 @@ private slots:
     {
         Quiz quiz;
         QVERIFY2(quiz.errors().isEmpty(), qPrintable(quiz.errors().join('\n')));
-        QCOMPARE(quiz.form->MediaExt, QStringLiteral("wav"));
+        QCOMPARE(quiz.form->MediaExt(), QStringLiteral("wav"));
         QVERIFY(quiz.form->VedioPanel->isHidden());
         for (int i = 0; i < 5; ++i) {
             QCOMPARE(quiz.player(i).fileName(), quiz.data(clipNames[i] + ".wav"));
@@ -108,10 +108,10 @@ private slots:
         quiz.openOptions();
         quiz.chooseMedium(1);
         QVERIFY2(quiz.errors().isEmpty(), qPrintable(quiz.errors().join('\n')));
-        QCOMPARE(quiz.form->MediaExt, QStringLiteral("avi"));
+        QCOMPARE(quiz.form->MediaExt(), QStringLiteral("avi"));
         QVERIFY(quiz.form->VedioPanel->isVisible());
-        QVERIFY(quiz.form->m_videoCanvas->isVisible());
-        QCOMPARE(quiz.form->m_videoCanvas->geometry(), quiz.form->VedioPanel->rect());
+        QVERIFY(quiz.form->findChild<VideoCanvas *>(QStringLiteral("VideoCanvas"))->isVisible());
+        QCOMPARE(quiz.form->findChild<VideoCanvas *>(QStringLiteral("VideoCanvas"))->geometry(), quiz.form->VedioPanel->rect());
         for (int i = 0; i < 5; ++i) {
             QCOMPARE(quiz.player(i).fileName(), quiz.data(clipNames[i] + ".avi"));
             QCOMPARE(quiz.player(i).state(), State::Stopped);
@@ -123,12 +123,12 @@ private slots:
 
         // A question in video: its card is drawn inside the video panel.
         quiz.form->SpeedButton8->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!quiz.form->m_videoCanvas->currentImage().isNull(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!quiz.form->findChild<VideoCanvas *>(QStringLiteral("VideoCanvas"))->currentImage().isNull(), 5000);
 
         quiz.chooseMedium(0);
-        QCOMPARE(quiz.form->MediaExt, QStringLiteral("wav"));
+        QCOMPARE(quiz.form->MediaExt(), QStringLiteral("wav"));
         QVERIFY(quiz.form->VedioPanel->isHidden());
-        QVERIFY(quiz.form->m_videoCanvas->currentImage().isNull());
+        QVERIFY(quiz.form->findChild<VideoCanvas *>(QStringLiteral("VideoCanvas"))->currentImage().isNull());
         for (int i = 0; i < 5; ++i) {
             QCOMPARE(quiz.player(i).fileName(), quiz.data(clipNames[i] + ".wav"));
             QVERIFY(quiz.offers(i, Button::Record));
@@ -140,7 +140,7 @@ private slots:
         QVERIFY(quiz.form->VedioPanel->isVisible());
         quiz.form->AVRG->setItemIndex(-1);
         quiz.form->SetupMediaFiles();
-        QCOMPARE(quiz.form->MediaExt, QStringLiteral("avi"));
+        QCOMPARE(quiz.form->MediaExt(), QStringLiteral("avi"));
         QVERIFY(quiz.form->VedioPanel->isHidden());
         QVERIFY(quiz.player(4).isOpen());
     }

@@ -112,7 +112,7 @@ private slots:
         QCOMPARE(q.dialogs.count(Kind::Message), 0);
         QCOMPARE(g.AskForColorRG->itemIndex(), 2);
         QCOMPARE(g.AVRG->itemIndex(), 1);
-        QCOMPARE(g.MediaExt, QStringLiteral("avi"));
+        QCOMPARE(g.MediaExt(), QStringLiteral("avi"));
         QCOMPARE(g.FontDialog1.font.family(), QStringLiteral("DejaVu Serif"));
         QCOMPARE(g.FontDialog1.font.pointSize(), 22);
         QCOMPARE(g.FontDialog1.color, QColor(10, 20, 30));
@@ -348,7 +348,7 @@ private slots:
         QVERIFY2(q.dialogs.texts(Kind::Error).first().contains(q.data(QStringLiteral("color2.avi"))),
                  qPrintable(q.dialogs.texts(Kind::Error).first()));
         QCOMPARE(q.form->AVRG->itemIndex(), 1);
-        QCOMPARE(q.form->MediaExt, QStringLiteral("avi"));
+        QCOMPARE(q.form->MediaExt(), QStringLiteral("avi"));
         QCOMPARE(q.form->VedioLocationRG->itemIndex(), 2);
         QVERIFY(q.closeByButton());
         const QList<QByteArray> lines = fileLines(q.optionsBytes());

@@ -57,9 +57,6 @@ TForm1::TForm1(const QuizEnvironment &environment, QWidget *parent)
     FontDialog1.font = f;
     FontDialog1.color = Qt::black;
 
-    for (ClipPlayer *&player : m_players)
-        player = new ClipPlayer(this);
-
     buildControls();
     connectHandlers();
 }

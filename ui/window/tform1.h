@@ -21,6 +21,7 @@ class ClipPlayer;
 class DockLayout;
 class DockSplitter;
 class LessonList;
+class MediaRows;
 class PictureControl;
 class QCheckBox;
 class QFrame;
@@ -84,7 +85,9 @@ public:
     /// The folder holding Data and results.db, with its trailing "/".
     QString dataRoot() const { return m_settings.dataRoot(); }
     /// The clip extension, "wav" or "avi".
-    QString MediaExt = QStringLiteral("wav");
+    QString MediaExt() const;
+    /// The clip players, in the order MP1, MP2, MP3, MPTrue, MPFalse.
+    ClipPlayer &player(int clip) const;
 
     // Start-up and shutdown.
     void FormShow();
@@ -144,16 +147,14 @@ public:
 
     // Media clips (tform1_media.cpp).
     void SetupMediaFiles();
-    /// Says on the options pane and in the clip rows when there is no
-    /// sound output or no microphone; follows devices coming and going.
-    void showSoundDevices();
     void saveClips();
     void SpeedButton1Click();
     void SpeedButton2Click();
     void SpeedButton3Click();
     void SpeedButton4Click();
     void SpeedButton5Click();
-    void ResetClip(ClipPlayer &player);
+    /// Empties clip 0..4 (MP1 .. MPFalse) with the blank clip.
+    void ResetClip(int clip);
     /// A press of a player's button: the handler first, then the button's
     /// own action unless the handler cleared doDefault.
     void MP1Click(ClipPlayerBar::Button button, bool *doDefault);
@@ -235,8 +236,6 @@ public:
     RadioGroup *AskForRG, *AskForColorRG, *AVRG;
     QToolButton *SpeedButton1, *SpeedButton2, *SpeedButton3, *SpeedButton4, *SpeedButton5;
     ClipPlayerBar *MP1, *MP2, *MP3, *MPTrue, *MPFalse;
-    /// Draws the video clips inside VedioPanel.
-    VideoCanvas *m_videoCanvas = nullptr;
     ClickLabel *ColorLB1, *ColorLB2, *ColorLB3;
     QLabel *Label1, *Label3;
     QWidget *TextPanel;
@@ -267,8 +266,8 @@ public:
     QTimer *playwaitTimer;
     /// The choice font held by the font dialog: name, size, style, colour.
     FontChoice FontDialog1;
-    /// The five clip players, in the order MP1, MP2, MP3, MPTrue, MPFalse.
-    std::array<ClipPlayer *, 5> m_players{};
+    /// The five clips, their players and rows.
+    MediaRows *m_media = nullptr;
     THelpForm *HelpForm = nullptr;
 
     static QColor labelColor(const QWidget *label);
@@ -300,7 +299,6 @@ private:
     void buildChildrenPage();
     void buildMediaControls();
     void playerButtonClicked(int player, ClipPlayerBar::Button button);
-    bool isNewClipFailure(int player, const QString &error);
     void bindChildrenPage();
     LessonView currentLessonView() const;
     void bindSettingsControls();
@@ -338,7 +336,4 @@ private:
     /// colours, so that a system colour is saved back unchanged.
     std::array<KeptColor, 4> m_keptColors;
     bool m_textRefusalPending = false;
-    /// Per player, the failure to open its clip that was last reported: a
-    /// clip that cannot be opened is told once, then plays nothing.
-    std::array<QString, 5> m_clipFailures;
 };
