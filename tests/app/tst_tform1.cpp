@@ -11,6 +11,8 @@
 #include "ui/window/radiogroup.h"
 #include "support/scripteddialogs.h"
 #include "ui/window/shapecontrol.h"
+#include "ui/window/playarea.h"
+#include "ui/window/statusstrip.h"
 #include "ui/window/tform1.h"
 #include "core/quiz/random.h"
 #include "support/testsupport.h"
@@ -346,8 +348,8 @@ private slots:
         TForm1 &f = *quiz.form;
         f.AVRG->setItemIndex(1);
         f.VedioLocationRG->setItemIndex(1);
-        f.m_playLayout->setThickness(f.VedioPanel, 200);
-        f.m_playLayout->relayout();
+        f.Panel4->setVideoThickness(200);
+        f.Panel4->relayout();
         const QRect strip = f.Panel6->geometry();
         const int w = f.Panel4->width();
 
@@ -379,8 +381,8 @@ private slots:
         TForm1 &f = *quiz.form;
         f.AVRG->setItemIndex(1);
         f.VedioLocationRG->setItemIndex(0);
-        f.m_playLayout->setThickness(f.VedioPanel, 200);
-        f.m_playLayout->relayout();
+        f.Panel4->setVideoThickness(200);
+        f.Panel4->relayout();
         const QPoint grip = f.Splitter1->rect().center();
         QTest::mousePress(f.Splitter1, Qt::LeftButton, {}, grip);
         QTest::mouseMove(f.Splitter1, grip + QPoint(0, 50));
@@ -393,7 +395,7 @@ private slots:
         const QPoint grip2 = f.Splitter1->rect().center();
         QTest::mousePress(f.Splitter1, Qt::LeftButton, {}, grip2);
         QTest::mouseRelease(f.Splitter1, Qt::LeftButton, {}, grip2 - QPoint(0, 225));
-        QCOMPARE(f.m_playLayout->thickness(f.VedioPanel), 0);
+        QCOMPARE(f.Panel4->videoThickness(), 0);
         QCOMPARE(DockSplitter::draggedThickness(100, -70, 500), 30 > 30 ? 30 : 0);
         QCOMPARE(DockSplitter::draggedThickness(100, -69, 500), 31);
     }

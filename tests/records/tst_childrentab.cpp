@@ -6,6 +6,7 @@
 #include "ui/window/clicklabel.h"
 #include "core/base/errorreport.h"
 #include "support/scripteddialogs.h"
+#include "ui/window/optionspage.h"
 #include "ui/window/tform1.h"
 #include "core/quiz/random.h"
 #include "core/records/resultsmodel.h"

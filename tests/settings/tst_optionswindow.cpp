@@ -5,6 +5,7 @@
 #include "ui/window/clicklabel.h"
 #include "ui/window/docklayout.h"
 #include "ui/window/picturecontrol.h"
+#include "ui/window/playarea.h"
 #include "core/records/resultstable.h"
 #include "core/settings/colorvalue.h"
 #include "settingstestutil.h"
@@ -91,7 +92,7 @@ private slots:
         for (ClickLabel *label : {f.ColorLB1, f.ColorLB2, f.ColorLB3})
             QTest::mouseClick(label, Qt::LeftButton);
         QuizWindow::choose(f.VedioLocationRG, 2);
-        f.m_playLayout->setSize(f.VedioPanel, QSize(240, 180));
+        f.Panel4->setVideoSize(QSize(240, 180));
         QTest::qWait(1); // the layout settles as it would on screen
         const QString pictures[] = {picture(q.folder.appDir(), QStringLiteral("قطة.png"), Qt::red),
                                     picture(q.folder.appDir(), QStringLiteral("b c.png"), Qt::green),
@@ -124,8 +125,8 @@ private slots:
         QCOMPARE(TForm1::labelColor(g.ColorLB2), colours[1]);
         QCOMPARE(TForm1::labelColor(g.ColorLB3), colours[2]);
         QCOMPARE(g.VedioLocationRG->itemIndex(), 2);
-        QCOMPARE(g.m_playLayout->edge(g.VedioPanel), DockLayout::Right);
-        QCOMPARE(g.m_playLayout->size(g.VedioPanel).width(), 240);
+        QCOMPARE(g.Panel4->videoEdge(), DockLayout::Right);
+        QCOMPARE(g.Panel4->videoSize().width(), 240);
         QCOMPARE(g.ImgEd1->text(), pictures[0]);
         QCOMPARE(g.ImgEd2->text(), pictures[1]);
         QCOMPARE(g.ImgEd3->text(), pictures[2]);
@@ -196,8 +197,8 @@ private slots:
         // -16777201 is the button face of the system colours.
         QCOMPARE(TForm1::labelColor(f.ColorLB2), f.palette().color(QPalette::Active, QPalette::Button));
         QCOMPARE(f.VedioLocationRG->itemIndex(), 3);
-        QCOMPARE(f.m_playLayout->edge(f.VedioPanel), DockLayout::Left);
-        QCOMPARE(f.m_playLayout->size(f.VedioPanel).width(), 320);
+        QCOMPARE(f.Panel4->videoEdge(), DockLayout::Left);
+        QCOMPARE(f.Panel4->videoSize().width(), 320);
         QVERIFY(f.ImgEd2->text() == QStringLiteral("/tmp/b c.jpg") && !f.Image2->hasPicture());
         QVERIFY(f.StretchChk->isChecked());
         QCOMPARE(f.WaitSE->value(), 60);
@@ -293,7 +294,7 @@ private slots:
             QCOMPARE(TForm1::labelColor(f.ColorLB1), QColor(Qt::red));
             QCOMPARE(TForm1::labelColor(f.ColorLB2), QColor(Qt::yellow));
             QCOMPARE(TForm1::labelColor(f.ColorLB3), QColor(Qt::blue));
-            QCOMPARE(f.m_playLayout->size(f.VedioPanel).height(), 200);
+            QCOMPARE(f.Panel4->videoSize().height(), 200);
             QVERIFY(f.ImgEd1->text().isEmpty());
             QVERIFY(!f.StretchChk->isChecked());
             QCOMPARE(f.WaitSE->value(), 2);
@@ -311,7 +312,7 @@ private slots:
             QCOMPARE(TForm1::labelColor(f.ColorLB2), QColor(Qt::yellow)); // " 5"
             QCOMPARE(TForm1::labelColor(f.ColorLB3), QColor(Qt::blue));   // "5 "
             QCOMPARE(f.VedioLocationRG->itemIndex(), 3);
-            QCOMPARE(f.m_playLayout->size(f.VedioPanel).width(), 200); // beyond 32 bits
+            QCOMPARE(f.Panel4->videoSize().width(), 200); // beyond 32 bits
             QVERIFY(!f.StretchChk->isChecked());
             QCOMPARE(f.WaitSE->value(), 60);
             // Without a selection a choice is still asked, and answering it is right.

@@ -5,6 +5,8 @@
 #include "ui/window/choicepanel.h"
 #include "ui/window/clicklabel.h"
 #include "ui/window/docklayout.h"
+#include "ui/window/optionspage.h"
+#include "ui/window/playarea.h"
 #include "ui/window/docksplitter.h"
 #include "core/base/errorreport.h"
 #include "ui/window/picturecontrol.h"
@@ -341,7 +343,7 @@ void TForm1::layoutNow()
     if (!m_rootLayout)
         return;
     m_rootLayout->relayout();
-    m_playLayout->relayout();
+    Panel4->relayout();
 }
 
 void TForm1::applyHeightRule()
@@ -370,39 +372,19 @@ void TForm1::AVRGClick()
 void TForm1::AskForRGClick()
 {
     const int type = AskForRG->itemIndex();
-    for (ShapeControl *s : {Shape1, Shape2, Shape3})
-        s->setVisible(type == 0);
+    Panel4->showQuestionType(type);
     TextPanel->setVisible(type == 1);
-    for (ClickLabel *l : {lbask1, lbask2, lbask3})
-        l->setVisible(type == 1);
-    for (PictureControl *p : {Image1, Image2, Image3})
-        p->setVisible(type == 2);
 }
 
 void TForm1::VedioLocationRGClick()
 {
-    static const DockLayout::Edge edges[] = {DockLayout::Top, DockLayout::Bottom, DockLayout::Right,
-                                             DockLayout::Left};
-    const int index = VedioLocationRG->itemIndex();
-    if (index >= 0 && index < 4) {
-        m_playLayout->setEdge(VedioPanel, edges[index]);
-        m_playLayout->setEdge(Splitter1, edges[index]);
-        layoutNow();
-    }
+    Panel4->setVideoEdge(VedioLocationRG->itemIndex());
     SetupMediaFiles();
 }
 
 void TForm1::RefreshChoiceTexts()
 {
-    const std::array<QLineEdit *, 3> edits{{Ed1, Ed2, Ed3}};
-    const std::array<ClickLabel *, 3> labels{{lbask1, lbask2, lbask3}};
-    for (int i = 0; i < 3; ++i) {
-        labels[i]->setText(edits[i]->text());
-        labels[i]->setFont(FontDialog1.font);
-        QPalette pal = labels[i]->palette();
-        pal.setColor(QPalette::WindowText, FontDialog1.color);
-        labels[i]->setPalette(pal);
-    }
+    Panel4->showTexts({{Ed1->text(), Ed2->text(), Ed3->text()}}, FontDialog1.font, FontDialog1.color);
 }
 
 QColor TForm1::labelColor(const QWidget *label)
@@ -499,12 +481,7 @@ void TForm1::placePanels(int topPanel, int middlePanel)
 
 void TForm1::applyChoiceColours()
 {
-    Shape1->setBrushColor(labelColor(ColorLB1));
-    Shape2->setBrushColor(labelColor(ColorLB2));
-    Shape3->setBrushColor(labelColor(ColorLB3));
-    // All three texts take the first colour as their background.
-    for (ClickLabel *l : {lbask1, lbask2, lbask3})
-        setLabelColor(l, labelColor(ColorLB1));
+    Panel4->showColours({{labelColor(ColorLB1), labelColor(ColorLB2), labelColor(ColorLB3)}});
 }
 
 void TForm1::setShapeKinds(const std::array<int, 3> &kinds)

@@ -22,7 +22,9 @@ class DockLayout;
 class DockSplitter;
 class LessonList;
 class MediaRows;
+class OptionsPage;
 class PictureControl;
+class PlayArea;
 class QCheckBox;
 class QFrame;
 class QLabel;
@@ -39,6 +41,7 @@ class RadioGroup;
 class ResultsModel;
 class ResultsTable;
 class ShapeControl;
+class StatusStrip;
 class THelpForm;
 struct OptionsRead;
 struct OptionsValues;
@@ -199,9 +202,9 @@ public:
     /// The general error report.
     void reportError(const QString &text);
 
-    // The control tree. Names are those of the window definition.
-    QWidget *Panel4;
-    DockLayout *m_playLayout;
+    // The control tree. Names are those of the window definition; the
+    // pages build their controls and the window keeps these names for them.
+    PlayArea *Panel4;
     DockSplitter *Splitter1;
     QWidget *VedioPanel;
     ChoiceArea *Panel2;
@@ -209,17 +212,18 @@ public:
     ClickLabel *lbask1, *lbask2, *lbask3;
     PictureControl *Image1, *Image2, *Image3;
     ShapeControl *Shape1, *Shape2, *Shape3;
-    QWidget *Panel6;
+    StatusStrip *Panel6;
     QWidget *Panel7;
     QToolButton *SpeedButton8;
     QLabel *Label14, *Label10, *Label13, *Label12;
     QFrame *Shape4, *Shape5, *Shape6, *Shape7;
     QLabel *DBText1, *DBText2, *DBText3;
     /// Answers waiting for the school's server, or the server away.
-    QLabel *SchoolLbl = nullptr;
+    QLabel *SchoolLbl;
 
     QTabWidget *OptionsPC;
-    QWidget *TabSheet1, *TabSheet2;
+    OptionsPage *TabSheet1;
+    QWidget *TabSheet2;
     QWidget *OptPanel;
     QPushButton *BitBtn1, *Button1, *Button2, *BitBtn2;
     QLabel *Label2, *Label7, *Label8;
@@ -246,7 +250,7 @@ public:
     QCheckBox *StretchChk;
     QLabel *Label4;
     /// "No sound output was found", shown only then.
-    QLabel *SoundNote = nullptr;
+    QLabel *SoundNote;
     QWidget *Panel5;
     QLabel *Label6;
     QLineEdit *ImgEd1, *ImgEd2, *ImgEd3;
@@ -291,12 +295,7 @@ private:
     void closeFromButton();
     void closeWhenFree();
     void buildControls();
-    void buildPlayArea();
-    void buildStatusStrip();
-    void buildOptionsPane();
-    void buildLessonsPage();
-    void buildEditors();
-    void buildChildrenPage();
+    void nameControls();
     void buildMediaControls();
     void playerButtonClicked(int player, ClipPlayerBar::Button button);
     void bindChildrenPage();
@@ -306,7 +305,6 @@ private:
     void applyOptions(const OptionsRead &read);
     bool renameLessonFolder(const QString &oldName, const QString &newName);
     void showCurrentChild();
-    void showStoreState();
     void connectHandlers();
     void layoutNow();
     void setOptionsVisible(bool visible);
@@ -335,5 +333,4 @@ private:
     /// The colour values last loaded for the font and the three choice
     /// colours, so that a system colour is saved back unchanged.
     std::array<KeptColor, 4> m_keptColors;
-    bool m_textRefusalPending = false;
 };

@@ -3,6 +3,7 @@
 
 #include "ui/window/clicklabel.h"
 #include "ui/window/picturecontrol.h"
+#include "ui/window/playarea.h"
 #include "core/base/picturefile.h"
 #include "core/base/quizerror.h"
 #include "ui/window/radiogroup.h"
@@ -136,9 +137,7 @@ bool TForm1::loadPictureSilently(int slot)
 
 void TForm1::StretchChkClick()
 {
-    const bool stretch = StretchChk->isChecked();
-    for (PictureControl *image : {Image1, Image2, Image3})
-        image->setStretch(stretch);
+    Panel4->setStretch(StretchChk->isChecked());
 }
 
 void TForm1::loadHelpPage()

@@ -7,9 +7,9 @@
 #include "ui/window/clicklabel.h"
 #include "ui/window/picturecontrol.h"
 #include "ui/window/radiogroup.h"
+#include "ui/window/statusstrip.h"
 #include "core/records/resultstable.h"
 
-#include <QBoxLayout>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,30 +22,9 @@ void TForm1::bindChildrenPage()
     connect(Table1, &ResultsTable::currentChanged, this, &TForm1::showCurrentChild);
     m_childrenPage->setRunner([this](const std::function<void()> &operation) { guarded(operation); });
     m_childrenPage->setLessonProbe([this] { return currentLessonView(); });
-
-    // A quiet line in the status strip while the table is on the school's
-    // server: answers waiting to be sent, or the server away. Hidden, it
-    // takes no room from the strip.
-    SchoolLbl = new QLabel(Panel6);
-    SchoolLbl->setObjectName(QStringLiteral("SchoolLbl"));
-    SchoolLbl->setLayoutDirection(Qt::RightToLeft);
-    SchoolLbl->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    SchoolLbl->setContentsMargins(6, 0, 6, 0);
-    QPalette quiet = SchoolLbl->palette();
-    quiet.setColor(QPalette::WindowText, QColor(96, 96, 96));
-    SchoolLbl->setPalette(quiet);
-    SchoolLbl->hide();
-    if (auto *strip = qobject_cast<QBoxLayout *>(Panel6->layout()))
-        strip->insertWidget(strip->indexOf(DBText1), SchoolLbl);
-    connect(m_childrenPage, &ChildrenPage::storeStateChanged, this, &TForm1::showStoreState);
-}
-
-void TForm1::showStoreState()
-{
-    const QString text = m_childrenPage->storeStateText();
-    SchoolLbl->setText(text);
-    SchoolLbl->setToolTip(m_childrenPage->storeProblem());
-    SchoolLbl->setVisible(!text.isEmpty());
+    connect(m_childrenPage, &ChildrenPage::storeStateChanged, this, [this] {
+        Panel6->showStoreState(m_childrenPage->storeStateText(), m_childrenPage->storeProblem());
+    });
 }
 
 // The status strip follows the table's one cursor.
@@ -56,9 +35,7 @@ void TForm1::showCurrentChild()
     const auto count = [this](Field field) {
         return Table1->value(field).isNull() ? QString() : QLocale().toString(Table1->integer(field));
     };
-    DBText1->setText(Table1->text(Field::Name));
-    DBText3->setText(count(Field::Ok));
-    DBText2->setText(count(Field::NotOk));
+    Panel6->showChild(Table1->text(Field::Name), count(Field::Ok), count(Field::NotOk));
 }
 
 // The current lesson's name and how its choices look, for the chart.

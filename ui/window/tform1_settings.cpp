@@ -5,7 +5,8 @@
 
 #include "core/base/appdir.h"
 #include "ui/window/clicklabel.h"
-#include "ui/window/docklayout.h"
+#include "ui/window/optionspage.h"
+#include "ui/window/playarea.h"
 #include "core/base/quizerror.h"
 #include "ui/window/radiogroup.h"
 #include "core/settings/currentlessonfile.h"
@@ -15,7 +16,6 @@
 #include "ui/lessons/lessonlist.h"
 #include "core/settings/optionsfile.h"
 #include "core/settings/windows1256.h"
-#include "core/settings/windows1256validator.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -47,21 +47,9 @@ void TForm1::bindSettingsControls()
     m_lessons->model()->setRenameHandler([this, list = Lesson](const QString &from, const QString &to) {
         return !list->window()->isHidden() && renameLessonFolder(from, to);
     });
-
-    // The texts end up in the settings files: refuse what they cannot hold,
-    // and say so once the edit has finished its keystroke.
-    for (QLineEdit *edit : {Ed1, Ed2, Ed3, ImgEd1, ImgEd2, ImgEd3}) {
-        auto *validator = new Windows1256Validator(edit);
-        edit->setValidator(validator);
-        connect(validator, &Windows1256Validator::refused, this, [this](const QString &characters) {
-            if (std::exchange(m_textRefusalPending, true))
-                return;
-            QTimer::singleShot(0, this, [this, characters] {
-                m_textRefusalPending = false;
-                m_dialogs->showMessage(Windows1256::refusalMessage() + QStringLiteral("\n\r") + characters);
-            });
-        });
-    }
+    connect(TabSheet1, &OptionsPage::textRefused, this, [this](const QString &characters) {
+        m_dialogs->showMessage(Windows1256::refusalMessage() + QStringLiteral("\n\r") + characters);
+    });
 }
 
 // ------------------------------------------------------------ the settings
@@ -121,7 +109,7 @@ void TForm1::applyOptions(const OptionsRead &read)
     setLabelColor(ColorLB2, m_keptColors[2].keep(r.color2, palette()));
     setLabelColor(ColorLB3, m_keptColors[3].keep(r.color3, palette()));
     setIndex(VedioLocationRG, r.videoLocation);
-    m_playLayout->setSize(VedioPanel, QSize(r.videoWidth, r.videoHeight));
+    Panel4->setVideoSize(QSize(r.videoWidth, r.videoHeight));
     const QString pictures[] = {r.picture1, r.picture2, r.picture3};
     const OptionsLine pictureLines[] = {OptionsLine::Picture1, OptionsLine::Picture2, OptionsLine::Picture3};
     QLineEdit *const pictureEdits[] = {ImgEd1, ImgEd2, ImgEd3};
@@ -179,7 +167,7 @@ OptionsValues TForm1::collectOptions() const
     v.color2 = m_keptColors[2].valueFor(labelColor(ColorLB2));
     v.color3 = m_keptColors[3].valueFor(labelColor(ColorLB3));
     v.videoLocation = VedioLocationRG->itemIndex();
-    const QSize video = m_playLayout->size(VedioPanel);
+    const QSize video = Panel4->videoSize();
     v.videoWidth = video.width();
     v.videoHeight = video.height();
     v.picture1 = ImgEd1->text();

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+
+class ClickLabel;
+class ClipPlayerBar;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QPushButton;
+class QSpinBox;
+class QToolButton;
+class RadioGroup;
+
+/// The options pane's first page (TabSheet1): the exit, hide, font and help
+/// buttons, the lessons, the waiting time and the editors of the settings:
+/// question type, asked choice, medium and video place, the five clip rows,
+/// the colours, texts, pictures and shapes. Controls keep the names and the
+/// places of the window definition; the window's handlers act on them.
+class OptionsPage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit OptionsPage(QWidget *parent = nullptr);
+
+    QWidget *OptPanel;
+    QPushButton *BitBtn1, *Button1, *Button2, *BitBtn2;
+    QLabel *Label2, *Label7, *Label8;
+    QLineEdit *CurLesson;
+    QListView *Lesson;
+    QToolButton *SpeedButton7, *SpeedButton6;
+    QPushButton *ProButton1, *ProButton2;
+    QLabel *Label15, *Label16;
+    QSpinBox *WaitSE;
+    QWidget *Panel3;
+    RadioGroup *VedioLocationRG;
+    QLineEdit *AskColorED, *ResED;
+    QLabel *Lb2;
+    RadioGroup *AskForRG, *AskForColorRG, *AVRG;
+    QToolButton *SpeedButton1, *SpeedButton2, *SpeedButton3, *SpeedButton4, *SpeedButton5;
+    ClipPlayerBar *MP1, *MP2, *MP3, *MPTrue, *MPFalse;
+    ClickLabel *ColorLB1, *ColorLB2, *ColorLB3;
+    QLabel *Label1, *Label3;
+    QWidget *TextPanel;
+    QLabel *Label5;
+    QLineEdit *Ed1, *Ed2, *Ed3;
+    QPushButton *BitBtn3, *BitBtn4, *BitBtn5;
+    QLabel *Label9;
+    QCheckBox *StretchChk;
+    QLabel *Label4;
+    /// "No sound output was found", shown only then.
+    QLabel *SoundNote;
+    QWidget *Panel5;
+    QLabel *Label6;
+    QLineEdit *ImgEd1, *ImgEd2, *ImgEd3;
+    RadioGroup *rg1, *rg2, *rg3;
+
+signals:
+    /// A text or picture path edit refused characters the settings files
+    /// cannot hold; sent once the edit has finished its keystroke, once for
+    /// a burst of refusals.
+    void textRefused(const QString &characters);
+
+private:
+    void buildLessons();
+    void buildEditors();
+    void refuseTexts();
+
+    bool m_refusalPending = false;
+};

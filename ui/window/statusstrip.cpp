@@ -1,0 +1,111 @@
+#include "ui/window/statusstrip.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QStyle>
+#include <QToolButton>
+
+namespace {
+
+template <typename W>
+W *named(W *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QFrame *separator(QWidget *parent, const char *name)
+{
+    auto *line = named(new QFrame(parent), name);
+    line->setFrameShape(QFrame::VLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setFixedWidth(1);
+    return line;
+}
+
+QFont pixelFont(int pixels)
+{
+    QFont f;
+    f.setPixelSize(pixels);
+    return f;
+}
+
+} // namespace
+
+StatusStrip::StatusStrip(const QString &chords, QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Panel6"));
+    // Laid out from left to right whatever the reading order; the texts
+    // themselves still read from right to left.
+    setLayoutDirection(Qt::LeftToRight);
+    auto *strip = new QHBoxLayout(this);
+    strip->setContentsMargins(0, 1, 0, 1);
+    strip->setSpacing(0);
+
+    Panel7 = named(new QWidget(this), "Panel7");
+    Panel7->setFixedSize(35, 23);
+    SpeedButton8 = named(new QToolButton(Panel7), "SpeedButton8");
+    SpeedButton8->setGeometry(0, 0, 35, 23);
+    SpeedButton8->setFocusPolicy(Qt::NoFocus);
+    SpeedButton8->setIcon(style()->standardIcon(QStyle::SP_MediaVolume));
+
+    Label14 = named(new QLabel(QStringLiteral("  www.quiz.example  "), this), "Label14");
+    Label14->setFixedWidth(114);
+    Label14->setAlignment(Qt::AlignCenter);
+    Label14->setFont(pixelFont(11));
+    Label10 = named(new QLabel(QStringLiteral("  للخيارات اضغط ") + chords + QStringLiteral("  "), this), "Label10");
+    Label10->setAlignment(Qt::AlignCenter);
+    Label10->setFont(pixelFont(11));
+    // Both chords are named: the label is as wide as its text needs.
+    Label10->setFixedWidth(qMax(145, Label10->fontMetrics().horizontalAdvance(Label10->text()) + 8));
+    Shape4 = separator(this, "Shape4");
+    DBText2 = named(new QLabel(this), "DBText2");
+    DBText2->setFixedWidth(49);
+    DBText2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label13 = named(new QLabel(QStringLiteral("        إجابة خطأ   "), this), "Label13");
+    Label13->setFixedWidth(79);
+    Shape7 = separator(this, "Shape7");
+    DBText3 = named(new QLabel(this), "DBText3");
+    DBText3->setFixedWidth(49);
+    DBText3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label12 = named(new QLabel(QStringLiteral("        إجابة صح:   "), this), "Label12");
+    Label12->setFixedWidth(80);
+    Shape5 = separator(this, "Shape5");
+    SchoolLbl = named(new QLabel(this), "SchoolLbl");
+    SchoolLbl->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    SchoolLbl->setContentsMargins(6, 0, 6, 0);
+    QPalette quiet = SchoolLbl->palette();
+    quiet.setColor(QPalette::WindowText, QColor(96, 96, 96));
+    SchoolLbl->setPalette(quiet);
+    SchoolLbl->hide();
+    DBText1 = named(new QLabel(this), "DBText1");
+    DBText1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Shape6 = separator(this, "Shape6");
+
+    for (QWidget *w : {static_cast<QWidget *>(Panel7), static_cast<QWidget *>(Label14),
+                       static_cast<QWidget *>(Label10), static_cast<QWidget *>(Shape4),
+                       static_cast<QWidget *>(DBText2), static_cast<QWidget *>(Label13),
+                       static_cast<QWidget *>(Shape7), static_cast<QWidget *>(DBText3),
+                       static_cast<QWidget *>(Label12), static_cast<QWidget *>(Shape5),
+                       static_cast<QWidget *>(SchoolLbl)})
+        strip->addWidget(w);
+    strip->addWidget(DBText1, 1);
+    strip->addWidget(Shape6);
+    for (QLabel *l : {Label14, Label10, DBText2, Label13, DBText3, Label12, SchoolLbl, DBText1})
+        l->setLayoutDirection(Qt::RightToLeft);
+}
+
+void StatusStrip::showChild(const QString &name, const QString &right, const QString &wrong)
+{
+    DBText1->setText(name);
+    DBText3->setText(right);
+    DBText2->setText(wrong);
+}
+
+void StatusStrip::showStoreState(const QString &text, const QString &problem)
+{
+    SchoolLbl->setText(text);
+    SchoolLbl->setToolTip(problem);
+    SchoolLbl->setVisible(!text.isEmpty());
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QWidget>
+
+class QFrame;
+class QLabel;
+class QToolButton;
+
+/// The strip at the bottom of the play area: the replay button, the
+/// program's address, the hint that names the options chords, the current
+/// child's right and wrong answers and name, and a quiet line while the
+/// children's table is on the school's server. Controls keep the names of
+/// the window definition.
+class StatusStrip : public QWidget
+{
+    Q_OBJECT
+public:
+    /// `chords` names the key chords that open the options pane.
+    StatusStrip(const QString &chords, QWidget *parent);
+
+    /// The current child, counts already in the system's own digits;
+    /// all empty while there is none.
+    void showChild(const QString &name, const QString &right, const QString &wrong);
+    /// Answers waiting for the school's server, or the server away (with
+    /// the reason as a tip); hidden, it takes no room from the strip.
+    void showStoreState(const QString &text, const QString &problem);
+
+    QWidget *Panel7;
+    QToolButton *SpeedButton8;
+    QLabel *Label14, *Label10, *Label13, *Label12;
+    QFrame *Shape4, *Shape5, *Shape6, *Shape7;
+    QLabel *DBText1, *DBText2, *DBText3;
+    QLabel *SchoolLbl;
+};
