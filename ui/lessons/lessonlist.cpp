@@ -1,6 +1,9 @@
 #include "ui/lessons/lessonlist.h"
 
+#include "core/settings/currentlessonfile.h"
 #include "core/settings/lessonfoldermodel.h"
+#include "core/settings/lessonlibrary.h"
+#include "ui/dialogs/dialogs.h"
 
 #include <QItemSelectionModel>
 #include <QListView>
@@ -49,4 +52,54 @@ std::optional<QString> LessonList::selectedName() const
 void LessonList::clearSelection()
 {
     m_view->selectionModel()->clear();
+}
+
+std::optional<QString> LessonList::pickedLesson(Dialogs &dialogs) const
+{
+    const std::optional<QString> name = selectedName();
+    QString refused;
+    // A folder made by hand under a name the current-lesson file cannot hold
+    // could never be found again after a restart.
+    if (name && CurrentLessonFile::toBytes(*name, &refused).isEmpty()) {
+        dialogs.showMessage(refused);
+        return std::nullopt;
+    }
+    return name.value_or(LessonLibrary::automaticName());
+}
+
+std::optional<QString> LessonList::createLesson(Dialogs &dialogs, const LessonLibrary &library)
+{
+    std::optional<QString> name;
+    // Asked until the name can be a lesson; a cancelled box ends it all.
+    while ((name = dialogs.askText(LessonLibrary::newLessonCaption(), LessonLibrary::newLessonPrompt(),
+                                   QString()))) {
+        const Result check = LessonLibrary::checkName(*name);
+        if (check)
+            break;
+        dialogs.showMessage(check.text);
+    }
+    if (!name)
+        return std::nullopt;
+    const Result created = library.createLesson(*name);
+    refresh();
+    if (!created) {
+        dialogs.showMessage(created.text);
+        return std::nullopt;
+    }
+    return name;
+}
+
+void LessonList::deleteSelected(Dialogs &dialogs, const LessonLibrary &library)
+{
+    const std::optional<QString> name = selectedName();
+    if (!name) {
+        dialogs.showMessage(LessonLibrary::chooseLessonToDeleteText());
+        return;
+    }
+    if (!dialogs.confirm(LessonLibrary::confirmDeleteText(*name)))
+        return;
+    // A folder that keeps a sub-folder stays, without a word; the list shows it.
+    library.deleteLesson(*name);
+    refresh();
+    clearSelection();
 }

@@ -7,7 +7,9 @@
 
 #include <optional>
 
+class Dialogs;
 class LessonFolderModel;
+class LessonLibrary;
 class QListView;
 
 /// The lesson list on the options pane: puts a LessonFolderModel into the
@@ -35,6 +37,21 @@ public:
     /// Clears the selection; selectionChanged() follows when something was
     /// selected.
     void clearSelection();
+
+    // The teacher's steps with the lesson buttons; the window makes the
+    // lesson current.
+
+    /// The lesson the teacher picked (the automatic one for no selection);
+    /// nothing, with a message, for a folder whose name the current-lesson
+    /// file could not hold.
+    std::optional<QString> pickedLesson(Dialogs &dialogs) const;
+    /// Asks for a name until it can be a lesson and makes the lesson; its
+    /// name, or nothing when the box was cancelled or the lesson could not
+    /// be made (told).
+    std::optional<QString> createLesson(Dialogs &dialogs, const LessonLibrary &library);
+    /// Deletes the selected lesson once the teacher confirms; Cancel changes
+    /// nothing.
+    void deleteSelected(Dialogs &dialogs, const LessonLibrary &library);
 
 signals:
     /// An entry was selected or deselected, by the user or by clearSelection().

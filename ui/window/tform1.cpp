@@ -5,6 +5,7 @@
 #include "ui/window/choicepanel.h"
 #include "ui/window/clicklabel.h"
 #include "ui/window/docklayout.h"
+#include "ui/window/optionschord.h"
 #include "ui/window/optionspage.h"
 #include "ui/window/playarea.h"
 #include "ui/window/docksplitter.h"
@@ -140,15 +141,6 @@ void TForm1::reportError(const QString &text)
 
 // ---------------------------------------------------------------- start-up
 
-QString TForm1::optionsChords()
-{
-    // Ctrl+Alt+F1 switches to the first text console on most desktops
-    // before the window sees it; Ctrl+Shift+F1 is free everywhere and as
-    // hard for a child to hit by chance.
-    return Bidi::word(QStringLiteral("Ctrl+Shift+F1")) + QStringLiteral(" أو ")
-           + Bidi::word(QStringLiteral("Ctrl+Alt+F1"));
-}
-
 QString TForm1::startupNotice()
 {
     // Six lines joined by line feed + carriage return, indented as they
@@ -156,7 +148,7 @@ QString TForm1::startupNotice()
     const QString sep = QStringLiteral("\n\r");
     return QStringLiteral("  برنامج تعليمي للأطفال: الألوان والكلمات والصور") + sep
            + QStringLiteral("للخروج وتغيير الخيارات اضغط على") + sep
-           + QString(15, QLatin1Char(' ')) + optionsChords() + sep
+           + QString(15, QLatin1Char(' ')) + OptionsChord::names() + sep
            + QString(11, QLatin1Char(' ')) + QStringLiteral("إهداء من فريق البرنامج") + sep
            + QString(12, QLatin1Char(' ')) + QStringLiteral("إلى أطفالنا وإلى كل طفل يحب أن يتعلم") + sep
            + QString(14, QLatin1Char(' ')) + QStringLiteral("quiz@quiz.example");
@@ -265,39 +257,23 @@ bool TForm1::optionsMode() const
 
 void TForm1::keyReleaseEvent(QKeyEvent *event)
 {
-    // Keys typed into an input control are that control's business.
-    QWidget *focus = QApplication::focusWidget();
-    if (qobject_cast<QLineEdit *>(focus) || qobject_cast<QAbstractSpinBox *>(focus)
-        || qobject_cast<QTextEdit *>(focus) || qobject_cast<QAbstractItemView *>(focus)) {
+    const auto key = m_chord.released(event);
+    if (!key) {
         QWidget::keyReleaseEvent(event);
         return;
     }
-    if (event->isAutoRepeat())
-        return;
-    // Under X the default keyboard map turns Ctrl+Alt+F1 into the "switch to
-    // console 1" key; where that reaches us it is the options chord all the same.
-    constexpr quint32 switchToConsole1 = 0x1008FE01;
-    const int key = event->nativeVirtualKey() == switchToConsole1 ? int(Qt::Key_F1) : event->key();
-    // Many people let go of Ctrl and Alt a moment before F1; the modifiers
-    // held when F1 went down count as well.
-    Qt::KeyboardModifiers shift = event->modifiers();
-    if (key == Qt::Key_F1)
-        shift |= std::exchange(m_f1PressModifiers, Qt::NoModifier);
-    guarded([this, key, shift] { FormKeyUp(key, shift); });
+    guarded([this, key] { FormKeyUp(key->first, key->second); });
 }
 
 void TForm1::keyPressEvent(QKeyEvent *event)
 {
-    constexpr quint32 switchToConsole1 = 0x1008FE01;
-    if (event->key() == Qt::Key_F1 || event->nativeVirtualKey() == switchToConsole1)
-        m_f1PressModifiers = event->modifiers();
+    m_chord.pressed(event);
     QWidget::keyPressEvent(event);
 }
 
 void TForm1::FormKeyUp(int key, Qt::KeyboardModifiers shift)
 {
-    const bool chord = (shift & Qt::ControlModifier) && (shift & (Qt::AltModifier | Qt::ShiftModifier));
-    if (key == Qt::Key_F1 && chord) {
+    if (OptionsChord::matches(key, shift)) {
         setOptionsVisible(true);
         Splitter1->show();
         m_rootLayout->setThickness(OptionsPC, 430);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/dialogs/dialogs.h"
+#include "ui/window/optionschord.h"
 #include "ui/media/clipplayerbar.h"
 #include "core/quiz/cyclehost.h"
 #include "core/quiz/questioncycle.h"
@@ -102,8 +103,6 @@ public:
     /// Fills the screen: the window is shown maximised and without a frame.
     void maximize();
     static QString startupNotice();
-    /// The two key chords that open the options pane, as the texts name them.
-    static QString optionsChords();
 
     // Layout and display modes.
     void FormKeyUp(int key, Qt::KeyboardModifiers shift);
@@ -329,7 +328,7 @@ private:
     QuestionCycle m_cycle;
     bool m_shown = false;
     bool m_inFirstShow = false;
-    Qt::KeyboardModifiers m_f1PressModifiers;
+    OptionsChord m_chord;
     /// The colour values last loaded for the font and the three choice
     /// colours, so that a system colour is saved back unchanged.
     std::array<KeptColor, 4> m_keptColors;

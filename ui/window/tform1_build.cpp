@@ -6,6 +6,7 @@
 
 #include "ui/children/childrenpage.h"
 #include "ui/window/docklayout.h"
+#include "ui/window/optionschord.h"
 #include "ui/window/optionspage.h"
 #include "ui/window/playarea.h"
 #include "ui/window/statusstrip.h"
@@ -16,7 +17,7 @@
 void TForm1::buildControls()
 {
     m_rootLayout = new DockLayout(this);
-    Panel4 = new PlayArea(optionsChords(), this);
+    Panel4 = new PlayArea(OptionsChord::names(), this);
 
     OptionsPC = new QTabWidget(this);
     OptionsPC->setObjectName(QStringLiteral("OptionsPC"));

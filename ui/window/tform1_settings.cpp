@@ -203,15 +203,8 @@ void TForm1::CurLessonChange()
 
 void TForm1::LessonChange()
 {
-    const std::optional<QString> name = m_lessons->selectedName();
-    QString refused;
-    // A folder made by hand under a name the current-lesson file cannot hold
-    // could never be found again after a restart.
-    if (name && CurrentLessonFile::toBytes(*name, &refused).isEmpty()) {
-        m_dialogs->showMessage(refused);
-        return;
-    }
-    setCurLesson(name.value_or(LessonLibrary::automaticName()));
+    if (const std::optional<QString> name = m_lessons->pickedLesson(*m_dialogs))
+        setCurLesson(*name);
 }
 
 void TForm1::SpeedButton7Click()
@@ -239,40 +232,14 @@ void TForm1::ProButton1Click()
 void TForm1::ProButton2Click()
 {
     SaveOptions();
-    std::optional<QString> name;
-    // Asked until the name can be a lesson; a cancelled box ends it all.
-    while ((name = m_dialogs->askText(LessonLibrary::newLessonCaption(), LessonLibrary::newLessonPrompt(),
-                                      QString()))) {
-        const Result check = LessonLibrary::checkName(*name);
-        if (check)
-            break;
-        m_dialogs->showMessage(check.text);
-    }
-    if (!name)
-        return;
-    const Result created = m_settings.lessons().createLesson(*name);
-    m_lessons->refresh();
-    if (!created) {
-        m_dialogs->showMessage(created.text);
-        return;
-    }
-    setCurLesson(*name);
+    if (const std::optional<QString> name = m_lessons->createLesson(*m_dialogs, m_settings.lessons()))
+        setCurLesson(*name);
 }
 
 void TForm1::SpeedButton6Click()
 {
-    const std::optional<QString> name = m_lessons->selectedName();
-    if (!name) {
-        m_dialogs->showMessage(LessonLibrary::chooseLessonToDeleteText());
-        return;
-    }
     // Cancel changes nothing: the lesson stays chosen and current.
-    if (!m_dialogs->confirm(LessonLibrary::confirmDeleteText(*name)))
-        return;
-    // A folder that keeps a sub-folder stays, without a word; the list shows it.
-    m_settings.lessons().deleteLesson(*name);
-    m_lessons->refresh();
-    m_lessons->clearSelection();
+    m_lessons->deleteSelected(*m_dialogs, m_settings.lessons());
 }
 
 bool TForm1::renameLessonFolder(const QString &oldName, const QString &newName)
