@@ -1,11 +1,11 @@
-#include "core/base/appdir.h"
-#include "ui/dialogs/qtdialogs.h"
-#include "core/base/shutdownsignals.h"
-#include "ui/window/tform1.h"
-#include "ui/help/thelpform.h"
-#include "core/media/clipplayer.h"
 #include "app/heap.h"
+#include "core/base/appdir.h"
+#include "core/base/shutdownsignals.h"
+#include "core/media/clipplayer.h"
 #include "core/quiz/random.h"
+#include "ui/dialogs/qtdialogs.h"
+#include "ui/help/thelpform.h"
+#include "ui/window/tform1.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

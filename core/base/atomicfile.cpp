@@ -1,7 +1,7 @@
 #include "core/base/atomicfile.h"
 
-#include "core/base/systemerror.h"
 #include "core/base/bidi.h"
+#include "core/base/systemerror.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "core/base/datalocation.h"
 
-#include "core/base/systemerror.h"
 #include "core/base/atomicfile.h"
 #include "core/base/bidi.h"
 #include "core/base/filelookup.h"
+#include "core/base/systemerror.h"
 
 #include <QDir>
 #include <QFile>

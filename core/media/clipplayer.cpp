@@ -1,12 +1,12 @@
 #include "core/media/clipplayer.h"
 
+#include "core/base/atomicfile.h"
+#include "core/base/bidi.h"
+#include "core/base/systemerror.h"
 #include "core/media/clipfile.h"
 #include "core/media/cliprecorder.h"
 #include "core/media/sounddevices.h"
 #include "core/quiz/random.h"
-#include "core/base/systemerror.h"
-#include "core/base/atomicfile.h"
-#include "core/base/bidi.h"
 
 #include <QAudio>
 #include <QAudioOutput>

@@ -1,10 +1,10 @@
 #include "core/media/clipset.h"
 
-#include "core/media/clipfile.h"
-#include "core/media/clipplayer.h"
 #include "core/base/atomicfile.h"
 #include "core/base/bidi.h"
 #include "core/base/filelookup.h"
+#include "core/media/clipfile.h"
+#include "core/media/clipplayer.h"
 
 #include <QFile>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #include "core/records/filestore.h"
 
+#include "core/base/bidi.h"
 #include "core/records/resultsfile.h"
 #include "core/records/resultstable.h"
-#include "core/base/bidi.h"
 
 #include <QDir>
 #include <QSqlDatabase>

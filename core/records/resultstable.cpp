@@ -1,7 +1,7 @@
 #include "core/records/resultstable.h"
 
-#include "core/records/filestore.h"
 #include "core/base/bidi.h"
+#include "core/records/filestore.h"
 
 #include <QAtomicInt>
 #include <QDir>

@@ -1,10 +1,10 @@
 #include "core/records/serverstore.h"
 
+#include "core/base/bidi.h"
 #include "core/records/resultsfile.h"
 #include "core/records/resultstable.h"
 #include "core/records/schoolserver.h"
 #include "core/records/serverlink.h"
-#include "core/base/bidi.h"
 
 #include <QAtomicInt>
 #include <QSqlDatabase>

@@ -1,6 +1,6 @@
 #include "ui/children/childrenpage.h"
 
-#include "ui/dialogs/dialogs.h"
+#include "core/base/bidi.h"
 #include "core/base/quizerror.h"
 #include "core/records/answerhistory.h"
 #include "core/records/resultsexport.h"
@@ -9,7 +9,7 @@
 #include "core/records/schoolserver.h"
 #include "core/records/serverstore.h"
 #include "core/records/storechoice.h"
-#include "core/base/bidi.h"
+#include "ui/dialogs/dialogs.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,8 +1,8 @@
 #include "ui/dialogs/qtdialogs.h"
 
 #include "core/base/errorreport.h"
-#include "ui/dialogs/fontchoicedialog.h"
 #include "core/base/picturefile.h"
+#include "ui/dialogs/fontchoicedialog.h"
 
 #include <QColorDialog>
 #include <QFileDialog>

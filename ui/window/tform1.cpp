@@ -1,22 +1,24 @@
 #include "ui/window/tform1.h"
 
 #include "core/base/appdir.h"
+#include "core/base/bidi.h"
+#include "core/base/errorreport.h"
+#include "core/base/quizerror.h"
+#include "core/media/clipplayer.h"
+#include "core/quiz/random.h"
+#include "ui/children/childrenpage.h"
 #include "ui/window/choicearea.h"
 #include "ui/window/choicepanel.h"
 #include "ui/window/clicklabel.h"
 #include "ui/window/docklayout.h"
+#include "ui/window/docksplitter.h"
 #include "ui/window/optionschord.h"
 #include "ui/window/optionspage.h"
-#include "ui/window/playarea.h"
-#include "ui/window/docksplitter.h"
-#include "core/base/errorreport.h"
 #include "ui/window/picturecontrol.h"
-#include "core/base/quizerror.h"
+#include "ui/window/playarea.h"
 #include "ui/window/radiogroup.h"
 #include "ui/window/shapecontrol.h"
-#include "core/media/clipplayer.h"
-#include "core/quiz/random.h"
-#include "core/base/bidi.h"
+#include "ui/window/statusstrip.h"
 
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
@@ -68,61 +70,64 @@ TForm1::~TForm1() = default;
 
 void TForm1::connectHandlers()
 {
+    OptionsPage *o = TabSheet1;
+    PlayArea *play = Panel4;
+    ChildrenPage *children = m_childrenPage;
     const auto runner = [this](const std::function<void()> &f) { guarded(f); };
-    for (RadioGroup *g : {AskForRG, AskForColorRG, AVRG, VedioLocationRG, rg1, rg2, rg3})
+    for (RadioGroup *g : {o->AskForRG, o->AskForColorRG, o->AVRG, o->VedioLocationRG, o->rg1, o->rg2, o->rg3})
         g->setUserRunner(runner);
-    AskForRG->setChangeHandler([this] { AskForRGClick(); });
-    AVRG->setChangeHandler([this] { AVRGClick(); });
-    VedioLocationRG->setChangeHandler([this] { VedioLocationRGClick(); });
+    o->AskForRG->setChangeHandler([this] { AskForRGClick(); });
+    o->AVRG->setChangeHandler([this] { AVRGClick(); });
+    o->VedioLocationRG->setChangeHandler([this] { VedioLocationRGClick(); });
     // A click in the asked-choice group re-applies the first shape selector.
-    AskForColorRG->setChangeHandler([this] { rg1Click(); });
-    rg1->setChangeHandler([this] { rg1Click(); });
-    rg2->setChangeHandler([this] { rg2Click(); });
-    rg3->setChangeHandler([this] { rg3Click(); });
+    o->AskForColorRG->setChangeHandler([this] { rg1Click(); });
+    o->rg1->setChangeHandler([this] { rg1Click(); });
+    o->rg2->setChangeHandler([this] { rg2Click(); });
+    o->rg3->setChangeHandler([this] { rg3Click(); });
 
     const auto on = [this](auto *sender, auto signal, void (TForm1::*handler)()) {
         connect(sender, signal, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
     };
-    on(SPanel1, &ChoicePanel::clicked, &TForm1::SPanel1Click);
-    on(SPanel2, &ChoicePanel::clicked, &TForm1::SPanel2Click);
-    on(SPanel3, &ChoicePanel::clicked, &TForm1::SPanel3Click);
-    on(lbask1, &ClickLabel::clicked, &TForm1::SPanel1Click);
-    on(lbask2, &ClickLabel::clicked, &TForm1::SPanel2Click);
-    on(lbask3, &ClickLabel::clicked, &TForm1::SPanel3Click);
-    on(Image1, &PictureControl::clicked, &TForm1::SPanel1Click);
-    on(Image3, &PictureControl::clicked, &TForm1::SPanel2Click);
-    on(Image2, &PictureControl::clicked, &TForm1::SPanel3Click);
-    on(Shape1, &ShapeControl::mouseUp, &TForm1::Shape1MouseUp);
-    on(Shape2, &ShapeControl::mouseUp, &TForm1::Shape2MouseUp);
-    on(Shape3, &ShapeControl::mouseUp, &TForm1::Shape3MouseUp);
+    on(play->SPanel1, &ChoicePanel::clicked, &TForm1::SPanel1Click);
+    on(play->SPanel2, &ChoicePanel::clicked, &TForm1::SPanel2Click);
+    on(play->SPanel3, &ChoicePanel::clicked, &TForm1::SPanel3Click);
+    on(play->lbask1, &ClickLabel::clicked, &TForm1::SPanel1Click);
+    on(play->lbask2, &ClickLabel::clicked, &TForm1::SPanel2Click);
+    on(play->lbask3, &ClickLabel::clicked, &TForm1::SPanel3Click);
+    on(play->Image1, &PictureControl::clicked, &TForm1::SPanel1Click);
+    on(play->Image3, &PictureControl::clicked, &TForm1::SPanel2Click);
+    on(play->Image2, &PictureControl::clicked, &TForm1::SPanel3Click);
+    on(play->Shape1, &ShapeControl::mouseUp, &TForm1::Shape1MouseUp);
+    on(play->Shape2, &ShapeControl::mouseUp, &TForm1::Shape2MouseUp);
+    on(play->Shape3, &ShapeControl::mouseUp, &TForm1::Shape3MouseUp);
     on(playwaitTimer, &QTimer::timeout, &TForm1::playwaitTimerTimer);
-    on(SpeedButton8, &QToolButton::clicked, &TForm1::SpeedButton8Click);
-    on(WaitSE, &QSpinBox::valueChanged, &TForm1::WaitSEChange);
-    Splitter1->setMovedHandler([this] { guarded([this] { Splitter1Moved(); }); });
+    on(play->Panel6->SpeedButton8, &QToolButton::clicked, &TForm1::SpeedButton8Click);
+    on(o->WaitSE, &QSpinBox::valueChanged, &TForm1::WaitSEChange);
+    play->Splitter1->setMovedHandler([this] { guarded([this] { Splitter1Moved(); }); });
 
-    on(BitBtn1, &QPushButton::clicked, &TForm1::closeFromButton);
-    on(Button1, &QPushButton::clicked, &TForm1::Button1Click);
-    on(Button2, &QPushButton::clicked, &TForm1::Button2Click);
-    on(BitBtn2, &QPushButton::clicked, &TForm1::BitBtn2Click);
-    on(ColorLB1, &ClickLabel::clicked, &TForm1::ColorLB1Click);
-    on(ColorLB2, &ClickLabel::clicked, &TForm1::ColorLB2Click);
-    on(ColorLB3, &ClickLabel::clicked, &TForm1::ColorLB3Click);
-    on(BitBtn3, &QPushButton::clicked, &TForm1::BitBtn3Click);
-    on(BitBtn4, &QPushButton::clicked, &TForm1::BitBtn4Click);
-    on(BitBtn5, &QPushButton::clicked, &TForm1::BitBtn5Click);
-    on(StretchChk, &QCheckBox::clicked, &TForm1::StretchChkClick);
-    on(SpeedButton1, &QToolButton::clicked, &TForm1::SpeedButton1Click);
-    on(SpeedButton2, &QToolButton::clicked, &TForm1::SpeedButton2Click);
-    on(SpeedButton3, &QToolButton::clicked, &TForm1::SpeedButton3Click);
-    on(SpeedButton4, &QToolButton::clicked, &TForm1::SpeedButton4Click);
-    on(SpeedButton5, &QToolButton::clicked, &TForm1::SpeedButton5Click);
-    on(BitBtn7, &QPushButton::clicked, &TForm1::BitBtn7Click);
-    on(BitBtn8, &QPushButton::clicked, &TForm1::BitBtn8Click);
-    on(BitBtn6, &QPushButton::clicked, &TForm1::BitBtn6Click);
-    on(SpeedButton7, &QToolButton::clicked, &TForm1::SpeedButton7Click);
-    on(ProButton1, &QPushButton::clicked, &TForm1::ProButton1Click);
-    on(ProButton2, &QPushButton::clicked, &TForm1::ProButton2Click);
-    on(SpeedButton6, &QToolButton::clicked, &TForm1::SpeedButton6Click);
+    on(o->BitBtn1, &QPushButton::clicked, &TForm1::closeFromButton);
+    on(o->Button1, &QPushButton::clicked, &TForm1::Button1Click);
+    on(o->Button2, &QPushButton::clicked, &TForm1::Button2Click);
+    on(o->BitBtn2, &QPushButton::clicked, &TForm1::BitBtn2Click);
+    on(o->ColorLB1, &ClickLabel::clicked, &TForm1::ColorLB1Click);
+    on(o->ColorLB2, &ClickLabel::clicked, &TForm1::ColorLB2Click);
+    on(o->ColorLB3, &ClickLabel::clicked, &TForm1::ColorLB3Click);
+    on(o->BitBtn3, &QPushButton::clicked, &TForm1::BitBtn3Click);
+    on(o->BitBtn4, &QPushButton::clicked, &TForm1::BitBtn4Click);
+    on(o->BitBtn5, &QPushButton::clicked, &TForm1::BitBtn5Click);
+    on(o->StretchChk, &QCheckBox::clicked, &TForm1::StretchChkClick);
+    on(o->SpeedButton1, &QToolButton::clicked, &TForm1::SpeedButton1Click);
+    on(o->SpeedButton2, &QToolButton::clicked, &TForm1::SpeedButton2Click);
+    on(o->SpeedButton3, &QToolButton::clicked, &TForm1::SpeedButton3Click);
+    on(o->SpeedButton4, &QToolButton::clicked, &TForm1::SpeedButton4Click);
+    on(o->SpeedButton5, &QToolButton::clicked, &TForm1::SpeedButton5Click);
+    on(children->BitBtn7, &QPushButton::clicked, &TForm1::BitBtn7Click);
+    on(children->BitBtn8, &QPushButton::clicked, &TForm1::BitBtn8Click);
+    on(children->BitBtn6, &QPushButton::clicked, &TForm1::BitBtn6Click);
+    on(o->SpeedButton7, &QToolButton::clicked, &TForm1::SpeedButton7Click);
+    on(o->ProButton1, &QPushButton::clicked, &TForm1::ProButton1Click);
+    on(o->ProButton2, &QPushButton::clicked, &TForm1::ProButton2Click);
+    on(o->SpeedButton6, &QToolButton::clicked, &TForm1::SpeedButton6Click);
 }
 
 void TForm1::guarded(const std::function<void()> &operation)
@@ -275,22 +280,22 @@ void TForm1::FormKeyUp(int key, Qt::KeyboardModifiers shift)
 {
     if (OptionsChord::matches(key, shift)) {
         setOptionsVisible(true);
-        Splitter1->show();
+        Panel4->Splitter1->show();
         m_rootLayout->setThickness(OptionsPC, 430);
         layoutNow();
         RefreshChoiceTexts();
         NewAct();
     }
-    Image1->setToolTip(optionsMode() ? QStringLiteral("انقر نقراً مزدوجاً هنا لتغيير الصورة") : QString());
+    Panel4->Image1->setToolTip(optionsMode() ? QStringLiteral("انقر نقراً مزدوجاً هنا لتغيير الصورة") : QString());
 }
 
 void TForm1::Button1Click()
 {
     setOptionsVisible(false);
-    Splitter1->hide();
+    Panel4->Splitter1->hide();
     layoutNow();
     RefreshChoiceTexts();
-    Image1->setToolTip(QString());
+    Panel4->Image1->setToolTip(QString());
 }
 
 void TForm1::setOptionsVisible(bool visible)
@@ -324,7 +329,7 @@ void TForm1::layoutNow()
 
 void TForm1::applyHeightRule()
 {
-    Panel2->applyHeightRule();
+    Panel4->Panel2->applyHeightRule();
 }
 
 void TForm1::Splitter1Moved()
@@ -337,30 +342,30 @@ void TForm1::AVRGClick()
 {
     SetupMediaFiles();
     FormResize();
-    VedioPanel->hide();
-    Splitter1->hide();
-    const bool video = AVRG->itemIndex() == 1;
-    VedioPanel->setVisible(video);
-    Splitter1->setVisible(video);
+    Panel4->VedioPanel->hide();
+    Panel4->Splitter1->hide();
+    const bool video = TabSheet1->AVRG->itemIndex() == 1;
+    Panel4->VedioPanel->setVisible(video);
+    Panel4->Splitter1->setVisible(video);
     layoutNow();
 }
 
 void TForm1::AskForRGClick()
 {
-    const int type = AskForRG->itemIndex();
+    const int type = TabSheet1->AskForRG->itemIndex();
     Panel4->showQuestionType(type);
-    TextPanel->setVisible(type == 1);
+    TabSheet1->TextPanel->setVisible(type == 1);
 }
 
 void TForm1::VedioLocationRGClick()
 {
-    Panel4->setVideoEdge(VedioLocationRG->itemIndex());
+    Panel4->setVideoEdge(TabSheet1->VedioLocationRG->itemIndex());
     SetupMediaFiles();
 }
 
 void TForm1::RefreshChoiceTexts()
 {
-    Panel4->showTexts({{Ed1->text(), Ed2->text(), Ed3->text()}}, FontDialog1.font, FontDialog1.color);
+    Panel4->showTexts({{TabSheet1->Ed1->text(), TabSheet1->Ed2->text(), TabSheet1->Ed3->text()}}, FontDialog1.font, FontDialog1.color);
 }
 
 QColor TForm1::labelColor(const QWidget *label)
@@ -409,19 +414,19 @@ void TForm1::WaitSEChange()
     // The value, never the text: the text is written in the system's own
     // digits (Arabic-Indic on an Arabic system), which no plain number
     // reading understands. The spin box keeps the value within 1 to 60.
-    const int interval = WaitSE->value() * 1000;
+    const int interval = TabSheet1->WaitSE->value() * 1000;
     if (playwaitTimer->interval() != interval)
         playwaitTimer->setInterval(interval); // restarts a countdown in progress
 }
 
 void TForm1::setWaitSeconds(int seconds)
 {
-    const int before = WaitSE->value();
+    const int before = TabSheet1->WaitSE->value();
     {
-        const QSignalBlocker block(WaitSE);
-        WaitSE->setValue(seconds);
+        const QSignalBlocker block(TabSheet1->WaitSE);
+        TabSheet1->WaitSE->setValue(seconds);
     }
-    if (WaitSE->value() != before)
+    if (TabSheet1->WaitSE->value() != before)
         WaitSEChange();
 }
 
@@ -429,42 +434,42 @@ void TForm1::setWaitSeconds(int seconds)
 // choice numbers as digits, the judgement as "Y" or "N".
 void TForm1::showAsked(quint8 asked)
 {
-    AskColorED->setText(QString::number(asked));
+    TabSheet1->AskColorED->setText(QString::number(asked));
 }
 
 void TForm1::showAnswer(quint8 clicked, Judgement judgement)
 {
-    Lb2->setText(QString::number(clicked));
-    ResED->setText(judgement == Judgement::Right ? QStringLiteral("Y") : QStringLiteral("N"));
+    TabSheet1->Lb2->setText(QString::number(clicked));
+    TabSheet1->ResED->setText(judgement == Judgement::Right ? QStringLiteral("Y") : QStringLiteral("N"));
 }
 
-int TForm1::askForIndex() const { return AskForColorRG->itemIndex(); }
+int TForm1::askForIndex() const { return TabSheet1->AskForColorRG->itemIndex(); }
 
 void TForm1::recordResult(Judgement judgement, quint8 asked, quint8 clicked)
 {
     AnswerDetails details;
     details.asked = asked;
     details.clicked = clicked;
-    details.questionType = AskForRG->itemIndex();
-    details.lesson = CurLesson->text();
+    details.questionType = TabSheet1->AskForRG->itemIndex();
+    details.lesson = TabSheet1->CurLesson->text();
     RecordResult(judgement == Judgement::Right ? QStringLiteral("Y") : QStringLiteral("N"), details);
 }
 
 void TForm1::placePanels(int topPanel, int middlePanel)
 {
-    Panel2->place(topPanel, middlePanel);
+    Panel4->Panel2->place(topPanel, middlePanel);
 }
 
 void TForm1::applyChoiceColours()
 {
-    Panel4->showColours({{labelColor(ColorLB1), labelColor(ColorLB2), labelColor(ColorLB3)}});
+    Panel4->showColours({{labelColor(TabSheet1->ColorLB1), labelColor(TabSheet1->ColorLB2), labelColor(TabSheet1->ColorLB3)}});
 }
 
 void TForm1::setShapeKinds(const std::array<int, 3> &kinds)
 {
-    rg1->setItemIndex(kinds[0]);
-    rg2->setItemIndex(kinds[1]);
-    rg3->setItemIndex(kinds[2]);
+    TabSheet1->rg1->setItemIndex(kinds[0]);
+    TabSheet1->rg2->setItemIndex(kinds[1]);
+    TabSheet1->rg3->setItemIndex(kinds[2]);
     rg1Click();
     rg2Click();
     rg3Click();

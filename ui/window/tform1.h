@@ -1,13 +1,13 @@
 #pragma once
 
-#include "ui/dialogs/dialogs.h"
-#include "ui/window/optionschord.h"
-#include "ui/media/clipplayerbar.h"
 #include "core/quiz/cyclehost.h"
 #include "core/quiz/questioncycle.h"
-#include "core/settings/settingssession.h"
 #include "core/records/resultstable.h"
 #include "core/settings/colorvalue.h"
+#include "core/settings/settingssession.h"
+#include "ui/dialogs/dialogs.h"
+#include "ui/media/clipplayerbar.h"
+#include "ui/window/optionschord.h"
 
 #include <QWidget>
 

@@ -1,15 +1,16 @@
 // The option editors and the help window's part of the main window.
 #include "ui/window/tform1.h"
 
-#include "ui/window/clicklabel.h"
-#include "ui/window/picturecontrol.h"
-#include "ui/window/playarea.h"
 #include "core/base/picturefile.h"
 #include "core/base/quizerror.h"
+#include "core/settings/windows1256.h"
+#include "ui/help/thelpform.h"
+#include "ui/window/clicklabel.h"
+#include "ui/window/optionspage.h"
+#include "ui/window/picturecontrol.h"
+#include "ui/window/playarea.h"
 #include "ui/window/radiogroup.h"
 #include "ui/window/shapecontrol.h"
-#include "ui/help/thelpform.h"
-#include "core/settings/windows1256.h"
 
 #include <QCheckBox>
 #include <QImage>
@@ -30,38 +31,38 @@ void editColour(Dialogs &dialogs, QWidget *label)
 
 void TForm1::rg1Click()
 {
-    Shape1->setKind(rg1->itemIndex());
+    Panel4->Shape1->setKind(TabSheet1->rg1->itemIndex());
 }
 
 void TForm1::rg2Click()
 {
-    Shape2->setKind(rg2->itemIndex());
+    Panel4->Shape2->setKind(TabSheet1->rg2->itemIndex());
 }
 
 void TForm1::rg3Click()
 {
-    Shape3->setKind(rg3->itemIndex());
+    Panel4->Shape3->setKind(TabSheet1->rg3->itemIndex());
 }
 
 void TForm1::ColorLB1Click()
 {
-    editColour(*m_dialogs, ColorLB1);
+    editColour(*m_dialogs, TabSheet1->ColorLB1);
 }
 
 void TForm1::ColorLB2Click()
 {
-    editColour(*m_dialogs, ColorLB2);
+    editColour(*m_dialogs, TabSheet1->ColorLB2);
 }
 
 void TForm1::ColorLB3Click()
 {
-    editColour(*m_dialogs, ColorLB3);
+    editColour(*m_dialogs, TabSheet1->ColorLB3);
 }
 
 void TForm1::Button2Click()
 {
     // The dialog opens on the font the first text shows now.
-    const FontChoice current{lbask1->font(), lbask1->palette().color(QPalette::WindowText)};
+    const FontChoice current{Panel4->lbask1->font(), Panel4->lbask1->palette().color(QPalette::WindowText)};
     const std::optional<FontChoice> chosen = m_dialogs->chooseFont(current);
     if (!chosen)
         return;
@@ -109,22 +110,22 @@ void pickPicture(Dialogs &dialogs, const PictureSlot &slot)
 // themselves are crossed in the choice panels (Image2 lies in SPanel3).
 void TForm1::BitBtn3Click()
 {
-    pickPicture(*m_dialogs, {ImgEd1, Image1});
+    pickPicture(*m_dialogs, {TabSheet1->ImgEd1, Panel4->Image1});
 }
 
 void TForm1::BitBtn4Click()
 {
-    pickPicture(*m_dialogs, {ImgEd2, Image2});
+    pickPicture(*m_dialogs, {TabSheet1->ImgEd2, Panel4->Image2});
 }
 
 void TForm1::BitBtn5Click()
 {
-    pickPicture(*m_dialogs, {ImgEd3, Image3});
+    pickPicture(*m_dialogs, {TabSheet1->ImgEd3, Panel4->Image3});
 }
 
 bool TForm1::loadPictureSilently(int slot)
 {
-    const PictureSlot pairs[] = {{ImgEd1, Image1}, {ImgEd2, Image2}, {ImgEd3, Image3}};
+    const PictureSlot pairs[] = {{TabSheet1->ImgEd1, Panel4->Image1}, {TabSheet1->ImgEd2, Panel4->Image2}, {TabSheet1->ImgEd3, Panel4->Image3}};
     if (slot < 1 || slot > 3)
         return false;
     const PictureSlot &s = pairs[slot - 1];
@@ -137,7 +138,7 @@ bool TForm1::loadPictureSilently(int slot)
 
 void TForm1::StretchChkClick()
 {
-    Panel4->setStretch(StretchChk->isChecked());
+    Panel4->setStretch(TabSheet1->StretchChk->isChecked());
 }
 
 void TForm1::loadHelpPage()

@@ -5,11 +5,13 @@
 #include "core/base/quizerror.h"
 #include "core/media/clipplayer.h"
 #include "ui/media/mediarows.h"
+#include "ui/window/optionspage.h"
+#include "ui/window/playarea.h"
 #include "ui/window/radiogroup.h"
 
 void TForm1::buildMediaControls()
 {
-    m_media = new MediaRows({{MP1, MP2, MP3, MPTrue, MPFalse}}, SoundNote, VedioPanel, this);
+    m_media = new MediaRows({{TabSheet1->MP1, TabSheet1->MP2, TabSheet1->MP3, TabSheet1->MPTrue, TabSheet1->MPFalse}}, TabSheet1->SoundNote, Panel4->VedioPanel, this);
     connect(m_media, &MediaRows::clipRefused, this, &TForm1::reportError);
     connect(m_media, &MediaRows::buttonClicked, this, [this](int clip, ClipPlayerBar::Button button) {
         guarded([this, clip, button] { playerButtonClicked(clip, button); });
@@ -30,7 +32,7 @@ void TForm1::SetupMediaFiles()
 {
     // Every clip that can be opened is; the others are told together and
     // what follows (at start-up, the first question) goes on.
-    const Result opened = m_media->setup(dataRoot(), AVRG->itemIndex());
+    const Result opened = m_media->setup(dataRoot(), TabSheet1->AVRG->itemIndex());
     if (!opened)
         reportError(opened.text);
 }

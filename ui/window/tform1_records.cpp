@@ -3,12 +3,14 @@
 // to the page (childrenpage.cpp).
 #include "ui/window/tform1.h"
 
+#include "core/records/resultstable.h"
 #include "ui/children/childrenpage.h"
 #include "ui/window/clicklabel.h"
+#include "ui/window/optionspage.h"
 #include "ui/window/picturecontrol.h"
+#include "ui/window/playarea.h"
 #include "ui/window/radiogroup.h"
 #include "ui/window/statusstrip.h"
-#include "core/records/resultstable.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -19,11 +21,11 @@ using Field = ResultsTable::Field;
 
 void TForm1::bindChildrenPage()
 {
-    connect(Table1, &ResultsTable::currentChanged, this, &TForm1::showCurrentChild);
+    connect(m_childrenPage->Table1, &ResultsTable::currentChanged, this, &TForm1::showCurrentChild);
     m_childrenPage->setRunner([this](const std::function<void()> &operation) { guarded(operation); });
     m_childrenPage->setLessonProbe([this] { return currentLessonView(); });
     connect(m_childrenPage, &ChildrenPage::storeStateChanged, this, [this] {
-        Panel6->showStoreState(m_childrenPage->storeStateText(), m_childrenPage->storeProblem());
+        Panel4->Panel6->showStoreState(m_childrenPage->storeStateText(), m_childrenPage->storeProblem());
     });
 }
 
@@ -33,22 +35,22 @@ void TForm1::showCurrentChild()
     // Counts in the system's own digits, as the grid and the spin box show
     // them (Arabic-Indic on an Arabic system); blank while there is none.
     const auto count = [this](Field field) {
-        return Table1->value(field).isNull() ? QString() : QLocale().toString(Table1->integer(field));
+        return m_childrenPage->Table1->value(field).isNull() ? QString() : QLocale().toString(m_childrenPage->Table1->integer(field));
     };
-    Panel6->showChild(Table1->text(Field::Name), count(Field::Ok), count(Field::NotOk));
+    Panel4->Panel6->showChild(m_childrenPage->Table1->text(Field::Name), count(Field::Ok), count(Field::NotOk));
 }
 
 // The current lesson's name and how its choices look, for the chart.
 LessonView TForm1::currentLessonView() const
 {
     LessonView view;
-    view.name = CurLesson->text();
-    view.labels.questionType = AskForRG->itemIndex();
-    const std::array<ClickLabel *, 3> colours{{ColorLB1, ColorLB2, ColorLB3}};
-    const std::array<QLineEdit *, 3> texts{{Ed1, Ed2, Ed3}};
+    view.name = TabSheet1->CurLesson->text();
+    view.labels.questionType = TabSheet1->AskForRG->itemIndex();
+    const std::array<ClickLabel *, 3> colours{{TabSheet1->ColorLB1, TabSheet1->ColorLB2, TabSheet1->ColorLB3}};
+    const std::array<QLineEdit *, 3> texts{{TabSheet1->Ed1, TabSheet1->Ed2, TabSheet1->Ed3}};
     // The pictures are crossed: choice 2 shows picture slot 3, choice 3 slot 2.
-    const std::array<PictureControl *, 3> pictures{{Image1, Image3, Image2}};
-    const std::array<QLineEdit *, 3> picturePaths{{ImgEd1, ImgEd3, ImgEd2}};
+    const std::array<PictureControl *, 3> pictures{{Panel4->Image1, Panel4->Image3, Panel4->Image2}};
+    const std::array<QLineEdit *, 3> picturePaths{{TabSheet1->ImgEd1, TabSheet1->ImgEd3, TabSheet1->ImgEd2}};
     const int pictureSlots[] = {1, 3, 2};
     for (int i = 0; i < 3; ++i) {
         view.labels.colors[i] = labelColor(colours[i]);
@@ -79,12 +81,12 @@ void TForm1::openResultsTable()
 
 int TForm1::currentChildNo() const
 {
-    return Table1->currentNo();
+    return m_childrenPage->Table1->currentNo();
 }
 
 bool TForm1::findChildByKey(const QString &key)
 {
-    return Table1->findKey(key);
+    return m_childrenPage->Table1->findKey(key);
 }
 
 void TForm1::RecordResult(const QString &result, const AnswerDetails &details)

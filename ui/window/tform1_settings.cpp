@@ -4,18 +4,18 @@
 #include "ui/window/tform1.h"
 
 #include "core/base/appdir.h"
+#include "core/base/quizerror.h"
+#include "core/settings/currentlessonfile.h"
+#include "core/settings/lessonfoldermodel.h"
+#include "core/settings/lessonlibrary.h"
+#include "core/settings/optionsfile.h"
+#include "core/settings/settingssession.h"
+#include "core/settings/windows1256.h"
+#include "ui/lessons/lessonlist.h"
 #include "ui/window/clicklabel.h"
 #include "ui/window/optionspage.h"
 #include "ui/window/playarea.h"
-#include "core/base/quizerror.h"
 #include "ui/window/radiogroup.h"
-#include "core/settings/currentlessonfile.h"
-#include "core/settings/lessonfoldermodel.h"
-#include "core/settings/settingssession.h"
-#include "core/settings/lessonlibrary.h"
-#include "ui/lessons/lessonlist.h"
-#include "core/settings/optionsfile.h"
-#include "core/settings/windows1256.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -40,11 +40,11 @@ int fontPoints(const QFont &font)
 
 void TForm1::bindSettingsControls()
 {
-    m_lessons = new LessonList(Lesson);
+    m_lessons = new LessonList(TabSheet1->Lesson);
     connect(m_lessons, &LessonList::selectionChanged, this, [this] { guarded([this] { LessonChange(); }); });
     // An edit still open when the window closes is dropped: the window may
     // be on its way to destruction, when the editor gives up its name.
-    m_lessons->model()->setRenameHandler([this, list = Lesson](const QString &from, const QString &to) {
+    m_lessons->model()->setRenameHandler([this, list = TabSheet1->Lesson](const QString &from, const QString &to) {
         return !list->window()->isHidden() && renameLessonFolder(from, to);
     });
     connect(TabSheet1, &OptionsPage::textRefused, this, [this](const QString &characters) {
@@ -95,36 +95,36 @@ void TForm1::applyOptions(const OptionsRead &read)
     };
     m_settings.markApplied();
 
-    setIndex(AskForColorRG, r.askedChoice);
-    setIndex(AVRG, r.medium);
+    setIndex(TabSheet1->AskForColorRG, r.askedChoice);
+    setIndex(TabSheet1->AVRG, r.medium);
     if (!read.keeps(OptionsLine::FontName))
         FontDialog1.font.setFamily(r.fontName);
     FontDialog1.font.setPointSize(SettingsSession::usableFontSize(r.fontSize));
     FontDialog1.color = m_keptColors[0].keep(r.fontColor, palette());
-    setIndex(AskForRG, r.questionType);
-    Ed1->setText(r.text1);
-    Ed2->setText(r.text2);
-    Ed3->setText(r.text3);
-    setLabelColor(ColorLB1, m_keptColors[1].keep(r.color1, palette()));
-    setLabelColor(ColorLB2, m_keptColors[2].keep(r.color2, palette()));
-    setLabelColor(ColorLB3, m_keptColors[3].keep(r.color3, palette()));
-    setIndex(VedioLocationRG, r.videoLocation);
+    setIndex(TabSheet1->AskForRG, r.questionType);
+    TabSheet1->Ed1->setText(r.text1);
+    TabSheet1->Ed2->setText(r.text2);
+    TabSheet1->Ed3->setText(r.text3);
+    setLabelColor(TabSheet1->ColorLB1, m_keptColors[1].keep(r.color1, palette()));
+    setLabelColor(TabSheet1->ColorLB2, m_keptColors[2].keep(r.color2, palette()));
+    setLabelColor(TabSheet1->ColorLB3, m_keptColors[3].keep(r.color3, palette()));
+    setIndex(TabSheet1->VedioLocationRG, r.videoLocation);
     Panel4->setVideoSize(QSize(r.videoWidth, r.videoHeight));
     const QString pictures[] = {r.picture1, r.picture2, r.picture3};
     const OptionsLine pictureLines[] = {OptionsLine::Picture1, OptionsLine::Picture2, OptionsLine::Picture3};
-    QLineEdit *const pictureEdits[] = {ImgEd1, ImgEd2, ImgEd3};
+    QLineEdit *const pictureEdits[] = {TabSheet1->ImgEd1, TabSheet1->ImgEd2, TabSheet1->ImgEd3};
     for (int slot = 1; slot <= 3; ++slot) {
         if (read.keeps(pictureLines[slot - 1]))
             continue;
         pictureEdits[slot - 1]->setText(pictures[slot - 1]);
         loadPictureSilently(slot); // a failure keeps the picture shown
     }
-    StretchChk->setChecked(r.stretch);
+    TabSheet1->StretchChk->setChecked(r.stretch);
     if (!read.keeps(OptionsLine::ChildNo))
         findChildByKey(QString::number(r.childNo)); // not found: the child stays
     setWaitSeconds(r.waitSeconds);
-    if (playwaitTimer->interval() != WaitSE->value() * 1000)
-        playwaitTimer->setInterval(WaitSE->value() * 1000);
+    if (playwaitTimer->interval() != TabSheet1->WaitSE->value() * 1000)
+        playwaitTimer->setInterval(TabSheet1->WaitSE->value() * 1000);
 
     AskForRGClick();
     VedioLocationRGClick();
@@ -148,34 +148,34 @@ void TForm1::SaveOptions()
     } catch (const QuizError &error) {
         clips = Result::failure(error.text());
     }
-    raiseIfFailed(clips.andThen(m_settings.save(CurLesson->text(), collectOptions())));
+    raiseIfFailed(clips.andThen(m_settings.save(TabSheet1->CurLesson->text(), collectOptions())));
 }
 
 OptionsValues TForm1::collectOptions() const
 {
     OptionsValues v;
-    v.askedChoice = AskForColorRG->itemIndex();
-    v.medium = AVRG->itemIndex();
+    v.askedChoice = TabSheet1->AskForColorRG->itemIndex();
+    v.medium = TabSheet1->AVRG->itemIndex();
     v.fontName = FontDialog1.font.family();
     v.fontSize = fontPoints(FontDialog1.font);
     v.fontColor = m_keptColors[0].valueFor(FontDialog1.color);
-    v.questionType = AskForRG->itemIndex();
-    v.text1 = Ed1->text();
-    v.text2 = Ed2->text();
-    v.text3 = Ed3->text();
-    v.color1 = m_keptColors[1].valueFor(labelColor(ColorLB1));
-    v.color2 = m_keptColors[2].valueFor(labelColor(ColorLB2));
-    v.color3 = m_keptColors[3].valueFor(labelColor(ColorLB3));
-    v.videoLocation = VedioLocationRG->itemIndex();
+    v.questionType = TabSheet1->AskForRG->itemIndex();
+    v.text1 = TabSheet1->Ed1->text();
+    v.text2 = TabSheet1->Ed2->text();
+    v.text3 = TabSheet1->Ed3->text();
+    v.color1 = m_keptColors[1].valueFor(labelColor(TabSheet1->ColorLB1));
+    v.color2 = m_keptColors[2].valueFor(labelColor(TabSheet1->ColorLB2));
+    v.color3 = m_keptColors[3].valueFor(labelColor(TabSheet1->ColorLB3));
+    v.videoLocation = TabSheet1->VedioLocationRG->itemIndex();
     const QSize video = Panel4->videoSize();
     v.videoWidth = video.width();
     v.videoHeight = video.height();
-    v.picture1 = ImgEd1->text();
-    v.picture2 = ImgEd2->text();
-    v.picture3 = ImgEd3->text();
-    v.stretch = StretchChk->isChecked();
+    v.picture1 = TabSheet1->ImgEd1->text();
+    v.picture2 = TabSheet1->ImgEd2->text();
+    v.picture3 = TabSheet1->ImgEd3->text();
+    v.stretch = TabSheet1->StretchChk->isChecked();
     v.childNo = currentChildNo();
-    v.waitSeconds = WaitSE->value();
+    v.waitSeconds = TabSheet1->WaitSE->value();
     return v;
 }
 
@@ -183,18 +183,18 @@ OptionsValues TForm1::collectOptions() const
 
 void TForm1::setCurLesson(const QString &name)
 {
-    if (CurLesson->text() == name)
+    if (TabSheet1->CurLesson->text() == name)
         return;
     {
-        const QSignalBlocker block(CurLesson);
-        CurLesson->setText(name);
+        const QSignalBlocker block(TabSheet1->CurLesson);
+        TabSheet1->CurLesson->setText(name);
     }
     CurLessonChange();
 }
 
 void TForm1::CurLessonChange()
 {
-    raiseIfFailed(m_settings.writeCurrentLesson(CurLesson->text()));
+    raiseIfFailed(m_settings.writeCurrentLesson(TabSheet1->CurLesson->text()));
     // The list's selection is the teacher's own: a lesson made current
     // otherwise is not marked there, so that the delete button never offers
     // a lesson nobody picked.
@@ -215,7 +215,7 @@ void TForm1::SpeedButton7Click()
 
 void TForm1::ProButton1Click()
 {
-    const QString name = CurLesson->text();
+    const QString name = TabSheet1->CurLesson->text();
     if (name == LessonLibrary::automaticName()) {
         m_dialogs->showMessage(LessonLibrary::chooseLessonText());
         return;
@@ -254,9 +254,9 @@ bool TForm1::renameLessonFolder(const QString &oldName, const QString &newName)
         }
         renamed = true;
         // The same lesson under its new name: no settings to load again.
-        if (CurLesson->text() == oldName) {
-            const QSignalBlocker block(CurLesson);
-            CurLesson->setText(newName);
+        if (TabSheet1->CurLesson->text() == oldName) {
+            const QSignalBlocker block(TabSheet1->CurLesson);
+            TabSheet1->CurLesson->setText(newName);
             raiseIfFailed(m_settings.writeCurrentLesson(newName));
         }
     });
