@@ -235,8 +235,6 @@ Clicks measureClicks(MonitorRecorder &recorder, TForm1 &form, int runs)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QUIZ_APPDIR_TEMPLATE"))
-        qputenv("QUIZ_APPDIR_TEMPLATE", QUIZ_APPDIR_TEMPLATE_DIR);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc > 2 && qstrcmp(argv[1], "--first-question") == 0)

@@ -100,8 +100,6 @@ Figures measureStart(ClipPlayer &player, Random &random, bool afterEnd)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QUIZ_APPDIR_TEMPLATE"))
-        qputenv("QUIZ_APPDIR_TEMPLATE", QUIZ_APPDIR_TEMPLATE_DIR);
     QApplication app(argc, argv);
     QTextStream out(stdout);
     out << "sound server: "

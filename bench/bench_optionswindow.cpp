@@ -57,7 +57,6 @@ bool makeLessons(const QString &data, int count)
 
 int main(int argc, char **argv)
 {
-    qputenv("QUIZ_APPDIR_TEMPLATE", QUIZ_APPDIR_TEMPLATE_DIR);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

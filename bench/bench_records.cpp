@@ -169,8 +169,6 @@ bool measureGrid(int children, Figures *out)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QUIZ_APPDIR_TEMPLATE"))
-        qputenv("QUIZ_APPDIR_TEMPLATE", QUIZ_APPDIR_TEMPLATE_DIR);
     QApplication app(argc, argv);
     QTextStream outStream(stdout);
     outStream << "children  count-answer-median-us  find-key-median-us  open-ms  model-first-rows-ms"

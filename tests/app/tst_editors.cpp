@@ -63,7 +63,7 @@ struct Quiz
 
 QString picture(const QString &name)
 {
-    return QFINDTESTDATA("../data/pictures/" + name);
+    return testsupport::testData(QStringLiteral("pictures/") + name);
 }
 
 /// A picture unlike any fixture, to tell whether an image kept its picture.

@@ -1,4 +1,5 @@
 #include "ui/help/thelpform.h"
+#include "support/testsupport.h"
 
 #include <QApplication>
 #include <QFile>
@@ -106,7 +107,7 @@ private slots:
 
     void theShippedPageIsArabicAndNamesTheControls()
     {
-        const QString page = qEnvironmentVariable("QUIZ_APPDIR_TEMPLATE") + QStringLiteral("/help.htm");
+        const QString page = testsupport::appDirTemplate() + QStringLiteral("/help.htm");
         QVERIFY2(QFileInfo::exists(page), qPrintable(page));
         THelpForm form;
         form.loadPage(page);

@@ -3,6 +3,8 @@
 // Helpers shared by the media tests: a private copy of the default clip set,
 // reading and writing whole files, and whether a sound server is there.
 
+#include "support/testsupport.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -14,12 +16,6 @@
 #include <cmath>
 
 namespace MediaTest {
-
-inline QString appDirTemplate() { return QStringLiteral(MEDIA_APPDIR_TEMPLATE); }
-inline QString fixture(const QString &name)
-{
-    return QStringLiteral(MEDIA_TEST_DATA "/") + name;
-}
 
 inline QByteArray readAll(const QString &path)
 {
@@ -41,7 +37,7 @@ public:
     ProgramFolder()
     {
         QDir().mkpath(m_dir.path() + QStringLiteral("/Data"));
-        const QDir source(appDirTemplate() + QStringLiteral("/Data"));
+        const QDir source(testsupport::appDirTemplate() + QStringLiteral("/Data"));
         for (const QString &name :
              source.entryList({QStringLiteral("*.wav"), QStringLiteral("*.avi")}, QDir::Files))
             QFile::copy(source.filePath(name), data(name));
@@ -58,7 +54,7 @@ private:
 /// by a loud square wave: 8-bit samples in its "00wb" chunks.
 inline QByteArray loudSoundOnlyAvi()
 {
-    QByteArray avi = readAll(fixture(QStringLiteral("audio-only.avi")));
+    QByteArray avi = readAll(testsupport::testData(QStringLiteral("media/audio-only.avi")));
     // The chunks follow one another in the movie list, up to the index.
     qsizetype at = avi.indexOf("movi") + 4;
     while (at + 8 <= avi.size() && avi.mid(at, 4) == "00wb") {

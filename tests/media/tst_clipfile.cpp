@@ -10,6 +10,8 @@
 #include <QtEndian>
 
 using namespace MediaTest;
+using testsupport::appDirTemplate;
+using testsupport::testData;
 
 class TestClipFile : public QObject
 {
@@ -53,11 +55,11 @@ private slots:
     void clipsFromOtherWritersArePlayable()
     {
         // fact and LIST chunks before the data, extensible float format.
-        const ClipFile::Check floatWave = ClipFile::check(fixture(QStringLiteral("float-with-list.wav")));
+        const ClipFile::Check floatWave = ClipFile::check(testData(QStringLiteral("media/float-with-list.wav")));
         QVERIFY2(floatWave.ok(), qPrintable(floatWave.error));
 
         // An avi with a sound stream and no picture is a sound clip.
-        const ClipFile::Check soundAvi = ClipFile::check(fixture(QStringLiteral("audio-only.avi")));
+        const ClipFile::Check soundAvi = ClipFile::check(testData(QStringLiteral("media/audio-only.avi")));
         QVERIFY2(soundAvi.ok(), qPrintable(soundAvi.error));
         QCOMPARE(soundAvi.kind, ClipFile::Kind::Avi);
         QVERIFY(!soundAvi.hasVideo);
@@ -121,7 +123,7 @@ private slots:
         QTest::newRow("avi header damaged") << "color1.avi" << aviNoHeader << QStringLiteral("تالف");
 
         // Its only stream is neither picture nor sound.
-        QByteArray textOnly = readAll(fixture(QStringLiteral("audio-only.avi")));
+        QByteArray textOnly = readAll(testData(QStringLiteral("media/audio-only.avi")));
         textOnly.replace(textOnly.indexOf("strh") + 8, 4, "txts");
         QTest::newRow("avi without picture or sound") << "color1.avi" << textOnly
                                                       << QStringLiteral("لا يحوي صورة فيديو ولا صوتاً");

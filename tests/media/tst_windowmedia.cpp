@@ -299,7 +299,7 @@ private slots:
         Quiz quiz([&](const ProgramFolder &folder) {
             testsupport::writeFile(folder.dataDir() + "color3.wav", undecodable);
             testsupport::writeFile(folder.dataDir() + "true.avi",
-                                   MediaTest::readAll(MediaTest::fixture("audio-only.avi")));
+                                   MediaTest::readAll(testsupport::testData(QStringLiteral("media/audio-only.avi"))));
             askFor(folder, 3);
         });
         const QString file = quiz.data("color3.wav");

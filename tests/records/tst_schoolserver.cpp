@@ -44,7 +44,7 @@ QVariant admin(const QString &sql)
 
 bool serverCtl(const char *action)
 {
-    return QProcess::execute(QStringLiteral("bash"), {QStringLiteral(QUIZ_SOURCE_DIR "/scripts/pg-server.sh"),
+    return QProcess::execute(QStringLiteral("bash"), {testsupport::sourcePath(QStringLiteral("scripts/pg-server.sh")),
                                                       QLatin1String(action)})
            == 0;
 }

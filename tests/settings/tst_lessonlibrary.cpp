@@ -61,7 +61,7 @@ private slots:
         QVERIFY(QDir().mkpath(data()));
         QVERIFY(QDir().mkpath(outside()));
         // The shipped Data folder, then clips and things a Data folder may hold.
-        const QString templ = qEnvironmentVariable("QUIZ_APPDIR_TEMPLATE") + QStringLiteral("/Data");
+        const QString templ = testsupport::appDirTemplate() + QStringLiteral("/Data");
         for (const QFileInfo &fi : QDir(templ).entryInfoList(QDir::Files))
             QVERIFY(QFile::copy(fi.absoluteFilePath(), inData(fi.fileName())));
         QVERIFY(QFileInfo::exists(inData("options.txt")));

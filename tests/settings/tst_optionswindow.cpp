@@ -33,7 +33,7 @@ QString fileErrorText()
 
 QByteArray fixture(const QString &name)
 {
-    return readFile(qEnvironmentVariable("QUIZ_TEST_DATA") + QStringLiteral("/options-bad/") + name);
+    return readFile(testsupport::testData(QStringLiteral("options-bad/") + name));
 }
 
 QString picture(const QString &folder, const QString &name, const QColor &colour)

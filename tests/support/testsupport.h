@@ -1,7 +1,8 @@
 #pragma once
 
-// Helpers shared by the test programs: a throw-away program folder laid out
-// like an installed quiz, and valid clip files to put in it.
+// Helpers shared by the test programs: where the test data is, a throw-away
+// program folder laid out like an installed quiz, and valid clip files to put
+// in it.
 
 #include <QByteArray>
 #include <QDir>
@@ -15,6 +16,25 @@
 #include <sys/resource.h>
 
 namespace testsupport {
+
+/// A file or folder of the source tree, such as "scripts/pg-server.sh".
+/// QUIZ_SOURCE_DIR is built into every test and benchmark (tests/CMakeLists.txt).
+inline QString sourcePath(const QString &relative)
+{
+    return QStringLiteral(QUIZ_SOURCE_DIR "/") + relative;
+}
+
+/// A file or folder below tests/data, such as "media/audio-only.avi".
+inline QString testData(const QString &relative)
+{
+    return sourcePath(QStringLiteral("tests/data/") + relative);
+}
+
+/// The default program folder as it is installed, without a trailing "/".
+inline QString appDirTemplate()
+{
+    return sourcePath(QStringLiteral("appdir"));
+}
 
 /// A short, silent, valid PCM wav file.
 inline QByteArray silentWav(int samples = 800)
@@ -53,15 +73,15 @@ inline QByteArray readFile(const QString &path)
 }
 
 /// A temporary program folder: a copy of the default program folder
-/// (QUIZ_APPDIR_TEMPLATE) with every wav clip present. programFile() names
+/// (appDirTemplate()) with every wav clip present. programFile() names
 /// the executable that would run from it; appDir() ends with "/".
 class ProgramFolder
 {
 public:
     explicit ProgramFolder(bool withTemplate = true)
     {
-        const QString templ = qEnvironmentVariable("QUIZ_APPDIR_TEMPLATE");
-        if (withTemplate && !templ.isEmpty()) {
+        const QString templ = appDirTemplate();
+        if (withTemplate) {
             QDirIterator it(templ, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
             while (it.hasNext()) {
                 const QString from = it.next();
