@@ -161,11 +161,11 @@ private slots:
         QVERIFY(!quiz.offers(1, Button::Record));
 
         // Stop saves first: with nothing recorded the file stays as it was.
-        const QByteArray before = MediaTest::readAll(quiz.data("color2.wav"));
+        const QByteArray before = testsupport::readFile(quiz.data("color2.wav"));
         quiz.press(1, Button::Stop);
         QCOMPARE(quiz.player(1).state(), State::Stopped);
         QVERIFY(quiz.offers(1, Button::Play));
-        QCOMPARE(MediaTest::readAll(quiz.data("color2.wav")), before);
+        QCOMPARE(testsupport::readFile(quiz.data("color2.wav")), before);
 
         // The end of a playback offers play again.
         quiz.press(3, Button::Play);
@@ -179,7 +179,7 @@ private slots:
     {
         Quiz quiz;
         quiz.openOptions();
-        const QByteArray blank = MediaTest::readAll(quiz.data("0.wav"));
+        const QByteArray blank = testsupport::readFile(quiz.data("0.wav"));
         // SpeedButton1 empties the right-answer clip, 2 to 4 the question
         // clips, 5 the wrong-answer clip.
         const std::array<QToolButton *, 5> resets{{quiz.form->SpeedButton2, quiz.form->SpeedButton3,
@@ -187,17 +187,17 @@ private slots:
                                                    quiz.form->SpeedButton5}};
         QVector<QByteArray> avi;
         for (const QString &name : clipNames)
-            avi << MediaTest::readAll(quiz.data(name + ".avi"));
+            avi << testsupport::readFile(quiz.data(name + ".avi"));
         for (int i = 0; i < 5; ++i) {
             quiz.press(i, Button::Play);
             Quiz::click(resets[i]);
-            QCOMPARE(MediaTest::readAll(quiz.data(clipNames[i] + ".wav")), blank);
+            QCOMPARE(testsupport::readFile(quiz.data(clipNames[i] + ".wav")), blank);
             QCOMPARE(quiz.player(i).state(), State::Stopped);
             for (int j = i + 1; j < 5; ++j)
-                QVERIFY(MediaTest::readAll(quiz.data(clipNames[j] + ".wav")) != blank);
+                QVERIFY(testsupport::readFile(quiz.data(clipNames[j] + ".wav")) != blank);
         }
         for (int i = 0; i < 5; ++i)
-            QCOMPARE(MediaTest::readAll(quiz.data(clipNames[i] + ".avi")), avi[i]);
+            QCOMPARE(testsupport::readFile(quiz.data(clipNames[i] + ".avi")), avi[i]);
         QVERIFY(quiz.errors().isEmpty());
     }
 
@@ -207,9 +207,9 @@ private slots:
             QFile::remove(folder.dataDir() + "0.wav");
         });
         quiz.openOptions();
-        const QByteArray before = MediaTest::readAll(quiz.data("true.wav"));
+        const QByteArray before = testsupport::readFile(quiz.data("true.wav"));
         Quiz::click(quiz.form->SpeedButton1);
-        QCOMPARE(MediaTest::readAll(quiz.data("true.wav")), before);
+        QCOMPARE(testsupport::readFile(quiz.data("true.wav")), before);
         QCOMPARE(quiz.errors().size(), 1);
         QVERIFY2(quiz.errors().first().contains(quiz.data("0.wav")), qPrintable(quiz.errors().first()));
         QVERIFY(quiz.errors().first().contains(QStringLiteral("بقي كما كان")));
@@ -263,7 +263,7 @@ private slots:
         QCOMPARE(quiz.errors().size(), 1);
         for (const QString &name : bad) {
             QVERIFY2(quiz.errors().first().contains(quiz.data(name)), qPrintable(quiz.errors().first()));
-            QCOMPARE(MediaTest::readAll(quiz.data(name)), content);
+            QCOMPARE(testsupport::readFile(quiz.data(name)), content);
         }
         QVERIFY2(quiz.errors().first().contains(reason), qPrintable(quiz.errors().first()));
         for (int i = 0; i < 5; ++i)
@@ -299,7 +299,7 @@ private slots:
         Quiz quiz([&](const ProgramFolder &folder) {
             testsupport::writeFile(folder.dataDir() + "color3.wav", undecodable);
             testsupport::writeFile(folder.dataDir() + "true.avi",
-                                   MediaTest::readAll(testsupport::testData(QStringLiteral("media/audio-only.avi"))));
+                                   testsupport::readFile(testsupport::testData(QStringLiteral("media/audio-only.avi"))));
             askFor(folder, 3);
         });
         const QString file = quiz.data("color3.wav");
@@ -318,7 +318,7 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(quiz.errors().size(), 1);
         QCOMPARE(quiz.player(2).state(), State::Closed);
-        QCOMPARE(MediaTest::readAll(file), undecodable);
+        QCOMPARE(testsupport::readFile(file), undecodable);
         // A good clip in its place is heard at the next start.
         QVERIFY(testsupport::writeFile(file, testsupport::silentWav(1600)));
         quiz.form->SpeedButton8->click();
@@ -375,7 +375,7 @@ private slots:
 
         const ClipFile::Check check = ClipFile::check(clip);
         QVERIFY2(check.ok(), qPrintable(check.error));
-        QVERIFY(MediaTest::loudness(MediaTest::readAll(clip)).peak > 0.05);
+        QVERIFY(MediaTest::loudness(testsupport::readFile(clip)).peak > 0.05);
         // Heard at once.
         quiz.press(2, Button::Play);
         QCOMPARE(quiz.player(2).state(), State::Playing);
@@ -390,7 +390,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(quiz.player(0).recordedDuration() > 0 && quiz.player(2).recordedDuration() > 0, 8000);
         QVERIFY(QFile::remove(blocked));
         QVERIFY(QDir().mkpath(blocked + "/inside"));
-        const QByteArray before = MediaTest::readAll(clip);
+        const QByteArray before = testsupport::readFile(clip);
         QVERIFY(QFile::remove(quiz.data("CurLesson.txt")));
         quiz.form->WaitSE->setValue(9);
         quiz.dialogs.clear();
@@ -398,10 +398,10 @@ private slots:
         QVERIFY(!quiz.form->close());
         QCOMPARE(quiz.errors().size(), 1);
         QVERIFY2(quiz.errors().first().contains(blocked), qPrintable(quiz.errors().first()));
-        QVERIFY(MediaTest::readAll(clip) != before);
+        QVERIFY(testsupport::readFile(clip) != before);
         QVERIFY(ClipFile::check(clip).ok());
         QVERIFY(QFileInfo::exists(quiz.data("CurLesson.txt")));
-        QVERIFY(MediaTest::readAll(quiz.data("options.txt")).endsWith("\r\n9\r\n"));
+        QVERIFY(testsupport::readFile(quiz.data("options.txt")).endsWith("\r\n9\r\n"));
         // The recording that could not be written is held for the next try.
         QVERIFY(quiz.player(0).hasRecording());
     }
