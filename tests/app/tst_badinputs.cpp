@@ -7,13 +7,14 @@
 #include "ui/window/choicepanel.h"
 #include "ui/window/picturecontrol.h"
 #include "core/records/resultstable.h"
-#include "settings/windowtestutil.h"
+#include "support/quizwindow.h"
 
 #include <QImage>
 #include <QLabel>
 #include "ui/window/clicklabel.h"
 
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QToolButton>
 #include <QtTest>

@@ -9,7 +9,7 @@
 #include "core/base/datalocation.h"
 #include "ui/help/thelpform.h"
 #include "core/media/clipplayer.h"
-#include "settings/windowtestutil.h"
+#include "support/quizwindow.h"
 
 #include <QLineEdit>
 #include <QSpinBox>

@@ -5,7 +5,7 @@
 #include "ui/window/choicepanel.h"
 #include "core/media/clipplayer.h"
 #include "core/media/sounddevices.h"
-#include "settings/windowtestutil.h"
+#include "support/quizwindow.h"
 
 #include <QApplication>
 #include <QLabel>

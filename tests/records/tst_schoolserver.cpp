@@ -12,7 +12,7 @@
 #include "core/records/resultstable.h"
 #include "core/records/serverstore.h"
 #include "core/records/storechoice.h"
-#include "settings/windowtestutil.h"
+#include "support/quizwindow.h"
 #include "support/testsupport.h"
 
 #include <QElapsedTimer>

@@ -3,11 +3,12 @@
 #include "core/settings/lessonfoldermodel.h"
 #include "ui/lessons/lessonlist.h"
 #include "settingstestutil.h"
-#include "windowtestutil.h"
+#include "support/quizwindow.h"
 
 #include <QLineEdit>
 #include <QListView>
 #include <QPointer>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>

@@ -8,7 +8,7 @@
 #include "core/records/resultstable.h"
 #include "core/settings/colorvalue.h"
 #include "settingstestutil.h"
-#include "windowtestutil.h"
+#include "support/quizwindow.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -16,6 +16,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPalette>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
 #include <QtTest>

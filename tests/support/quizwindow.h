@@ -9,6 +9,7 @@
 #include "core/settings/windows1256.h"
 #include "support/scripteddialogs.h"
 #include "support/testsupport.h"
+#include "ui/window/radiogroup.h"
 #include "ui/window/tform1.h"
 
 #include <QDirIterator>
@@ -19,7 +20,6 @@
 #include <memory>
 
 class ChoicePanel;
-class RadioGroup;
 
 using Kind = ScriptedDialogs::Kind;
 
