@@ -126,15 +126,6 @@ void paneStillOpens(QuizWindow &q)
     QVERIFY(!q.form->optionsMode());
 }
 
-void seedChildren(const QString &path, const QStringList &names)
-{
-    ResultsTable table;
-    QString error;
-    QVERIFY2(table.open(path, &error), qPrintable(error));
-    for (const QString &name : names)
-        QVERIFY2(table.addChild(name, &error), qPrintable(error));
-}
-
 } // namespace
 
 class TestBadInputs : public QObject

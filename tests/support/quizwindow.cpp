@@ -1,5 +1,6 @@
 #include "support/quizwindow.h"
 
+#include "core/records/resultstable.h"
 #include "ui/window/choicepanel.h"
 #include "ui/window/radiogroup.h"
 
@@ -21,6 +22,15 @@ void testsupport::controlNotFound(const QObject *root, const char *name, const c
         qFatal("%s has %d controls named \"%s\"", where.constData(), int(found.size()), name);
     qFatal("the control \"%s\" of %s is a %s, not a %s", name, where.constData(),
            found.first()->metaObject()->className(), className);
+}
+
+void seedChildren(const QString &path, const QStringList &names)
+{
+    ResultsTable table;
+    QString error;
+    QVERIFY2(table.open(path, &error), qPrintable(error));
+    for (const QString &name : names)
+        QVERIFY2(table.addChild(name, &error), qPrintable(error));
 }
 
 void typeText(QWidget *widget, const QString &text)

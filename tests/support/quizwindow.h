@@ -98,6 +98,9 @@ inline QMap<QString, QByteArray> treeSnapshot(const QString &folder)
     return entries;
 }
 
+/// Puts children into a results table before the window opens it.
+void seedChildren(const QString &path, const QStringList &names);
+
 /// Types the text key by key, as a keyboard with any layout would: one key
 /// press and release per character (a character outside the 16-bit range
 /// arrives as one key, as an input method gives it).
