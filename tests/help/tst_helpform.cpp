@@ -8,17 +8,14 @@
 #include <QTextBrowser>
 #include <QtTest>
 
+using testsupport::writeFile;
+
 /// The help window: read once, shown many times, hidden on close.
 class TestHelpForm : public QObject
 {
     Q_OBJECT
 
 private:
-    static bool writeFile(const QString &path, const QByteArray &bytes)
-    {
-        QFile f(path);
-        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-    }
     static int helpWindows()
     {
         int n = 0;

@@ -15,15 +15,8 @@
 #include <QtTest>
 
 using testsupport::readFile;
-using testsupport::writeFile;
 
 namespace {
-
-QString fileErrorText()
-{
-    return QStringLiteral(u"خطأ في الملفات. سيتم اختيار الوضع التلقائي.\n\r"
-                          u"اذا استمر الخطأ قم بإعادة تنصيب البرنامج");
-}
 
 QString refusedAutomaticText()
 {

@@ -55,6 +55,14 @@ inline QByteArray cp1256(const QString &text)
     return Windows1256::encode(text, &ok);
 }
 
+/// The message for settings files that cannot be used, after which the
+/// automatic lesson is taken.
+inline QString fileErrorText()
+{
+    return QStringLiteral(u"خطأ في الملفات. سيتم اختيار الوضع التلقائي.\n\r"
+                          u"اذا استمر الخطأ قم بإعادة تنصيب البرنامج");
+}
+
 /// The options file's lines without their CR LF.
 inline QList<QByteArray> fileLines(const QByteArray &bytes)
 {
