@@ -277,7 +277,7 @@ private slots:
         for (const bool right : {true, true, false})
             quiz.answer(right);
         quiz.openChildrenTab();
-        ChildChart *chart = quiz.form->findChild<ChildChart *>(QStringLiteral("ResultsChart"));
+        ChildChart *chart = quiz.control<ChildChart>("ResultsChart");
         QVERIFY(chart && chart->isVisible());
         const auto daySets = [](ChildChart *c) {
             QStringList out;
@@ -319,8 +319,8 @@ private slots:
         QVERIFY(chart->chart()->series().isEmpty());
 
         // Larger on demand, following the same child.
-        QTest::mouseClick(quiz.form->findChild<QToolButton *>(QStringLiteral("ChartBigBtn")), Qt::LeftButton);
-        auto *big = quiz.form->findChild<ChildChart *>(QStringLiteral("ResultsChartBig"));
+        QTest::mouseClick(quiz.control<QToolButton>("ChartBigBtn"), Qt::LeftButton);
+        auto *big = quiz.control<ChildChart>("ResultsChartBig");
         QVERIFY(big && big->isVisible());
         QVERIFY(big->width() > chart->width());
         QCOMPARE(big->chart()->title(), chart->chart()->title());
@@ -336,11 +336,11 @@ private slots:
         const QString counts = quiz.folder.appDir() + QStringLiteral("counts.csv");
         const QString answers = quiz.folder.appDir() + QStringLiteral("answers.csv");
         quiz.dialogs.saveFileAnswers << std::nullopt << counts << answers;
-        QPushButton *countsButton = quiz.form->findChild<QPushButton *>(QStringLiteral("ExportCountsBtn"));
+        QPushButton *countsButton = quiz.control<QPushButton>("ExportCountsBtn");
         QTest::mouseClick(countsButton, Qt::LeftButton); // Cancel: nothing written
         QVERIFY(!QFile::exists(counts));
         QTest::mouseClick(countsButton, Qt::LeftButton);
-        QTest::mouseClick(quiz.form->findChild<QPushButton *>(QStringLiteral("ExportAnswersBtn")), Qt::LeftButton);
+        QTest::mouseClick(quiz.control<QPushButton>("ExportAnswersBtn"), Qt::LeftButton);
         QVERIFY(testsupport::readFile(counts).startsWith("\xEF\xBB\xBF"));
         QCOMPARE(testsupport::readFile(answers).count("\r\n"), 2);
         const QStringList messages = quiz.dialogs.texts(Kind::Message);
@@ -372,10 +372,10 @@ private slots:
         QCOMPARE(quiz.dialogs.texts(Kind::Error).last(), errorReportText(ResultsTable::closedText()));
         QCOMPARE(testsupport::readFile(quiz.resultsPath()), text);
         // So does an export, before any file is asked for; the chart says why it is empty.
-        QTest::mouseClick(quiz.form->findChild<QPushButton *>(QStringLiteral("ExportAnswersBtn")), Qt::LeftButton);
+        QTest::mouseClick(quiz.control<QPushButton>("ExportAnswersBtn"), Qt::LeftButton);
         QCOMPARE(quiz.dialogs.texts(Kind::Error).last(), errorReportText(ResultsTable::closedText()));
         QCOMPARE(quiz.dialogs.count(Kind::SaveFile), 0);
-        QVERIFY(quiz.form->findChild<ChildChart *>(QStringLiteral("ResultsChart"))->chart()->title().contains(
+        QVERIFY(quiz.control<ChildChart>("ResultsChart")->chart()->title().contains(
             QStringLiteral("غير مفتوح")));
     }
 };
