@@ -27,7 +27,7 @@
 #include "monitorrecorder.h"
 #include "app/heap.h"
 #include "core/quiz/random.h"
-#include "support/testsupport.h"
+#include "support/quizwindow.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -189,16 +189,17 @@ struct Clicks
 // question clip has been heard to its end, and returns the delays from the
 // click to the result clip heard. A question that is not heard is not
 // answered: a click then could be answered by the question's own late sound.
-Clicks measureClicks(MonitorRecorder &recorder, TForm1 &form, int runs)
+Clicks measureClicks(MonitorRecorder &recorder, QuizWindow &quiz, int runs)
 {
-    const std::array<ChoicePanel *, 3> panels{{form.SPanel1, form.SPanel2, form.SPanel3}};
+    const std::array<ChoicePanel *, 3> panels{{quiz.panel(1), quiz.panel(2), quiz.panel(3)}};
+    QTimer *playwaitTimer = quiz.control<QTimer>("playwaitTimer");
     Clicks clicks;
     for (int run = 0; run < runs; ++run) {
         recorder.waitForSilence(300, 8000);
-        form.playwaitTimer->stop();
+        playwaitTimer->stop();
         const qint64 asking = MonitorRecorder::monotonicNs();
-        form.playwaitTimerTimer();
-        const int asked = form.AskColorED->text().toInt();
+        quiz.form->playwaitTimerTimer();
+        const int asked = quiz.asked();
         if (asked < 1 || asked > 3) {
             std::fprintf(stderr, "no question was asked\n");
             break;
@@ -217,7 +218,7 @@ Clicks measureClicks(MonitorRecorder &recorder, TForm1 &form, int runs)
         QTest::mouseClick(panels[size_t(choice - 1)], Qt::LeftButton);
         // The next question waits for this loop, not for the waiting time:
         // its clip would be taken for a late result clip.
-        form.playwaitTimer->stop();
+        playwaitTimer->stop();
         const qint64 heard = recorder.waitForSound(clicked, 3000);
         if (heard < 0) {
             std::fprintf(stderr, "click run %d: the result clip was not heard within 3 s\n", run);
@@ -235,8 +236,6 @@ Clicks measureClicks(MonitorRecorder &recorder, TForm1 &form, int runs)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QUIZ_APPDIR_TEMPLATE"))
-        qputenv("QUIZ_APPDIR_TEMPLATE", QUIZ_APPDIR_TEMPLATE_DIR);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc > 2 && qstrcmp(argv[1], "--first-question") == 0)
@@ -265,14 +264,15 @@ int main(int argc, char **argv)
                 pathMs, *std::min_element(path.begin(), path.end()), *std::max_element(path.begin(), path.end()));
     figure("recording_path_ms", pathMs, "ms");
 
-    testsupport::ProgramFolder folder;
+    // The shipped clips, as every program folder holds them.
+    const QString data = testsupport::appDirTemplate() + QStringLiteral("/Data/");
     std::vector<double> lead;
     for (const char *clip : {"color1", "color2", "color3"})
-        lead.push_back(leadingSilenceMs(folder.dataDir() + QLatin1String(clip) + QLatin1String(".wav")));
+        lead.push_back(leadingSilenceMs(data + QLatin1String(clip) + QLatin1String(".wav")));
     figure("question_clip_lead_silence_ms", median(lead), "ms");
     lead.clear();
     for (const char *clip : {"true", "false"})
-        lead.push_back(leadingSilenceMs(folder.dataDir() + QLatin1String(clip) + QLatin1String(".wav")));
+        lead.push_back(leadingSilenceMs(data + QLatin1String(clip) + QLatin1String(".wav")));
     figure("result_clip_lead_silence_ms", *std::max_element(lead.begin(), lead.end()), "ms");
 
     std::vector<double> peakMb;
@@ -282,27 +282,22 @@ int main(int argc, char **argv)
                  "notice dismissed after 1 s of reading -> first question heard");
     figure("peak_rss_first_question_window_mb", median(peakMb), "MB");
 
-    ScriptedDialogs dialogs;
-    Random random;
-    TForm1 form({&dialogs, &random, folder.programFile()});
-    form.maximize();
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form))
-        std::fprintf(stderr, "the window was not shown\n");
+    QuizWindow quiz([](QuizWindow &w) { w.maximized = true; });
     for (int medium : {0, 1}) {
-        form.AVRG->setItemIndex(medium);
-        const Clicks clicks = measureClicks(recorder, form, runs);
-        const QString name = QStringLiteral("click_to_heard_") + form.MediaExt();
+        quiz.control<RadioGroup>("AVRG")->setItemIndex(medium);
+        const Clicks clicks = measureClicks(recorder, quiz, runs);
+        const QString ext = quiz.form->MediaExt();
+        const QString name = QStringLiteral("click_to_heard_") + ext;
         delayFigures(qPrintable(name), clicks.delays, pathMs,
-                     qPrintable(QStringLiteral("click -> result clip heard, %1").arg(form.MediaExt())));
+                     qPrintable(QStringLiteral("click -> result clip heard, %1").arg(ext)));
         // Clips that play (the backend's clock runs) but are not heard in time.
-        std::printf("figure questions_unheard_in_3s_%s %d of_%d\n", qPrintable(form.MediaExt()),
+        std::printf("figure questions_unheard_in_3s_%s %d of_%d\n", qPrintable(ext),
                     clicks.questionsUnheard, runs);
-        std::printf("figure results_late_or_unheard_%s %d of_%d\n", qPrintable(form.MediaExt()),
+        std::printf("figure results_late_or_unheard_%s %d of_%d\n", qPrintable(ext),
                     clicks.resultsLate + clicks.resultsUnheard, runs);
     }
-    const int errors = dialogs.count(ScriptedDialogs::Kind::Error);
+    const int errors = quiz.dialogs.count(ScriptedDialogs::Kind::Error);
     if (errors)
-        std::fprintf(stderr, "errors: %s\n", qPrintable(dialogs.texts(ScriptedDialogs::Kind::Error).join(" | ")));
+        std::fprintf(stderr, "errors: %s\n", qPrintable(quiz.errors().join(" | ")));
     return errors == 0 ? 0 : 1;
 }

@@ -4,12 +4,8 @@
 // reopening all five players; and from the record button to the first
 // recorded sound. Target: under 50 ms median from click to result clip.
 #include "ui/window/choicepanel.h"
-#include "ui/window/radiogroup.h"
-#include "support/scripteddialogs.h"
-#include "ui/window/tform1.h"
 #include "core/media/clipplayer.h"
-#include "core/quiz/random.h"
-#include "support/testsupport.h"
+#include "support/quizwindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -100,8 +96,6 @@ Figures measureStart(ClipPlayer &player, Random &random, bool afterEnd)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QUIZ_APPDIR_TEMPLATE"))
-        qputenv("QUIZ_APPDIR_TEMPLATE", QUIZ_APPDIR_TEMPLATE_DIR);
     QApplication app(argc, argv);
     QTextStream out(stdout);
     out << "sound server: "
@@ -110,10 +104,10 @@ int main(int argc, char **argv)
                 : QStringLiteral("none (%1)").arg(qEnvironmentVariable("QUIZ_NO_SOUND_SERVER")))
         << '\n';
 
-    testsupport::ProgramFolder folder;
-    Random random;
-    random.seedOnce(2);
     {
+        testsupport::ProgramFolder folder;
+        Random random;
+        random.seedOnce(2);
         ClipPlayer player;
         for (const char *ext : {"wav", "avi"}) {
             player.setFileName(folder.dataDir() + QStringLiteral("color2.") + QLatin1String(ext));
@@ -126,32 +120,29 @@ int main(int argc, char **argv)
         }
     }
 
-    ScriptedDialogs dialogs;
-    TForm1 form(QuizEnvironment{&dialogs, &random, folder.programFile()});
-    form.resize(1003, 612);
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form))
-        out << "the window was not shown\n";
+    QuizWindow quiz({}, 2);
     settle(300);
-    const std::array<ChoicePanel *, 3> panels{{form.SPanel1, form.SPanel2, form.SPanel3}};
+    RadioGroup *AVRG = quiz.control<RadioGroup>("AVRG");
+    QTimer *playwaitTimer = quiz.control<QTimer>("playwaitTimer");
 
     for (int medium : {0, 1}) {
-        form.AVRG->setItemIndex(medium);
-        const QString ext = form.MediaExt();
+        AVRG->setItemIndex(medium);
+        const QString ext = quiz.form->MediaExt();
         Figures click;
         for (int run = 0; run < Runs; ++run) {
-            form.playwaitTimer->stop();
-            form.playwaitTimerTimer();
+            playwaitTimer->stop();
+            quiz.form->playwaitTimerTimer();
             settle(200);
-            const int asked = form.AskColorED->text().toInt();
+            const int asked = quiz.asked();
             if (asked < 1 || asked > 3)
                 break;
             // Right and wrong answers by turns.
             const int choice = run % 2 == 0 ? asked : asked % 3 + 1;
-            ClipPlayer &result = form.player(run % 2 == 0 ? 3 : 4);
+            ClipPlayer &result = quiz.form->player(run % 2 == 0 ? 3 : 4);
+            ChoicePanel *panel = quiz.panel(choice);
             QElapsedTimer timer;
             timer.start();
-            QTest::mouseClick(panels[choice - 1], Qt::LeftButton);
+            QTest::mouseClick(panel, Qt::LeftButton);
             if (result.state() == ClipPlayer::State::Playing)
                 click.called << timer.nsecsElapsed() / 1e6;
             const double running = untilRunning(result, timer);
@@ -166,15 +157,15 @@ int main(int argc, char **argv)
         for (int run = 0; run < Runs; ++run) {
             QElapsedTimer timer;
             timer.start();
-            form.SetupMediaFiles();
+            quiz.form->SetupMediaFiles();
             reopen << timer.nsecsElapsed() / 1e6;
         }
         print(out, QStringLiteral("SetupMediaFiles (five players reopened), %1").arg(ext), reopen);
     }
 
-    form.AVRG->setItemIndex(0);
+    AVRG->setItemIndex(0);
     QList<double> recordStart;
-    ClipPlayer &recorder = form.player(0);
+    ClipPlayer &recorder = quiz.form->player(0);
     for (int run = 0; run < 5; ++run) {
         QElapsedTimer timer;
         timer.start();
@@ -191,7 +182,7 @@ int main(int argc, char **argv)
         recorder.open(&error);
     }
     print(out, QStringLiteral("record button -> first recorded sound, wav"), recordStart);
-    if (!dialogs.texts(ScriptedDialogs::Kind::Error).isEmpty())
-        out << "errors: " << dialogs.texts(ScriptedDialogs::Kind::Error).join(QLatin1String(" | ")) << '\n';
+    if (!quiz.errors().isEmpty())
+        out << "errors: " << quiz.errors().join(QLatin1String(" | ")) << '\n';
     return 0;
 }

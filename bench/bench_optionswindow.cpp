@@ -2,12 +2,9 @@
 // recorded, so no clip is written) and LoadOptions in a program folder, and
 // the lesson list's first showing with 1,000 lesson folders. Prints medians;
 // not a test.
-#include "support/scripteddialogs.h"
-#include "ui/window/tform1.h"
-#include "core/quiz/random.h"
 #include "core/settings/lessonfoldermodel.h"
 #include "ui/lessons/lessonlist.h"
-#include "support/testsupport.h"
+#include "support/quizwindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -57,29 +54,24 @@ bool makeLessons(const QString &data, int count)
 
 int main(int argc, char **argv)
 {
-    qputenv("QUIZ_APPDIR_TEMPLATE", QUIZ_APPDIR_TEMPLATE_DIR);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
     {
-        testsupport::ProgramFolder folder;
-        ScriptedDialogs dialogs;
-        Random random;
-        TForm1 form({&dialogs, &random, folder.programFile()});
-        form.show();
-        if (!QTest::qWaitForWindowExposed(&form) || dialogs.count(ScriptedDialogs::Kind::Error) > 0) {
+        QuizWindow quiz;
+        if (!QTest::qWaitForWindowExposed(quiz.form.get()) || !quiz.errors().isEmpty()) {
             std::fprintf(stderr, "the window did not start cleanly\n");
             return 1;
         }
-        form.Ed1->setText(QStringLiteral("أحمر"));
-        const auto save = timeMicros(200, [&] { form.SaveOptions(); });
+        quiz.control<QLineEdit>("Ed1")->setText(QStringLiteral("أحمر"));
+        const auto save = timeMicros(200, [&] { quiz.form->SaveOptions(); });
         std::printf("SaveOptions (no recorded clip, both files synced): median %.0f us, worst %.0f us (target 5000 us)\n",
                     save.first, save.second);
-        const auto load = timeMicros(200, [&] { form.LoadOptions(); });
+        const auto load = timeMicros(200, [&] { quiz.form->LoadOptions(); });
         std::printf("LoadOptions (same lesson, 5 clips reopened):       median %.0f us, worst %.0f us (target 5000 us)\n",
                     load.first, load.second);
-        if (dialogs.count(ScriptedDialogs::Kind::Error) > 0) {
+        if (!quiz.errors().isEmpty()) {
             std::fprintf(stderr, "an operation failed while measuring\n");
             return 1;
         }

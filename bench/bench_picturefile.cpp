@@ -2,6 +2,7 @@
 // what it returns. A teacher's click on a picture picker must not freeze the
 // window: every figure here should stay well under a second.
 #include "core/base/picturefile.h"
+#include "support/testsupport.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -46,7 +47,7 @@ int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
     QTextStream out(stdout);
-    const QString fixtures = QStringLiteral(QUIZ_SOURCE_DIR "/tests/data/pictures/");
+    const QString fixtures = testsupport::testData(QStringLiteral("pictures/"));
     measure(out, QStringLiteral("8000x8000 flat jpg (fixture)"), fixtures + "huge.jpg");
     measure(out, QStringLiteral("8000x8000 flat png (fixture)"), fixtures + "huge.png");
     measure(out, QStringLiteral("text renamed .bmp (fixture)"), fixtures + "text.bmp");

@@ -3,12 +3,9 @@
 // the file size, and how long the options pane takes to show the grid's
 // first rows on the children's tab.
 
-#include "support/scripteddialogs.h"
-#include "ui/window/tform1.h"
-#include "core/quiz/random.h"
 #include "core/records/resultsmodel.h"
 #include "core/records/resultstable.h"
-#include "support/testsupport.h"
+#include "support/quizwindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -128,38 +125,35 @@ bool measureStore(const QString &path, int children, Figures *out)
 bool measureGrid(int children, Figures *out)
 {
     // The default program folder: the window needs its options file.
-    testsupport::ProgramFolder folder;
-    if (!fill(folder.appDir() + QStringLiteral("results.db"), children))
+    bool filled = false;
+    QuizWindow quiz([&](QuizWindow &w) { filled = fill(w.folder.appDir() + QStringLiteral("results.db"), children); },
+                    1);
+    if (!filled)
         return false;
-    ScriptedDialogs dialogs;
-    Random random;
-    random.seedOnce(1);
-    TForm1 form(QuizEnvironment{&dialogs, &random, folder.programFile()});
-    form.resize(1003, 612);
-    form.show();
     for (int i = 0; i < 20; ++i)
         QCoreApplication::processEvents();
-    if (dialogs.count(ScriptedDialogs::Kind::Error) != 0) {
-        std::fprintf(stderr, "%s\n", qPrintable(dialogs.texts(ScriptedDialogs::Kind::Error).join('\n')));
+    if (!quiz.errors().isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(quiz.errors().join('\n')));
         return false;
     }
-    form.OptionsPC->setCurrentWidget(form.TabSheet2);
+    quiz.control<QTabWidget>("OptionsPC")->setCurrentWidget(quiz.control<QWidget>("TabSheet2"));
+    QTableView *grid = quiz.control<QTableView>("DBGrid1");
 
     QElapsedTimer timer;
     timer.start();
-    form.FormKeyUp(Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
+    quiz.form->FormKeyUp(Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
     // Layouts settle through posted events; then the first rows are painted.
     QModelIndex top;
     while (!top.isValid() && timer.elapsed() < 5000) {
         QCoreApplication::processEvents();
-        top = form.DBGrid1->indexAt(QPoint(form.DBGrid1->viewport()->width() - 3, 2));
+        top = grid->indexAt(QPoint(grid->viewport()->width() - 3, 2));
     }
-    form.DBGrid1->viewport()->repaint();
+    grid->viewport()->repaint();
     out->gridFirstRowsMs = timer.nsecsElapsed() / 1e6;
-    if (!top.isValid() || form.DBGrid1->model()->rowCount() != children) {
+    if (!top.isValid() || grid->model()->rowCount() != children) {
         std::fprintf(stderr, "the grid shows no rows (visible %d, model %d, rows %d)\n",
-                     int(form.DBGrid1->isVisible()), int(form.DBGrid1->model() != nullptr),
-                     form.DBGrid1->model() ? form.DBGrid1->model()->rowCount() : -1);
+                     int(grid->isVisible()), int(grid->model() != nullptr),
+                     grid->model() ? grid->model()->rowCount() : -1);
         return false;
     }
     return true;
@@ -169,8 +163,6 @@ bool measureGrid(int children, Figures *out)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QUIZ_APPDIR_TEMPLATE"))
-        qputenv("QUIZ_APPDIR_TEMPLATE", QUIZ_APPDIR_TEMPLATE_DIR);
     QApplication app(argc, argv);
     QTextStream outStream(stdout);
     outStream << "children  count-answer-median-us  find-key-median-us  open-ms  model-first-rows-ms"

@@ -7,7 +7,7 @@
 #include "ui/window/tform1.h"
 #include "ui/window/choicepanel.h"
 #include "core/quiz/random.h"
-#include "support/testsupport.h"
+#include "support/quizwindow.h"
 #include "app/heap.h"
 
 #include <QApplication>
@@ -70,8 +70,6 @@ int child(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QUIZ_APPDIR_TEMPLATE"))
-        qputenv("QUIZ_APPDIR_TEMPLATE", QUIZ_APPDIR_TEMPLATE_DIR);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc > 1 && qstrcmp(argv[1], "--child") == 0)
@@ -100,22 +98,18 @@ int main(int argc, char **argv)
                 *std::max_element(startMs.begin(), startMs.end()));
     std::printf("peak memory of a started quiz: median %ld KiB\n", median(childPeak));
 
-    testsupport::ProgramFolder folder;
-    ScriptedDialogs dialogs;
-    Random random;
-    TForm1 form({&dialogs, &random, folder.programFile()});
-    form.show();
+    QuizWindow quiz;
     std::vector<double> clickUs;
     for (int i = 0; i < 200; ++i) {
-        ChoicePanel *panel = i % 3 == 0 ? form.SPanel1 : i % 3 == 1 ? form.SPanel2 : form.SPanel3;
+        ChoicePanel *panel = quiz.panel(i % 3 + 1);
         QElapsedTimer t;
         t.start();
         QTest::mouseClick(panel, Qt::LeftButton, {}, panel->rect().center());
         clickUs.push_back(t.nsecsElapsed() / 1e3);
-        form.playwaitTimerTimer(); // next question at once
+        quiz.form->playwaitTimerTimer(); // next question at once
     }
     std::printf("click to result clip started: median %.1f us (200 clicks)\n", median(clickUs));
-    std::printf("errors reported: %d\n", dialogs.count(ScriptedDialogs::Kind::Error));
+    std::printf("errors reported: %d\n", quiz.dialogs.count(ScriptedDialogs::Kind::Error));
     std::printf("peak memory of this process: %ld KiB\n", peakKb());
     return 0;
 }

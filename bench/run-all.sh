@@ -44,7 +44,6 @@ figure() { # name command...
     [ "$status" -eq 0 ] || failed+=("$name")
     echo "($name: exit $status, $(($(date +%s) - start)) s)"
 }
-export QUIZ_APPDIR_TEMPLATE=$PWD/appdir
 
 # The start-up beside the bare window, then what is heard, on one display.
 startup_and_sound() {

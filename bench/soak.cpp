@@ -18,17 +18,13 @@
 // clicks that did not answer, switches that did not land. The main figures
 // end the output as "figure <name> <value> <unit>" lines.
 #include "ui/window/choicepanel.h"
-#include "ui/window/radiogroup.h"
-#include "support/scripteddialogs.h"
-#include "ui/window/tform1.h"
 #include "bench/procstatus.h"
 #include "app/heap.h"
-#include "core/quiz/random.h"
 #include "core/records/resultstable.h"
 #include "core/settings/lessonfoldermodel.h"
 #include "core/settings/lessonlibrary.h"
 #include "ui/lessons/lessonlist.h"
-#include "support/testsupport.h"
+#include "support/quizwindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -51,7 +47,6 @@
 
 namespace {
 
-using Kind = ScriptedDialogs::Kind;
 
 /// The least-squares slope of the samples (cycle, KiB), in KiB per 1,000
 /// cycles.
@@ -74,18 +69,14 @@ double slopePerThousand(const std::vector<std::pair<int, long>> &samples)
 class Soak
 {
 public:
-    Soak()
+    Soak() : m_quiz([](QuizWindow &w) { w.maximized = true; }, 20240601)
     {
-        m_random.seedOnce(20240601);
-        m_form = std::make_unique<TForm1>(QuizEnvironment{&m_dialogs, &m_random, m_folder.programFile()});
-        m_form->maximize();
-        m_form->show();
-        if (!QTest::qWaitForWindowExposed(m_form.get()))
-            std::fprintf(stderr, "the window was not shown\n");
+        // Found once: a question cycle should cost what the program's costs.
+        for (int i = 0; i < 3; ++i)
+            m_panels[size_t(i)] = m_quiz.panel(i + 1);
     }
 
-    TForm1 &form() { return *m_form; }
-    ScriptedDialogs &dialogs() { return m_dialogs; }
+    ScriptedDialogs &dialogs() { return m_quiz.dialogs; }
 
     /// A child to count the answers for, the shortest waiting time, and the
     /// two lessons: "sound" asks with shapes and sound clips, "video" with
@@ -93,36 +84,36 @@ public:
     void prepare()
     {
         openPane();
-        m_form->OptionsPC->setCurrentIndex(1);
-        m_dialogs.textAnswers.enqueue(QStringLiteral("طفل التجربة"));
-        QTest::mouseClick(m_form->BitBtn7, Qt::LeftButton);
-        m_form->OptionsPC->setCurrentIndex(0);
-        m_form->WaitSE->setValue(m_form->WaitSE->minimum());
+        m_quiz.control<QTabWidget>("OptionsPC")->setCurrentIndex(1);
+        m_quiz.dialogs.textAnswers.enqueue(QStringLiteral("طفل التجربة"));
+        QTest::mouseClick(m_quiz.control<QPushButton>("BitBtn7"), Qt::LeftButton);
+        m_quiz.control<QTabWidget>("OptionsPC")->setCurrentIndex(0);
+        QSpinBox *wait = m_quiz.control<QSpinBox>("WaitSE");
+        wait->setValue(wait->minimum());
 
-        choose(m_form->AskForRG, 0);
-        choose(m_form->AVRG, 0);
-        m_dialogs.textAnswers.enqueue(QStringLiteral("sound"));
-        QTest::mouseClick(m_form->ProButton2, Qt::LeftButton);
+        choose(m_quiz.control<RadioGroup>("AskForRG"), 0);
+        choose(m_quiz.control<RadioGroup>("AVRG"), 0);
+        m_quiz.dialogs.textAnswers.enqueue(QStringLiteral("sound"));
+        QTest::mouseClick(m_quiz.control<QPushButton>("ProButton2"), Qt::LeftButton);
 
-        choose(m_form->AskForRG, 1);
-        choose(m_form->AVRG, 1);
-        m_dialogs.textAnswers.enqueue(QStringLiteral("video"));
-        QTest::mouseClick(m_form->ProButton2, Qt::LeftButton);
+        choose(m_quiz.control<RadioGroup>("AskForRG"), 1);
+        choose(m_quiz.control<RadioGroup>("AVRG"), 1);
+        m_quiz.dialogs.textAnswers.enqueue(QStringLiteral("video"));
+        QTest::mouseClick(m_quiz.control<QPushButton>("ProButton2"), Qt::LeftButton);
 
-        QTest::mouseClick(m_form->SpeedButton7, Qt::LeftButton);
+        QTest::mouseClick(m_quiz.control<QToolButton>("SpeedButton7"), Qt::LeftButton);
         closePane();
     }
 
     /// One question: a click on a panel, then the waiting time over at once.
     void cycle()
     {
-        ChoicePanel *const panels[] = {m_form->SPanel1, m_form->SPanel2, m_form->SPanel3};
-        ChoicePanel *panel = panels[m_random.uniform(0, 2)];
+        ChoicePanel *panel = m_panels[size_t(m_quiz.random.uniform(0, 2))];
         QTest::mouseClick(panel, Qt::LeftButton, {}, panel->rect().center());
-        if (!m_form->cycle().answered())
+        if (!m_quiz.form->cycle().answered())
             ++m_unanswered;
         settle();
-        m_form->playwaitTimerTimer();
+        m_quiz.form->playwaitTimerTimer();
         settle();
     }
 
@@ -148,7 +139,8 @@ public:
     /// The current child's right and wrong answers, as the table holds them.
     int answersCounted() const
     {
-        return m_form->Table1->integer(ResultsTable::Field::Ok) + m_form->Table1->integer(ResultsTable::Field::NotOk);
+        const ResultsTable *table = m_quiz.control<ResultsTable>("Table1");
+        return table->integer(ResultsTable::Field::Ok) + table->integer(ResultsTable::Field::NotOk);
     }
     int switches() const { return m_switches; }
     int missedSwitches() const { return m_missedSwitches; }
@@ -156,15 +148,15 @@ public:
 private:
     void openPane()
     {
-        if (!m_form->optionsMode())
-            QTest::keyRelease(m_form.get(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
-        if (!m_form->optionsMode())
+        if (!m_quiz.form->optionsMode())
+            QTest::keyRelease(m_quiz.form.get(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
+        if (!m_quiz.form->optionsMode())
             std::fprintf(stderr, "the key chord did not open the options pane\n");
     }
 
     void closePane()
     {
-        QTest::mouseClick(m_form->Button1, Qt::LeftButton);
+        QTest::mouseClick(m_quiz.control<QPushButton>("Button1"), Qt::LeftButton);
     }
 
     static void choose(RadioGroup *group, int index)
@@ -183,26 +175,24 @@ private:
         static const QString order[] = {QStringLiteral("sound"), QStringLiteral("video"),
                                         LessonLibrary::automaticName()};
         const QString target = order[m_switches++ % 3];
-        m_form->OptionsPC->setCurrentIndex(0);
+        m_quiz.control<QTabWidget>("OptionsPC")->setCurrentIndex(0);
         if (target == LessonLibrary::automaticName()) {
-            QTest::mouseClick(m_form->SpeedButton7, Qt::LeftButton);
+            QTest::mouseClick(m_quiz.control<QToolButton>("SpeedButton7"), Qt::LeftButton);
         } else {
-            QListView *view = m_form->Lesson;
-            const int row = m_form->m_lessons->model()->rowOf(target);
+            QListView *view = m_quiz.control<QListView>("Lesson");
+            const int row = m_quiz.form->m_lessons->model()->rowOf(target);
             if (row >= 0) {
-                const QModelIndex index = m_form->m_lessons->model()->index(row);
+                const QModelIndex index = m_quiz.form->m_lessons->model()->index(row);
                 view->scrollTo(index);
                 QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
             }
         }
-        if (m_form->CurLesson->text() != target)
+        if (m_quiz.control<QLineEdit>("CurLesson")->text() != target)
             ++m_missedSwitches;
     }
 
-    testsupport::ProgramFolder m_folder;
-    ScriptedDialogs m_dialogs;
-    Random m_random;
-    std::unique_ptr<TForm1> m_form;
+    QuizWindow m_quiz;
+    std::array<ChoicePanel *, 3> m_panels{};
     int m_unanswered = 0;
     int m_switches = 0;
     int m_missedSwitches = 0;
@@ -213,8 +203,6 @@ private:
 int main(int argc, char **argv)
 {
     configureHeap();
-    if (qEnvironmentVariableIsEmpty("QUIZ_APPDIR_TEMPLATE"))
-        qputenv("QUIZ_APPDIR_TEMPLATE", QUIZ_APPDIR_TEMPLATE_DIR);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // Line by line even into a pipe: a run that hangs still shows how far it got.

@@ -7,13 +7,14 @@
 #include "ui/window/choicepanel.h"
 #include "ui/window/picturecontrol.h"
 #include "core/records/resultstable.h"
-#include "settings/windowtestutil.h"
+#include "support/quizwindow.h"
 
 #include <QImage>
 #include <QLabel>
 #include "ui/window/clicklabel.h"
 
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QToolButton>
 #include <QtTest>
@@ -83,19 +84,10 @@ struct RightsBack
 const auto readOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
                       | QFile::ReadOther | QFile::ExeOther;
 
-QByteArray withLine(const QByteArray &bytes, int line, const QByteArray &value)
-{
-    QList<QByteArray> lines = fileLines(bytes);
-    while (lines.size() < line)
-        lines.append(QByteArray());
-    lines[line - 1] = value;
-    return lines.join("\r\n") + "\r\n";
-}
-
 void setOptionsLine(const QuizWindow &w, int line, const QByteArray &value)
 {
     const QString path = w.data(QStringLiteral("options.txt"));
-    QVERIFY(writeFile(path, withLine(readFile(path), line, value)));
+    QVERIFY(writeFile(path, optionsWithLine(readFile(path), line, value)));
 }
 
 /// Every message and error shown, notice left out.
@@ -121,17 +113,8 @@ void paneStillOpens(QuizWindow &q)
 {
     q.openOptions();
     QVERIFY(q.form->optionsMode());
-    QTest::mouseClick(q.form->Button1, Qt::LeftButton);
+    QTest::mouseClick(q.control<QPushButton>("Button1"), Qt::LeftButton);
     QVERIFY(!q.form->optionsMode());
-}
-
-void seedChildren(const QString &path, const QStringList &names)
-{
-    ResultsTable table;
-    QString error;
-    QVERIFY2(table.open(path, &error), qPrintable(error));
-    for (const QString &name : names)
-        QVERIFY2(table.addChild(name, &error), qPrintable(error));
 }
 
 } // namespace
@@ -158,7 +141,7 @@ private slots:
         // The load stopped before it opened anything: no table, no folder, no question.
         QVERIFY(!QFileInfo::exists(q.data()));
         QVERIFY(!QFileInfo::exists(q.folder.appDir() + QStringLiteral("results.db")));
-        QCOMPARE(q.form->AskColorED->text(), QStringLiteral("N"));
+        QCOMPARE(q.control<QLineEdit>("AskColorED")->text(), QStringLiteral("N"));
         paneStillOpens(q);
 
         // A close that cannot save says so in Arabic and leaves no half-made files.
@@ -190,7 +173,7 @@ private slots:
             QVERIFY2(e.contains(q.data()) && isArabic(e), qPrintable(e));
         }
         paneStillOpens(q);
-        q.form->WaitSE->setValue(17);
+        q.control<QSpinBox>("WaitSE")->setValue(17);
         q.dialogs.clear();
         const bool closed = q.closeByButton();
         QCOMPARE(treeSnapshot(q.data()), before);
@@ -203,14 +186,14 @@ private slots:
         q.form.reset();
         q.start();
         QCOMPARE(shown(q.dialogs), QStringList());
-        QCOMPARE(q.form->WaitSE->value(), 9);
+        QCOMPARE(q.control<QSpinBox>("WaitSE")->value(), 9);
 
         // Read-only once more while the quiz runs: a recording, made beside
         // its clip, cannot start, and says why.
         before = treeSnapshot(q.data());
         QVERIFY(QFile::setPermissions(q.data(), readOnly));
         q.openOptions();
-        QTest::mouseClick(q.form->MPFalse->button(ClipPlayerBar::Button::Record), Qt::LeftButton);
+        QTest::mouseClick(q.control<ClipPlayerBar>("MPFalse")->button(ClipPlayerBar::Button::Record), Qt::LeftButton);
         QCOMPARE(q.dialogs.count(Kind::Error), 1);
         const QString error = q.dialogs.texts(Kind::Error).first();
         QVERIFY2(error.contains(q.folder.path() + QStringLiteral("/Data")) && isArabic(error), qPrintable(error));
@@ -270,10 +253,11 @@ private slots:
             QVERIFY(QFile::setPermissions(w.data(QStringLiteral("options.txt")),
                                           QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         });
+        QSpinBox *WaitSE = q.control<QSpinBox>("WaitSE");
         const RightsBack back{q.folder.path()};
         QCOMPARE(shown(q.dialogs), QStringList());
-        QCOMPARE(q.form->WaitSE->value(), 6); // read as usual
-        q.form->WaitSE->setValue(12);
+        QCOMPARE(WaitSE->value(), 6); // read as usual
+        WaitSE->setValue(12);
         q.dialogs.clear();
         QVERIFY(!q.closeByButton());
         const QStringList errors = q.dialogs.texts(Kind::Error);
@@ -318,7 +302,7 @@ private slots:
         const RightsBack back{q.folder.path()};
         const QString path = q.folder.appDir() + name;
         QCOMPARE(q.messages().size(), messages);
-        QCOMPARE(q.form->CurLesson->text(), automaticName());
+        QCOMPARE(q.control<QLineEdit>("CurLesson")->text(), automaticName());
         if (errorNames.isEmpty()) {
             QCOMPARE(q.dialogs.count(Kind::Error), 0);
         } else {
@@ -386,7 +370,7 @@ private slots:
         });
         QCOMPARE(shown(q.dialogs), QStringList());
         QCOMPARE(q.form->currentChildNo(), 1);
-        QCOMPARE(q.form->DBText1->text(), QStringLiteral("سارة"));
+        QCOMPARE(q.control<QLabel>("DBText1")->text(), QStringLiteral("سارة"));
         // Saved back as the child that was current.
         QVERIFY(q.closeByButton());
         QCOMPARE(fileLines(q.optionsBytes()).at(19), QByteArray("1"));
@@ -411,7 +395,7 @@ private slots:
         QCOMPARE(shown(q.dialogs), QStringList());
         QCOMPARE(q.form->FontDialog1.font.pointSize(), points);
         q.openOptions();
-        QCOMPARE(q.form->lbask1->font().pointSize(), points);
+        QCOMPARE(q.control<ClickLabel>("lbask1")->font().pointSize(), points);
         QVERIFY(q.closeByButton());
         QCOMPARE(fileLines(q.optionsBytes()).at(3), QByteArray::number(points));
     }
@@ -436,11 +420,12 @@ private slots:
             setOptionsLine(w, 14, size);
             setOptionsLine(w, 15, size);
         });
+        ChoicePanel *SPanel1 = q.control<ChoicePanel>("SPanel1");
         QCOMPARE(q.dialogs.count(Kind::Error), 0);
-        QVERIFY(q.form->VedioPanel->isVisible());
+        QVERIFY(q.control<QWidget>("VedioPanel")->isVisible());
         // A child must still see three panels to click.
-        QVERIFY2(q.form->SPanel1->height() >= 40 && q.form->SPanel1->width() >= 40,
-                 qPrintable(QStringLiteral("%1x%2").arg(q.form->SPanel1->width()).arg(q.form->SPanel1->height())));
+        QVERIFY2(SPanel1->height() >= 40 && SPanel1->width() >= 40,
+                 qPrintable(QStringLiteral("%1x%2").arg(SPanel1->width()).arg(SPanel1->height())));
     }
 
     void anUnreadablePictureIsNamedAndTheOldOneStays()
@@ -448,6 +433,7 @@ private slots:
         if (!m_permissionsApply)
             QSKIP("this account reads past permission bits");
         QuizWindow q;
+        PictureControl *Image1 = q.control<PictureControl>("Image1");
         const RightsBack back{q.folder.path()};
         const QString path = q.folder.appDir() + QStringLiteral("cat.png");
         QImage red(20, 20, QImage::Format_RGB32);
@@ -456,14 +442,14 @@ private slots:
         QVERIFY(QFile::setPermissions(path, {}));
         QImage marker(7, 7, QImage::Format_RGB32);
         marker.fill(Qt::green);
-        q.form->Image1->setPicture(marker);
+        Image1->setPicture(marker);
         q.openOptions();
         q.dialogs.pictureAnswers.enqueue(path);
-        QTest::mouseClick(q.form->BitBtn3, Qt::LeftButton);
+        QTest::mouseClick(q.control<QPushButton>("BitBtn3"), Qt::LeftButton);
         const QStringList errors = q.dialogs.texts(Kind::Error);
         QCOMPARE(errors.size(), 1);
         QVERIFY2(errors.first().contains(path) && isArabic(errors.first()), qPrintable(errors.first()));
-        QCOMPARE(q.form->Image1->picture(), marker);
+        QCOMPARE(Image1->picture(), marker);
     }
 
 private:

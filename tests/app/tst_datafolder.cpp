@@ -5,11 +5,10 @@
 // The tests run as root, for whom every folder is writable: the program
 // folder is made "not writable" through the window's probe, and a user folder
 // that cannot be made lies below a regular file.
-#include "ui/window/choicepanel.h"
 #include "core/base/datalocation.h"
 #include "ui/help/thelpform.h"
 #include "core/media/clipplayer.h"
-#include "settings/windowtestutil.h"
+#include "support/quizwindow.h"
 
 #include <QLineEdit>
 #include <QSpinBox>
@@ -100,9 +99,9 @@ private slots:
         QCOMPARE(quiz.form->HelpForm->WebBrowser1->source().toLocalFile(),
                  quiz.folder.appDir() + QStringLiteral("help.htm"));
 
-        QTest::mouseClick(quiz.form->SPanel1, Qt::LeftButton, {}, quiz.form->SPanel1->rect().center());
+        quiz.clickPanel(1);
         quiz.openOptions();
-        quiz.form->WaitSE->setValue(9);
+        quiz.control<QSpinBox>("WaitSE")->setValue(9);
         QVERIFY(quiz.closeByButton());
 
         QCOMPARE(fileLines(testsupport::readFile(user + QStringLiteral("/Data/options.txt"))).value(20),
@@ -128,12 +127,12 @@ private slots:
         QVERIFY(!quiz.form->dataLocation().writable);
 
         // The installed settings are played; answers and changes stay unsaved.
-        const QString asked = quiz.form->AskColorED->text();
+        const QString asked = quiz.control<QLineEdit>("AskColorED")->text();
         QVERIFY(asked == QLatin1String("1") || asked == QLatin1String("2") || asked == QLatin1String("3"));
-        QTest::mouseClick(quiz.form->SPanel2, Qt::LeftButton, {}, quiz.form->SPanel2->rect().center());
+        quiz.clickPanel(2);
         QVERIFY(quiz.form->cycle().answered());
         quiz.openOptions();
-        quiz.form->WaitSE->setValue(9);
+        quiz.control<QSpinBox>("WaitSE")->setValue(9);
         QVERIFY(quiz.closeByButton());
         QCOMPARE(quiz.messages().size(), 1);
         QCOMPARE(quiz.dialogs.count(Kind::Error), 0);
@@ -155,13 +154,13 @@ private slots:
             QVERIFY(QDir().rename(d, data));
         });
         QCOMPARE(q.dialogs.count(Kind::Message) + q.dialogs.count(Kind::Error), 0);
-        QCOMPARE(q.form->WaitSE->value(), 7);
+        QCOMPARE(q.control<QSpinBox>("WaitSE")->value(), 7);
         QVERIFY(q.form->player(0).isOpen());
         QCOMPARE(q.form->player(0).fileName(), data + QStringLiteral("Color1.WAV"));
         const QStringList names = QDir(data).entryList(QDir::Files, QDir::Name);
 
         q.openOptions();
-        q.form->WaitSE->setValue(9);
+        q.control<QSpinBox>("WaitSE")->setValue(9);
         QVERIFY(q.closeByButton());
         // Rewritten in place: no second file, no second Data folder.
         QCOMPARE(QDir(data).entryList(QDir::Files, QDir::Name), names);
@@ -175,9 +174,9 @@ private slots:
         QVERIFY(testsupport::writeFile(data + QStringLiteral("options.txt"), optionsWithLine(other, 21, "5")));
         q.form.reset();
         q.start();
-        QCOMPARE(q.form->WaitSE->value(), 5);
+        QCOMPARE(q.control<QSpinBox>("WaitSE")->value(), 5);
         q.openOptions();
-        q.form->WaitSE->setValue(6);
+        q.control<QSpinBox>("WaitSE")->setValue(6);
         QVERIFY(q.closeByButton());
         QCOMPARE(fileLines(testsupport::readFile(data + QStringLiteral("options.txt"))).value(20), QByteArray("6"));
         QCOMPARE(testsupport::readFile(data + QStringLiteral("Options.txt")), other);

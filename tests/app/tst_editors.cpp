@@ -5,13 +5,9 @@
 #include "ui/window/clicklabel.h"
 #include "ui/dialogs/fontchoicedialog.h"
 #include "ui/window/picturecontrol.h"
-#include "ui/window/radiogroup.h"
-#include "support/scripteddialogs.h"
 #include "ui/window/shapecontrol.h"
-#include "ui/window/tform1.h"
 #include "ui/help/thelpform.h"
-#include "core/quiz/random.h"
-#include "support/testsupport.h"
+#include "support/quizwindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -27,43 +23,27 @@
 
 #include <memory>
 
-using testsupport::ProgramFolder;
-using Kind = ScriptedDialogs::Kind;
-
 namespace {
 
-struct Quiz
+/// The window with the seed these tests were written for, its start-up
+/// notice already read.
+struct Quiz : QuizWindow
 {
     explicit Quiz(bool withHelpPage = true)
+        : QuizWindow(
+              [withHelpPage](QuizWindow &w) {
+                  if (!withHelpPage)
+                      QFile::remove(w.folder.appDir() + QStringLiteral("help.htm"));
+              },
+              5)
     {
-        if (!withHelpPage)
-            QFile::remove(folder.appDir() + QStringLiteral("help.htm"));
-        random.seedOnce(5);
-        form = std::make_unique<TForm1>(QuizEnvironment{&dialogs, &random, folder.programFile()});
-        form->resize(1003, 612);
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        dialogs.clear(); // the start-up notice
+        dialogs.clear();
     }
-
-    void openOptions()
-    {
-        QTest::keyRelease(form.get(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
-        QVERIFY(form->optionsMode());
-        form->OptionsPC->setCurrentIndex(0);
-    }
-    void click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
-    QStringList errors() const { return dialogs.texts(Kind::Error); }
-
-    ProgramFolder folder;
-    ScriptedDialogs dialogs;
-    Random random;
-    std::unique_ptr<TForm1> form;
 };
 
 QString picture(const QString &name)
 {
-    return QFINDTESTDATA("../data/pictures/" + name);
+    return testsupport::testData(QStringLiteral("pictures/") + name);
 }
 
 /// A picture unlike any fixture, to tell whether an image kept its picture.
@@ -84,30 +64,33 @@ private slots:
     void colourLabelsOpenOnTheirColourAndShowFromTheNextQuestion()
     {
         Quiz quiz;
+        ClickLabel *ColorLB2 = quiz.control<ClickLabel>("ColorLB2");
+        ShapeControl *Shape2 = quiz.control<ShapeControl>("Shape2");
+        ClickLabel *ColorLB1 = quiz.control<ClickLabel>("ColorLB1");
+        ClickLabel *ColorLB3 = quiz.control<ClickLabel>("ColorLB3");
         quiz.openOptions();
-        auto *form = quiz.form.get();
 
         quiz.dialogs.colorAnswers.enqueue(QColor(0, 128, 0));
-        quiz.click(form->ColorLB2);
+        quiz.click(ColorLB2);
         QCOMPARE(quiz.dialogs.lastColorSeed, QColor(Qt::yellow));
-        QCOMPARE(TForm1::labelColor(form->ColorLB2), QColor(0, 128, 0));
+        QCOMPARE(TForm1::labelColor(ColorLB2), QColor(0, 128, 0));
         // The question on screen keeps its colours.
-        QCOMPARE(form->Shape2->brushColor(), QColor(Qt::yellow));
-        form->NewAct();
-        QCOMPARE(form->Shape2->brushColor(), QColor(0, 128, 0));
+        QCOMPARE(Shape2->brushColor(), QColor(Qt::yellow));
+        quiz.form->NewAct();
+        QCOMPARE(Shape2->brushColor(), QColor(0, 128, 0));
         // Colours are not crossed: colour 3 stays on the third shape.
-        QCOMPARE(form->Shape3->brushColor(), QColor(Qt::blue));
+        QCOMPARE(quiz.control<ShapeControl>("Shape3")->brushColor(), QColor(Qt::blue));
 
         // Cancelled: nothing changes, whatever was tried in the dialog.
         quiz.dialogs.colorAnswers.enqueue(std::nullopt);
-        quiz.click(form->ColorLB1);
+        quiz.click(ColorLB1);
         QCOMPARE(quiz.dialogs.lastColorSeed, QColor(Qt::red));
-        QCOMPARE(TForm1::labelColor(form->ColorLB1), QColor(Qt::red));
+        QCOMPARE(TForm1::labelColor(ColorLB1), QColor(Qt::red));
 
         quiz.dialogs.colorAnswers.enqueue(QColor(10, 20, 30));
-        quiz.click(form->ColorLB3);
+        quiz.click(ColorLB3);
         QCOMPARE(quiz.dialogs.lastColorSeed, QColor(Qt::blue));
-        QCOMPARE(TForm1::labelColor(form->ColorLB3), QColor(10, 20, 30));
+        QCOMPARE(TForm1::labelColor(ColorLB3), QColor(10, 20, 30));
         QCOMPARE(quiz.dialogs.count(Kind::Color), 3);
         QCOMPARE(quiz.dialogs.unscripted(), 0);
         QVERIFY(quiz.errors().isEmpty());
@@ -116,39 +99,41 @@ private slots:
     void theFontDialogOpensOnTheFirstTextAndAppliesAtOnce()
     {
         Quiz quiz;
+        ClickLabel *lbask1 = quiz.control<ClickLabel>("lbask1");
+        QPushButton *Button2 = quiz.control<QPushButton>("Button2");
+        ClickLabel *lbask2 = quiz.control<ClickLabel>("lbask2");
         quiz.openOptions();
-        auto *form = quiz.form.get();
-        form->AskForRG->setItemIndex(1);
-        const QFont before = form->lbask1->font();
-        const QColor beforeColour = form->lbask1->palette().color(QPalette::WindowText);
+        quiz.control<RadioGroup>("AskForRG")->setItemIndex(1);
+        const QFont before = lbask1->font();
+        const QColor beforeColour = lbask1->palette().color(QPalette::WindowText);
 
         // Texts typed since the last refresh show with the new font.
-        form->Ed2->setText(QStringLiteral("باب"));
+        quiz.control<QLineEdit>("Ed2")->setText(QStringLiteral("باب"));
         QFont big(QStringLiteral("DejaVu Serif"));
         big.setPixelSize(72);
         big.setBold(true);
         quiz.dialogs.fontAnswers.enqueue(FontChoice{big, QColor(0, 0, 139)});
-        quiz.click(form->Button2);
+        quiz.click(Button2);
         QCOMPARE(quiz.dialogs.lastFontSeed.font, before);
         QCOMPARE(quiz.dialogs.lastFontSeed.color, beforeColour);
-        for (ClickLabel *l : {form->lbask1, form->lbask2, form->lbask3}) {
+        for (ClickLabel *l : {lbask1, lbask2, quiz.control<ClickLabel>("lbask3")}) {
             QCOMPARE(l->font().family(), big.family());
             QCOMPARE(l->font().pixelSize(), 72);
             QVERIFY(l->font().bold());
             QCOMPARE(l->palette().color(QPalette::WindowText), QColor(0, 0, 139));
         }
-        QCOMPARE(form->lbask2->text(), QStringLiteral("باب"));
+        QCOMPARE(lbask2->text(), QStringLiteral("باب"));
 
         // The next dialog opens on what the first text shows now.
-        form->Ed1->setText(QStringLiteral("x"));
+        quiz.control<QLineEdit>("Ed1")->setText(QStringLiteral("x"));
         quiz.dialogs.fontAnswers.enqueue(std::nullopt);
-        quiz.click(form->Button2);
+        quiz.click(Button2);
         QCOMPARE(quiz.dialogs.lastFontSeed.font.pixelSize(), 72);
         QCOMPARE(quiz.dialogs.lastFontSeed.color, QColor(0, 0, 139));
         // Cancelled: no refresh, no change.
-        QCOMPARE(form->lbask1->text(), QStringLiteral("1"));
-        QCOMPARE(form->lbask1->font().pixelSize(), 72);
-        QCOMPARE(form->FontDialog1.font.pixelSize(), 72);
+        QCOMPARE(lbask1->text(), QStringLiteral("1"));
+        QCOMPARE(lbask1->font().pixelSize(), 72);
+        QCOMPARE(quiz.form->FontDialog1.font.pixelSize(), 72);
         QCOMPARE(quiz.dialogs.unscripted(), 0);
     }
 
@@ -196,46 +181,50 @@ private slots:
     void theSecondPickerFillsTheThirdPanel()
     {
         Quiz quiz;
+        QPushButton *BitBtn4 = quiz.control<QPushButton>("BitBtn4");
+        QLineEdit *ImgEd2 = quiz.control<QLineEdit>("ImgEd2");
+        PictureControl *Image2 = quiz.control<PictureControl>("Image2");
+        PictureControl *Image1 = quiz.control<PictureControl>("Image1");
+        PictureControl *Image3 = quiz.control<PictureControl>("Image3");
+        QLabel *Lb2 = quiz.control<QLabel>("Lb2");
         quiz.openOptions();
-        auto *form = quiz.form.get();
-        form->AskForRG->setItemIndex(2);
+        quiz.control<RadioGroup>("AskForRG")->setItemIndex(2);
 
         quiz.dialogs.pictureAnswers.enqueue(picture(QStringLiteral("square.png")));
-        quiz.click(form->BitBtn4);
+        quiz.click(BitBtn4);
         QCOMPARE(quiz.dialogs.lastPictureSeed, QString());
-        QCOMPARE(form->ImgEd2->text(), picture(QStringLiteral("square.png")));
-        QCOMPARE(form->Image2->picture().size(), QSize(40, 40));
-        QVERIFY(!form->Image1->hasPicture());
-        QVERIFY(!form->Image3->hasPicture());
-        QCOMPARE(form->Image2->parentWidget(), form->SPanel3);
+        QCOMPARE(ImgEd2->text(), picture(QStringLiteral("square.png")));
+        QCOMPARE(Image2->picture().size(), QSize(40, 40));
+        QVERIFY(!Image1->hasPicture());
+        QVERIFY(!Image3->hasPicture());
+        QCOMPARE(Image2->parentWidget(), quiz.control<ChoicePanel>("SPanel3"));
 
         // A click on that picture answers choice 3.
-        QVERIFY(form->Image2->isVisible());
-        quiz.click(form->Image2);
-        QCOMPARE(form->Lb2->text(), QStringLiteral("3"));
+        QVERIFY(Image2->isVisible());
+        quiz.click(Image2);
+        QCOMPARE(Lb2->text(), QStringLiteral("3"));
 
         // The third picker fills the second panel, the first the first.
         quiz.dialogs.pictureAnswers.enqueue(picture(QStringLiteral("photo.jpg")));
-        quiz.click(form->BitBtn5);
-        QCOMPARE(form->ImgEd3->text(), picture(QStringLiteral("photo.jpg")));
-        QCOMPARE(form->Image3->picture().size(), QSize(60, 30));
-        QCOMPARE(form->Image3->parentWidget(), form->SPanel2);
+        quiz.click(quiz.control<QPushButton>("BitBtn5"));
+        QCOMPARE(quiz.control<QLineEdit>("ImgEd3")->text(), picture(QStringLiteral("photo.jpg")));
+        QCOMPARE(Image3->picture().size(), QSize(60, 30));
+        QCOMPARE(Image3->parentWidget(), quiz.control<ChoicePanel>("SPanel2"));
         quiz.dialogs.pictureAnswers.enqueue(picture(QStringLiteral("icon.ico")));
-        quiz.click(form->BitBtn3);
-        QCOMPARE(form->Image1->picture().size(), QSize(32, 32));
-        QCOMPARE(form->Image1->parentWidget(), form->SPanel1);
+        quiz.click(quiz.control<QPushButton>("BitBtn3"));
+        QCOMPARE(Image1->picture().size(), QSize(32, 32));
+        QCOMPARE(Image1->parentWidget(), quiz.control<ChoicePanel>("SPanel1"));
 
-        form->playwaitTimer->setInterval(5);
-        QTRY_VERIFY_WITH_TIMEOUT(!form->cycle().answered(), 2000);
-        quiz.click(form->Image3);
-        QCOMPARE(form->Lb2->text(), QStringLiteral("2"));
+        quiz.waitForNextQuestion();
+        quiz.click(Image3);
+        QCOMPARE(Lb2->text(), QStringLiteral("2"));
 
         // The dialog opens on the path already chosen; cancelling keeps it all.
         quiz.dialogs.pictureAnswers.enqueue(std::nullopt);
-        quiz.click(form->BitBtn4);
+        quiz.click(BitBtn4);
         QCOMPARE(quiz.dialogs.lastPictureSeed, picture(QStringLiteral("square.png")));
-        QCOMPARE(form->ImgEd2->text(), picture(QStringLiteral("square.png")));
-        QCOMPARE(form->Image2->picture().size(), QSize(40, 40));
+        QCOMPARE(ImgEd2->text(), picture(QStringLiteral("square.png")));
+        QCOMPARE(Image2->picture().size(), QSize(40, 40));
         QVERIFY(quiz.errors().isEmpty());
         QCOMPARE(quiz.dialogs.unscripted(), 0);
     }
@@ -259,84 +248,89 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, report);
         Quiz quiz;
+        PictureControl *Image2 = quiz.control<PictureControl>("Image2");
+        QPushButton *BitBtn4 = quiz.control<QPushButton>("BitBtn4");
         quiz.openOptions();
-        auto *form = quiz.form.get();
-        form->Image2->setPicture(marker());
+        Image2->setPicture(marker());
         quiz.dialogs.pictureAnswers.enqueue(file);
-        quiz.click(form->BitBtn4);
+        quiz.click(BitBtn4);
         QCOMPARE(quiz.errors(), QStringList{report});
-        QCOMPARE(form->Image2->picture(), marker());
+        QCOMPARE(Image2->picture(), marker());
         // The path edit already holds the new path.
-        QCOMPARE(form->ImgEd2->text(), file);
+        QCOMPARE(quiz.control<QLineEdit>("ImgEd2")->text(), file);
         // The window goes on: the next pick works.
         quiz.dialogs.pictureAnswers.enqueue(picture(QStringLiteral("square.png")));
-        quiz.click(form->BitBtn4);
-        QCOMPARE(form->Image2->picture().size(), QSize(40, 40));
+        quiz.click(BitBtn4);
+        QCOMPARE(Image2->picture().size(), QSize(40, 40));
         QCOMPARE(quiz.errors().size(), 1);
     }
 
     void aMissingPictureIsNamedInTheReport()
     {
         Quiz quiz;
+        PictureControl *Image1 = quiz.control<PictureControl>("Image1");
         quiz.openOptions();
         const QString gone = quiz.folder.appDir() + QStringLiteral("gone.png");
-        quiz.form->Image1->setPicture(marker());
+        Image1->setPicture(marker());
         quiz.dialogs.pictureAnswers.enqueue(gone);
-        quiz.click(quiz.form->BitBtn3);
+        quiz.click(quiz.control<QPushButton>("BitBtn3"));
         QCOMPARE(quiz.errors().size(), 1);
         QVERIFY2(quiz.errors().first().contains(gone), qPrintable(quiz.errors().first()));
-        QCOMPARE(quiz.form->Image1->picture(), marker());
+        QCOMPARE(Image1->picture(), marker());
     }
 
     void settingsLoadReadsPicturesSilently()
     {
         Quiz quiz;
-        auto *form = quiz.form.get();
-        form->ImgEd3->setText(picture(QStringLiteral("bitmap.bmp")));
-        QVERIFY(form->loadPictureSilently(3));
-        QCOMPARE(form->Image3->picture().size(), QSize(40, 40));
+        PictureControl *Image1 = quiz.control<PictureControl>("Image1");
+        QLineEdit *ImgEd1 = quiz.control<QLineEdit>("ImgEd1");
+        quiz.control<QLineEdit>("ImgEd3")->setText(picture(QStringLiteral("bitmap.bmp")));
+        QVERIFY(quiz.form->loadPictureSilently(3));
+        QCOMPARE(quiz.control<PictureControl>("Image3")->picture().size(), QSize(40, 40));
 
-        form->Image1->setPicture(marker());
+        Image1->setPicture(marker());
         for (const QString &bad : {QString(), picture(QStringLiteral("zero.bmp")),
                                    picture(QStringLiteral("unknown.xyz")),
                                    quiz.folder.appDir() + QStringLiteral("gone.jpg")}) {
-            form->ImgEd1->setText(bad);
-            QVERIFY(!form->loadPictureSilently(1));
-            QCOMPARE(form->Image1->picture(), marker());
-            QCOMPARE(form->ImgEd1->text(), bad);
+            ImgEd1->setText(bad);
+            QVERIFY(!quiz.form->loadPictureSilently(1));
+            QCOMPARE(Image1->picture(), marker());
+            QCOMPARE(ImgEd1->text(), bad);
         }
-        QVERIFY(!form->loadPictureSilently(0));
-        QVERIFY(!form->loadPictureSilently(4));
+        QVERIFY(!quiz.form->loadPictureSilently(0));
+        QVERIFY(!quiz.form->loadPictureSilently(4));
         QCOMPARE(quiz.dialogs.calls().size(), 0);
     }
 
     void stretchingOnAndOff()
     {
         Quiz quiz;
+        PictureControl *Image1 = quiz.control<PictureControl>("Image1");
+        QCheckBox *StretchChk = quiz.control<QCheckBox>("StretchChk");
+        PictureControl *Image2 = quiz.control<PictureControl>("Image2");
+        PictureControl *Image3 = quiz.control<PictureControl>("Image3");
         quiz.openOptions();
-        auto *form = quiz.form.get();
-        form->AskForRG->setItemIndex(2);
+        quiz.control<RadioGroup>("AskForRG")->setItemIndex(2);
         // 40 x 40: blue top-left quarter, the rest red.
-        form->ImgEd1->setText(picture(QStringLiteral("square.png")));
-        QVERIFY(form->loadPictureSilently(1));
-        PictureControl *image = form->Image1;
-        QVERIFY(image->width() > 200 && image->height() > 80);
-        const int w = image->width(), h = image->height();
+        quiz.control<QLineEdit>("ImgEd1")->setText(picture(QStringLiteral("square.png")));
+        QVERIFY(quiz.form->loadPictureSilently(1));
+        QVERIFY(Image1->width() > 200 && Image1->height() > 80);
+        const int w = Image1->width(), h = Image1->height();
         const QRgb red = qRgb(255, 0, 0), blue = qRgb(0, 0, 255);
 
-        QVERIFY(!form->StretchChk->isChecked());
-        QImage shown = image->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QVERIFY(!StretchChk->isChecked());
+        QImage shown = Image1->grab().toImage().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(shown.pixel(5, 5), blue);
         QCOMPARE(shown.pixel(30, 30), red);
         // Own size from the top-left corner: nothing of it beyond 40 pixels.
         for (QPoint p : {QPoint(45, 5), QPoint(5, 45), QPoint(w - 5, h - 5), QPoint(w / 2, h / 2)})
             QVERIFY(shown.pixel(p) != red && shown.pixel(p) != blue);
 
-        quiz.click(form->StretchChk);
-        QVERIFY(form->StretchChk->isChecked());
-        for (PictureControl *p : {form->Image1, form->Image2, form->Image3})
+        quiz.click(StretchChk);
+        QVERIFY(StretchChk->isChecked());
+        for (PictureControl *p : {Image1, Image2, Image3})
             QVERIFY(p->stretch());
-        shown = image->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        shown = Image1->grab().toImage().convertToFormat(QImage::Format_RGB32);
         // The square fills the wide panel: its quarters become wide quarters.
         QCOMPARE(shown.pixel(w / 4, h / 4), blue);
         QCOMPARE(shown.pixel(w / 2 - 10, h / 2 - 10), blue);
@@ -345,37 +339,38 @@ private slots:
         QCOMPARE(shown.pixel(w - 2, h - 2), red);
 
         // A resized panel is filled anew.
-        form->resize(900, 700);
-        QTRY_VERIFY(image->width() != w || image->height() != h);
-        shown = image->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(shown.pixel(image->width() - 2, image->height() - 2), red);
-        QCOMPARE(shown.pixel(image->width() / 2 - 10, image->height() / 2 - 10), blue);
+        quiz.form->resize(900, 700);
+        QTRY_VERIFY(Image1->width() != w || Image1->height() != h);
+        shown = Image1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(shown.pixel(Image1->width() - 2, Image1->height() - 2), red);
+        QCOMPARE(shown.pixel(Image1->width() / 2 - 10, Image1->height() / 2 - 10), blue);
 
-        quiz.click(form->StretchChk);
-        for (PictureControl *p : {form->Image1, form->Image2, form->Image3})
+        quiz.click(StretchChk);
+        for (PictureControl *p : {Image1, Image2, Image3})
             QVERIFY(!p->stretch());
-        shown = image->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        shown = Image1->grab().toImage().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(shown.pixel(30, 30), red);
-        QVERIFY(shown.pixel(image->width() - 5, image->height() - 5) != red);
+        QVERIFY(shown.pixel(Image1->width() - 5, Image1->height() - 5) != red);
     }
 
     void theHelpWindowIsReadAtStartAndShownTwiceAsOne()
     {
         Quiz quiz;
-        auto *form = quiz.form.get();
-        QVERIFY(form->HelpForm);
-        QVERIFY(form->HelpForm->pageLoaded());
-        QVERIFY(!form->HelpForm->isVisible());
-        QVERIFY(form->HelpForm->WebBrowser1->toPlainText().contains(
+        QPushButton *BitBtn2 = quiz.control<QPushButton>("BitBtn2");
+        ClickLabel *ColorLB1 = quiz.control<ClickLabel>("ColorLB1");
+        QVERIFY(quiz.form->HelpForm);
+        QVERIFY(quiz.form->HelpForm->pageLoaded());
+        QVERIFY(!quiz.form->HelpForm->isVisible());
+        QVERIFY(quiz.form->HelpForm->WebBrowser1->toPlainText().contains(
             QStringLiteral("مساعدة اختبار الأطفال")));
 
         quiz.openOptions();
-        quiz.click(form->BitBtn2);
-        THelpForm *first = form->HelpForm;
+        quiz.click(BitBtn2);
+        THelpForm *first = quiz.form->HelpForm;
         QVERIFY(first->isVisible());
         QVERIFY(first->isMaximized());
-        quiz.click(form->BitBtn2);
-        QCOMPARE(form->HelpForm, first);
+        quiz.click(BitBtn2);
+        QCOMPARE(quiz.form->HelpForm, first);
         int helpWindows = 0;
         for (QWidget *w : QApplication::topLevelWidgets())
             helpWindows += qobject_cast<THelpForm *>(w) && w->isVisible() ? 1 : 0;
@@ -385,14 +380,14 @@ private slots:
         QVERIFY(!first->isModal());
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
         quiz.dialogs.colorAnswers.enqueue(QColor(Qt::green));
-        quiz.click(form->ColorLB1);
-        QCOMPARE(TForm1::labelColor(form->ColorLB1), QColor(Qt::green));
+        quiz.click(ColorLB1);
+        QCOMPARE(TForm1::labelColor(ColorLB1), QColor(Qt::green));
 
         // Closing only hides; the next click shows the same window.
         QVERIFY(first->close());
         QVERIFY(!first->isVisible());
-        quiz.click(form->BitBtn2);
-        QCOMPARE(form->HelpForm, first);
+        quiz.click(BitBtn2);
+        QCOMPARE(quiz.form->HelpForm, first);
         QVERIFY(first->isVisible());
         QVERIFY(quiz.errors().isEmpty());
     }
@@ -402,7 +397,7 @@ private slots:
         Quiz quiz(false);
         QVERIFY(quiz.errors().isEmpty());
         quiz.openOptions();
-        quiz.click(quiz.form->BitBtn2);
+        quiz.click(quiz.control<QPushButton>("BitBtn2"));
         const QString text = quiz.form->HelpForm->WebBrowser1->toPlainText();
         QVERIFY2(text.contains(QStringLiteral("لم يُعثر على ملف المساعدة")), qPrintable(text));
         QVERIFY(text.contains(quiz.folder.appDir() + QStringLiteral("help.htm")));
@@ -411,18 +406,12 @@ private slots:
     void aSuppliedHelpWindowIsUsed()
     {
         // Start-up may hand the window its help window from outside.
-        ProgramFolder folder;
-        ScriptedDialogs dialogs;
-        Random random;
-        random.seedOnce(1);
         THelpForm help;
-        TForm1 form(QuizEnvironment{&dialogs, &random, folder.programFile()});
-        form.setHelpForm(&help);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QCOMPARE(form.HelpForm, &help);
+        QuizWindow quiz([&help](QuizWindow &w) { w.beforeShow = [&help](TForm1 &form) { form.setHelpForm(&help); }; },
+                        1);
+        QCOMPARE(quiz.form->HelpForm, &help);
         QVERIFY(help.pageLoaded());
-        form.BitBtn2Click();
+        quiz.form->BitBtn2Click();
         QVERIFY(help.isVisible());
     }
 };

@@ -1,4 +1,5 @@
 #include "core/base/picturefile.h"
+#include "support/testsupport.h"
 
 #include <QFile>
 #include <QImage>
@@ -26,7 +27,7 @@ private:
 private slots:
     void initTestCase()
     {
-        m_dir = QFINDTESTDATA("../data/pictures");
+        m_dir = testsupport::testData(QStringLiteral("pictures"));
         QVERIFY2(QFileInfo(m_dir).isDir(), "picture fixtures not found");
     }
 

@@ -32,6 +32,7 @@
 #include "core/settings/currentlessonfile.h"
 #include "core/settings/lessonlibrary.h"
 #include "core/settings/optionsfile.h"
+#include "support/quizwindow.h"
 #include "support/testsupport.h"
 
 #include <QApplication>
@@ -53,7 +54,6 @@
 
 namespace {
 
-using Kind = ScriptedDialogs::Kind;
 
 void say(const QByteArray &line)
 {
@@ -97,14 +97,19 @@ public:
     }
 
     TForm1 &form() { return *m_form; }
+    template <class T>
+    T *control(const char *name) const
+    {
+        return testsupport::control<T>(m_form.get(), name);
+    }
     ScriptedDialogs &dialogs() { return m_dialogs; }
     Random &random() { return m_random; }
     QString data(const QString &name = QString()) const { return m_folder + QStringLiteral("/Data/") + name; }
 
     int answers() const
     {
-        return m_form->Table1->integer(ResultsTable::Field::Ok)
-               + m_form->Table1->integer(ResultsTable::Field::NotOk);
+        const ResultsTable *table = control<ResultsTable>("Table1");
+        return table->integer(ResultsTable::Field::Ok) + table->integer(ResultsTable::Field::NotOk);
     }
 
 private:
@@ -134,14 +139,14 @@ QStringList startupProblems(Program &p)
     for (const ScriptedDialogs::Call &call : d.calls())
         if (call.kind == Kind::Error || call.kind == Kind::Message)
             problems << QStringLiteral("start-up showed: ") + call.text;
-    if (!p.form().Table1->isOpen())
+    if (!p.control<ResultsTable>("Table1")->isOpen())
         problems << QStringLiteral("the children's table did not open");
 
     const std::optional<QString> current = CurrentLessonFile::read(p.data());
     if (!current)
         problems << QStringLiteral("CurLesson.txt does not load");
-    else if (*current != p.form().CurLesson->text())
-        problems << QStringLiteral("CurLesson.txt names %1, the window shows %2").arg(*current, p.form().CurLesson->text());
+    else if (const QString shown = p.control<QLineEdit>("CurLesson")->text(); *current != shown)
+        problems << QStringLiteral("CurLesson.txt names %1, the window shows %2").arg(*current, shown);
 
     OptionsRead read;
     if (const auto problem = optionsProblem(p.data(OptionsFile::fileName()), &read))
@@ -199,13 +204,13 @@ void work(Program &p)
     Random &r = p.random();
     const auto saving = [&] {
         f.setWaitSeconds(r.uniform(1, 60));
-        say("SAVING " + QByteArray::number(f.WaitSE->value()));
+        say("SAVING " + QByteArray::number(p.control<QSpinBox>("WaitSE")->value()));
     };
     switch (r.uniform(0, 9)) {
     case 0: case 1: case 2: case 3: {
         // A child's answer, counted in the table.
-        ChoicePanel *const panels[] = {f.SPanel1, f.SPanel2, f.SPanel3};
-        ChoicePanel *panel = panels[r.uniform(0, 2)];
+        const char *const panels[] = {"SPanel1", "SPanel2", "SPanel3"};
+        ChoicePanel *panel = p.control<ChoicePanel>(panels[r.uniform(0, 2)]);
         QTest::mouseClick(panel, Qt::LeftButton, {}, panel->rect().center());
         say("COUNT " + QByteArray::number(p.answers()));
         f.playwaitTimerTimer();
@@ -218,17 +223,17 @@ void work(Program &p)
         break;
     case 5: { // a new lesson (or one made again over its old self)
         const QString name = lessonPool().at(r.uniform(0, int(lessonPool().size()) - 1));
-        f.Ed1->setText(QStringLiteral("نص %1").arg(r.uniform(0, 999)));
+        p.control<QLineEdit>("Ed1")->setText(QStringLiteral("نص %1").arg(r.uniform(0, 999)));
         saving();
         p.dialogs().textAnswers.enqueue(name);
         f.guarded([&] { f.ProButton2Click(); });
         say("SAVED");
-        if (QFileInfo(p.data(name)).isDir() && f.CurLesson->text() == name)
+        if (QFileInfo(p.data(name)).isDir() && p.control<QLineEdit>("CurLesson")->text() == name)
             say("LESSON " + name.toUtf8());
         break;
     }
     case 6: // saved into the current lesson; the automatic one only says so
-        if (f.CurLesson->text() == LessonLibrary::automaticName()) {
+        if (p.control<QLineEdit>("CurLesson")->text() == LessonLibrary::automaticName()) {
             f.guarded([&] { f.ProButton1Click(); });
             break;
         }

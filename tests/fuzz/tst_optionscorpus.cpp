@@ -1,6 +1,8 @@
 // Replays the kept fuzzing corpus through the readers with the normal
 // compiler, so every build checks the inputs that once found new paths.
 
+#include "support/testsupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -16,7 +18,7 @@ class TestOptionsCorpus : public QObject
 private slots:
     void replayCorpus()
     {
-        const QDir corpus(qEnvironmentVariable("QUIZ_TEST_DATA") + QStringLiteral("/options-corpus"));
+        const QDir corpus(testsupport::testData(QStringLiteral("options-corpus")));
         const QFileInfoList files = corpus.entryInfoList(QDir::Files);
         QVERIFY2(files.size() >= 20, "the corpus is missing");
         for (const QFileInfo &fi : files) {

@@ -1,4 +1,5 @@
 #include "ui/help/thelpform.h"
+#include "support/testsupport.h"
 
 #include <QApplication>
 #include <QFile>
@@ -7,17 +8,14 @@
 #include <QTextBrowser>
 #include <QtTest>
 
+using testsupport::writeFile;
+
 /// The help window: read once, shown many times, hidden on close.
 class TestHelpForm : public QObject
 {
     Q_OBJECT
 
 private:
-    static bool writeFile(const QString &path, const QByteArray &bytes)
-    {
-        QFile f(path);
-        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-    }
     static int helpWindows()
     {
         int n = 0;
@@ -106,7 +104,7 @@ private slots:
 
     void theShippedPageIsArabicAndNamesTheControls()
     {
-        const QString page = qEnvironmentVariable("QUIZ_APPDIR_TEMPLATE") + QStringLiteral("/help.htm");
+        const QString page = testsupport::appDirTemplate() + QStringLiteral("/help.htm");
         QVERIFY2(QFileInfo::exists(page), qPrintable(page));
         THelpForm form;
         form.loadPage(page);

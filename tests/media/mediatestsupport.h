@@ -1,64 +1,31 @@
 #pragma once
 
-// Helpers shared by the media tests: a private copy of the default clip set,
-// reading and writing whole files, and whether a sound server is there.
+// Helpers shared by the media tests: a loud sound-only clip, the loudness of
+// a recording, and whether a sound server is there.
+
+#include "support/testsupport.h"
 
 #include <QByteArray>
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QString>
-#include <QTemporaryDir>
 #include <QtEndian>
 
 #include <cmath>
 
 namespace MediaTest {
 
-inline QString appDirTemplate() { return QStringLiteral(MEDIA_APPDIR_TEMPLATE); }
-inline QString fixture(const QString &name)
-{
-    return QStringLiteral(MEDIA_TEST_DATA "/") + name;
-}
-
-inline QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-inline bool writeAll(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
-
-/// A program folder in a temporary directory with the shipped clips in
-/// its Data folder; AppDir() ends in "/".
-class ProgramFolder
-{
-public:
-    ProgramFolder()
-    {
-        QDir().mkpath(m_dir.path() + QStringLiteral("/Data"));
-        const QDir source(appDirTemplate() + QStringLiteral("/Data"));
-        for (const QString &name :
-             source.entryList({QStringLiteral("*.wav"), QStringLiteral("*.avi")}, QDir::Files))
-            QFile::copy(source.filePath(name), data(name));
-    }
-    bool isValid() const { return m_dir.isValid(); }
-    QString appDir() const { return m_dir.path() + QLatin1Char('/'); }
-    QString data(const QString &name) const { return appDir() + QStringLiteral("Data/") + name; }
-
-private:
-    QTemporaryDir m_dir;
-};
+// The media tests name the shared helpers without their namespace.
+using testsupport::appDirTemplate;
+using testsupport::ProgramFolder;
+using testsupport::readFile;
+using testsupport::testData;
+using testsupport::writeFile;
 
 /// The fixture avi with a sound stream and no picture, its silence replaced
 /// by a loud square wave: 8-bit samples in its "00wb" chunks.
 inline QByteArray loudSoundOnlyAvi()
 {
-    QByteArray avi = readAll(fixture(QStringLiteral("audio-only.avi")));
+    QByteArray avi = readFile(testData(QStringLiteral("media/audio-only.avi")));
     // The chunks follow one another in the movie list, up to the index.
     qsizetype at = avi.indexOf("movi") + 4;
     while (at + 8 <= avi.size() && avi.mid(at, 4) == "00wb") {

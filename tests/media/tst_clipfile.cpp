@@ -20,7 +20,7 @@ private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
     QByteArray shipped(const QString &name) const
     {
-        return readAll(appDirTemplate() + QStringLiteral("/Data/") + name);
+        return readFile(appDirTemplate() + QStringLiteral("/Data/") + name);
     }
     static void put32(QByteArray &bytes, int at, quint32 value)
     {
@@ -53,11 +53,11 @@ private slots:
     void clipsFromOtherWritersArePlayable()
     {
         // fact and LIST chunks before the data, extensible float format.
-        const ClipFile::Check floatWave = ClipFile::check(fixture(QStringLiteral("float-with-list.wav")));
+        const ClipFile::Check floatWave = ClipFile::check(testData(QStringLiteral("media/float-with-list.wav")));
         QVERIFY2(floatWave.ok(), qPrintable(floatWave.error));
 
         // An avi with a sound stream and no picture is a sound clip.
-        const ClipFile::Check soundAvi = ClipFile::check(fixture(QStringLiteral("audio-only.avi")));
+        const ClipFile::Check soundAvi = ClipFile::check(testData(QStringLiteral("media/audio-only.avi")));
         QVERIFY2(soundAvi.ok(), qPrintable(soundAvi.error));
         QCOMPARE(soundAvi.kind, ClipFile::Kind::Avi);
         QVERIFY(!soundAvi.hasVideo);
@@ -66,7 +66,7 @@ private slots:
         QByteArray streamed = shipped(QStringLiteral("true.wav"));
         put32(streamed, 4, 0xFFFFFFFFu);
         put32(streamed, 40, 0xFFFFFFFFu);
-        QVERIFY(writeAll(path(QStringLiteral("streamed.wav")), streamed));
+        QVERIFY(writeFile(path(QStringLiteral("streamed.wav")), streamed));
         QVERIFY(ClipFile::check(path(QStringLiteral("streamed.wav"))).ok());
     }
 
@@ -121,7 +121,7 @@ private slots:
         QTest::newRow("avi header damaged") << "color1.avi" << aviNoHeader << QStringLiteral("تالف");
 
         // Its only stream is neither picture nor sound.
-        QByteArray textOnly = readAll(fixture(QStringLiteral("audio-only.avi")));
+        QByteArray textOnly = readFile(testData(QStringLiteral("media/audio-only.avi")));
         textOnly.replace(textOnly.indexOf("strh") + 8, 4, "txts");
         QTest::newRow("avi without picture or sound") << "color1.avi" << textOnly
                                                       << QStringLiteral("لا يحوي صورة فيديو ولا صوتاً");
@@ -132,13 +132,13 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(QString, reason);
         const QString file = path(name);
-        QVERIFY(writeAll(file, content));
+        QVERIFY(writeFile(file, content));
         const ClipFile::Check check = ClipFile::check(file);
         QVERIFY(!check.ok());
         QVERIFY2(check.error.contains(file), qPrintable(check.error));
         QVERIFY2(check.error.contains(reason), qPrintable(check.error));
         // The check only reads.
-        QCOMPARE(readAll(file), content);
+        QCOMPARE(readFile(file), content);
     }
 
     void missingAndUnreadableNames()

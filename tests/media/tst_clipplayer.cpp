@@ -86,7 +86,7 @@ private slots:
     {
         const QString file = m_folder.data(QStringLiteral("bad.wav"));
         const QByteArray text("not a clip at all");
-        QVERIFY(writeAll(file, text));
+        QVERIFY(writeFile(file, text));
 
         ClipPlayer player;
         player.setFileName(m_folder.data(QStringLiteral("true.wav")));
@@ -99,7 +99,7 @@ private slots:
         QVERIFY(!player.open(&error));
         QVERIFY(error.contains(file));
         QCOMPARE(player.state(), State::Closed);
-        QCOMPARE(readAll(file), text);
+        QCOMPARE(readFile(file), text);
         player.play();
         QCOMPARE(player.state(), State::Closed);
 
@@ -107,7 +107,7 @@ private slots:
         QString saveError;
         QVERIFY(!player.save(&saveError));
         QVERIFY(saveError.contains(file));
-        QCOMPARE(readAll(file), text);
+        QCOMPARE(readFile(file), text);
     }
 
     void playsToTheEndAndAgainFromTheStart()
@@ -153,10 +153,10 @@ private slots:
 
         // Another program replaces the clip while it is open: a save of the
         // unchanged player must not write the old clip back over it.
-        const QByteArray replacement = readAll(m_folder.data(QStringLiteral("false.wav")));
-        QVERIFY(writeAll(file, replacement));
+        const QByteArray replacement = readFile(m_folder.data(QStringLiteral("false.wav")));
+        QVERIFY(writeFile(file, replacement));
         QVERIFY2(player.save(&error), qPrintable(error));
-        QCOMPARE(readAll(file), replacement);
+        QCOMPARE(readFile(file), replacement);
         QVERIFY(!player.hasRecording());
 
         // A player without a file name has nothing to save.
@@ -198,8 +198,8 @@ private slots:
         // same size): only the file's time tells the change, and the clip
         // that stays loaded between questions must still be read again.
         const QString file = m_folder.data(QStringLiteral("inplace.wav"));
-        QByteArray wave = readAll(m_folder.data(QStringLiteral("color2.wav")));
-        QVERIFY(writeAll(file, wave));
+        QByteArray wave = readFile(m_folder.data(QStringLiteral("color2.wav")));
+        QVERIFY(writeFile(file, wave));
         Random random;
         random.seedOnce(3);
         ClipPlayer player;

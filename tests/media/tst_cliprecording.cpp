@@ -101,7 +101,7 @@ private slots:
         recorder.stop();
         QCOMPARE(recorder.state(), State::Stopped);
 
-        const QByteArray recorded = readAll(clip);
+        const QByteArray recorded = readFile(clip);
         const ClipFile::Check check = ClipFile::check(clip);
         QVERIFY2(check.ok(), qPrintable(check.error));
         QCOMPARE(check.kind, ClipFile::Kind::Wave);
@@ -130,7 +130,7 @@ private slots:
     {
         ProgramFolder folder;
         const QString avi = folder.data(QStringLiteral("true.avi"));
-        QVERIFY(writeAll(avi, loudSoundOnlyAvi()));
+        QVERIFY(writeFile(avi, loudSoundOnlyAvi()));
         ClipPlayer recorder;
         openOn(recorder, folder.data(QStringLiteral("color1.wav")));
         QVERIFY(startRecording(recorder));
@@ -144,7 +144,7 @@ private slots:
         QVERIFY(!speaker.hasVideo());
         QTRY_COMPARE_WITH_TIMEOUT(speaker.state(), State::Stopped, 10000);
         QVERIFY2(recorder.save(&error), qPrintable(error));
-        const Loudness level = loudness(readAll(recorder.fileName()));
+        const Loudness level = loudness(readFile(recorder.fileName()));
         QVERIFY2(level.peak > 0.2, qPrintable(QStringLiteral("peak %1").arg(level.peak)));
     }
 
@@ -152,7 +152,7 @@ private slots:
     {
         ProgramFolder folder;
         const QString clip = folder.data(QStringLiteral("true.wav"));
-        const QByteArray before = readAll(clip);
+        const QByteArray before = readFile(clip);
         ClipPlayer player;
         openOn(player, clip);
         QVERIFY(startRecording(player));
@@ -160,7 +160,7 @@ private slots:
         player.stop();
         QCOMPARE(player.state(), State::Stopped);
         QVERIFY(player.hasRecording());
-        QCOMPARE(readAll(clip), before);
+        QCOMPARE(readFile(clip), before);
         // It waits hidden beside the clip, on the same disk.
         const QStringList held = recordingsIn(folder);
         QCOMPARE(held.size(), 1);
@@ -178,7 +178,7 @@ private slots:
         QString error;
         QVERIFY2(player.save(&error), qPrintable(error));
         QVERIFY(!player.hasRecording());
-        QVERIFY(readAll(clip) != before);
+        QVERIFY(readFile(clip) != before);
         QVERIFY(ClipFile::check(clip).ok());
         // Renamed into place, not copied, keeping the clip's permissions.
         QCOMPARE(inodeOf(clip), recording);
@@ -206,14 +206,14 @@ private slots:
     {
         ProgramFolder folder;
         const QString clip = folder.data(QStringLiteral("false.wav"));
-        const QByteArray before = readAll(clip);
+        const QByteArray before = readFile(clip);
         ClipPlayer player;
         openOn(player, clip);
         QVERIFY(startRecording(player));
         player.close();
         QCOMPARE(player.state(), State::Closed);
         QVERIFY(!player.hasRecording());
-        QCOMPARE(readAll(clip), before);
+        QCOMPARE(readFile(clip), before);
         QVERIFY(recordingsIn(folder).isEmpty());
 
         // A reopen shows the clip as it was on disk.
@@ -221,7 +221,7 @@ private slots:
         QVERIFY(player.open(&error));
         QString saveError;
         QVERIFY(player.save(&saveError));
-        QCOMPARE(readAll(clip), before);
+        QCOMPARE(readFile(clip), before);
     }
 
     void saveAllReportsARecordingThatCannotBeWritten()

@@ -2,10 +2,9 @@
 // The quiz starts and plays as always, silently; the options pane says once,
 // in a label, that there is no sound output, and the clip rows say why they
 // cannot play or record. No message box ever comes up for it.
-#include "ui/window/choicepanel.h"
 #include "core/media/clipplayer.h"
 #include "core/media/sounddevices.h"
-#include "settings/windowtestutil.h"
+#include "support/quizwindow.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -24,30 +23,31 @@ private slots:
         QVERIFY2(!SoundDevices::hasOutput() && !SoundDevices::hasInput(),
                  "the media backend still finds a sound device");
         QuizWindow quiz;
+        QLabel *SoundNote = quiz.control<QLabel>("SoundNote");
+        ClipPlayerBar *MP1 = quiz.control<ClipPlayerBar>("MP1");
         QCOMPARE(quiz.dialogs.count(Kind::Error) + quiz.dialogs.count(Kind::Message), 0);
 
         // Asked, answered and counted as always.
-        const int asked = quiz.form->AskColorED->text().toInt();
+        const int asked = quiz.asked();
         QVERIFY(asked >= 1 && asked <= 3);
-        ChoicePanel *panel = asked == 1 ? quiz.form->SPanel1 : asked == 2 ? quiz.form->SPanel2 : quiz.form->SPanel3;
-        QTest::mouseClick(panel, Qt::LeftButton, {}, panel->rect().center());
-        QCOMPARE(quiz.form->ResED->text(), QStringLiteral("Y"));
-        QVERIFY(quiz.form->playwaitTimer->isActive());
-        QCOMPARE(quiz.form->DBText3->text(), QLocale().toString(1));
+        quiz.clickPanel(asked);
+        QCOMPARE(quiz.control<QLineEdit>("ResED")->text(), QStringLiteral("Y"));
+        QVERIFY(quiz.control<QTimer>("playwaitTimer")->isActive());
+        QCOMPARE(quiz.control<QLabel>("DBText3")->text(), QLocale().toString(1));
 
         quiz.openOptions();
-        QVERIFY(quiz.form->SoundNote->isVisible());
-        QCOMPARE(quiz.form->SoundNote->text(), SoundDevices::noOutputText());
-        for (ClipPlayerBar *bar : {quiz.form->MP1, quiz.form->MPTrue}) {
+        QVERIFY(SoundNote->isVisible());
+        QCOMPARE(SoundNote->text(), SoundDevices::noOutputText());
+        for (ClipPlayerBar *bar : {MP1, quiz.control<ClipPlayerBar>("MPTrue")}) {
             const QToolButton *play = bar->button(ClipPlayerBar::Button::Play);
             const QToolButton *record = bar->button(ClipPlayerBar::Button::Record);
             QVERIFY(!play->isEnabled() && play->toolTip().contains(SoundDevices::noOutputText()));
             QVERIFY(!record->isEnabled() && record->toolTip().contains(SoundDevices::noInputText()));
         }
         // A video clip still shows its picture.
-        QuizWindow::choose(quiz.form->AVRG, 1);
+        QuizWindow::choose(quiz.control<RadioGroup>("AVRG"), 1);
         QVERIFY(quiz.form->player(0).hasVideo());
-        QVERIFY(quiz.form->MP1->button(ClipPlayerBar::Button::Play)->isEnabled());
+        QVERIFY(MP1->button(ClipPlayerBar::Button::Play)->isEnabled());
         QCOMPARE(quiz.dialogs.count(Kind::Error) + quiz.dialogs.count(Kind::Message), 0);
     }
 };

@@ -2,14 +2,10 @@
 // button bars, emptying a clip with X, result clips over question clips,
 // bad clip files, closing with a missing clip, and recording with the bar.
 #include "ui/window/choicepanel.h"
-#include "ui/window/radiogroup.h"
-#include "support/scripteddialogs.h"
-#include "ui/window/tform1.h"
 #include "core/media/clipfile.h"
 #include "core/media/clipplayer.h"
 #include "ui/media/videocanvas.h"
-#include "core/quiz/random.h"
-#include "support/testsupport.h"
+#include "support/quizwindow.h"
 
 #include "mediatestsupport.h"
 
@@ -23,68 +19,34 @@
 
 #include <memory>
 
-using testsupport::ProgramFolder;
-using Kind = ScriptedDialogs::Kind;
 using State = ClipPlayer::State;
 using Button = ClipPlayerBar::Button;
 
 namespace {
 
-struct Quiz
+/// The window with the seed these tests were written for, and its clip players.
+struct Quiz : QuizWindow
 {
-    // prepare runs on the program folder before the window starts.
-    explicit Quiz(const std::function<void(const ProgramFolder &)> &prepare = {})
-    {
-        if (prepare)
-            prepare(folder);
-        random.seedOnce(11);
-        form = std::make_unique<TForm1>(QuizEnvironment{&dialogs, &random, folder.programFile()});
-        form->resize(1003, 612);
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    }
+    explicit Quiz(const Prepare &prepare = {}) : QuizWindow(prepare, 11) {}
 
-    void openOptions()
-    {
-        QTest::keyRelease(form.get(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
-        QVERIFY(form->optionsMode());
-        form->OptionsPC->setCurrentIndex(0);
-    }
-    static void click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
-    void chooseMedium(int index)
-    {
-        const QList<QRadioButton *> items = form->AVRG->findChildren<QRadioButton *>();
-        QVERIFY(items.size() == 2);
-        click(items.at(index));
-        QCOMPARE(form->AVRG->itemIndex(), index);
-    }
+    void chooseMedium(int index) { choose(control<RadioGroup>("AVRG"), index); }
     ClipPlayer &player(int i) const { return form->player(i); }
     ClipPlayerBar *bar(int i) const
     {
-        return std::array<ClipPlayerBar *, 5>{
-            {form->MP1, form->MP2, form->MP3, form->MPTrue, form->MPFalse}}[i];
+        static const char *const names[] = {"MP1", "MP2", "MP3", "MPTrue", "MPFalse"};
+        return control<ClipPlayerBar>(names[i]);
     }
     void press(int i, Button button) { click(bar(i)->button(button)); }
     bool offers(int i, Button button) const { return bar(i)->button(button)->isEnabled(); }
-    QString data(const QString &name) const { return folder.dataDir() + name; }
-    QStringList errors() const { return dialogs.texts(Kind::Error); }
-
-    ProgramFolder folder;
-    ScriptedDialogs dialogs;
-    Random random;
-    std::unique_ptr<TForm1> form;
 };
 
 const QStringList clipNames{"color1", "color2", "color3", "true", "false"};
 
 /// Stores the asked choice (line 1 of the options file) before a start.
-void askFor(const ProgramFolder &folder, int choice)
+void askFor(const QuizWindow &w, int choice)
 {
-    const QString path = folder.dataDir() + "options.txt";
-    QList<QByteArray> lines = testsupport::readFile(path).split('\n');
-    QVERIFY(lines.size() > 1);
-    lines[0] = QByteArray::number(choice) + '\r';
-    QVERIFY(testsupport::writeFile(path, lines.join('\n')));
+    QVERIFY(testsupport::writeFile(w.data("options.txt"),
+                                   optionsWithLine(w.optionsBytes(), 1, QByteArray::number(choice))));
 }
 
 } // namespace
@@ -97,9 +59,12 @@ private slots:
     void theMediumSwitchReopensAllFivePlayers()
     {
         Quiz quiz;
+        QWidget *VedioPanel = quiz.control<QWidget>("VedioPanel");
+        RadioGroup *AVRG = quiz.control<RadioGroup>("AVRG");
+        VideoCanvas *canvas = quiz.control<VideoCanvas>("VideoCanvas");
         QVERIFY2(quiz.errors().isEmpty(), qPrintable(quiz.errors().join('\n')));
         QCOMPARE(quiz.form->MediaExt(), QStringLiteral("wav"));
-        QVERIFY(quiz.form->VedioPanel->isHidden());
+        QVERIFY(VedioPanel->isHidden());
         for (int i = 0; i < 5; ++i) {
             QCOMPARE(quiz.player(i).fileName(), quiz.data(clipNames[i] + ".wav"));
             QVERIFY(quiz.player(i).isOpen());
@@ -109,9 +74,9 @@ private slots:
         quiz.chooseMedium(1);
         QVERIFY2(quiz.errors().isEmpty(), qPrintable(quiz.errors().join('\n')));
         QCOMPARE(quiz.form->MediaExt(), QStringLiteral("avi"));
-        QVERIFY(quiz.form->VedioPanel->isVisible());
-        QVERIFY(quiz.form->findChild<VideoCanvas *>(QStringLiteral("VideoCanvas"))->isVisible());
-        QCOMPARE(quiz.form->findChild<VideoCanvas *>(QStringLiteral("VideoCanvas"))->geometry(), quiz.form->VedioPanel->rect());
+        QVERIFY(VedioPanel->isVisible());
+        QVERIFY(canvas->isVisible());
+        QCOMPARE(canvas->geometry(), VedioPanel->rect());
         for (int i = 0; i < 5; ++i) {
             QCOMPARE(quiz.player(i).fileName(), quiz.data(clipNames[i] + ".avi"));
             QCOMPARE(quiz.player(i).state(), State::Stopped);
@@ -122,13 +87,13 @@ private slots:
         }
 
         // A question in video: its card is drawn inside the video panel.
-        quiz.form->SpeedButton8->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!quiz.form->findChild<VideoCanvas *>(QStringLiteral("VideoCanvas"))->currentImage().isNull(), 5000);
+        quiz.control<QToolButton>("SpeedButton8")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!canvas->currentImage().isNull(), 5000);
 
         quiz.chooseMedium(0);
         QCOMPARE(quiz.form->MediaExt(), QStringLiteral("wav"));
-        QVERIFY(quiz.form->VedioPanel->isHidden());
-        QVERIFY(quiz.form->findChild<VideoCanvas *>(QStringLiteral("VideoCanvas"))->currentImage().isNull());
+        QVERIFY(VedioPanel->isHidden());
+        QVERIFY(canvas->currentImage().isNull());
         for (int i = 0; i < 5; ++i) {
             QCOMPARE(quiz.player(i).fileName(), quiz.data(clipNames[i] + ".wav"));
             QVERIFY(quiz.offers(i, Button::Record));
@@ -136,12 +101,12 @@ private slots:
 
         // An index other than 0 or 1 keeps the extension, reopens the
         // players and hides the panel.
-        quiz.form->AVRG->setItemIndex(1);
-        QVERIFY(quiz.form->VedioPanel->isVisible());
-        quiz.form->AVRG->setItemIndex(-1);
+        AVRG->setItemIndex(1);
+        QVERIFY(VedioPanel->isVisible());
+        AVRG->setItemIndex(-1);
         quiz.form->SetupMediaFiles();
         QCOMPARE(quiz.form->MediaExt(), QStringLiteral("avi"));
-        QVERIFY(quiz.form->VedioPanel->isHidden());
+        QVERIFY(VedioPanel->isHidden());
         QVERIFY(quiz.player(4).isOpen());
     }
 
@@ -161,11 +126,11 @@ private slots:
         QVERIFY(!quiz.offers(1, Button::Record));
 
         // Stop saves first: with nothing recorded the file stays as it was.
-        const QByteArray before = MediaTest::readAll(quiz.data("color2.wav"));
+        const QByteArray before = testsupport::readFile(quiz.data("color2.wav"));
         quiz.press(1, Button::Stop);
         QCOMPARE(quiz.player(1).state(), State::Stopped);
         QVERIFY(quiz.offers(1, Button::Play));
-        QCOMPARE(MediaTest::readAll(quiz.data("color2.wav")), before);
+        QCOMPARE(testsupport::readFile(quiz.data("color2.wav")), before);
 
         // The end of a playback offers play again.
         quiz.press(3, Button::Play);
@@ -179,37 +144,35 @@ private slots:
     {
         Quiz quiz;
         quiz.openOptions();
-        const QByteArray blank = MediaTest::readAll(quiz.data("0.wav"));
+        const QByteArray blank = testsupport::readFile(quiz.data("0.wav"));
         // SpeedButton1 empties the right-answer clip, 2 to 4 the question
         // clips, 5 the wrong-answer clip.
-        const std::array<QToolButton *, 5> resets{{quiz.form->SpeedButton2, quiz.form->SpeedButton3,
-                                                   quiz.form->SpeedButton4, quiz.form->SpeedButton1,
-                                                   quiz.form->SpeedButton5}};
+        const char *const resets[] = {"SpeedButton2", "SpeedButton3", "SpeedButton4", "SpeedButton1", "SpeedButton5"};
         QVector<QByteArray> avi;
         for (const QString &name : clipNames)
-            avi << MediaTest::readAll(quiz.data(name + ".avi"));
+            avi << testsupport::readFile(quiz.data(name + ".avi"));
         for (int i = 0; i < 5; ++i) {
             quiz.press(i, Button::Play);
-            Quiz::click(resets[i]);
-            QCOMPARE(MediaTest::readAll(quiz.data(clipNames[i] + ".wav")), blank);
+            Quiz::click(quiz.control<QToolButton>(resets[i]));
+            QCOMPARE(testsupport::readFile(quiz.data(clipNames[i] + ".wav")), blank);
             QCOMPARE(quiz.player(i).state(), State::Stopped);
             for (int j = i + 1; j < 5; ++j)
-                QVERIFY(MediaTest::readAll(quiz.data(clipNames[j] + ".wav")) != blank);
+                QVERIFY(testsupport::readFile(quiz.data(clipNames[j] + ".wav")) != blank);
         }
         for (int i = 0; i < 5; ++i)
-            QCOMPARE(MediaTest::readAll(quiz.data(clipNames[i] + ".avi")), avi[i]);
+            QCOMPARE(testsupport::readFile(quiz.data(clipNames[i] + ".avi")), avi[i]);
         QVERIFY(quiz.errors().isEmpty());
     }
 
     void resetWithoutBlankKeepsTheClipAndSaysSo()
     {
-        Quiz quiz([](const ProgramFolder &folder) {
-            QFile::remove(folder.dataDir() + "0.wav");
+        Quiz quiz([](QuizWindow &w) {
+            QFile::remove(w.data("0.wav"));
         });
         quiz.openOptions();
-        const QByteArray before = MediaTest::readAll(quiz.data("true.wav"));
-        Quiz::click(quiz.form->SpeedButton1);
-        QCOMPARE(MediaTest::readAll(quiz.data("true.wav")), before);
+        const QByteArray before = testsupport::readFile(quiz.data("true.wav"));
+        Quiz::click(quiz.control<QToolButton>("SpeedButton1"));
+        QCOMPARE(testsupport::readFile(quiz.data("true.wav")), before);
         QCOMPARE(quiz.errors().size(), 1);
         QVERIFY2(quiz.errors().first().contains(quiz.data("0.wav")), qPrintable(quiz.errors().first()));
         QVERIFY(quiz.errors().first().contains(QStringLiteral("بقي كما كان")));
@@ -220,14 +183,12 @@ private slots:
     void aRightAnswerSoundsOverTheQuestion()
     {
         Quiz quiz;
-        const int asked = quiz.form->AskColorED->text().toInt();
+        const int asked = quiz.asked();
         QVERIFY(asked >= 1 && asked <= 3);
         ClipPlayer &question = quiz.player(asked - 1);
         QCOMPARE(question.state(), State::Playing);
-        const std::array<ChoicePanel *, 3> panels{
-            {quiz.form->SPanel1, quiz.form->SPanel2, quiz.form->SPanel3}};
-        Quiz::click(panels[asked - 1]);
-        QCOMPARE(quiz.form->ResED->text(), QStringLiteral("Y"));
+        quiz.clickPanel(asked);
+        QCOMPARE(quiz.control<QLineEdit>("ResED")->text(), QStringLiteral("Y"));
         QCOMPARE(quiz.player(3).state(), State::Playing);
         QCOMPARE(question.state(), State::Playing);
         QCOMPARE(quiz.player(4).state(), State::Stopped);
@@ -250,20 +211,22 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(QString, reason);
         const QStringList bad{QStringLiteral("color2.wav"), QStringLiteral("true.wav")};
-        Quiz quiz([&](const ProgramFolder &folder) {
+        Quiz quiz([&](QuizWindow &w) {
             for (const QString &name : bad) {
                 if (content.isNull())
-                    QFile::remove(folder.dataDir() + name);
+                    QFile::remove(w.data(name));
                 else
-                    testsupport::writeFile(folder.dataDir() + name, content);
+                    testsupport::writeFile(w.data(name), content);
             }
-            askFor(folder, 1);
+            askFor(w, 1);
         });
+        QLineEdit *AskColorED = quiz.control<QLineEdit>("AskColorED");
+        QLineEdit *ResED = quiz.control<QLineEdit>("ResED");
         // One message names both clips; every other clip is open.
         QCOMPARE(quiz.errors().size(), 1);
         for (const QString &name : bad) {
             QVERIFY2(quiz.errors().first().contains(quiz.data(name)), qPrintable(quiz.errors().first()));
-            QCOMPARE(MediaTest::readAll(quiz.data(name)), content);
+            QCOMPARE(testsupport::readFile(quiz.data(name)), content);
         }
         QVERIFY2(quiz.errors().first().contains(reason), qPrintable(quiz.errors().first()));
         for (int i = 0; i < 5; ++i)
@@ -271,21 +234,20 @@ private slots:
 
         // The first question was asked: a click on it is right, and the
         // right-answer clip that cannot open plays nothing and is not told again.
-        QCOMPARE(quiz.form->AskColorED->text(), QStringLiteral("1"));
+        QCOMPARE(AskColorED->text(), QStringLiteral("1"));
         QCOMPARE(quiz.player(0).state(), State::Playing);
-        Quiz::click(quiz.form->SPanel1);
-        QCOMPARE(quiz.form->ResED->text(), QStringLiteral("Y"));
+        quiz.clickPanel(1);
+        QCOMPARE(ResED->text(), QStringLiteral("Y"));
         QCOMPARE(quiz.player(3).state(), State::Closed);
         QVERIFY(quiz.form->cycle().answered());
 
         // A question on the second choice is asked without its clip.
-        quiz.form->AskForColorRG->setItemIndex(2);
-        quiz.form->playwaitTimer->setInterval(5);
-        QTRY_VERIFY_WITH_TIMEOUT(!quiz.form->cycle().answered(), 2000);
-        QCOMPARE(quiz.form->AskColorED->text(), QStringLiteral("2"));
+        quiz.control<RadioGroup>("AskForColorRG")->setItemIndex(2);
+        quiz.waitForNextQuestion();
+        QCOMPARE(AskColorED->text(), QStringLiteral("2"));
         QCOMPARE(quiz.player(1).state(), State::Closed);
-        Quiz::click(quiz.form->SPanel3);
-        QCOMPARE(quiz.form->ResED->text(), QStringLiteral("N"));
+        quiz.clickPanel(3);
+        QCOMPARE(ResED->text(), QStringLiteral("N"));
         QCOMPARE(quiz.player(4).state(), State::Playing);
         QCOMPARE(quiz.errors().size(), 1);
     }
@@ -296,11 +258,11 @@ private slots:
         QByteArray undecodable = testsupport::silentWav();
         undecodable[20] = '\x77';
         undecodable[21] = '\x77';
-        Quiz quiz([&](const ProgramFolder &folder) {
-            testsupport::writeFile(folder.dataDir() + "color3.wav", undecodable);
-            testsupport::writeFile(folder.dataDir() + "true.avi",
-                                   MediaTest::readAll(MediaTest::fixture("audio-only.avi")));
-            askFor(folder, 3);
+        Quiz quiz([&](QuizWindow &w) {
+            testsupport::writeFile(w.data("color3.wav"), undecodable);
+            testsupport::writeFile(w.data("true.avi"),
+                                   testsupport::readFile(testsupport::testData(QStringLiteral("media/audio-only.avi"))));
+            askFor(w, 3);
         });
         const QString file = quiz.data("color3.wav");
         QTRY_COMPARE_WITH_TIMEOUT(quiz.errors().size(), 1, 8000);
@@ -314,14 +276,14 @@ private slots:
         // Once: neither the next reopening nor the next question tells it again.
         quiz.form->SetupMediaFiles();
         quiz.form->NewAct();
-        QCOMPARE(quiz.form->AskColorED->text(), QStringLiteral("3"));
+        QCOMPARE(quiz.control<QLineEdit>("AskColorED")->text(), QStringLiteral("3"));
         QTest::qWait(300);
         QCOMPARE(quiz.errors().size(), 1);
         QCOMPARE(quiz.player(2).state(), State::Closed);
-        QCOMPARE(MediaTest::readAll(file), undecodable);
+        QCOMPARE(testsupport::readFile(file), undecodable);
         // A good clip in its place is heard at the next start.
         QVERIFY(testsupport::writeFile(file, testsupport::silentWav(1600)));
-        quiz.form->SpeedButton8->click();
+        quiz.control<QToolButton>("SpeedButton8")->click();
         QCOMPARE(quiz.player(2).state(), State::Playing);
 
         // An avi with sound only opens, shows nothing and plays to its end.
@@ -339,8 +301,8 @@ private slots:
 
     void aMissingClipDoesNotBlockClosing()
     {
-        Quiz quiz([](const ProgramFolder &folder) {
-            QFile::remove(folder.dataDir() + "color2.wav");
+        Quiz quiz([](QuizWindow &w) {
+            QFile::remove(w.data("color2.wav"));
         });
         QVERIFY(!quiz.errors().isEmpty());
         quiz.dialogs.clear();
@@ -359,7 +321,7 @@ private slots:
         quiz.openOptions();
         const QString clip = quiz.data("color3.wav");
         // X, record, stop.
-        Quiz::click(quiz.form->SpeedButton4);
+        Quiz::click(quiz.control<QToolButton>("SpeedButton4"));
         quiz.press(2, Button::Record);
         QCOMPARE(quiz.player(2).state(), State::Recording);
         QVERIFY(quiz.offers(2, Button::Stop));
@@ -375,7 +337,7 @@ private slots:
 
         const ClipFile::Check check = ClipFile::check(clip);
         QVERIFY2(check.ok(), qPrintable(check.error));
-        QVERIFY(MediaTest::loudness(MediaTest::readAll(clip)).peak > 0.05);
+        QVERIFY(MediaTest::loudness(testsupport::readFile(clip)).peak > 0.05);
         // Heard at once.
         quiz.press(2, Button::Play);
         QCOMPARE(quiz.player(2).state(), State::Playing);
@@ -390,18 +352,18 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(quiz.player(0).recordedDuration() > 0 && quiz.player(2).recordedDuration() > 0, 8000);
         QVERIFY(QFile::remove(blocked));
         QVERIFY(QDir().mkpath(blocked + "/inside"));
-        const QByteArray before = MediaTest::readAll(clip);
+        const QByteArray before = testsupport::readFile(clip);
         QVERIFY(QFile::remove(quiz.data("CurLesson.txt")));
-        quiz.form->WaitSE->setValue(9);
+        quiz.control<QSpinBox>("WaitSE")->setValue(9);
         quiz.dialogs.clear();
         quiz.dialogs.confirmAnswers.enqueue(false);
         QVERIFY(!quiz.form->close());
         QCOMPARE(quiz.errors().size(), 1);
         QVERIFY2(quiz.errors().first().contains(blocked), qPrintable(quiz.errors().first()));
-        QVERIFY(MediaTest::readAll(clip) != before);
+        QVERIFY(testsupport::readFile(clip) != before);
         QVERIFY(ClipFile::check(clip).ok());
         QVERIFY(QFileInfo::exists(quiz.data("CurLesson.txt")));
-        QVERIFY(MediaTest::readAll(quiz.data("options.txt")).endsWith("\r\n9\r\n"));
+        QVERIFY(testsupport::readFile(quiz.data("options.txt")).endsWith("\r\n9\r\n"));
         // The recording that could not be written is held for the next try.
         QVERIFY(quiz.player(0).hasRecording());
     }

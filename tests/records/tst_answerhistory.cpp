@@ -5,6 +5,7 @@
 #include "core/records/csvfile.h"
 #include "core/records/resultsexport.h"
 #include "core/records/resultstable.h"
+#include "support/testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -128,7 +129,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("results.db"));
-        QVERIFY(QFile::copy(QStringLiteral(QUIZ_TEST_DATA_DIR "/records-valid/results.db"), path));
+        QVERIFY(QFile::copy(testsupport::testData(QStringLiteral("records-valid/results.db")), path));
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         {
             Clocked c(path);

@@ -5,13 +5,9 @@
 #include "ui/window/choicepanel.h"
 #include "ui/window/clicklabel.h"
 #include "core/base/errorreport.h"
-#include "support/scripteddialogs.h"
-#include "ui/window/optionspage.h"
-#include "ui/window/tform1.h"
-#include "core/quiz/random.h"
 #include "core/records/resultsmodel.h"
 #include "core/records/resultstable.h"
-#include "support/testsupport.h"
+#include "support/quizwindow.h"
 
 #include <QBarSet>
 #include <QChart>
@@ -32,36 +28,21 @@
 
 #include <memory>
 
-using testsupport::ProgramFolder;
-using Kind = ScriptedDialogs::Kind;
-
 namespace {
 
-// Puts children into the folder's results.db before the window opens it.
-void seedChildren(const QString &path, const QStringList &names)
-{
-    {
-        ResultsTable table;
-        QString error;
-        QVERIFY2(table.open(path, &error), qPrintable(error));
-        for (const QString &name : names)
-            QVERIFY2(table.addChild(name, &error), qPrintable(error));
-    }
-}
-
-struct Quiz
+/// The window on a results table holding these children, or on these bytes
+/// in place of the table.
+struct Quiz : QuizWindow
 {
     explicit Quiz(const QStringList &children = {}, const QByteArray &resultsFile = QByteArray())
+        : QuizWindow([&](QuizWindow &w) {
+              const QString path = w.folder.appDir() + QStringLiteral("results.db");
+              if (!resultsFile.isNull())
+                  testsupport::writeFile(path, resultsFile);
+              else if (!children.isEmpty())
+                  seedChildren(path, children);
+          })
     {
-        if (!resultsFile.isNull())
-            testsupport::writeFile(resultsPath(), resultsFile);
-        else if (!children.isEmpty())
-            seedChildren(resultsPath(), children);
-        random.seedOnce(7);
-        form = std::make_unique<TForm1>(QuizEnvironment{&dialogs, &random, folder.programFile()});
-        form->resize(1003, 612);
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
 
     QString resultsPath() const { return folder.appDir() + QStringLiteral("results.db"); }
@@ -71,43 +52,34 @@ struct Quiz
         const auto count = [](const QString &shown) {
             return shown.isEmpty() ? shown : QString::number(QLocale().toInt(shown));
         };
-        return form->DBText1->text() + QLatin1Char('|') + count(form->DBText3->text()) + QLatin1Char('|')
-               + count(form->DBText2->text());
+        return control<QLabel>("DBText1")->text() + QLatin1Char('|') + count(control<QLabel>("DBText3")->text())
+               + QLatin1Char('|') + count(control<QLabel>("DBText2")->text());
     }
     void openChildrenTab()
     {
-        QTest::keyRelease(form.get(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
-        QVERIFY(form->optionsMode());
-        form->OptionsPC->setCurrentWidget(form->TabSheet2);
-        QVERIFY(form->DBGrid1->isVisible());
-        QCOMPARE(form->DBGrid1->model(), static_cast<QAbstractItemModel *>(form->DataSource1));
+        openOptions();
+        control<QTabWidget>("OptionsPC")->setCurrentWidget(control<QWidget>("TabSheet2"));
+        QTableView *grid = control<QTableView>("DBGrid1");
+        QVERIFY(grid->isVisible());
+        QCOMPARE(grid->model(), static_cast<QAbstractItemModel *>(control<ResultsModel>("DataSource1")));
     }
     void clickRow(int row)
     {
-        QTableView *grid = form->DBGrid1;
+        QTableView *grid = control<QTableView>("DBGrid1");
         const QRect cell = grid->visualRect(grid->model()->index(row, 1));
         QVERIFY(cell.isValid());
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
     }
     QToolButton *navigator(const char *which) const
     {
-        return form->DBNavigator1->findChild<QToolButton *>(QLatin1String("DBNavigator1") + QLatin1String(which));
+        return control<QToolButton>(QByteArray("DBNavigator1").append(which).constData());
     }
     void answer(bool right)
     {
-        const int asked = form->AskColorED->text().toInt();
-        const int choice = right ? asked : (asked == 1 ? 2 : 1);
-        ChoicePanel *panel = choice == 1 ? form->SPanel1 : choice == 2 ? form->SPanel2 : form->SPanel3;
-        QTest::mouseClick(panel, Qt::LeftButton, {}, panel->rect().center());
+        clickPanel(right ? asked() : (asked() == 1 ? 2 : 1));
         // Let the waiting time run out so the next question can be answered.
-        form->playwaitTimer->setInterval(5);
-        QTRY_VERIFY_WITH_TIMEOUT(!form->cycle().answered(), 2000);
+        waitForNextQuestion();
     }
-
-    ProgramFolder folder;
-    ScriptedDialogs dialogs;
-    Random random;
-    std::unique_ptr<TForm1> form;
 };
 
 } // namespace
@@ -143,22 +115,24 @@ private slots:
     void addingAChild()
     {
         Quiz quiz({QStringLiteral("سارة")});
+        QPushButton *BitBtn7 = quiz.control<QPushButton>("BitBtn7");
+        ResultsModel *DataSource1 = quiz.control<ResultsModel>("DataSource1");
         quiz.openChildrenTab();
         quiz.dialogs.textAnswers << std::nullopt << QString() << QStringLiteral("  ")
                                 << QString(60, QChar(0x0639));
         for (int i = 0; i < 2; ++i) // Cancel, then an empty name: nothing added
-            QTest::mouseClick(quiz.form->BitBtn7, Qt::LeftButton);
-        QCOMPARE(quiz.form->DataSource1->rowCount(), 1);
+            QTest::mouseClick(BitBtn7, Qt::LeftButton);
+        QCOMPARE(DataSource1->rowCount(), 1);
         QCOMPARE(quiz.dialogs.lastTextCaption, QStringLiteral("إضافة طفل"));
         QCOMPARE(quiz.dialogs.texts(Kind::AskText).first(), QStringLiteral("أدخل الاسم"));
 
-        QTest::mouseClick(quiz.form->BitBtn7, Qt::LeftButton); // blanks only are a name
-        QTest::mouseClick(quiz.form->BitBtn7, Qt::LeftButton);
-        QCOMPARE(quiz.form->DataSource1->rowCount(), 3);
-        QCOMPARE(quiz.form->DataSource1->index(1, 1).data().toString(), QStringLiteral("  "));
+        QTest::mouseClick(BitBtn7, Qt::LeftButton); // blanks only are a name
+        QTest::mouseClick(BitBtn7, Qt::LeftButton);
+        QCOMPARE(DataSource1->rowCount(), 3);
+        QCOMPARE(DataSource1->index(1, 1).data().toString(), QStringLiteral("  "));
         // The last added is current, shown last in the grid, blank counts, name cut to 50.
         QCOMPARE(quiz.status(), QString(50, QChar(0x0639)) + QStringLiteral("||"));
-        QCOMPARE(quiz.form->DBGrid1->currentIndex().row(), 2);
+        QCOMPARE(quiz.control<QTableView>("DBGrid1")->currentIndex().row(), 2);
         QCOMPARE(quiz.form->currentChildNo(), 3);
         QCOMPARE(quiz.dialogs.count(Kind::Error), 0);
     }
@@ -166,9 +140,10 @@ private slots:
     void theGridAndTheNavigatorMoveTheCurrentChild()
     {
         Quiz quiz({QStringLiteral("أ"), QStringLiteral("ب"), QStringLiteral("ج"), QStringLiteral("د")});
+        QLabel *DBText1 = quiz.control<QLabel>("DBText1");
         QCOMPARE(quiz.status(), QStringLiteral("أ||")); // the first record after opening
         quiz.openChildrenTab();
-        QTableView *grid = quiz.form->DBGrid1;
+        QTableView *grid = quiz.control<QTableView>("DBGrid1");
         QCOMPARE(grid->currentIndex().row(), 0);
 
         quiz.clickRow(2);
@@ -176,27 +151,27 @@ private slots:
         QCOMPARE(quiz.form->currentChildNo(), 3);
 
         QTest::mouseClick(quiz.navigator("Next"), Qt::LeftButton);
-        QCOMPARE(quiz.form->DBText1->text(), QStringLiteral("د"));
+        QCOMPARE(DBText1->text(), QStringLiteral("د"));
         QTest::mouseClick(quiz.navigator("Next"), Qt::LeftButton); // already the last
-        QCOMPARE(quiz.form->DBText1->text(), QStringLiteral("د"));
+        QCOMPARE(DBText1->text(), QStringLiteral("د"));
         QTest::mouseClick(quiz.navigator("First"), Qt::LeftButton);
-        QCOMPARE(quiz.form->DBText1->text(), QStringLiteral("أ"));
+        QCOMPARE(DBText1->text(), QStringLiteral("أ"));
         QCOMPARE(grid->currentIndex().row(), 0);
         QTest::mouseClick(quiz.navigator("Last"), Qt::LeftButton);
         QTest::mouseClick(quiz.navigator("Prior"), Qt::LeftButton);
-        QCOMPARE(quiz.form->DBText1->text(), QStringLiteral("ج"));
+        QCOMPARE(DBText1->text(), QStringLiteral("ج"));
         QCOMPARE(grid->currentIndex().row(), 2);
 
         // The answer goes to the child chosen in the grid.
         quiz.clickRow(1);
-        QTest::mouseClick(quiz.form->Button1, Qt::LeftButton); // back to play
+        QTest::mouseClick(quiz.control<QPushButton>("Button1"), Qt::LeftButton); // back to play
         quiz.answer(true);
         QCOMPARE(quiz.status(), QStringLiteral("ب|1|"));
-        QCOMPARE(quiz.form->DataSource1->index(1, 2).data().toInt(), 1);
+        QCOMPARE(quiz.control<ResultsModel>("DataSource1")->index(1, 2).data().toInt(), 1);
 
         // The start-up look-up of a saved child.
         QVERIFY(quiz.form->findChildByKey(QStringLiteral("4")));
-        QCOMPARE(quiz.form->DBText1->text(), QStringLiteral("د"));
+        QCOMPARE(DBText1->text(), QStringLiteral("د"));
         QVERIFY(!quiz.form->findChildByKey(QStringLiteral("x")));
         QVERIFY(!quiz.form->findChildByKey(QStringLiteral("40")));
         QCOMPARE(quiz.form->currentChildNo(), 4);
@@ -206,7 +181,7 @@ private slots:
     {
         Quiz quiz({QStringLiteral("سارة")});
         quiz.openChildrenTab();
-        QTableView *grid = quiz.form->DBGrid1;
+        QTableView *grid = quiz.control<QTableView>("DBGrid1");
         QCOMPARE(grid->layoutDirection(), Qt::RightToLeft);
         QCOMPARE(grid->columnWidth(0), 30);
         QCOMPARE(grid->columnWidth(1), 150);
@@ -229,65 +204,70 @@ private slots:
     void resettingACount()
     {
         Quiz quiz({QStringLiteral("سارة")});
+        QPushButton *BitBtn8 = quiz.control<QPushButton>("BitBtn8");
         quiz.answer(true);
         quiz.answer(false);
         quiz.openChildrenTab();
         quiz.dialogs.confirmAnswers << false << true;
-        QTest::mouseClick(quiz.form->BitBtn8, Qt::LeftButton);
+        QTest::mouseClick(BitBtn8, Qt::LeftButton);
         QCOMPARE(quiz.status(), QStringLiteral("سارة|1|1"));
-        QTest::mouseClick(quiz.form->BitBtn8, Qt::LeftButton);
+        QTest::mouseClick(BitBtn8, Qt::LeftButton);
         QCOMPARE(quiz.status(), QStringLiteral("سارة|0|0")); // 0, not blank
         QCOMPARE(quiz.dialogs.texts(Kind::Confirm),
                  QStringList(2, QStringLiteral("هل تريد حذف نتائج الطفل فعلاً")));
-        QCOMPARE(quiz.form->DataSource1->index(0, 2).data().toString(), QStringLiteral("0"));
+        QCOMPARE(quiz.control<ResultsModel>("DataSource1")->index(0, 2).data().toString(), QStringLiteral("0"));
     }
 
     void deletingChildren()
     {
         Quiz quiz({QStringLiteral("أ"), QStringLiteral("ب"), QStringLiteral("ج")});
+        QPushButton *BitBtn6 = quiz.control<QPushButton>("BitBtn6");
+        ResultsModel *DataSource1 = quiz.control<ResultsModel>("DataSource1");
         quiz.openChildrenTab();
         quiz.clickRow(1);
         quiz.dialogs.confirmAnswers << false << true << true << true << true;
-        QTest::mouseClick(quiz.form->BitBtn6, Qt::LeftButton); // Cancel
-        QCOMPARE(quiz.form->DataSource1->rowCount(), 3);
-        QTest::mouseClick(quiz.form->BitBtn6, Qt::LeftButton);
-        QCOMPARE(quiz.form->DataSource1->rowCount(), 2);
+        QTest::mouseClick(BitBtn6, Qt::LeftButton); // Cancel
+        QCOMPARE(DataSource1->rowCount(), 3);
+        QTest::mouseClick(BitBtn6, Qt::LeftButton);
+        QCOMPARE(DataSource1->rowCount(), 2);
         QCOMPARE(quiz.status(), QStringLiteral("ج||")); // the following child
-        QCOMPARE(quiz.form->DBGrid1->currentIndex().row(), 1);
-        QTest::mouseClick(quiz.form->BitBtn6, Qt::LeftButton);
+        QCOMPARE(quiz.control<QTableView>("DBGrid1")->currentIndex().row(), 1);
+        QTest::mouseClick(BitBtn6, Qt::LeftButton);
         QCOMPARE(quiz.status(), QStringLiteral("أ||")); // the new last one
-        QTest::mouseClick(quiz.form->BitBtn6, Qt::LeftButton);
+        QTest::mouseClick(BitBtn6, Qt::LeftButton);
         QCOMPARE(quiz.status(), QStringLiteral("||"));
         QCOMPARE(quiz.dialogs.count(Kind::Error), 0);
 
         // On an empty table the store's refusal reaches the error report.
-        QTest::mouseClick(quiz.form->BitBtn6, Qt::LeftButton);
+        QTest::mouseClick(BitBtn6, Qt::LeftButton);
         QCOMPARE(quiz.dialogs.texts(Kind::Error),
                  QStringList{QStringLiteral("Table1: Cannot perform this operation on an empty dataset.")});
         QCOMPARE(quiz.dialogs.texts(Kind::Confirm).last(), QStringLiteral("هل تريد حذف الطفل فعلاً"));
-        QCOMPARE(quiz.form->DataSource1->rowCount(), 0);
+        QCOMPARE(DataSource1->rowCount(), 0);
     }
 
     void escapeDeletesOnlyOnTheChildrenTab()
     {
         Quiz quiz({QStringLiteral("أ"), QStringLiteral("ب")});
+        QTabWidget *OptionsPC = quiz.control<QTabWidget>("OptionsPC");
+        ResultsModel *DataSource1 = quiz.control<ResultsModel>("DataSource1");
         QTest::keyClick(quiz.form.get(), Qt::Key_Escape); // play mode: nothing
         QTest::keyRelease(quiz.form.get(), Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier);
-        quiz.form->OptionsPC->setCurrentWidget(quiz.form->TabSheet1);
+        OptionsPC->setCurrentWidget(quiz.control<QWidget>("TabSheet1"));
         QTest::keyClick(quiz.form.get(), Qt::Key_Escape); // the other tab: nothing
         QCOMPARE(quiz.dialogs.count(Kind::Confirm), 0);
 
-        quiz.form->OptionsPC->setCurrentWidget(quiz.form->TabSheet2);
+        OptionsPC->setCurrentWidget(quiz.control<QWidget>("TabSheet2"));
         QTest::keyClick(quiz.form.get(), Qt::Key_Escape, Qt::ShiftModifier);
         QCOMPARE(quiz.dialogs.count(Kind::Confirm), 0);
         quiz.dialogs.confirmAnswers << false << true;
         QTest::keyClick(quiz.form.get(), Qt::Key_Escape); // the question guards it
         QCOMPARE(quiz.dialogs.count(Kind::Confirm), 1);
-        QCOMPARE(quiz.form->DataSource1->rowCount(), 2);
+        QCOMPARE(DataSource1->rowCount(), 2);
         quiz.clickRow(0); // with the grid focused too
-        QTest::keyClick(quiz.form->DBGrid1, Qt::Key_Escape);
+        QTest::keyClick(quiz.control<QTableView>("DBGrid1"), Qt::Key_Escape);
         QCOMPARE(quiz.dialogs.count(Kind::Confirm), 2);
-        QCOMPARE(quiz.form->DataSource1->rowCount(), 1);
+        QCOMPARE(DataSource1->rowCount(), 1);
         QCOMPARE(quiz.status(), QStringLiteral("ب||"));
     }
 
@@ -297,7 +277,7 @@ private slots:
         for (const bool right : {true, true, false})
             quiz.answer(right);
         quiz.openChildrenTab();
-        ChildChart *chart = quiz.form->findChild<ChildChart *>(QStringLiteral("ResultsChart"));
+        ChildChart *chart = quiz.control<ChildChart>("ResultsChart");
         QVERIFY(chart && chart->isVisible());
         const auto daySets = [](ChildChart *c) {
             QStringList out;
@@ -327,8 +307,8 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(stacked->barSets()[i]->label(), QStringList({QStringLiteral("اللون الأول"), QStringLiteral("اللون الثاني"),
                                                                   QStringLiteral("اللون الثالث")})[i]);
-            const std::array<QWidget *, 3> colours{{quiz.form->ColorLB1, quiz.form->ColorLB2, quiz.form->ColorLB3}};
-            QCOMPARE(stacked->barSets()[i]->color(), TForm1::labelColor(colours[i]));
+            const char *const colours[] = {"ColorLB1", "ColorLB2", "ColorLB3"};
+            QCOMPARE(stacked->barSets()[i]->color(), TForm1::labelColor(quiz.control<ClickLabel>(colours[i])));
             clicks += int(stacked->barSets()[i]->sum());
         }
         QCOMPARE(clicks, 3);
@@ -339,8 +319,8 @@ private slots:
         QVERIFY(chart->chart()->series().isEmpty());
 
         // Larger on demand, following the same child.
-        QTest::mouseClick(quiz.form->findChild<QToolButton *>(QStringLiteral("ChartBigBtn")), Qt::LeftButton);
-        auto *big = quiz.form->findChild<ChildChart *>(QStringLiteral("ResultsChartBig"));
+        QTest::mouseClick(quiz.control<QToolButton>("ChartBigBtn"), Qt::LeftButton);
+        auto *big = quiz.control<ChildChart>("ResultsChartBig");
         QVERIFY(big && big->isVisible());
         QVERIFY(big->width() > chart->width());
         QCOMPARE(big->chart()->title(), chart->chart()->title());
@@ -356,11 +336,11 @@ private slots:
         const QString counts = quiz.folder.appDir() + QStringLiteral("counts.csv");
         const QString answers = quiz.folder.appDir() + QStringLiteral("answers.csv");
         quiz.dialogs.saveFileAnswers << std::nullopt << counts << answers;
-        QPushButton *countsButton = quiz.form->findChild<QPushButton *>(QStringLiteral("ExportCountsBtn"));
+        QPushButton *countsButton = quiz.control<QPushButton>("ExportCountsBtn");
         QTest::mouseClick(countsButton, Qt::LeftButton); // Cancel: nothing written
         QVERIFY(!QFile::exists(counts));
         QTest::mouseClick(countsButton, Qt::LeftButton);
-        QTest::mouseClick(quiz.form->findChild<QPushButton *>(QStringLiteral("ExportAnswersBtn")), Qt::LeftButton);
+        QTest::mouseClick(quiz.control<QPushButton>("ExportAnswersBtn"), Qt::LeftButton);
         QVERIFY(testsupport::readFile(counts).startsWith("\xEF\xBB\xBF"));
         QCOMPARE(testsupport::readFile(answers).count("\r\n"), 2);
         const QStringList messages = quiz.dialogs.texts(Kind::Message);
@@ -387,15 +367,15 @@ private slots:
         quiz.openChildrenTab();
         quiz.dialogs.textAnswers << QStringLiteral("سارة");
         const int before = quiz.dialogs.count(Kind::Error);
-        QTest::mouseClick(quiz.form->BitBtn7, Qt::LeftButton);
+        QTest::mouseClick(quiz.control<QPushButton>("BitBtn7"), Qt::LeftButton);
         QCOMPARE(quiz.dialogs.count(Kind::Error), before + 1);
         QCOMPARE(quiz.dialogs.texts(Kind::Error).last(), errorReportText(ResultsTable::closedText()));
         QCOMPARE(testsupport::readFile(quiz.resultsPath()), text);
         // So does an export, before any file is asked for; the chart says why it is empty.
-        QTest::mouseClick(quiz.form->findChild<QPushButton *>(QStringLiteral("ExportAnswersBtn")), Qt::LeftButton);
+        QTest::mouseClick(quiz.control<QPushButton>("ExportAnswersBtn"), Qt::LeftButton);
         QCOMPARE(quiz.dialogs.texts(Kind::Error).last(), errorReportText(ResultsTable::closedText()));
         QCOMPARE(quiz.dialogs.count(Kind::SaveFile), 0);
-        QVERIFY(quiz.form->findChild<ChildChart *>(QStringLiteral("ResultsChart"))->chart()->title().contains(
+        QVERIFY(quiz.control<ChildChart>("ResultsChart")->chart()->title().contains(
             QStringLiteral("غير مفتوح")));
     }
 };

@@ -1,4 +1,5 @@
 #include "core/records/resultstable.h"
+#include "support/testsupport.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -65,7 +66,7 @@ class TestResultsTable : public QObject
 private:
     QString dataPath(const QString &relative) const
     {
-        return QStringLiteral(RECORDS_TEST_DATA "/") + relative;
+        return testsupport::testData(relative);
     }
     // A results.db in a fresh folder, copied from a fixture when one is named.
     QString freshFile(QTemporaryDir &dir, const QString &fixture = QString()) const

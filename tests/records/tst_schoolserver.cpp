@@ -4,7 +4,6 @@
 // a lost acknowledgement, two processes counting the same child, and a
 // wrong password or service.
 #include "ui/children/childrenpage.h"
-#include "ui/window/choicepanel.h"
 #include "core/base/quizerror.h"
 #include "support/scripteddialogs.h"
 #include "core/records/answerhistory.h"
@@ -12,7 +11,7 @@
 #include "core/records/resultstable.h"
 #include "core/records/serverstore.h"
 #include "core/records/storechoice.h"
-#include "settings/windowtestutil.h"
+#include "support/quizwindow.h"
 #include "support/testsupport.h"
 
 #include <QElapsedTimer>
@@ -44,7 +43,7 @@ QVariant admin(const QString &sql)
 
 bool serverCtl(const char *action)
 {
-    return QProcess::execute(QStringLiteral("bash"), {QStringLiteral(QUIZ_SOURCE_DIR "/scripts/pg-server.sh"),
+    return QProcess::execute(QStringLiteral("bash"), {testsupport::sourcePath(QStringLiteral("scripts/pg-server.sh")),
                                                       QLatin1String(action)})
            == 0;
 }
@@ -386,43 +385,41 @@ private slots:
         QVERIFY(serverCtl("stop"));
         QuizWindow w([](QuizWindow &w) {
             QVERIFY(testsupport::writeFile(w.data(StoreChoice::fileName()), "quiztest\n"));
-            QList<QByteArray> lines = w.optionsBytes().split('\n');
-            lines[19] = "2\r"; // the current child
-            QVERIFY(testsupport::writeFile(w.data(QStringLiteral("options.txt")), lines.join('\n')));
+            // The current child.
+            QVERIFY(testsupport::writeFile(w.data(QStringLiteral("options.txt")),
+                                           optionsWithLine(w.optionsBytes(), 20, "2")));
         });
-        TForm1 &form = *w.form;
-        form.playwaitTimer->setInterval(5);
-        const auto answerRight = [&form] {
-            const int asked = form.AskColorED->text().toInt();
-            ChoicePanel *panel = asked == 1 ? form.SPanel1 : asked == 2 ? form.SPanel2 : form.SPanel3;
-            QTest::mouseClick(panel, Qt::LeftButton, {}, panel->rect().center());
-            QTRY_VERIFY_WITH_TIMEOUT(!form.cycle().answered(), 2000);
+        ResultsTable *Table1 = w.control<ResultsTable>("Table1");
+        QLabel *SchoolLbl = w.control<QLabel>("SchoolLbl");
+        const auto answerRight = [&w] {
+            w.clickPanel(w.asked());
+            w.waitForNextQuestion();
         };
-        QVERIFY(form.Table1->isShared());
-        QCOMPARE(form.currentChildNo(), 0);
+        QVERIFY(Table1->isShared());
+        QCOMPARE(w.form->currentChildNo(), 0);
         answerRight();
-        QCOMPARE(form.Table1->recordCount(), 0);
+        QCOMPARE(Table1->recordCount(), 0);
 
         QVERIFY(serverCtl("start"));
-        QTRY_COMPARE_WITH_TIMEOUT(form.currentChildNo(), 2, 20000);
-        QCOMPARE(form.DBText1->text(), QStringLiteral("منى"));
-        QTRY_VERIFY(serverOf(*form.Table1)->online());
-        QVERIFY(form.SchoolLbl->isHidden());
+        QTRY_COMPARE_WITH_TIMEOUT(w.form->currentChildNo(), 2, 20000);
+        QCOMPARE(w.control<QLabel>("DBText1")->text(), QStringLiteral("منى"));
+        QTRY_VERIFY(serverOf(*Table1)->online());
+        QVERIFY(SchoolLbl->isHidden());
         reconnectAdmin();
         QCOMPARE(admin(QStringLiteral("SELECT COUNT(*) FROM table1")).toInt(), 2);
 
         QVERIFY(serverCtl("stop"));
         for (int i = 0; i < 3; ++i)
             answerRight();
-        QCOMPARE(form.DBText3->text(), QLocale().toString(3));
-        QTRY_VERIFY(form.SchoolLbl->isVisible());
-        QVERIFY2(form.SchoolLbl->text().contains(QLocale().toString(3)), qPrintable(form.SchoolLbl->text()));
+        QCOMPARE(w.control<QLabel>("DBText3")->text(), QLocale().toString(3));
+        QTRY_VERIFY(SchoolLbl->isVisible());
+        QVERIFY2(SchoolLbl->text().contains(QLocale().toString(3)), qPrintable(SchoolLbl->text()));
 
         QVERIFY(serverCtl("start"));
-        QTRY_VERIFY_WITH_TIMEOUT(form.SchoolLbl->isHidden(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(SchoolLbl->isHidden(), 20000);
         reconnectAdmin();
         QCOMPARE(admin(QStringLiteral("SELECT ok FROM table1 WHERE no = 2")).toInt(), 3);
-        QCOMPARE(w.messages() + w.dialogs.texts(ScriptedDialogs::Kind::Error), QStringList());
+        QCOMPARE(w.messages() + w.errors(), QStringList());
     }
 };
 

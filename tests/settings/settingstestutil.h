@@ -20,12 +20,6 @@ inline QByteArray readBytes(const QString &path)
     return f.readAll();
 }
 
-inline bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
-
 /// Every entry directly in the folder, hidden ones included, with the bytes
 /// of each regular file ("<dir>", "<link>..." and "<special>" for the others).
 inline QMap<QString, QByteArray> snapshot(const QString &folder)
@@ -47,3 +41,4 @@ inline QMap<QString, QByteArray> snapshot(const QString &folder)
 }
 
 using testsupport::FileSizeLimit;
+using testsupport::writeFile;

@@ -45,7 +45,7 @@ private:
     {
         QVERIFY(QDir().mkpath(inData(name)));
         for (auto it = files.begin(); it != files.end(); ++it)
-            QVERIFY(writeBytes(inData(name) + QLatin1Char('/') + it.key(), it.value()));
+            QVERIFY(writeFile(inData(name) + QLatin1Char('/') + it.key(), it.value()));
     }
 
     std::unique_ptr<QTemporaryDir> m_root;
@@ -61,16 +61,16 @@ private slots:
         QVERIFY(QDir().mkpath(data()));
         QVERIFY(QDir().mkpath(outside()));
         // The shipped Data folder, then clips and things a Data folder may hold.
-        const QString templ = qEnvironmentVariable("QUIZ_APPDIR_TEMPLATE") + QStringLiteral("/Data");
+        const QString templ = testsupport::appDirTemplate() + QStringLiteral("/Data");
         for (const QFileInfo &fi : QDir(templ).entryInfoList(QDir::Files))
             QVERIFY(QFile::copy(fi.absoluteFilePath(), inData(fi.fileName())));
         QVERIFY(QFileInfo::exists(inData("options.txt")));
-        QVERIFY(writeBytes(inData("color1.wav"), clip(30000, 1)));
-        QVERIFY(writeBytes(inData("true.avi"), clip(50000, 2)));
-        QVERIFY(writeBytes(inData(".hidden.txt"), "hidden but copied"));
+        QVERIFY(writeFile(inData("color1.wav"), clip(30000, 1)));
+        QVERIFY(writeFile(inData("true.avi"), clip(50000, 2)));
+        QVERIFY(writeFile(inData(".hidden.txt"), "hidden but copied"));
         QVERIFY(QDir().mkpath(inData("sub")));
-        QVERIFY(writeBytes(inData("sub/inside.txt"), "a sub-folder is never copied"));
-        QVERIFY(writeBytes(outside() + "/secret.txt", "outside the Data folder"));
+        QVERIFY(writeFile(inData("sub/inside.txt"), "a sub-folder is never copied"));
+        QVERIFY(writeFile(outside() + "/secret.txt", "outside the Data folder"));
         QVERIFY(QFile::link(outside() + "/secret.txt", inData("link.wav")));
         QVERIFY(::mkfifo(QFile::encodeName(inData("pipe")).constData(), 0644) == 0);
     }
@@ -163,7 +163,7 @@ private slots:
     void createFailures()
     {
         const LessonLibrary library(data());
-        QVERIFY(writeBytes(inData("notes"), "a file, not a folder"));
+        QVERIFY(writeFile(inData("notes"), "a file, not a folder"));
         QVERIFY(QFile::link(outside(), inData("away")));
         QVERIFY(QFile::link(data(), inData("self")));
         const auto before = snapshot(data());
@@ -176,7 +176,7 @@ private slots:
         QCOMPARE(snapshot(outside()).keys(), QStringList{QStringLiteral("secret.txt")});
 
         // A copy cut short by a full disk: no lesson appears, nothing is left.
-        QVERIFY(writeBytes(inData("false.wav"), clip(400000, 3)));
+        QVERIFY(writeFile(inData("false.wav"), clip(400000, 3)));
         const auto withClip = snapshot(data());
         Result r;
         {
@@ -231,7 +231,7 @@ private slots:
     {
         const auto old = QMap<QString, QByteArray>{{"options.txt", "old options"}, {"color1.wav", "old clip"}};
         makeLesson(QStringLiteral("lesson"), old);
-        QVERIFY(writeBytes(inData("zz-big.avi"), clip(400000, 5)));
+        QVERIFY(writeFile(inData("zz-big.avi"), clip(400000, 5)));
         const auto before = snapshot(data());
         const auto fresh = dataRegularFiles();
         Result r;

@@ -3,26 +3,20 @@
 #include "core/settings/lessonfoldermodel.h"
 #include "ui/lessons/lessonlist.h"
 #include "settingstestutil.h"
-#include "windowtestutil.h"
+#include "support/quizwindow.h"
 
 #include <QLineEdit>
 #include <QListView>
 #include <QPointer>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QtTest>
 
 using testsupport::readFile;
-using testsupport::writeFile;
 
 namespace {
-
-QString fileErrorText()
-{
-    return QStringLiteral(u"خطأ في الملفات. سيتم اختيار الوضع التلقائي.\n\r"
-                          u"اذا استمر الخطأ قم بإعادة تنصيب البرنامج");
-}
 
 QString refusedAutomaticText()
 {
@@ -31,9 +25,7 @@ QString refusedAutomaticText()
 
 QByteArray withWait(const QByteArray &options, int seconds)
 {
-    QList<QByteArray> lines = fileLines(options);
-    lines[20] = QByteArray::number(seconds);
-    return lines.join("\r\n") + "\r\n";
+    return optionsWithLine(options, 21, QByteArray::number(seconds));
 }
 
 /// A lesson folder made by hand: the Data folder's options with another
@@ -58,14 +50,14 @@ struct Lessons : QuizWindow
     using QuizWindow::QuizWindow;
 
     LessonFolderModel *model() const { return form->m_lessons->model(); }
-    QListView *view() const { return form->Lesson; }
+    QListView *view() const { return control<QListView>("Lesson"); }
     std::optional<QString> selected() const { return form->m_lessons->selectedName(); }
-    QString current() const { return form->CurLesson->text(); }
+    QString current() const { return control<QLineEdit>("CurLesson")->text(); }
 
     void showPane()
     {
         openOptions();
-        form->OptionsPC->setCurrentIndex(0);
+        control<QTabWidget>("OptionsPC")->setCurrentIndex(0);
     }
 
     /// Waits until the list shows the folder (or no longer shows it).
@@ -83,11 +75,13 @@ struct Lessons : QuizWindow
         QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, view()->visualRect(index).center());
     }
 
-    void press(QAbstractButton *button)
+    void press(const char *button)
     {
         showPane();
-        QTest::mouseClick(button, Qt::LeftButton);
+        QTest::mouseClick(control<QAbstractButton>(button), Qt::LeftButton);
     }
+    /// The waiting time, which tells the lessons' settings apart.
+    QSpinBox *waitSE() const { return control<QSpinBox>("WaitSE"); }
 
     /// Renames in place: F2 on the list, the name typed over, Enter.
     void rename(const QString &from, const QString &to)
@@ -119,9 +113,9 @@ private slots:
         Lessons q;
         const QString name = QStringLiteral("درس الألوان");
         q.showPane();
-        q.form->WaitSE->setValue(8);
+        q.waitSE()->setValue(8);
         q.dialogs.textAnswers.enqueue(name);
-        q.press(q.form->ProButton2);
+        q.press("ProButton2");
         QCOMPARE(q.dialogs.lastTextCaption, QStringLiteral(u"انشاء درس جديد"));
         QCOMPARE(q.dialogs.texts(Kind::AskText), QStringList{QStringLiteral(u"أدخل اسم الدرس")});
         QCOMPARE(q.dialogs.count(Kind::Message), 0);
@@ -140,29 +134,29 @@ private slots:
         // Only the teacher picks a row: the new lesson is current, not chosen
         // for deleting.
         QCOMPARE(q.selected(), std::nullopt);
-        q.press(q.form->SpeedButton6);
+        q.press("SpeedButton6");
         QCOMPARE(q.messages(), QStringList{QStringLiteral(u"يجب اختيار درس لحذفه")});
         QCOMPARE(q.dialogs.count(Kind::Confirm), 0);
         q.dialogs.clear();
 
         // Back to the automatic lesson: its own file is loaded.
         writeFile(q.data(QStringLiteral("options.txt")), withWait(q.optionsBytes(), 5));
-        q.press(q.form->SpeedButton7);
+        q.press("SpeedButton7");
         QCOMPARE(q.current(), automaticName());
         QCOMPARE(q.selected(), std::nullopt);
-        QCOMPARE(q.form->WaitSE->value(), 5);
+        QCOMPARE(q.waitSE()->value(), 5);
         QCOMPARE(q.lessonBytes(), cp1256(automaticName()) + "\r\n");
 
         // Chosen in the list: the lesson's file is loaded.
         q.click(name);
         QCOMPARE(q.current(), name);
-        QCOMPARE(q.form->WaitSE->value(), 8);
+        QCOMPARE(q.waitSE()->value(), 8);
         QCOMPARE(q.lessonBytes(), cp1256(name) + "\r\n");
 
         // Saved into: every Data file replaces its namesake, an extra file stays.
         writeFile(q.data(name + QStringLiteral("/ملاحظات.txt")), "notes");
-        q.form->WaitSE->setValue(12);
-        q.press(q.form->ProButton1);
+        q.waitSE()->setValue(12);
+        q.press("ProButton1");
         QCOMPARE(q.messages(), QStringList{QStringLiteral(u"تمت عملية النسخ بنجاح")});
         QCOMPARE(q.current(), name);
         QMap<QString, QByteArray> expected = files(q.data());
@@ -170,16 +164,16 @@ private slots:
         QCOMPARE(files(q.data(name)), expected);
 
         // Changes after that reach only the Data folder; a restart reads the lesson.
-        q.form->WaitSE->setValue(20);
+        q.waitSE()->setValue(20);
         q.restart();
         QCOMPARE(q.current(), name);
-        QCOMPARE(q.form->WaitSE->value(), 12);
+        QCOMPARE(q.waitSE()->value(), 12);
         QCOMPARE(q.dialogs.count(Kind::Message), 0);
         QCOMPARE(fileLines(q.optionsBytes()).at(20), QByteArray("20"));
         QVERIFY(q.listed(name));
         // Started on a named lesson, the list still has nothing chosen.
         QCOMPARE(q.selected(), std::nullopt);
-        q.press(q.form->SpeedButton6);
+        q.press("SpeedButton6");
         QCOMPARE(q.messages(), QStringList{QStringLiteral(u"يجب اختيار درس لحذفه")});
         QCOMPARE(q.dialogs.count(Kind::Confirm), 0);
         QVERIFY(q.listed(name));
@@ -189,7 +183,7 @@ private slots:
     {
         Lessons q;
         q.dialogs.textAnswers << automaticName() << automaticName() << QStringLiteral("ب");
-        q.press(q.form->ProButton2);
+        q.press("ProButton2");
         QCOMPARE(q.messages(), QStringList({refusedAutomaticText(), refusedAutomaticText()}));
         QCOMPARE(q.dialogs.count(Kind::AskText), 3);
         QVERIFY(QFileInfo(q.data(QStringLiteral("ب"))).isDir());
@@ -199,7 +193,7 @@ private slots:
     void everyRefusedNameLeavesTheDataFolderAsItWas()
     {
         Lessons q;
-        q.press(q.form->ProButton2); // the name box cancelled: only the settings saved
+        q.press("ProButton2"); // the name box cancelled: only the settings saved
         QCOMPARE(q.dialogs.count(Kind::AskText), 1);
         QCOMPARE(q.dialogs.count(Kind::Message), 0);
         const QMap<QString, QByteArray> before = treeSnapshot(q.data());
@@ -213,7 +207,7 @@ private slots:
         q.dialogs.clear();
         for (const QString &name : refused)
             q.dialogs.textAnswers << name;
-        q.press(q.form->ProButton2); // the last answer is a cancel
+        q.press("ProButton2"); // the last answer is a cancel
         QCOMPARE(q.dialogs.count(Kind::Message), refused.size());
         for (const QString &text : q.messages())
             QVERIFY(!text.isEmpty());
@@ -230,27 +224,27 @@ private slots:
             makeLesson(w, name, 33);
             writeFile(w.data(name + QStringLiteral("/extra.txt")), "stays");
         });
-        q.form->WaitSE->setValue(6);
+        q.waitSE()->setValue(6);
         q.dialogs.textAnswers << name;
-        q.press(q.form->ProButton2);
+        q.press("ProButton2");
         QCOMPARE(q.dialogs.count(Kind::Message), 0);
         QCOMPARE(q.current(), name);
         QCOMPARE(readFile(q.data(name + QStringLiteral("/options.txt"))), q.optionsBytes());
         QCOMPARE(readFile(q.data(name + QStringLiteral("/extra.txt"))), QByteArray("stays"));
-        QCOMPARE(q.form->WaitSE->value(), 6);
+        QCOMPARE(q.waitSE()->value(), 6);
     }
 
     void aFailedCopyLeavesNoLessonAndTheDataFolderAsItWas()
     {
         Lessons q;
-        q.press(q.form->ProButton2); // cancelled: the settings are saved once
+        q.press("ProButton2"); // cancelled: the settings are saved once
         const QMap<QString, QByteArray> before = treeSnapshot(q.data());
         q.dialogs.clear();
         q.dialogs.textAnswers << QStringLiteral("كبير");
         {
             // The settings files fit, the clips do not.
             const FileSizeLimit limit(1000);
-            q.press(q.form->ProButton2);
+            q.press("ProButton2");
         }
         QCOMPARE(q.messages(), QStringList{QStringLiteral(u"لم يتم نسخ الدرس")});
         QCOMPARE(treeSnapshot(q.data()), before); // no lesson, no hidden half-copy
@@ -265,20 +259,20 @@ private slots:
 
         // The automatic lesson cannot be saved into: nothing is written.
         const QMap<QString, QByteArray> atStart = treeSnapshot(q.data());
-        q.form->WaitSE->setValue(14);
-        q.press(q.form->ProButton1);
+        q.waitSE()->setValue(14);
+        q.press("ProButton1");
         QCOMPARE(q.messages(), QStringList{QStringLiteral(u"يجب اختيار درس ")});
         QCOMPARE(treeSnapshot(q.data()), atStart);
 
         q.click(name);
         QCOMPARE(q.current(), name);
-        q.form->WaitSE->setValue(14);
+        q.waitSE()->setValue(14);
         const QMap<QString, QByteArray> before = treeSnapshot(q.data());
         {
             // The settings cannot be saved: nothing is copied.
             const FileSizeLimit limit(40);
             q.dialogs.clear();
-            q.press(q.form->ProButton1);
+            q.press("ProButton1");
         }
         QCOMPARE(q.messages(), QStringList{QStringLiteral(u"لم يتم نسخ الدرس")});
         // The lesson and the Data folder's options are as they were.
@@ -287,7 +281,7 @@ private slots:
         // The lesson's folder went behind the quiz's back.
         QDir(q.data(name)).removeRecursively();
         q.dialogs.clear();
-        q.press(q.form->ProButton1);
+        q.press("ProButton1");
         QCOMPARE(q.messages(), QStringList{QStringLiteral(u"لم يتم نسخ الدرس")});
         QVERIFY(!QFileInfo::exists(q.data(name)));
         QCOMPARE(fileLines(q.optionsBytes()).at(20), QByteArray("14"));
@@ -299,7 +293,7 @@ private slots:
             makeLesson(w, QStringLiteral("أ"), 3);
             makeLesson(w, QStringLiteral("ب"), 4);
         });
-        q.press(q.form->SpeedButton6);
+        q.press("SpeedButton6");
         QCOMPARE(q.messages(), QStringList{QStringLiteral(u"يجب اختيار درس لحذفه")});
         QCOMPARE(q.dialogs.count(Kind::Confirm), 0);
 
@@ -308,7 +302,7 @@ private slots:
         const QMap<QString, QByteArray> lessons = treeSnapshot(q.data());
         q.dialogs.clear();
         q.dialogs.confirmAnswers << false;
-        q.press(q.form->SpeedButton6);
+        q.press("SpeedButton6");
         QCOMPARE(q.dialogs.texts(Kind::Confirm), QStringList{QStringLiteral(u"هل تريد حذف الدرس فعلاً\n\rأ")});
         // Cancel changes nothing: the lesson stays chosen and current.
         QVERIFY(q.listed(QStringLiteral("أ")) && q.listed(QStringLiteral("ب")));
@@ -319,7 +313,7 @@ private slots:
         q.click(QStringLiteral("ب"));
         q.dialogs.clear();
         q.dialogs.confirmAnswers << true;
-        q.press(q.form->SpeedButton6);
+        q.press("SpeedButton6");
         QVERIFY(!QFileInfo::exists(q.data(QStringLiteral("ب"))));
         QVERIFY(!q.listed(QStringLiteral("ب")));
         QVERIFY(q.listed(QStringLiteral("أ")));
@@ -342,7 +336,7 @@ private slots:
         });
         q.dialogs.confirmAnswers << true << true;
         q.click(QStringLiteral("مع مجلد"));
-        q.press(q.form->SpeedButton6);
+        q.press("SpeedButton6");
         QCOMPARE(QDir(q.data(QStringLiteral("مع مجلد"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{QStringLiteral("sub")});
         QCOMPARE(readFile(q.data(QStringLiteral("مع مجلد/sub/inner.txt"))), QByteArray("inner"));
@@ -352,7 +346,7 @@ private slots:
         // A lesson that is a link to a folder elsewhere: the link goes, the folder stays.
         q.click(QStringLiteral("رابط"));
         QCOMPARE(q.messages(), QStringList{fileErrorText()}); // its options lie outside
-        q.press(q.form->SpeedButton6);
+        q.press("SpeedButton6");
         QVERIFY(!QFileInfo(q.data(QStringLiteral("رابط"))).isSymLink());
         QCOMPARE(readFile(elsewhere.filePath(QStringLiteral("options.txt"))), QByteArray("keep me"));
         QVERIFY(!q.listed(QStringLiteral("رابط")));
@@ -377,7 +371,7 @@ private slots:
         // The folder stays chosen, so that it can be deleted at once.
         QCOMPARE(q.selected(), std::optional<QString>(name));
         q.dialogs.confirmAnswers << true;
-        q.press(q.form->SpeedButton6);
+        q.press("SpeedButton6");
         QVERIFY(!QFileInfo::exists(q.data(name)));
 
         QDir().mkpath(q.data(QStringLiteral("آخر")));
@@ -400,10 +394,10 @@ private slots:
         QVERIFY(q.messages().first().contains(QStringLiteral("中文")));
         QCOMPARE(q.current(), name);
         QCOMPARE(q.lessonBytes(), lessonFile);
-        QCOMPARE(q.form->WaitSE->value(), 9);
+        QCOMPARE(q.waitSE()->value(), 9);
         // It can still be deleted; clearing the choice then means the automatic lesson.
         q.dialogs.confirmAnswers << true;
-        q.press(q.form->SpeedButton6);
+        q.press("SpeedButton6");
         QVERIFY(!QFileInfo::exists(q.data(QStringLiteral("中文"))));
         QCOMPARE(q.current(), automaticName());
     }
@@ -415,7 +409,7 @@ private slots:
             makeLesson(w, QStringLiteral("آخر"), 4);
         });
         q.click(QStringLiteral("قديم"));
-        q.form->WaitSE->setValue(17); // not saved: a rename must not load again
+        q.waitSE()->setValue(17); // not saved: a rename must not load again
         q.rename(QStringLiteral("قديم"), QStringLiteral("جديد"));
         QCOMPARE(q.messages(), QStringList());
         QVERIFY(!QFileInfo::exists(q.data(QStringLiteral("قديم"))));
@@ -424,7 +418,7 @@ private slots:
         QCOMPARE(q.selected(), std::optional<QString>(QStringLiteral("جديد")));
         QCOMPARE(q.current(), QStringLiteral("جديد"));
         QCOMPARE(q.lessonBytes(), cp1256(QStringLiteral("جديد")) + "\r\n");
-        QCOMPARE(q.form->WaitSE->value(), 17);
+        QCOMPARE(q.waitSE()->value(), 17);
         QTest::qWait(LessonFolderModel::SettleMs * 3); // the change watch agrees
         QCOMPARE(q.model()->names(), QStringList({QStringLiteral("آخر"), QStringLiteral("جديد")}));
         QCOMPARE(q.selected(), std::optional<QString>(QStringLiteral("جديد")));
@@ -451,10 +445,10 @@ private slots:
         Lessons q;
         q.showPane();
         QCOMPARE(q.current(), automaticName());
-        q.form->WaitSE->setValue(23);
+        q.waitSE()->setValue(23);
         writeFile(q.data(QStringLiteral("CurLesson.txt")), "untouched");
-        q.press(q.form->SpeedButton7);
-        QCOMPARE(q.form->WaitSE->value(), 23);
+        q.press("SpeedButton7");
+        QCOMPARE(q.waitSE()->value(), 23);
         QCOMPARE(q.lessonBytes(), QByteArray("untouched"));
         QCOMPARE(q.dialogs.count(Kind::Message), 0);
     }

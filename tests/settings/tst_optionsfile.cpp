@@ -16,7 +16,7 @@ class TestOptionsFile : public QObject
 private:
     static QString fixture(const QString &name)
     {
-        return qEnvironmentVariable("QUIZ_TEST_DATA") + QLatin1Char('/') + name;
+        return testsupport::testData(name);
     }
 
     // The values held by tests/data/options-reference/arabic.txt.
@@ -170,8 +170,7 @@ private slots:
 
     void theShippedDefaultFileIsComplete()
     {
-        const QByteArray bytes = readBytes(qEnvironmentVariable("QUIZ_APPDIR_TEMPLATE")
-                                           + QStringLiteral("/Data/options.txt"));
+        const QByteArray bytes = readBytes(testsupport::appDirTemplate() + QStringLiteral("/Data/options.txt"));
         const OptionsRead read = OptionsFile::read(bytes);
         QVERIFY(!anyFallback(read));
         QCOMPARE(bytes.count("\r\n"), OptionsFile::LineCount);

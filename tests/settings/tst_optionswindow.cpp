@@ -1,15 +1,14 @@
 // The settings files through the real window: what a teacher sets is there
 // again after closing and starting the quiz, and damaged or missing files
 // never stop it.
-#include "ui/window/choicepanel.h"
 #include "ui/window/clicklabel.h"
 #include "ui/window/docklayout.h"
 #include "ui/window/picturecontrol.h"
-#include "ui/window/playarea.h"
 #include "core/records/resultstable.h"
 #include "core/settings/colorvalue.h"
 #include "settingstestutil.h"
-#include "windowtestutil.h"
+#include "support/quizwindow.h"
+#include "ui/window/playarea.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -17,24 +16,18 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPalette>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
 #include <QtTest>
 
 using testsupport::readFile;
-using testsupport::writeFile;
 
 namespace {
 
-QString fileErrorText()
-{
-    return QStringLiteral(u"خطأ في الملفات. سيتم اختيار الوضع التلقائي.\n\r"
-                          u"اذا استمر الخطأ قم بإعادة تنصيب البرنامج");
-}
-
 QByteArray fixture(const QString &name)
 {
-    return readFile(qEnvironmentVariable("QUIZ_TEST_DATA") + QStringLiteral("/options-bad/") + name);
+    return readFile(testsupport::testData(QStringLiteral("options-bad/") + name));
 }
 
 QString picture(const QString &folder, const QString &name, const QColor &colour)
@@ -69,76 +62,75 @@ private slots:
     void everySettingSurvivesCloseAndRestart()
     {
         QuizWindow q;
-        TForm1 &f = *q.form;
+        ResultsTable *table = q.control<ResultsTable>("Table1");
         QString error;
-        QVERIFY(f.Table1->addChild(QStringLiteral("سارة"), &error));
-        QVERIFY(f.Table1->addChild(QStringLiteral("ليلى"), &error));
-        QVERIFY(f.Table1->last());
-        const int child = f.currentChildNo();
+        QVERIFY(table->addChild(QStringLiteral("سارة"), &error));
+        QVERIFY(table->addChild(QStringLiteral("ليلى"), &error));
+        QVERIFY(table->last());
+        const int child = q.form->currentChildNo();
         QVERIFY(child > 0);
 
         q.openOptions();
-        QuizWindow::choose(f.AskForColorRG, 2);
-        QuizWindow::choose(f.AVRG, 1);
+        QuizWindow::choose(q.control<RadioGroup>("AskForColorRG"), 2);
+        QuizWindow::choose(q.control<RadioGroup>("AVRG"), 1);
         q.dialogs.fontAnswers.enqueue(FontChoice{QFont(QStringLiteral("DejaVu Serif"), 22), QColor(10, 20, 30)});
-        QTest::mouseClick(f.Button2, Qt::LeftButton);
-        QuizWindow::choose(f.AskForRG, 1);
-        typeInto(f.Ed1, QStringLiteral("أحمر"));
-        typeInto(f.Ed2, QStringLiteral("Green 2"));
-        typeInto(f.Ed3, QStringLiteral("أزرق فاتح"));
+        QTest::mouseClick(q.control<QPushButton>("Button2"), Qt::LeftButton);
+        QuizWindow::choose(q.control<RadioGroup>("AskForRG"), 1);
+        typeInto(q.control<QLineEdit>("Ed1"), QStringLiteral("أحمر"));
+        typeInto(q.control<QLineEdit>("Ed2"), QStringLiteral("Green 2"));
+        typeInto(q.control<QLineEdit>("Ed3"), QStringLiteral("أزرق فاتح"));
         const QColor colours[] = {QColor(1, 2, 3), QColor(200, 100, 50), QColor(0, 128, 255)};
         for (const QColor &c : colours)
             q.dialogs.colorAnswers.enqueue(c);
-        for (ClickLabel *label : {f.ColorLB1, f.ColorLB2, f.ColorLB3})
-            QTest::mouseClick(label, Qt::LeftButton);
-        QuizWindow::choose(f.VedioLocationRG, 2);
-        f.Panel4->setVideoSize(QSize(240, 180));
+        for (const char *label : {"ColorLB1", "ColorLB2", "ColorLB3"})
+            QTest::mouseClick(q.control<ClickLabel>(label), Qt::LeftButton);
+        QuizWindow::choose(q.control<RadioGroup>("VedioLocationRG"), 2);
+        q.control<PlayArea>("Panel4")->setVideoSize(QSize(240, 180));
         QTest::qWait(1); // the layout settles as it would on screen
         const QString pictures[] = {picture(q.folder.appDir(), QStringLiteral("قطة.png"), Qt::red),
                                     picture(q.folder.appDir(), QStringLiteral("b c.png"), Qt::green),
                                     picture(q.folder.appDir(), QStringLiteral("c.png"), Qt::blue)};
         for (const QString &p : pictures)
             q.dialogs.pictureAnswers.enqueue(p);
-        QuizWindow::choose(f.AskForRG, 2);
-        for (QPushButton *b : {f.BitBtn3, f.BitBtn4, f.BitBtn5})
-            QTest::mouseClick(b, Qt::LeftButton);
-        QTest::mouseClick(f.StretchChk, Qt::LeftButton);
-        QVERIFY(f.StretchChk->isChecked());
-        f.WaitSE->setValue(9);
+        QuizWindow::choose(q.control<RadioGroup>("AskForRG"), 2);
+        for (const char *button : {"BitBtn3", "BitBtn4", "BitBtn5"})
+            QTest::mouseClick(q.control<QPushButton>(button), Qt::LeftButton);
+        QTest::mouseClick(q.control<QCheckBox>("StretchChk"), Qt::LeftButton);
+        QVERIFY(q.control<QCheckBox>("StretchChk")->isChecked());
+        q.control<QSpinBox>("WaitSE")->setValue(9);
         QCOMPARE(q.dialogs.count(Kind::Error), 0);
 
         q.restart();
-        TForm1 &g = *q.form;
         QCOMPARE(q.dialogs.count(Kind::Error), 0);
         QCOMPARE(q.dialogs.count(Kind::Message), 0);
-        QCOMPARE(g.AskForColorRG->itemIndex(), 2);
-        QCOMPARE(g.AVRG->itemIndex(), 1);
-        QCOMPARE(g.MediaExt(), QStringLiteral("avi"));
-        QCOMPARE(g.FontDialog1.font.family(), QStringLiteral("DejaVu Serif"));
-        QCOMPARE(g.FontDialog1.font.pointSize(), 22);
-        QCOMPARE(g.FontDialog1.color, QColor(10, 20, 30));
-        QCOMPARE(g.AskForRG->itemIndex(), 2);
-        QCOMPARE(g.Ed1->text(), QStringLiteral("أحمر"));
-        QCOMPARE(g.Ed2->text(), QStringLiteral("Green 2"));
-        QCOMPARE(g.Ed3->text(), QStringLiteral("أزرق فاتح"));
-        QCOMPARE(TForm1::labelColor(g.ColorLB1), colours[0]);
-        QCOMPARE(TForm1::labelColor(g.ColorLB2), colours[1]);
-        QCOMPARE(TForm1::labelColor(g.ColorLB3), colours[2]);
-        QCOMPARE(g.VedioLocationRG->itemIndex(), 2);
-        QCOMPARE(g.Panel4->videoEdge(), DockLayout::Right);
-        QCOMPARE(g.Panel4->videoSize().width(), 240);
-        QCOMPARE(g.ImgEd1->text(), pictures[0]);
-        QCOMPARE(g.ImgEd2->text(), pictures[1]);
-        QCOMPARE(g.ImgEd3->text(), pictures[2]);
-        for (PictureControl *image : {g.Image1, g.Image2, g.Image3}) {
-            QVERIFY(image->hasPicture());
-            QVERIFY(image->stretch());
+        QCOMPARE(q.control<RadioGroup>("AskForColorRG")->itemIndex(), 2);
+        QCOMPARE(q.control<RadioGroup>("AVRG")->itemIndex(), 1);
+        QCOMPARE(q.form->MediaExt(), QStringLiteral("avi"));
+        QCOMPARE(q.form->FontDialog1.font.family(), QStringLiteral("DejaVu Serif"));
+        QCOMPARE(q.form->FontDialog1.font.pointSize(), 22);
+        QCOMPARE(q.form->FontDialog1.color, QColor(10, 20, 30));
+        QCOMPARE(q.control<RadioGroup>("AskForRG")->itemIndex(), 2);
+        QCOMPARE(q.control<QLineEdit>("Ed1")->text(), QStringLiteral("أحمر"));
+        QCOMPARE(q.control<QLineEdit>("Ed2")->text(), QStringLiteral("Green 2"));
+        QCOMPARE(q.control<QLineEdit>("Ed3")->text(), QStringLiteral("أزرق فاتح"));
+        QCOMPARE(TForm1::labelColor(q.control<ClickLabel>("ColorLB1")), colours[0]);
+        QCOMPARE(TForm1::labelColor(q.control<ClickLabel>("ColorLB2")), colours[1]);
+        QCOMPARE(TForm1::labelColor(q.control<ClickLabel>("ColorLB3")), colours[2]);
+        QCOMPARE(q.control<RadioGroup>("VedioLocationRG")->itemIndex(), 2);
+        QCOMPARE(q.control<PlayArea>("Panel4")->videoEdge(), DockLayout::Right);
+        QCOMPARE(q.control<PlayArea>("Panel4")->videoSize().width(), 240);
+        QCOMPARE(q.control<QLineEdit>("ImgEd1")->text(), pictures[0]);
+        QCOMPARE(q.control<QLineEdit>("ImgEd2")->text(), pictures[1]);
+        QCOMPARE(q.control<QLineEdit>("ImgEd3")->text(), pictures[2]);
+        for (const char *image : {"Image1", "Image2", "Image3"}) {
+            QVERIFY(q.control<PictureControl>(image)->hasPicture());
+            QVERIFY(q.control<PictureControl>(image)->stretch());
         }
-        QVERIFY(g.StretchChk->isChecked());
-        QCOMPARE(g.currentChildNo(), child);
-        QCOMPARE(g.WaitSE->value(), 9);
-        QCOMPARE(g.playwaitTimer->interval(), 9000);
-        QCOMPARE(g.CurLesson->text(), automaticName());
+        QVERIFY(q.control<QCheckBox>("StretchChk")->isChecked());
+        QCOMPARE(q.form->currentChildNo(), child);
+        QCOMPARE(q.control<QSpinBox>("WaitSE")->value(), 9);
+        QCOMPARE(q.control<QTimer>("playwaitTimer")->interval(), 9000);
+        QCOMPARE(q.control<QLineEdit>("CurLesson")->text(), automaticName());
 
         // The lines as written, and the same bytes again after load and save.
         const QByteArray first = q.optionsBytes();
@@ -169,14 +161,14 @@ private slots:
     void closingByTheButtonAndByThePlatformBothSave()
     {
         QuizWindow q;
-        q.form->WaitSE->setValue(5);
+        q.control<QSpinBox>("WaitSE")->setValue(5);
         QVERIFY(q.closeByButton());
         QCOMPARE(fileLines(q.optionsBytes()).value(20), QByteArray("5"));
 
         q.form.reset();
         q.start();
-        QCOMPARE(q.form->WaitSE->value(), 5);
-        q.form->WaitSE->setValue(6);
+        QCOMPARE(q.control<QSpinBox>("WaitSE")->value(), 5);
+        q.control<QSpinBox>("WaitSE")->setValue(6);
         QVERIFY(q.closeByPlatform());
         QCOMPARE(fileLines(q.optionsBytes()).value(20), QByteArray("6"));
     }
@@ -188,21 +180,22 @@ private slots:
         QuizWindow q([](const QuizWindow &w) {
             writeFile(w.data(QStringLiteral("options.txt")), fixture(QStringLiteral("lf-only.txt")));
         });
-        TForm1 &f = *q.form;
         QCOMPARE(q.dialogs.count(Kind::Error), 0);
-        QCOMPARE(f.AskForColorRG->itemIndex(), 3);
-        QCOMPARE(f.FontDialog1.font.family(), QStringLiteral("DejaVu Sans Mono"));
-        QCOMPARE(f.FontDialog1.font.pointSize(), 48);
-        QCOMPARE(TForm1::labelColor(f.ColorLB1), QColor(128, 0, 0));
+        QCOMPARE(q.control<RadioGroup>("AskForColorRG")->itemIndex(), 3);
+        QCOMPARE(q.form->FontDialog1.font.family(), QStringLiteral("DejaVu Sans Mono"));
+        QCOMPARE(q.form->FontDialog1.font.pointSize(), 48);
+        QCOMPARE(TForm1::labelColor(q.control<ClickLabel>("ColorLB1")), QColor(128, 0, 0));
         // -16777201 is the button face of the system colours.
-        QCOMPARE(TForm1::labelColor(f.ColorLB2), f.palette().color(QPalette::Active, QPalette::Button));
-        QCOMPARE(f.VedioLocationRG->itemIndex(), 3);
-        QCOMPARE(f.Panel4->videoEdge(), DockLayout::Left);
-        QCOMPARE(f.Panel4->videoSize().width(), 320);
-        QVERIFY(f.ImgEd2->text() == QStringLiteral("/tmp/b c.jpg") && !f.Image2->hasPicture());
-        QVERIFY(f.StretchChk->isChecked());
-        QCOMPARE(f.WaitSE->value(), 60);
-        QCOMPARE(f.playwaitTimer->interval(), 60000);
+        QCOMPARE(TForm1::labelColor(q.control<ClickLabel>("ColorLB2")),
+                 q.form->palette().color(QPalette::Active, QPalette::Button));
+        QCOMPARE(q.control<RadioGroup>("VedioLocationRG")->itemIndex(), 3);
+        QCOMPARE(q.control<PlayArea>("Panel4")->videoEdge(), DockLayout::Left);
+        QCOMPARE(q.control<PlayArea>("Panel4")->videoSize().width(), 320);
+        QVERIFY(q.control<QLineEdit>("ImgEd2")->text() == QStringLiteral("/tmp/b c.jpg")
+                && !q.control<PictureControl>("Image2")->hasPicture());
+        QVERIFY(q.control<QCheckBox>("StretchChk")->isChecked());
+        QCOMPARE(q.control<QSpinBox>("WaitSE")->value(), 60);
+        QCOMPARE(q.control<QTimer>("playwaitTimer")->interval(), 60000);
 
         QVERIFY(q.closeByButton());
         const QList<QByteArray> read = fileLines(fixture(QStringLiteral("lf-only.txt")));
@@ -221,7 +214,7 @@ private slots:
         q.start();
         q.openOptions();
         q.dialogs.colorAnswers.enqueue(QColor(0, 255, 0));
-        QTest::mouseClick(q.form->ColorLB2, Qt::LeftButton);
+        QTest::mouseClick(q.control<ClickLabel>("ColorLB2"), Qt::LeftButton);
         QVERIFY(q.closeByButton());
         QCOMPARE(fileLines(q.optionsBytes()).at(10), QByteArray::number(0x00FF00));
         QCOMPARE(fileLines(q.optionsBytes()).at(11), QByteArray("2147483647"));
@@ -260,13 +253,13 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QuizWindow q([&](const QuizWindow &w) { writeFile(w.data(QStringLiteral("options.txt")), bytes); });
-        TForm1 &f = *q.form;
         QCOMPARE(q.dialogs.count(Kind::Error), 0);
         QCOMPARE(q.dialogs.count(Kind::Message), 0);
-        QVERIFY(f.AskColorED->text() != QStringLiteral("N")); // the quiz asked
-        QVERIFY(f.AskForRG->itemIndex() >= 0 && f.AskForRG->itemIndex() <= 2);
-        QVERIFY(f.FontDialog1.font.pointSize() >= 1);
-        QCOMPARE(f.playwaitTimer->interval(), f.WaitSE->value() * 1000);
+        QVERIFY(q.control<QLineEdit>("AskColorED")->text() != QStringLiteral("N")); // the quiz asked
+        const int askFor = q.control<RadioGroup>("AskForRG")->itemIndex();
+        QVERIFY(askFor >= 0 && askFor <= 2);
+        QVERIFY(q.form->FontDialog1.font.pointSize() >= 1);
+        QCOMPARE(q.control<QTimer>("playwaitTimer")->interval(), q.control<QSpinBox>("WaitSE")->value() * 1000);
 
         // Whatever was read, the file written on closing loads cleanly.
         QVERIFY(q.closeByButton());
@@ -283,44 +276,42 @@ private slots:
     {
         {
             QuizWindow q([](const QuizWindow &w) { writeFile(w.data(QStringLiteral("options.txt")), QByteArray()); });
-            TForm1 &f = *q.form;
-            QCOMPARE(f.AskForColorRG->itemIndex(), 0);
-            QCOMPARE(f.AVRG->itemIndex(), 0);
-            QCOMPARE(f.FontDialog1.font.family(), QStringLiteral("DejaVu Sans")); // kept
-            QCOMPARE(f.FontDialog1.font.pointSize(), 36);
-            QCOMPARE(f.FontDialog1.color, QColor(Qt::black));
-            QCOMPARE(f.AskForRG->itemIndex(), 0);
-            QVERIFY(f.Ed1->text().isEmpty() && f.Ed2->text().isEmpty() && f.Ed3->text().isEmpty());
-            QCOMPARE(TForm1::labelColor(f.ColorLB1), QColor(Qt::red));
-            QCOMPARE(TForm1::labelColor(f.ColorLB2), QColor(Qt::yellow));
-            QCOMPARE(TForm1::labelColor(f.ColorLB3), QColor(Qt::blue));
-            QCOMPARE(f.Panel4->videoSize().height(), 200);
-            QVERIFY(f.ImgEd1->text().isEmpty());
-            QVERIFY(!f.StretchChk->isChecked());
-            QCOMPARE(f.WaitSE->value(), 2);
-            QCOMPARE(f.playwaitTimer->interval(), 2000);
+            QCOMPARE(q.control<RadioGroup>("AskForColorRG")->itemIndex(), 0);
+            QCOMPARE(q.control<RadioGroup>("AVRG")->itemIndex(), 0);
+            QCOMPARE(q.form->FontDialog1.font.family(), QStringLiteral("DejaVu Sans")); // kept
+            QCOMPARE(q.form->FontDialog1.font.pointSize(), 36);
+            QCOMPARE(q.form->FontDialog1.color, QColor(Qt::black));
+            QCOMPARE(q.control<RadioGroup>("AskForRG")->itemIndex(), 0);
+            for (const char *edit : {"Ed1", "Ed2", "Ed3"})
+                QVERIFY(q.control<QLineEdit>(edit)->text().isEmpty());
+            QCOMPARE(TForm1::labelColor(q.control<ClickLabel>("ColorLB1")), QColor(Qt::red));
+            QCOMPARE(TForm1::labelColor(q.control<ClickLabel>("ColorLB2")), QColor(Qt::yellow));
+            QCOMPARE(TForm1::labelColor(q.control<ClickLabel>("ColorLB3")), QColor(Qt::blue));
+            QCOMPARE(q.control<PlayArea>("Panel4")->videoSize().height(), 200);
+            QVERIFY(q.control<QLineEdit>("ImgEd1")->text().isEmpty());
+            QVERIFY(!q.control<QCheckBox>("StretchChk")->isChecked());
+            QCOMPARE(q.control<QSpinBox>("WaitSE")->value(), 2);
+            QCOMPARE(q.control<QTimer>("playwaitTimer")->interval(), 2000);
         }
         {
             QuizWindow q([](const QuizWindow &w) {
                 writeFile(w.data(QStringLiteral("options.txt")), fixture(QStringLiteral("bad-numbers.txt")));
             });
-            TForm1 &f = *q.form;
-            QCOMPARE(f.AskForColorRG->itemIndex(), -1); // -5: no selection
-            QCOMPARE(f.AVRG->itemIndex(), 1);           // 99: the last item
-            QCOMPARE(f.AskForRG->itemIndex(), 2);       // 7: pictures
-            QCOMPARE(TForm1::labelColor(f.ColorLB1), QColor(Qt::red));    // "0x10"
-            QCOMPARE(TForm1::labelColor(f.ColorLB2), QColor(Qt::yellow)); // " 5"
-            QCOMPARE(TForm1::labelColor(f.ColorLB3), QColor(Qt::blue));   // "5 "
-            QCOMPARE(f.VedioLocationRG->itemIndex(), 3);
-            QCOMPARE(f.Panel4->videoSize().width(), 200); // beyond 32 bits
-            QVERIFY(!f.StretchChk->isChecked());
-            QCOMPARE(f.WaitSE->value(), 60);
+            QCOMPARE(q.control<RadioGroup>("AskForColorRG")->itemIndex(), -1); // -5: no selection
+            QCOMPARE(q.control<RadioGroup>("AVRG")->itemIndex(), 1);           // 99: the last item
+            QCOMPARE(q.control<RadioGroup>("AskForRG")->itemIndex(), 2);       // 7: pictures
+            QCOMPARE(TForm1::labelColor(q.control<ClickLabel>("ColorLB1")), QColor(Qt::red));    // "0x10"
+            QCOMPARE(TForm1::labelColor(q.control<ClickLabel>("ColorLB2")), QColor(Qt::yellow)); // " 5"
+            QCOMPARE(TForm1::labelColor(q.control<ClickLabel>("ColorLB3")), QColor(Qt::blue));   // "5 "
+            QCOMPARE(q.control<RadioGroup>("VedioLocationRG")->itemIndex(), 3);
+            QCOMPARE(q.control<PlayArea>("Panel4")->videoSize().width(), 200); // beyond 32 bits
+            QVERIFY(!q.control<QCheckBox>("StretchChk")->isChecked());
+            QCOMPARE(q.control<QSpinBox>("WaitSE")->value(), 60);
             // Without a selection a choice is still asked, and answering it is right.
-            const int asked = f.AskColorED->text().toInt();
-            QVERIFY2(asked >= 1 && asked <= 3, qPrintable(f.AskColorED->text()));
-            ChoicePanel *const panels[] = {f.SPanel1, f.SPanel2, f.SPanel3};
-            QTest::mouseClick(panels[asked - 1], Qt::LeftButton, {}, panels[asked - 1]->rect().center());
-            QCOMPARE(f.ResED->text(), QStringLiteral("Y"));
+            const int asked = q.asked();
+            QVERIFY2(asked >= 1 && asked <= 3, qPrintable(q.control<QLineEdit>("AskColorED")->text()));
+            q.clickPanel(asked);
+            QCOMPARE(q.control<QLineEdit>("ResED")->text(), QStringLiteral("Y"));
             QVERIFY(q.closeByButton());
             QCOMPARE(fileLines(q.optionsBytes()).at(0), QByteArray("-1"));
         }
@@ -348,9 +339,9 @@ private slots:
         QCOMPARE(q.dialogs.count(Kind::Error), 1);
         QVERIFY2(q.dialogs.texts(Kind::Error).first().contains(q.data(QStringLiteral("color2.avi"))),
                  qPrintable(q.dialogs.texts(Kind::Error).first()));
-        QCOMPARE(q.form->AVRG->itemIndex(), 1);
+        QCOMPARE(q.control<RadioGroup>("AVRG")->itemIndex(), 1);
         QCOMPARE(q.form->MediaExt(), QStringLiteral("avi"));
-        QCOMPARE(q.form->VedioLocationRG->itemIndex(), 2);
+        QCOMPARE(q.control<RadioGroup>("VedioLocationRG")->itemIndex(), 2);
         QVERIFY(q.closeByButton());
         const QList<QByteArray> lines = fileLines(q.optionsBytes());
         QCOMPARE(lines.at(1), QByteArray("1"));
@@ -376,11 +367,11 @@ private slots:
         });
         QCOMPARE(q.messages(), QStringList({fileErrorText(), fileErrorText()}));
         QCOMPARE(q.dialogs.count(Kind::Error), 0);
-        QCOMPARE(q.form->CurLesson->text(), automaticName());
+        QCOMPARE(q.control<QLineEdit>("CurLesson")->text(), automaticName());
         QCOMPARE(q.lessonBytes(), cp1256(automaticName()) + "\r\n");
-        QCOMPARE(q.form->WaitSE->value(), 7);
+        QCOMPARE(q.control<QSpinBox>("WaitSE")->value(), 7);
         QCOMPARE(q.optionsBytes(), options);
-        QVERIFY(q.form->AskColorED->text() != QStringLiteral("N"));
+        QVERIFY(q.control<QLineEdit>("AskColorED")->text() != QStringLiteral("N"));
     }
 
     void currentLessonFileMissingOrEmpty()
@@ -388,7 +379,7 @@ private slots:
         {
             QuizWindow q([](const QuizWindow &w) { QFile::remove(w.data(QStringLiteral("CurLesson.txt"))); });
             QCOMPARE(q.dialogs.count(Kind::Message), 0);
-            QCOMPARE(q.form->CurLesson->text(), automaticName());
+            QCOMPARE(q.control<QLineEdit>("CurLesson")->text(), automaticName());
             QCOMPARE(q.lessonBytes(), cp1256(automaticName()) + "\r\n");
         }
         {
@@ -399,8 +390,8 @@ private slots:
                           optionsWithLine(readFile(w.data(QStringLiteral("options.txt"))), 21, "4"));
             });
             QCOMPARE(q.dialogs.count(Kind::Message), 0);
-            QCOMPARE(q.form->CurLesson->text(), QString());
-            QCOMPARE(q.form->WaitSE->value(), 4);
+            QCOMPARE(q.control<QLineEdit>("CurLesson")->text(), QString());
+            QCOMPARE(q.control<QSpinBox>("WaitSE")->value(), 4);
         }
     }
 
@@ -434,7 +425,7 @@ private slots:
             lesson = readFile(w.data(QStringLiteral("CurLesson.txt")));
         });
         QCOMPARE(q.dialogs.count(Kind::Error), 1);
-        QCOMPARE(q.form->WaitSE->value(), 2); // never read
+        QCOMPARE(q.control<QSpinBox>("WaitSE")->value(), 2); // never read
         QVERIFY(q.closeByButton());
         QCOMPARE(q.optionsBytes(), options);
         QCOMPARE(q.lessonBytes(), lesson);
@@ -444,7 +435,7 @@ private slots:
     {
         QuizWindow q;
         const QByteArray before = q.optionsBytes();
-        q.form->WaitSE->setValue(13);
+        q.control<QSpinBox>("WaitSE")->setValue(13);
         {
             // CurLesson.txt still fits, the options file does not.
             const FileSizeLimit limit(40);
@@ -465,8 +456,8 @@ private slots:
     {
         QuizWindow q;
         q.openOptions();
-        QuizWindow::choose(q.form->AskForRG, 1);
-        QLineEdit *ed = q.form->Ed1;
+        QuizWindow::choose(q.control<RadioGroup>("AskForRG"), 1);
+        QLineEdit *ed = q.control<QLineEdit>("Ed1");
         typeInto(ed, QStringLiteral("قط a1"));
         QCOMPARE(ed->text(), QStringLiteral("قط a1"));
         typeText(ed, QStringLiteral("中"));
@@ -495,11 +486,11 @@ private slots:
         q.openOptions();
         const QString family = q.form->FontDialog1.font.family();
         q.dialogs.fontAnswers.enqueue(FontChoice{QFont(QStringLiteral("文泉驿")), Qt::red});
-        QTest::mouseClick(q.form->Button2, Qt::LeftButton);
+        QTest::mouseClick(q.control<QPushButton>("Button2"), Qt::LeftButton);
         QCOMPARE(q.form->FontDialog1.font.family(), family);
         q.dialogs.pictureAnswers.enqueue(picture(q.folder.appDir(), QStringLiteral("猫.png"), Qt::red));
-        QTest::mouseClick(q.form->BitBtn3, Qt::LeftButton);
-        QVERIFY(q.form->ImgEd1->text().isEmpty());
+        QTest::mouseClick(q.control<QPushButton>("BitBtn3"), Qt::LeftButton);
+        QVERIFY(q.control<QLineEdit>("ImgEd1")->text().isEmpty());
         QCOMPARE(q.messages(), QStringList({Windows1256::refusalMessage(), Windows1256::refusalMessage()}));
         QCOMPARE(q.dialogs.count(Kind::Error), 0);
         QVERIFY(q.closeByButton());

@@ -66,7 +66,7 @@ private slots:
         QVERIFY(!OptionsFile::load(m_dir->path(), &read).ok);
 
         // An empty file opens: every line takes its empty-line result.
-        QVERIFY(writeBytes(optionsPath(), QByteArray()));
+        QVERIFY(writeFile(optionsPath(), QByteArray()));
         read.values.askedChoice = 3;
         QVERIFY(OptionsFile::load(optionsPath(), &read).ok);
         QCOMPARE(read.values.askedChoice, 0);
@@ -77,7 +77,7 @@ private slots:
     {
         QByteArray bytes = OptionsFile::toBytes(someValues());
         bytes.replace(QByteArray("\xde\xd8\xc9"), QByteArray(OptionsFile::MaxReadBytes + 10, 'x'));
-        QVERIFY(writeBytes(optionsPath(), bytes));
+        QVERIFY(writeFile(optionsPath(), bytes));
         OptionsRead read;
         QVERIFY(OptionsFile::load(optionsPath(), &read).ok);
         QCOMPARE(read.values.askedChoice, 2);
@@ -144,16 +144,16 @@ private slots:
     {
         const QString dir = m_dir->path();
         QCOMPARE(FileLookup::inFolder(dir, QStringLiteral("options.txt")), dir + QStringLiteral("/options.txt"));
-        QVERIFY(writeBytes(dir + QStringLiteral("/Options.txt"), "capital"));
+        QVERIFY(writeFile(dir + QStringLiteral("/Options.txt"), "capital"));
         QCOMPARE(FileLookup::inFolder(dir + QLatin1Char('/'), QStringLiteral("options.txt")),
                  dir + QStringLiteral("/Options.txt"));
-        QVERIFY(writeBytes(dir + QStringLiteral("/options.txt"), "exact"));
+        QVERIFY(writeFile(dir + QStringLiteral("/options.txt"), "exact"));
         QCOMPARE(FileLookup::inFolder(dir, QStringLiteral("options.txt")), dir + QStringLiteral("/options.txt"));
         QVERIFY(QDir().mkpath(dir + QStringLiteral("/DATA/Lesson")));
         QCOMPARE(FileLookup::below(dir, QStringLiteral("Data/lesson/x.txt")), dir + QStringLiteral("/DATA/Lesson/x.txt"));
 
         // A file found under another spelling is rewritten under that name.
-        QVERIFY(writeBytes(dir + QStringLiteral("/DATA/curlesson.TXT"), "x\r\n"));
+        QVERIFY(writeFile(dir + QStringLiteral("/DATA/curlesson.TXT"), "x\r\n"));
         QVERIFY(CurrentLessonFile::write(dir + QStringLiteral("/DATA"), QStringLiteral(u"حيوانات")).ok);
         QCOMPARE(QDir(dir + QStringLiteral("/DATA")).entryList(QDir::Files), QStringList{QStringLiteral("curlesson.TXT")});
         QCOMPARE(CurrentLessonFile::read(dir + QStringLiteral("/DATA")), std::optional<QString>(QStringLiteral(u"حيوانات")));
@@ -170,16 +170,16 @@ private slots:
         QCOMPARE(CurrentLessonFile::read(dir), std::optional<QString>(LessonLibrary::automaticName()));
 
         // Only the first line counts, whatever its end.
-        QVERIFY(writeBytes(file, "first\nsecond\r\n"));
+        QVERIFY(writeFile(file, "first\nsecond\r\n"));
         QCOMPARE(CurrentLessonFile::read(dir), std::optional<QString>(QStringLiteral("first")));
-        QVERIFY(writeBytes(file, "no end"));
+        QVERIFY(writeFile(file, "no end"));
         QCOMPARE(CurrentLessonFile::read(dir), std::optional<QString>(QStringLiteral("no end")));
-        QVERIFY(writeBytes(file, QByteArray()));
+        QVERIFY(writeFile(file, QByteArray()));
         QCOMPARE(CurrentLessonFile::read(dir), std::optional<QString>(QString()));
 
         // A name that leaves the Data folder is read as written; the library
         // gives no options path for it.
-        QVERIFY(writeBytes(file, "../../etc\r\n"));
+        QVERIFY(writeFile(file, "../../etc\r\n"));
         const std::optional<QString> name = CurrentLessonFile::read(dir);
         QCOMPARE(name, std::optional<QString>(QStringLiteral("../../etc")));
         QVERIFY(!LessonLibrary(dir).optionsPathFor(*name).has_value());

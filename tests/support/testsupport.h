@@ -1,7 +1,8 @@
 #pragma once
 
-// Helpers shared by the test programs: a throw-away program folder laid out
-// like an installed quiz, and valid clip files to put in it.
+// Helpers shared by the test programs: where the test data is, a throw-away
+// program folder laid out like an installed quiz, and valid clip files to put
+// in it.
 
 #include <QByteArray>
 #include <QDir>
@@ -15,6 +16,25 @@
 #include <sys/resource.h>
 
 namespace testsupport {
+
+/// A file or folder of the source tree, such as "scripts/pg-server.sh".
+/// QUIZ_SOURCE_DIR is built into every test and benchmark (tests/CMakeLists.txt).
+inline QString sourcePath(const QString &relative)
+{
+    return QStringLiteral(QUIZ_SOURCE_DIR "/") + relative;
+}
+
+/// A file or folder below tests/data, such as "media/audio-only.avi".
+inline QString testData(const QString &relative)
+{
+    return sourcePath(QStringLiteral("tests/data/") + relative);
+}
+
+/// The default program folder as it is installed, without a trailing "/".
+inline QString appDirTemplate()
+{
+    return sourcePath(QStringLiteral("appdir"));
+}
 
 /// A short, silent, valid PCM wav file.
 inline QByteArray silentWav(int samples = 800)
@@ -52,35 +72,31 @@ inline QByteArray readFile(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-/// A temporary program folder: a copy of the default program folder
-/// (QUIZ_APPDIR_TEMPLATE) with every wav clip present. programFile() names
-/// the executable that would run from it; appDir() ends with "/".
+/// A throw-away program folder: a copy of the default program folder
+/// (appDirTemplate()), its Data folder with every clip, options file and
+/// current-lesson file. programFile() names the executable that would run
+/// from it; appDir() and dataDir() end with "/".
 class ProgramFolder
 {
 public:
-    explicit ProgramFolder(bool withTemplate = true)
+    ProgramFolder()
     {
-        const QString templ = qEnvironmentVariable("QUIZ_APPDIR_TEMPLATE");
-        if (withTemplate && !templ.isEmpty()) {
-            QDirIterator it(templ, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-            while (it.hasNext()) {
-                const QString from = it.next();
-                const QString to = m_dir.path() + QLatin1Char('/') + QDir(templ).relativeFilePath(from);
-                QDir().mkpath(QFileInfo(to).absolutePath());
-                QFile::copy(from, to);
-            }
-        }
-        QDir().mkpath(dataDir());
-        for (const char *name : {"color1", "color2", "color3", "true", "false", "0"}) {
-            const QString wav = dataDir() + QLatin1String(name) + QLatin1String(".wav");
-            if (!QFile::exists(wav))
-                writeFile(wav, silentWav());
+        const QString templ = appDirTemplate();
+        QDirIterator it(templ, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString from = it.next();
+            const QString to = appDir() + QDir(templ).relativeFilePath(from);
+            QDir().mkpath(QFileInfo(to).absolutePath());
+            QFile::copy(from, to);
         }
     }
 
+    bool isValid() const { return m_dir.isValid(); }
     QString path() const { return m_dir.path(); }
     QString appDir() const { return m_dir.path() + QLatin1Char('/'); }
     QString dataDir() const { return appDir() + QLatin1String("Data/"); }
+    /// A file in the Data folder.
+    QString data(const QString &name) const { return dataDir() + name; }
     QString programFile() const { return appDir() + QLatin1String("quiz"); }
 
 private:
