@@ -180,9 +180,9 @@ private:
             QTest::mouseClick(m_quiz.control<QToolButton>("SpeedButton7"), Qt::LeftButton);
         } else {
             QListView *view = m_quiz.control<QListView>("Lesson");
-            const int row = m_quiz.form->m_lessons->model()->rowOf(target);
+            const int row = m_quiz.form->lessonList()->model()->rowOf(target);
             if (row >= 0) {
-                const QModelIndex index = m_quiz.form->m_lessons->model()->index(row);
+                const QModelIndex index = m_quiz.form->lessonList()->model()->index(row);
                 view->scrollTo(index);
                 QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
             }

@@ -49,9 +49,9 @@ struct Lessons : QuizWindow
 {
     using QuizWindow::QuizWindow;
 
-    LessonFolderModel *model() const { return form->m_lessons->model(); }
+    LessonFolderModel *model() const { return form->lessonList()->model(); }
     QListView *view() const { return control<QListView>("Lesson"); }
-    std::optional<QString> selected() const { return form->m_lessons->selectedName(); }
+    std::optional<QString> selected() const { return form->lessonList()->selectedName(); }
     QString current() const { return control<QLineEdit>("CurLesson")->text(); }
 
     void showPane()

@@ -6,6 +6,7 @@
 #include "ui/window/radiogroup.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -249,4 +250,31 @@ void OptionsPage::refuseTexts()
             });
         });
     }
+}
+
+LessonView OptionsPage::lessonView(const std::array<QImage, 3> &pictures) const
+{
+    LessonView view;
+    view.name = CurLesson->text();
+    view.labels.questionType = AskForRG->itemIndex();
+    const std::array<ClickLabel *, 3> colours{{ColorLB1, ColorLB2, ColorLB3}};
+    const std::array<QLineEdit *, 3> texts{{Ed1, Ed2, Ed3}};
+    // The choices' picture slots are crossed: choice 2 shows slot 3.
+    const std::array<QLineEdit *, 3> picturePaths{{ImgEd1, ImgEd3, ImgEd2}};
+    const int pictureSlots[] = {1, 3, 2};
+    for (int i = 0; i < 3; ++i) {
+        view.labels.colors[i] = colours[i]->palette().color(QPalette::Window);
+        view.labels.pictures[i] = pictures[i];
+        switch (view.labels.questionType) {
+        case 0: view.labels.names[i] = colours[i]->text(); break;
+        case 1: view.labels.names[i] = texts[i]->text(); break;
+        default: {
+            // The picture's file name says more than its slot number.
+            const QString file = QFileInfo(picturePaths[i]->text().trimmed()).completeBaseName();
+            view.labels.names[i] = file.isEmpty() ? QStringLiteral("الصورة %1").arg(pictureSlots[i]) : file;
+            break;
+        }
+        }
+    }
+    return view;
 }

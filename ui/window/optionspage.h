@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ui/children/childrenpage.h"
+
+#include <QImage>
 #include <QWidget>
 
 #include <array>
@@ -25,6 +28,10 @@ class OptionsPage : public QWidget
     Q_OBJECT
 public:
     explicit OptionsPage(QWidget *parent = nullptr);
+
+    /// The current lesson and how its three choices look, for the children's
+    /// chart; `pictures` are the choices' pictures in choice order.
+    LessonView lessonView(const std::array<QImage, 3> &pictures) const;
 
     QWidget *OptPanel;
     QPushButton *BitBtn1, *Button1, *Button2, *BitBtn2;

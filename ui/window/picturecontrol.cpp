@@ -1,5 +1,7 @@
 #include "ui/window/picturecontrol.h"
 
+#include "core/base/picturefile.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -10,6 +12,16 @@ void PictureControl::setPicture(const QImage &image)
     m_image = image;
     m_stretched = QPixmap();
     update();
+}
+
+Result PictureControl::loadFile(const QString &path)
+{
+    QImage image;
+    QString error;
+    if (!PictureFile::load(path, &image, &error))
+        return Result::failure(error);
+    setPicture(image);
+    return Result::success();
 }
 
 void PictureControl::setStretch(bool stretch)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/result.h"
+
 #include <QImage>
 #include <QPixmap>
 #include <QWidget>
@@ -15,6 +17,9 @@ public:
     explicit PictureControl(QWidget *parent = nullptr);
 
     void setPicture(const QImage &image);
+    /// Shows the picture in the file; on failure keeps what it showed and
+    /// says why.
+    Result loadFile(const QString &path);
     QImage picture() const { return m_image; }
     bool hasPicture() const { return !m_image.isNull(); }
     void setStretch(bool stretch);

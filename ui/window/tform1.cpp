@@ -1,15 +1,13 @@
 #include "ui/window/tform1.h"
 
-#include "core/base/appdir.h"
-#include "core/base/bidi.h"
 #include "core/base/errorreport.h"
 #include "core/base/quizerror.h"
-#include "core/media/clipplayer.h"
 #include "core/quiz/random.h"
 #include "ui/children/childrenpage.h"
 #include "ui/window/choicearea.h"
 #include "ui/window/choicepanel.h"
 #include "ui/window/clicklabel.h"
+#include "ui/window/closewhenfree.h"
 #include "ui/window/docklayout.h"
 #include "ui/window/docksplitter.h"
 #include "ui/window/optionschord.h"
@@ -20,25 +18,17 @@
 #include "ui/window/shapecontrol.h"
 #include "ui/window/statusstrip.h"
 
-#include <QAbstractItemView>
-#include <QAbstractSpinBox>
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <QTextEdit>
-#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 
-#include <utility>
 
 TForm1::TForm1(const QuizEnvironment &environment, QWidget *parent)
     : QWidget(parent),
@@ -202,29 +192,7 @@ void TForm1::closeFromButton()
 
 void TForm1::requestClose()
 {
-    QTimer::singleShot(0, this, &TForm1::closeWhenFree);
-}
-
-void TForm1::closeWhenFree()
-{
-    // Every dialog waiting for an answer is given its cancel (or OK): at a
-    // shutdown nobody is there to answer it.
-    QList<QWidget *> dismissed;
-    while (QWidget *modal = QApplication::activeModalWidget()) {
-        if (dismissed.contains(modal))
-            break;
-        dismissed.append(modal);
-        modal->close();
-    }
-    // The close runs from the program's own event loop: from inside a
-    // dialog's loop (or the start-up sequence, which waits on its notice)
-    // the window would close under code that still uses it. The dialogs
-    // just dismissed return within an event or two.
-    if (m_inFirstShow || QApplication::activeModalWidget() || QThread::currentThread()->loopLevel() > 1) {
-        QTimer::singleShot(20, this, &TForm1::closeWhenFree);
-        return;
-    }
-    close();
+    QTimer::singleShot(0, this, [this] { closeWhenFree(this, [this] { return m_inFirstShow; }); });
 }
 
 void TForm1::closeEvent(QCloseEvent *event)

@@ -15,38 +15,18 @@
 #include <functional>
 
 class ChildrenPage;
-class ChoiceArea;
-class ChoicePanel;
-class ClickLabel;
 class ClipPlayer;
 class DockLayout;
-class DockSplitter;
 class LessonList;
 class MediaRows;
 class OptionsPage;
-class PictureControl;
 class PlayArea;
-class QCheckBox;
-class QFrame;
-class QLabel;
-class QLineEdit;
-class QListView;
-class QPushButton;
-class QSpinBox;
 class QTabWidget;
-class QTableView;
 class QTimer;
-class QToolButton;
 class Random;
-class RadioGroup;
-class ResultsModel;
-class ResultsTable;
-class ShapeControl;
-class StatusStrip;
 class THelpForm;
 struct OptionsRead;
 struct OptionsValues;
-class VideoCanvas;
 struct LessonView;
 
 /// What the window needs from its surroundings.
@@ -192,8 +172,6 @@ public:
     /// name is a change, and then CurLessonChange runs at once, its errors
     /// reaching the caller.
     void setCurLesson(const QString &name);
-    /// The lesson list's folders and operations (tform1_settings.cpp).
-    LessonList *m_lessons = nullptr;
 
     /// Runs an operation started by the user; a QuizError ends it and is
     /// shown through the general error report.
@@ -201,77 +179,12 @@ public:
     /// The general error report.
     void reportError(const QString &text);
 
-    // The control tree. Names are those of the window definition; the
-    // pages build their controls and the window keeps these names for them.
-    PlayArea *Panel4;
-    DockSplitter *Splitter1;
-    QWidget *VedioPanel;
-    ChoiceArea *Panel2;
-    ChoicePanel *SPanel1, *SPanel2, *SPanel3;
-    ClickLabel *lbask1, *lbask2, *lbask3;
-    PictureControl *Image1, *Image2, *Image3;
-    ShapeControl *Shape1, *Shape2, *Shape3;
-    StatusStrip *Panel6;
-    QWidget *Panel7;
-    QToolButton *SpeedButton8;
-    QLabel *Label14, *Label10, *Label13, *Label12;
-    QFrame *Shape4, *Shape5, *Shape6, *Shape7;
-    QLabel *DBText1, *DBText2, *DBText3;
-    /// Answers waiting for the school's server, or the server away.
-    QLabel *SchoolLbl;
-
-    QTabWidget *OptionsPC;
-    OptionsPage *TabSheet1;
-    QWidget *TabSheet2;
-    QWidget *OptPanel;
-    QPushButton *BitBtn1, *Button1, *Button2, *BitBtn2;
-    QLabel *Label2, *Label7, *Label8;
-    QLineEdit *CurLesson;
-    QListView *Lesson;
-    QToolButton *SpeedButton7, *SpeedButton6;
-    QPushButton *ProButton1, *ProButton2;
-    QLabel *Label15, *Label16;
-    QSpinBox *WaitSE;
-    QWidget *Panel3;
-    RadioGroup *VedioLocationRG;
-    QLineEdit *AskColorED, *ResED;
-    QLabel *Lb2;
-    RadioGroup *AskForRG, *AskForColorRG, *AVRG;
-    QToolButton *SpeedButton1, *SpeedButton2, *SpeedButton3, *SpeedButton4, *SpeedButton5;
-    ClipPlayerBar *MP1, *MP2, *MP3, *MPTrue, *MPFalse;
-    ClickLabel *ColorLB1, *ColorLB2, *ColorLB3;
-    QLabel *Label1, *Label3;
-    QWidget *TextPanel;
-    QLabel *Label5;
-    QLineEdit *Ed1, *Ed2, *Ed3;
-    QPushButton *BitBtn3, *BitBtn4, *BitBtn5;
-    QLabel *Label9;
-    QCheckBox *StretchChk;
-    QLabel *Label4;
-    /// "No sound output was found", shown only then.
-    QLabel *SoundNote;
-    QWidget *Panel5;
-    QLabel *Label6;
-    QLineEdit *ImgEd1, *ImgEd2, *ImgEd3;
-    RadioGroup *rg1, *rg2, *rg3;
-
-    QWidget *Panel1;
-    QLabel *Label11;
-    QPushButton *BitBtn7, *BitBtn8, *BitBtn6;
-    QWidget *DBNavigator1;
-    QTableView *DBGrid1;
-    /// The children's page, which owns the children's table and the grid's
-    /// view of it (childrenpage.cpp; the window's part is tform1_records.cpp).
-    ChildrenPage *m_childrenPage = nullptr;
-    ResultsTable *Table1 = nullptr;
-    ResultsModel *DataSource1 = nullptr;
-
-    QTimer *playwaitTimer;
-    /// The choice font held by the font dialog: name, size, style, colour.
+    /// The font choice of the texts (the font dialog's): name, size,
+    /// style, colour.
     FontChoice FontDialog1;
-    /// The five clips, their players and rows.
-    MediaRows *m_media = nullptr;
     THelpForm *HelpForm = nullptr;
+    /// The lesson list's folders and operations.
+    LessonList *lessonList() const { return m_lessons; }
 
     static QColor labelColor(const QWidget *label);
     static void setLabelColor(QWidget *label, const QColor &color);
@@ -292,9 +205,7 @@ protected:
 
 private:
     void closeFromButton();
-    void closeWhenFree();
     void buildControls();
-    void nameControls();
     void buildMediaControls();
     void playerButtonClicked(int player, ClipPlayerBar::Button button);
     void bindChildrenPage();
@@ -320,6 +231,18 @@ private:
     void refreshChoiceTexts() override;
     bool timerEnabled() const override;
     void setTimerEnabled(bool enabled) override;
+
+    // The control tree, as the window definition names it: the pages build
+    // their own controls (playarea.h, optionspage.h, childrenpage.h) and
+    // the handlers reach them there.
+    PlayArea *Panel4;
+    QTabWidget *OptionsPC;
+    OptionsPage *TabSheet1;
+    ChildrenPage *m_childrenPage;
+    QTimer *playwaitTimer;
+    /// The five clips, their players and rows.
+    MediaRows *m_media = nullptr;
+    LessonList *m_lessons = nullptr;
 
     Dialogs *m_dialogs;
     Random *m_random;

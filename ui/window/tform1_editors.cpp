@@ -97,11 +97,7 @@ void pickPicture(Dialogs &dialogs, const PictureSlot &slot)
         return;
     }
     slot.edit->setText(*path);
-    QImage image;
-    QString error;
-    if (!PictureFile::load(slot.edit->text(), &image, &error))
-        throw QuizError(error);
-    slot.image->setPicture(image);
+    raiseIfFailed(slot.image->loadFile(*path));
 }
 
 } // namespace
@@ -125,15 +121,9 @@ void TForm1::BitBtn5Click()
 
 bool TForm1::loadPictureSilently(int slot)
 {
-    const PictureSlot pairs[] = {{TabSheet1->ImgEd1, Panel4->Image1}, {TabSheet1->ImgEd2, Panel4->Image2}, {TabSheet1->ImgEd3, Panel4->Image3}};
-    if (slot < 1 || slot > 3)
-        return false;
-    const PictureSlot &s = pairs[slot - 1];
-    QImage image;
-    if (!PictureFile::load(s.edit->text(), &image))
-        return false;
-    s.image->setPicture(image);
-    return true;
+    QLineEdit *const edits[] = {TabSheet1->ImgEd1, TabSheet1->ImgEd2, TabSheet1->ImgEd3};
+    PictureControl *const images[] = {Panel4->Image1, Panel4->Image2, Panel4->Image3};
+    return slot >= 1 && slot <= 3 && images[slot - 1]->loadFile(edits[slot - 1]->text());
 }
 
 void TForm1::StretchChkClick()

@@ -5,16 +5,11 @@
 
 #include "core/records/resultstable.h"
 #include "ui/children/childrenpage.h"
-#include "ui/window/clicklabel.h"
 #include "ui/window/optionspage.h"
 #include "ui/window/picturecontrol.h"
 #include "ui/window/playarea.h"
-#include "ui/window/radiogroup.h"
 #include "ui/window/statusstrip.h"
 
-#include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
 #include <QLocale>
 
 using Field = ResultsTable::Field;
@@ -43,30 +38,8 @@ void TForm1::showCurrentChild()
 // The current lesson's name and how its choices look, for the chart.
 LessonView TForm1::currentLessonView() const
 {
-    LessonView view;
-    view.name = TabSheet1->CurLesson->text();
-    view.labels.questionType = TabSheet1->AskForRG->itemIndex();
-    const std::array<ClickLabel *, 3> colours{{TabSheet1->ColorLB1, TabSheet1->ColorLB2, TabSheet1->ColorLB3}};
-    const std::array<QLineEdit *, 3> texts{{TabSheet1->Ed1, TabSheet1->Ed2, TabSheet1->Ed3}};
     // The pictures are crossed: choice 2 shows picture slot 3, choice 3 slot 2.
-    const std::array<PictureControl *, 3> pictures{{Panel4->Image1, Panel4->Image3, Panel4->Image2}};
-    const std::array<QLineEdit *, 3> picturePaths{{TabSheet1->ImgEd1, TabSheet1->ImgEd3, TabSheet1->ImgEd2}};
-    const int pictureSlots[] = {1, 3, 2};
-    for (int i = 0; i < 3; ++i) {
-        view.labels.colors[i] = labelColor(colours[i]);
-        view.labels.pictures[i] = pictures[i]->picture();
-        switch (view.labels.questionType) {
-        case 0: view.labels.names[i] = colours[i]->text(); break;
-        case 1: view.labels.names[i] = texts[i]->text(); break;
-        default: {
-            // The picture's file name says more than its slot number.
-            const QString file = QFileInfo(picturePaths[i]->text().trimmed()).completeBaseName();
-            view.labels.names[i] = file.isEmpty() ? QStringLiteral("الصورة %1").arg(pictureSlots[i]) : file;
-            break;
-        }
-        }
-    }
-    return view;
+    return TabSheet1->lessonView({{Panel4->Image1->picture(), Panel4->Image3->picture(), Panel4->Image2->picture()}});
 }
 
 void TForm1::openResultsTable()

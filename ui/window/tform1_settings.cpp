@@ -13,6 +13,7 @@
 #include "core/settings/windows1256.h"
 #include "ui/lessons/lessonlist.h"
 #include "ui/window/clicklabel.h"
+#include "ui/media/mediarows.h"
 #include "ui/window/optionspage.h"
 #include "ui/window/playarea.h"
 #include "ui/window/radiogroup.h"
@@ -142,13 +143,7 @@ void TForm1::SaveOptions()
     // A clip that cannot be saved (its recording is held for another try)
     // costs neither the other clips nor the settings: they are written all
     // the same, and every failure is told in the one error at the end.
-    Result clips = Result::success();
-    try {
-        saveClips();
-    } catch (const QuizError &error) {
-        clips = Result::failure(error.text());
-    }
-    raiseIfFailed(clips.andThen(m_settings.save(TabSheet1->CurLesson->text(), collectOptions())));
+    raiseIfFailed(m_media->saveAll().andThen(m_settings.save(TabSheet1->CurLesson->text(), collectOptions())));
 }
 
 OptionsValues TForm1::collectOptions() const
