@@ -95,3 +95,10 @@ int SettingsSession::usableFontSize(int points)
 {
     return points >= 1 && points <= MaxFontPoints ? points : OptionsValues::DefaultFontSize;
 }
+
+int SettingsSession::fontPoints(const QFont &font)
+{
+    if (font.pointSize() > 0)
+        return font.pointSize();
+    return qMax(1, qRound(font.pixelSize() * 72.0 / 96.0));
+}

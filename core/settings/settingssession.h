@@ -5,6 +5,7 @@
 #include "core/settings/lessonlibrary.h"
 #include "core/settings/optionsfile.h"
 
+#include <QFont>
 #include <QString>
 
 #include <optional>
@@ -27,9 +28,9 @@ public:
         QString programFile;
         /// The user's own data folder, used where the program folder cannot
         /// be written; empty: the program folder in every case.
-        QString userDataDir;
+        QString userDataDir = QString();
         /// Whether a folder can be written; empty: the system is asked.
-        DataLocation::WritableProbe canWrite;
+        DataLocation::WritableProbe canWrite = nullptr;
     };
 
     explicit SettingsSession(Environment environment);
@@ -86,6 +87,9 @@ public:
     /// below, or beyond the largest the font dialog offers) are damaged and
     /// give the default.
     static int usableFontSize(int points);
+    /// The size a font is saved with, in points; a font given in pixels (the
+    /// built-in one) is taken at the usual 96 dots per inch.
+    static int fontPoints(const QFont &font);
     static constexpr int MaxFontPoints = 1638;
 
 private:

@@ -14,6 +14,7 @@
 #include "ui/window/optionspage.h"
 #include "ui/window/picturecontrol.h"
 #include "ui/window/playarea.h"
+#include "ui/window/questionview.h"
 #include "ui/window/radiogroup.h"
 #include "ui/window/shapecontrol.h"
 #include "ui/window/statusstrip.h"
@@ -34,8 +35,7 @@ TForm1::TForm1(const QuizEnvironment &environment, QWidget *parent)
     : QWidget(parent),
       m_dialogs(environment.dialogs),
       m_random(environment.random),
-      m_settings({environment.programFile, environment.userDataDir, environment.canWrite}),
-      m_cycle(*this, *environment.random)
+      m_settings(environment.files)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
@@ -53,6 +53,11 @@ TForm1::TForm1(const QuizEnvironment &environment, QWidget *parent)
     FontDialog1.color = Qt::black;
 
     buildControls();
+    m_view = std::make_unique<QuestionView>(QuestionView::Window{
+        Panel4, TabSheet1, OptionsPC, m_media, playwaitTimer, m_random,
+        [this](const QString &result, const AnswerDetails &details) { RecordResult(result, details); },
+        [this] { RefreshChoiceTexts(); }});
+    m_cycle = std::make_unique<QuestionCycle>(*m_view, *m_random);
     connectHandlers();
 }
 
@@ -352,12 +357,12 @@ void TForm1::setLabelColor(QWidget *label, const QColor &color)
 
 void TForm1::NewAct()
 {
-    m_cycle.newAct();
+    m_cycle->newAct();
 }
 
 void TForm1::AnswerChoice(quint8 choice)
 {
-    m_cycle.answerChoice(choice);
+    m_cycle->answerChoice(choice);
 }
 
 void TForm1::SPanel1Click() { AnswerChoice(1); }
@@ -369,12 +374,12 @@ void TForm1::Shape3MouseUp() { AnswerChoice(3); }
 
 void TForm1::playwaitTimerTimer()
 {
-    m_cycle.timerTick();
+    m_cycle->timerTick();
 }
 
 void TForm1::SpeedButton8Click()
 {
-    m_cycle.playQuestionClip();
+    m_cycle->playQuestionClip();
 }
 
 void TForm1::WaitSEChange()
@@ -400,65 +405,3 @@ void TForm1::setWaitSeconds(int seconds)
 
 // The hidden controls show the cycle's state as they always have: the
 // choice numbers as digits, the judgement as "Y" or "N".
-void TForm1::showAsked(quint8 asked)
-{
-    TabSheet1->AskColorED->setText(QString::number(asked));
-}
-
-void TForm1::showAnswer(quint8 clicked, Judgement judgement)
-{
-    TabSheet1->Lb2->setText(QString::number(clicked));
-    TabSheet1->ResED->setText(judgement == Judgement::Right ? QStringLiteral("Y") : QStringLiteral("N"));
-}
-
-int TForm1::askForIndex() const { return TabSheet1->AskForColorRG->itemIndex(); }
-
-void TForm1::recordResult(Judgement judgement, quint8 asked, quint8 clicked)
-{
-    AnswerDetails details;
-    details.asked = asked;
-    details.clicked = clicked;
-    details.questionType = TabSheet1->AskForRG->itemIndex();
-    details.lesson = TabSheet1->CurLesson->text();
-    RecordResult(judgement == Judgement::Right ? QStringLiteral("Y") : QStringLiteral("N"), details);
-}
-
-void TForm1::placePanels(int topPanel, int middlePanel)
-{
-    Panel4->Panel2->place(topPanel, middlePanel);
-}
-
-void TForm1::applyChoiceColours()
-{
-    Panel4->showColours({{labelColor(TabSheet1->ColorLB1), labelColor(TabSheet1->ColorLB2), labelColor(TabSheet1->ColorLB3)}});
-}
-
-void TForm1::setShapeKinds(const std::array<int, 3> &kinds)
-{
-    TabSheet1->rg1->setItemIndex(kinds[0]);
-    TabSheet1->rg2->setItemIndex(kinds[1]);
-    TabSheet1->rg3->setItemIndex(kinds[2]);
-    rg1Click();
-    rg2Click();
-    rg3Click();
-}
-
-void TForm1::refreshChoiceTexts()
-{
-    RefreshChoiceTexts();
-}
-
-bool TForm1::timerEnabled() const
-{
-    return playwaitTimer->isActive();
-}
-
-void TForm1::setTimerEnabled(bool enabled)
-{
-    if (enabled == playwaitTimer->isActive())
-        return;
-    if (enabled)
-        playwaitTimer->start();
-    else
-        playwaitTimer->stop();
-}

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/quiz/cyclehost.h"
 #include "core/quiz/questioncycle.h"
 #include "core/records/resultstable.h"
 #include "core/settings/colorvalue.h"
@@ -13,6 +12,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class ChildrenPage;
 class ClipPlayer;
@@ -21,6 +21,7 @@ class LessonList;
 class MediaRows;
 class OptionsPage;
 class PlayArea;
+class QuestionView;
 class QTabWidget;
 class QTimer;
 class Random;
@@ -29,19 +30,13 @@ struct OptionsRead;
 struct OptionsValues;
 struct LessonView;
 
-/// What the window needs from its surroundings.
+/// What the window needs from its surroundings: the dialogs, the random
+/// generator and where the program and its data live.
 struct QuizEnvironment
 {
     Dialogs *dialogs = nullptr;
     Random *random = nullptr;
-    /// The full path of the running program file; the program folder
-    /// (AppDir) is derived from it at every settings load.
-    QString programFile;
-    /// The user's own data folder, used where the program folder cannot be
-    /// written; empty: the program folder in every case.
-    QString userDataDir = QString();
-    /// Whether a folder can be written; empty: the system is asked.
-    DataLocation::WritableProbe canWrite = nullptr;
+    SettingsSession::Environment files;
 };
 
 /// The quiz's main window: the play area with the three choice panels, the
@@ -51,7 +46,7 @@ struct QuizEnvironment
 /// subsystem: tform1.cpp (window and question cycle), tform1_build.cpp (the
 /// control tree), tform1_editors.cpp, tform1_media.cpp, tform1_records.cpp
 /// and tform1_settings.cpp.
-class TForm1 : public QWidget, private CycleHost
+class TForm1 : public QWidget
 {
     Q_OBJECT
 public:
@@ -59,8 +54,8 @@ public:
     ~TForm1() override;
 
     void setHelpForm(THelpForm *helpForm) { HelpForm = helpForm; }
-    const QuestionCycle &cycle() const { return m_cycle; }
-    bool optionsMode() const override;
+    const QuestionCycle &cycle() const { return *m_cycle; }
+    bool optionsMode() const;
     /// The program folder with its trailing "/", as the last settings load derived it.
     QString AppDir;
     /// Where Data and results.db are: beside the program or in the user's
@@ -219,19 +214,6 @@ private:
     void layoutNow();
     void setOptionsVisible(bool visible);
 
-    // CycleHost
-    void showAsked(quint8 asked) override;
-    void showAnswer(quint8 clicked, Judgement judgement) override;
-    int askForIndex() const override;
-    void startClip(Clip clip) override;
-    void recordResult(Judgement judgement, quint8 asked, quint8 clicked) override;
-    void placePanels(int topPanel, int middlePanel) override;
-    void applyChoiceColours() override;
-    void setShapeKinds(const std::array<int, 3> &kinds) override;
-    void refreshChoiceTexts() override;
-    bool timerEnabled() const override;
-    void setTimerEnabled(bool enabled) override;
-
     // The control tree, as the window definition names it: the pages build
     // their own controls (playarea.h, optionspage.h, childrenpage.h) and
     // the handlers reach them there.
@@ -248,7 +230,8 @@ private:
     Random *m_random;
     SettingsSession m_settings;
     DockLayout *m_rootLayout = nullptr;
-    QuestionCycle m_cycle;
+    std::unique_ptr<QuestionView> m_view;
+    std::unique_ptr<QuestionCycle> m_cycle;
     bool m_shown = false;
     bool m_inFirstShow = false;
     OptionsChord m_chord;

@@ -37,11 +37,6 @@ void TForm1::SetupMediaFiles()
         reportError(opened.text);
 }
 
-void TForm1::startClip(Clip clip)
-{
-    raiseIfFailed(m_media->start(int(clip), *m_random));
-}
-
 void TForm1::saveClips()
 {
     raiseIfFailed(m_media->saveAll());

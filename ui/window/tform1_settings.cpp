@@ -27,18 +27,6 @@
 
 #include <utility>
 
-namespace {
-
-int fontPoints(const QFont &font)
-{
-    if (font.pointSize() > 0)
-        return font.pointSize();
-    // A font given in pixels (the built-in one) at the usual 96 dots per inch.
-    return qMax(1, qRound(font.pixelSize() * 72.0 / 96.0));
-}
-
-} // namespace
-
 void TForm1::bindSettingsControls()
 {
     m_lessons = new LessonList(TabSheet1->Lesson);
@@ -124,8 +112,7 @@ void TForm1::applyOptions(const OptionsRead &read)
     if (!read.keeps(OptionsLine::ChildNo))
         findChildByKey(QString::number(r.childNo)); // not found: the child stays
     setWaitSeconds(r.waitSeconds);
-    if (playwaitTimer->interval() != TabSheet1->WaitSE->value() * 1000)
-        playwaitTimer->setInterval(TabSheet1->WaitSE->value() * 1000);
+    WaitSEChange(); // the timer follows the value even where it did not change
 
     AskForRGClick();
     VedioLocationRGClick();
@@ -152,7 +139,7 @@ OptionsValues TForm1::collectOptions() const
     v.askedChoice = TabSheet1->AskForColorRG->itemIndex();
     v.medium = TabSheet1->AVRG->itemIndex();
     v.fontName = FontDialog1.font.family();
-    v.fontSize = fontPoints(FontDialog1.font);
+    v.fontSize = SettingsSession::fontPoints(FontDialog1.font);
     v.fontColor = m_keptColors[0].valueFor(FontDialog1.color);
     v.questionType = TabSheet1->AskForRG->itemIndex();
     v.text1 = TabSheet1->Ed1->text();
