@@ -4,15 +4,25 @@
 #include <QPointer>
 #include <QString>
 
+#include <memory>
+
 class ClipRecorder;
 class QAudioOutput;
 class QMediaPlayer;
 class QVideoFrame;
 class QVideoSink;
 class Random;
+struct WaveSound;
 
 /// One clip player: a clip file that can be opened, played, recorded into,
-/// stopped and saved, on Qt Multimedia.
+/// stopped and saved.
+///
+/// A wav clip is decoded into memory when it is opened and played through
+/// the SoundMixer's stream, which is already running: a start is heard
+/// within milliseconds, the same for a clip played before. Video clips, and
+/// the rare wav clip in a codec the quiz does not decode itself, are played
+/// by Qt Multimedia's player, which is only created for them, so that a
+/// quiz on the sound medium never loads the media backend.
 ///
 /// open() finishes before it returns: it checks the file's own header at once
 /// and either leaves an open clip or fails with a text that names the file
@@ -126,6 +136,9 @@ private:
     };
 
     void setState(State state);
+    void ensureBackend();
+    bool loadIntoMixer(const QString &fileName);
+    void onSoundEnded(quint64 generation);
     void release();
     void pausePlayback();
     void loadClip();
@@ -153,6 +166,14 @@ private:
     int m_lastError = 0;
     QString m_lastErrorText;
 
+    /// The mixer's voice of this player, and whether the clip in m_source
+    /// is the one it holds (decoded) rather than the backend's.
+    int m_voice = 0;
+    bool m_inMixer = false;
+    qint64 m_soundMs = 0;
+    quint64 m_soundGeneration = 0;
+
+    /// Created for the first clip that the mixer does not play.
     QMediaPlayer *m_player = nullptr;
     QAudioOutput *m_audioOutput = nullptr;
     QVideoSink *m_frames = nullptr;

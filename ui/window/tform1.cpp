@@ -2,6 +2,7 @@
 
 #include "core/base/errorreport.h"
 #include "core/base/quizerror.h"
+#include "core/media/soundmixer.h"
 #include "core/quiz/random.h"
 #include "ui/children/childrenpage.h"
 #include "ui/window/choicearea.h"
@@ -165,6 +166,10 @@ void TForm1::FormShow()
     // The choice panels are stacked and their contents fill them from
     // construction on; what is left is the run-time sequence.
     m_random->seedOnce(Random::clockSeed());
+    // The notice is drawn first; while it waits for the teacher, the sound
+    // stream is opened in its own thread, so that the first question is
+    // heard as soon as the notice is gone. No file is opened before.
+    QTimer::singleShot(0, this, [] { SoundMixer::instance().warmUp(); });
     m_dialogs->showNotice(startupNotice());
     LoadOptions();
     loadHelpPage();
