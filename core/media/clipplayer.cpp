@@ -3,6 +3,7 @@
 #include "core/base/atomicfile.h"
 #include "core/base/bidi.h"
 #include "core/base/systemerror.h"
+#include "core/media/aviclip.h"
 #include "core/media/clipfile.h"
 #include "core/media/cliprecorder.h"
 #include "core/media/sounddevices.h"
@@ -30,7 +31,7 @@
 
 namespace {
 
-// The output sink remembers which player may draw into it: the one that
+// The video output remembers which player may draw into it: the one that
 // started playing video last.
 const char *const ShowingPlayer = "quizShowingClipPlayer";
 
@@ -290,6 +291,8 @@ void ClipPlayer::close()
 void ClipPlayer::pausePlayback()
 {
     SoundMixer::instance().pause(m_voice);
+    if (m_frameTimer)
+        m_frameTimer->stop();
     // Paused rather than stopped: stopping a running video blocks for a
     // third of a second, and the next start seeks to the beginning anyway.
     if (m_player && m_player->playbackState() == QMediaPlayer::PlayingState)
@@ -303,12 +306,9 @@ void ClipPlayer::release()
     setState(State::Closed);
     m_playWhenLoaded = false;
     dropRecording();
-    // Only a video clip ever drew there; a sound clip does not make the
-    // output build its sink.
-    if (QVideoSink *sink = m_hasVideo ? outputSink() : nullptr) {
-        if (sink->property(ShowingPlayer).value<QObject *>() == this)
-            sink->setProperty(ShowingPlayer, QVariant());
-    }
+    if (showingOnOutput())
+        m_videoOutput->setProperty(ShowingPlayer, QVariant());
+    m_shownFrame = -1;
     m_isSound = false;
     m_hasVideo = false;
 }
@@ -348,6 +348,7 @@ void ClipPlayer::seek(qint64 position)
         return;
     if (m_inMixer) {
         SoundMixer::instance().seek(m_voice, position);
+        m_shownFrame = -1;
         return;
     }
     // A freshly loaded clip already stands at its start; a seek while the
@@ -367,6 +368,18 @@ void ClipPlayer::play()
     if (m_inMixer) {
         // A clip at its end goes back to its start inside the mixer.
         m_soundGeneration = SoundMixer::instance().play(m_voice);
+        if (m_video) {
+            if (!m_frameTimer) {
+                m_frameTimer = new QTimer(this);
+                m_frameTimer->setTimerType(Qt::PreciseTimer);
+                m_frameTimer->setInterval(10);
+                connect(m_frameTimer, &QTimer::timeout, this, &ClipPlayer::showDueFrame);
+            }
+            // The picture of the start at once, the others as they are due.
+            m_shownFrame = -1;
+            showDueFrame();
+            m_frameTimer->start();
+        }
         return;
     }
     if (!m_player)
@@ -487,10 +500,11 @@ void ClipPlayer::loadSource(const QString &fileName)
     if (holdsUnchanged(fileName) && !failed)
         return;
     m_playWhenLoaded = false;
-    if (m_isSound && loadIntoMixer(fileName))
+    if (loadIntoMixer(fileName))
         return;
-    // Left to the backend: a codec the quiz does not decode, or a video.
+    // Left to the backend: a codec the quiz does not decode.
     m_inMixer = false;
+    m_video.reset();
     SoundMixer::instance().setSound(m_voice, nullptr);
     ensureBackend();
     m_source = fileName;
@@ -508,9 +522,19 @@ bool ClipPlayer::loadIntoMixer(const QString &fileName)
     // read is read again at its next start.
     const Stamp stamp = Stamp::of(fileName);
     QString reason;
-    std::shared_ptr<const WaveSound> sound = WaveSound::decodeFile(fileName, &reason);
+    std::shared_ptr<const WaveSound> sound;
+    std::shared_ptr<const AviClip> video;
+    if (m_isSound) {
+        sound = WaveSound::decodeFile(fileName, &reason);
+    } else if ((video = AviClip::decodeFile(fileName, &reason))) {
+        sound = video->sound;
+        if (!video->hasVideo())
+            video.reset();
+    }
     if (!sound)
         return false;
+    m_video = std::move(video);
+    m_shownFrame = -1;
     if (m_player && m_player->playbackState() == QMediaPlayer::PlayingState)
         m_player->pause();
     m_source = fileName;
@@ -622,17 +646,38 @@ QVideoSink *ClipPlayer::outputSink() const
 
 void ClipPlayer::showOnOutput()
 {
-    if (!m_hasVideo)
-        return;
-    if (QVideoSink *sink = outputSink())
-        sink->setProperty(ShowingPlayer, QVariant::fromValue<QObject *>(this));
+    if (m_hasVideo && m_videoOutput)
+        m_videoOutput->setProperty(ShowingPlayer, QVariant::fromValue<QObject *>(this));
+}
+
+bool ClipPlayer::showingOnOutput() const
+{
+    return m_videoOutput && m_videoOutput->property(ShowingPlayer).value<QObject *>() == this;
 }
 
 void ClipPlayer::forwardFrame(const QVideoFrame &frame)
 {
-    QVideoSink *sink = outputSink();
-    if (sink && m_hasVideo && sink->property(ShowingPlayer).value<QObject *>() == this)
+    if (!m_hasVideo || m_inMixer || !showingOnOutput())
+        return;
+    if (QVideoSink *sink = outputSink())
         sink->setVideoFrame(frame);
+}
+
+void ClipPlayer::showDueFrame()
+{
+    if (!m_video || !m_inMixer || m_state != State::Playing) {
+        if (m_frameTimer)
+            m_frameTimer->stop();
+        return;
+    }
+    const int frame = m_video->frameAt(position());
+    if (frame == m_shownFrame || !showingOnOutput())
+        return;
+    m_shownFrame = frame;
+    const QImage picture = m_video->picture(frame);
+    if (!picture.isNull())
+        QMetaObject::invokeMethod(m_videoOutput.data(), "showImage", Qt::DirectConnection,
+                                  Q_ARG(QImage, picture));
 }
 
 void ClipPlayer::onPlaybackStateChanged()

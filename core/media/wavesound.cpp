@@ -15,14 +15,7 @@ constexpr quint16 FormatExtensible = 0xFFFE;
 // mistake must not take the memory of the whole program.
 constexpr qint64 MaxFrames = qint64(WaveSound::Rate) * 60 * 3;
 
-struct Format
-{
-    quint16 tag = 0;
-    int channels = 0;
-    int rate = 0;
-    int bits = 0;
-    int blockAlign = 0;
-};
+using Format = WaveSound::Format;
 
 // One sample of the source as a value from -1 to 1.
 double sampleAt(const char *at, const Format &format)
@@ -57,6 +50,23 @@ qint16 toInt16(double v)
 
 } // namespace
 
+WaveSound::Format WaveSound::Format::read(const char *chunk, qint64 length)
+{
+    Format format;
+    if (length < 16)
+        return format;
+    format.tag = qFromLittleEndian<quint16>(chunk);
+    format.channels = qFromLittleEndian<quint16>(chunk + 2);
+    format.rate = int(qFromLittleEndian<quint32>(chunk + 4));
+    format.blockAlign = qFromLittleEndian<quint16>(chunk + 12);
+    format.bits = qFromLittleEndian<quint16>(chunk + 14);
+    // The extensible header names the real format in its sub-format GUID,
+    // whose first two bytes are the plain format's tag.
+    if (format.tag == FormatExtensible && length >= 40)
+        format.tag = qFromLittleEndian<quint16>(chunk + 24);
+    return format;
+}
+
 std::shared_ptr<const WaveSound> WaveSound::decode(const QByteArray &bytes, QString *reason)
 {
     if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE") {
@@ -70,16 +80,8 @@ std::shared_ptr<const WaveSound> WaveSound::decode(const QByteArray &bytes, QStr
         const char *head = bytes.constData() + at;
         const quint32 length = qFromLittleEndian<quint32>(head + 4);
         const qint64 available = bytes.size() - at - 8;
-        if (std::memcmp(head, "fmt ", 4) == 0 && length >= 16 && available >= 16) {
-            format.tag = qFromLittleEndian<quint16>(head + 8);
-            format.channels = qFromLittleEndian<quint16>(head + 10);
-            format.rate = int(qFromLittleEndian<quint32>(head + 12));
-            format.blockAlign = qFromLittleEndian<quint16>(head + 20);
-            format.bits = qFromLittleEndian<quint16>(head + 22);
-            // The extensible header names the real format in its sub-format
-            // GUID, whose first two bytes are the plain format's tag.
-            if (format.tag == FormatExtensible && length >= 40 && available >= 40)
-                format.tag = qFromLittleEndian<quint16>(head + 8 + 24);
+        if (std::memcmp(head, "fmt ", 4) == 0) {
+            format = Format::read(head + 8, qMin<qint64>(length, available));
         } else if (std::memcmp(head, "data", 4) == 0) {
             data = head + 8;
             // A writer that streams leaves the size open; a file cut short
@@ -90,6 +92,12 @@ std::shared_ptr<const WaveSound> WaveSound::decode(const QByteArray &bytes, QStr
         }
         at += 8 + qint64(length) + (length & 1);
     }
+    return decodeSamples(format, data, dataSize, reason);
+}
+
+std::shared_ptr<const WaveSound> WaveSound::decodeSamples(const Format &format, const char *data,
+                                                          qint64 dataSize, QString *reason)
+{
     const bool pcm = format.tag == FormatPcm
         && (format.bits == 8 || format.bits == 16 || format.bits == 24 || format.bits == 32);
     const bool floating = format.tag == FormatFloat && (format.bits == 32 || format.bits == 64);

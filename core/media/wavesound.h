@@ -30,4 +30,21 @@ struct WaveSound
     static std::shared_ptr<const WaveSound> decode(const QByteArray &bytes, QString *reason);
     /// The same for a file; a file that cannot be read gives null as well.
     static std::shared_ptr<const WaveSound> decodeFile(const QString &fileName, QString *reason);
+
+    /// What a "fmt " chunk (a WAVEFORMATEX) says about the samples.
+    struct Format
+    {
+        quint16 tag = 0;
+        int channels = 0;
+        int rate = 0;
+        int bits = 0;
+        int blockAlign = 0;
+        /// Reads the chunk's bytes; the extensible header's sub-format
+        /// counts as the tag.
+        static Format read(const char *chunk, qint64 length);
+    };
+    /// Decodes samples in that format, as decode() does; the sound track
+    /// of a video clip comes this way.
+    static std::shared_ptr<const WaveSound> decodeSamples(const Format &format, const char *data,
+                                                          qint64 size, QString *reason);
 };

@@ -24,6 +24,12 @@ QVideoSink *VideoCanvas::videoSink() const
     return m_sink;
 }
 
+void VideoCanvas::showImage(const QImage &image)
+{
+    m_image = image;
+    update();
+}
+
 void VideoCanvas::clear()
 {
     m_image = QImage();

@@ -19,6 +19,8 @@ public:
 
     /// The sink that players draw into; found by ClipPlayer::setVideoOutput.
     Q_INVOKABLE QVideoSink *videoSink() const;
+    /// Shows a picture of a clip held in memory.
+    Q_INVOKABLE void showImage(const QImage &image);
     /// The picture shown now; null before the first frame.
     QImage currentImage() const { return m_image; }
     /// Removes the picture, leaving the background.
