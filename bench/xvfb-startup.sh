@@ -71,7 +71,7 @@ quiz() {
     local prog=$work/run$1 out pid win t2 t3= hwm
     rm -rf "$prog"
     mkdir -p "$prog"
-    cp -a "$build/program/quiz" "$build/program/help.htm" "$prog/"
+    cp -a "$build/program/quiz" "$build/program/quiz-window.so" "$build/program/help.htm" "$prog/"
     cp -a "$root/appdir/Data" "$prog/"
     out=$("$build/bench/bench_first_frame" --log "$work/run$1.log" -- "$prog/quiz") || {
         tail -n 5 "$work/run$1.log" >&2

@@ -62,7 +62,10 @@ SoundMixer::~SoundMixer()
     if (!m_thread)
         return;
     QMetaObject::invokeMethod(m_worker, [this] {
-        closeStream();
+        // Left to the process's end (see closeStream): as the application
+        // is taken apart, the sound system under it may be gone already.
+        if (m_sink)
+            dropSink();
         delete m_timer;
         m_timer = nullptr;
     }, Qt::BlockingQueuedConnection);
@@ -94,8 +97,22 @@ int SoundMixer::addVoice(QObject *owner, std::function<void(quint64)> ended)
 
 void SoundMixer::removeVoice(int voice)
 {
-    QMutexLocker lock(&m_mutex);
-    m_voices.erase(voice);
+    {
+        QMutexLocker lock(&m_mutex);
+        m_voices.erase(voice);
+    }
+    // The last player gone (the window closing): the stream is closed now,
+    // while the sound system it belongs to is still there, not as the
+    // application is taken apart.
+    if (m_worker && !wanted())
+        QMetaObject::invokeMethod(m_worker, [this] { stopStream(); }, Qt::BlockingQueuedConnection);
+}
+
+void SoundMixer::stopStream()
+{
+    closeStream();
+    if (m_timer)
+        m_timer->stop();
 }
 
 void SoundMixer::setSound(int voice, std::shared_ptr<const WaveSound> sound)
@@ -201,7 +218,7 @@ void SoundMixer::ensureRunning()
                 // Headphones plugged in or a new default output: the
                 // stream moves to where the sound is to be heard now.
                 if (m_sink && QMediaDevices::defaultAudioOutput().id() != m_defaultDevice) {
-                    closeStream();
+                    dropSink();
                     m_nextOpenTryNs = 0;
                 }
             });
@@ -236,32 +253,45 @@ void SoundMixer::openStream()
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull())
         return;
-    QAudioFormat format;
-    format.setSampleRate(WaveSound::Rate);
-    format.setChannelCount(Channels);
-    format.setSampleFormat(QAudioFormat::Int16);
-    m_sink = new QAudioSink(device, format, m_worker);
-    m_sink->setBufferSize(WaveSound::Rate * BufferMs / 1000 * FrameBytes);
+    if (m_sink && device.id() != m_defaultDevice)
+        dropSink();
+    if (!m_sink) {
+        QAudioFormat format;
+        format.setSampleRate(WaveSound::Rate);
+        format.setChannelCount(Channels);
+        format.setSampleFormat(QAudioFormat::Int16);
+        m_sink = new QAudioSink(device, format, m_worker);
+        m_sink->setBufferSize(WaveSound::Rate * BufferMs / 1000 * FrameBytes);
+        m_defaultDevice = device.id();
+    }
     m_out = m_sink->start();
     if (!m_out || m_sink->error() != QAudio::NoError) {
         closeStream();
         return;
     }
-    m_defaultDevice = device.id();
     QMutexLocker lock(&m_mutex);
     m_streamOpen = true;
 }
 
 void SoundMixer::closeStream()
 {
-    if (m_sink) {
+    // Stopped, not deleted: the same sink starts again when clips come
+    // back. Deleting a sink in this thread can crash inside Qt.
+    if (m_sink)
         m_sink->stop();
-        delete m_sink;
-    }
-    m_sink = nullptr;
     m_out = nullptr;
     QMutexLocker lock(&m_mutex);
     m_streamOpen = false;
+}
+
+void SoundMixer::dropSink()
+{
+    // A sink of another output (the default output changed), let go
+    // without deleting it (see closeStream); rare enough to cost nothing.
+    closeStream();
+    m_sink->disconnect();
+    m_sink->setParent(nullptr);
+    m_sink = nullptr;
 }
 
 void SoundMixer::tick()
@@ -269,17 +299,16 @@ void SoundMixer::tick()
     if (!m_timer)
         return;
     if (!wanted()) {
-        closeStream();
-        m_timer->stop();
+        stopStream();
         return;
     }
-    if (m_sink && m_sink->state() == QAudio::StoppedState && m_sink->error() != QAudio::NoError)
-        closeStream(); // the sound server went away
-    if (!m_sink)
+    if (m_out && m_sink->state() == QAudio::StoppedState && m_sink->error() != QAudio::NoError)
+        dropSink(); // the sound server went away
+    if (!m_out)
         openStream();
     const qint64 now = nowNs();
     qint64 frames;
-    if (m_sink) {
+    if (m_out) {
         frames = m_sink->bytesFree() / FrameBytes;
     } else {
         // No sound output: the clips run on the clock.

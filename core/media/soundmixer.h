@@ -84,6 +84,8 @@ private:
     void tick();
     void openStream();
     void closeStream();
+    void stopStream();
+    void dropSink();
     void mix(qint64 frames);
     bool wanted() const;
 
