@@ -249,8 +249,8 @@ private slots:
         // neither lock up nor keep the clips' files open. Clips in a codec
         // that only the backend plays.
         const QString names[] = {m_folder.data(QStringLiteral("alaw.avi")), m_folder.data(QStringLiteral("alaw.wav"))};
-        QVERIFY(writeAll(names[0], aLawClip(readAll(fixture(QStringLiteral("audio-only.avi"))))));
-        QVERIFY(writeAll(names[1], aLawClip(readAll(m_folder.data(QStringLiteral("color1.wav"))))));
+        QVERIFY(writeFile(names[0], aLawClip(readFile(testData(QStringLiteral("media/audio-only.avi"))))));
+        QVERIFY(writeFile(names[1], aLawClip(readFile(m_folder.data(QStringLiteral("color1.wav"))))));
         for (int i = 0; i < 20; ++i) {
             ClipPlayer player;
             player.setFileName(names[i % 2]);

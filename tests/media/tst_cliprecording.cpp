@@ -176,7 +176,7 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(speaker.state(), State::Stopped, 10000);
             QTest::qWait(200);
             QVERIFY2(recorder.save(&error), qPrintable(error));
-            const Loudness level = loudness(readAll(recorder.fileName()));
+            const Loudness level = loudness(readFile(recorder.fileName()));
             QVERIFY2(level.peak > 0.05, qPrintable(QStringLiteral("start %1: peak %2").arg(start).arg(level.peak)));
         }
     }
