@@ -1,16 +1,21 @@
+// The launcher: sets the application up, puts the start-up notice on the
+// screen and only then loads the window (window.cpp, the file quiz-window.so
+// beside this program) with the libraries it needs: multimedia, charts, the
+// database. Loading those takes as long again as starting a bare Qt window,
+// and the notice is what the teacher waits for; the window is built behind
+// it.
 #include "app/heap.h"
-#include "core/base/appdir.h"
-#include "core/base/shutdownsignals.h"
-#include "core/media/clipplayer.h"
-#include "core/quiz/random.h"
-#include "ui/dialogs/qtdialogs.h"
-#include "ui/help/thelpform.h"
-#include "ui/window/tform1.h"
+#include "core/base/errorreport.h"
+#include "ui/dialogs/okbox.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLibraryInfo>
-#include <QStandardPaths>
 #include <QTranslator>
+
+#include <dlfcn.h>
+
+#include <cstdio>
 
 int main(int argc, char **argv)
 {
@@ -28,25 +33,24 @@ int main(int argc, char **argv)
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&translator);
 
-    QtDialogs dialogs;
-    Random random;
-    int result = 0;
-    {
-        TForm1 form({&dialogs, &random, runningProgramFile(),
-                     QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)});
-        dialogs.setParent(&form);
-        // A shutdown or logout closes the window as the exit button does.
-        ShutdownSignals shutdown;
-        QObject::connect(&shutdown, &ShutdownSignals::closeRequested, &form, &TForm1::requestClose);
-        THelpForm helpForm;
-        form.setHelpForm(&helpForm);
-        QObject::connect(&form, &TForm1::finished, &app, &QApplication::quit);
-        form.maximize();
-        form.show();
-        result = app.exec();
+    std::unique_ptr<QMessageBox> notice = OkBox::showStartupNotice();
+
+    const QString window = QCoreApplication::applicationDirPath() + QStringLiteral("/quiz-window.so");
+    using Run = int (*)(QMessageBox *);
+    void *library = dlopen(QFile::encodeName(window).constData(), RTLD_NOW | RTLD_LOCAL);
+    const auto run = library ? reinterpret_cast<Run>(dlsym(library, "quizRunWindow")) : nullptr;
+    if (!run) {
+        const QString reason = QString::fromLocal8Bit(dlerror());
+        std::fprintf(stderr, "quiz: %s\n", qPrintable(reason));
+        notice.reset();
+        OkBox::make(QMessageBox::Critical,
+                    QStringLiteral("تعذر تشغيل البرنامج: الملف \"%1\" ناقص أو تالف، أعد تثبيت البرنامج.\n\r%2")
+                        .arg(window, reason),
+                    nullptr)
+            ->exec();
+        return 1;
     }
-    // A clip still loading when the window closed is let go only once it
-    // has loaded, while the application still runs its events.
-    ClipPlayer::finishDroppedPlayers(2000);
-    return result;
+    // The library stays loaded to the end: the application's clean-up runs
+    // its code.
+    return run(notice.release());
 }

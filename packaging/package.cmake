@@ -1,9 +1,10 @@
 # The Debian package (`cpack -G DEB` in the build folder): the same program,
 # laid out as the system expects it under /usr.
 #
-#   /usr/lib/quiz/quiz, help.htm, Data/   the program with its read-only
-#                                         defaults beside it (it finds them
-#                                         from its own file's place)
+#   /usr/lib/quiz/quiz, quiz-window.so,   the program (its launcher and its
+#     help.htm, Data/                     window) with its read-only defaults
+#                                         beside it (it finds them from its
+#                                         own file's place)
 #   /usr/bin/quiz                         a link to the program
 #   /usr/share/applications/quiz.desktop  the menu entry
 #   /usr/share/icons/hicolor/scalable/apps/quiz.svg
@@ -18,6 +19,8 @@ set(QUIZ_PACKAGE_PREFIX /usr)
 set(QUIZ_PACKAGE_DIR lib/quiz)
 
 install(TARGETS quiz RUNTIME DESTINATION ${QUIZ_PACKAGE_DIR}
+        COMPONENT package EXCLUDE_FROM_ALL)
+install(TARGETS quizwindow LIBRARY DESTINATION ${QUIZ_PACKAGE_DIR}
         COMPONENT package EXCLUDE_FROM_ALL)
 install(FILES appdir/help.htm DESTINATION ${QUIZ_PACKAGE_DIR}
         COMPONENT package EXCLUDE_FROM_ALL)

@@ -42,7 +42,7 @@ trap 'rm -rf "$work"; command -v stop_sound_server >/dev/null && stop_sound_serv
 # options ask always for the first choice (red) and wait one second.
 prog=$work/program
 mkdir -p "$prog"
-cp -a "$build/program/quiz" "$build/program/help.htm" "$prog/"
+cp -a "$build/program/quiz" "$build/program/quiz-window.so" "$build/program/help.htm" "$prog/"
 cp -a "$root/appdir/Data" "$prog/"
 sed -i -e '1s/^.*\r$/1\r/' -e '21s/^.*\r$/1\r/' "$prog/Data/options.txt"
 

@@ -3,9 +3,12 @@
 #include "core/base/atomicfile.h"
 #include "core/base/bidi.h"
 #include "core/base/systemerror.h"
+#include "core/media/aviclip.h"
 #include "core/media/clipfile.h"
 #include "core/media/cliprecorder.h"
 #include "core/media/sounddevices.h"
+#include "core/media/soundmixer.h"
+#include "core/media/wavesound.h"
 #include "core/quiz/random.h"
 
 #include <QAudio>
@@ -28,7 +31,7 @@
 
 namespace {
 
-// The output sink remembers which player may draw into it: the one that
+// The video output remembers which player may draw into it: the one that
 // started playing video last.
 const char *const ShowingPlayer = "quizShowingClipPlayer";
 
@@ -49,15 +52,16 @@ QUrl clipUrl(const QString &fileName)
 // renderer is done. With both in the window's thread a video clip restarted
 // while it plays can lock the window up. So the players' own sinks live in
 // a thread of their own, which never blocks, and pass each picture on.
+QThread *theFrameThread = nullptr;
+
 QThread *frameThread()
 {
-    static QThread *thread = [] {
-        auto *t = new QThread;
-        t->setObjectName(QStringLiteral("clip frames"));
-        t->start();
-        return t;
-    }();
-    return thread;
+    if (!theFrameThread) {
+        theFrameThread = new QThread;
+        theFrameThread->setObjectName(QStringLiteral("clip frames"));
+        theFrameThread->start();
+    }
+    return theFrameThread;
 }
 
 // A player let go of while its backend still loads a clip (see
@@ -106,10 +110,11 @@ void endMedia()
     const QList<Orphan> left = std::exchange(orphans(), {});
     for (const Orphan &orphan : left)
         dispose(orphan.player, orphan.frames);
-    QThread *thread = frameThread();
-    thread->quit();
-    thread->wait();
-    delete thread;
+    if (QThread *thread = std::exchange(theFrameThread, nullptr)) {
+        thread->quit();
+        thread->wait();
+        delete thread;
+    }
 }
 
 void adoptOrphan(QMediaPlayer *player, QVideoSink *frames)
@@ -150,13 +155,20 @@ bool ClipPlayer::Stamp::operator==(const Stamp &other) const
 
 ClipPlayer::ClipPlayer(QObject *parent) : QObject(parent)
 {
-    preferWorkingBackend();
     static const bool endsWithTheApplication = [] {
         qAddPostRoutine(endMedia);
         return true;
     }();
     Q_UNUSED(endsWithTheApplication);
+    // Costs nothing until a clip is loaded into it.
+    m_voice = SoundMixer::instance().addVoice(this, [this](quint64 generation) { onSoundEnded(generation); });
+}
 
+void ClipPlayer::ensureBackend()
+{
+    if (m_player)
+        return;
+    preferWorkingBackend();
     // The audio output belongs to the backend's player, so that it can
     // outlive this object with it (see the destructor).
     m_player = new QMediaPlayer(this);
@@ -183,6 +195,9 @@ ClipPlayer::ClipPlayer(QObject *parent) : QObject(parent)
 ClipPlayer::~ClipPlayer()
 {
     close();
+    SoundMixer::instance().removeVoice(m_voice);
+    if (!m_player)
+        return;
     // Taking apart a backend that still loads a clip can lock it up, as a
     // new source can: such a player is let go and deleted once its clip is
     // loaded. Windows that open their clips and close at once (tests, a
@@ -264,7 +279,7 @@ bool ClipPlayer::holdsUnchanged(const QString &fileName) const
 
 bool ClipPlayer::backendLoading() const
 {
-    return m_sourcePending || m_player->mediaStatus() == QMediaPlayer::LoadingMedia;
+    return m_player && (m_sourcePending || m_player->mediaStatus() == QMediaPlayer::LoadingMedia);
 }
 
 void ClipPlayer::close()
@@ -275,9 +290,12 @@ void ClipPlayer::close()
 
 void ClipPlayer::pausePlayback()
 {
+    SoundMixer::instance().pause(m_voice);
+    if (m_frameTimer)
+        m_frameTimer->stop();
     // Paused rather than stopped: stopping a running video blocks for a
     // third of a second, and the next start seeks to the beginning anyway.
-    if (m_player->playbackState() == QMediaPlayer::PlayingState)
+    if (m_player && m_player->playbackState() == QMediaPlayer::PlayingState)
         m_player->pause();
 }
 
@@ -288,12 +306,11 @@ void ClipPlayer::release()
     setState(State::Closed);
     m_playWhenLoaded = false;
     dropRecording();
+    if (showingOnOutput())
+        m_videoOutput->setProperty(ShowingPlayer, QVariant());
+    m_shownFrame = -1;
     m_isSound = false;
     m_hasVideo = false;
-    if (QVideoSink *sink = outputSink()) {
-        if (sink->property(ShowingPlayer).value<QObject *>() == this)
-            sink->setProperty(ShowingPlayer, QVariant());
-    }
 }
 
 qint64 ClipPlayer::trackStart(int) const
@@ -304,12 +321,20 @@ qint64 ClipPlayer::trackStart(int) const
 
 qint64 ClipPlayer::position() const
 {
-    return isOpen() ? m_player->position() : 0;
+    if (!isOpen())
+        return 0;
+    if (m_inMixer)
+        return SoundMixer::instance().positionMs(m_voice);
+    return m_player ? m_player->position() : 0;
 }
 
 qint64 ClipPlayer::duration() const
 {
-    return isOpen() ? m_player->duration() : 0;
+    if (!isOpen())
+        return 0;
+    if (m_inMixer)
+        return m_soundMs;
+    return m_player ? m_player->duration() : 0;
 }
 
 qint64 ClipPlayer::recordedDuration() const
@@ -321,9 +346,14 @@ void ClipPlayer::seek(qint64 position)
 {
     if (!isOpen() || m_state == State::Recording)
         return;
+    if (m_inMixer) {
+        SoundMixer::instance().seek(m_voice, position);
+        m_shownFrame = -1;
+        return;
+    }
     // A freshly loaded clip already stands at its start; a seek while the
     // backend is still getting the clip ready can lock it up.
-    if (backendLoading())
+    if (!m_player || backendLoading())
         return;
     if (m_player->position() != position)
         m_player->setPosition(position);
@@ -335,6 +365,25 @@ void ClipPlayer::play()
         return;
     showOnOutput();
     setState(State::Playing);
+    if (m_inMixer) {
+        // A clip at its end goes back to its start inside the mixer.
+        m_soundGeneration = SoundMixer::instance().play(m_voice);
+        if (m_video) {
+            if (!m_frameTimer) {
+                m_frameTimer = new QTimer(this);
+                m_frameTimer->setTimerType(Qt::PreciseTimer);
+                m_frameTimer->setInterval(10);
+                connect(m_frameTimer, &QTimer::timeout, this, &ClipPlayer::showDueFrame);
+            }
+            // The picture of the start at once, the others as they are due.
+            m_shownFrame = -1;
+            showDueFrame();
+            m_frameTimer->start();
+        }
+        return;
+    }
+    if (!m_player)
+        return;
     // The backend must not be told to play while it still builds the clip's
     // decoders: its play then flushes the pipeline, which can deadlock with
     // the decoder thread. It plays as soon as the clip is loaded, within a
@@ -442,14 +491,22 @@ void ClipPlayer::loadClip()
 
 void ClipPlayer::loadSource(const QString &fileName)
 {
-    // A file the backend already holds, unchanged on disk, stays loaded: it
-    // only needs a seek to start again, which is quicker and keeps memory
-    // steady over thousands of questions.
-    const bool failed = m_player->mediaStatus() == QMediaPlayer::InvalidMedia
-        || m_player->mediaStatus() == QMediaPlayer::NoMedia;
+    // A file already held, unchanged on disk, stays loaded: it only needs a
+    // seek to start again, which is quicker and keeps memory steady over
+    // thousands of questions.
+    const bool failed = !m_inMixer
+        && (!m_player || m_player->mediaStatus() == QMediaPlayer::InvalidMedia
+            || m_player->mediaStatus() == QMediaPlayer::NoMedia);
     if (holdsUnchanged(fileName) && !failed)
         return;
     m_playWhenLoaded = false;
+    if (loadIntoMixer(fileName))
+        return;
+    // Left to the backend: a codec the quiz does not decode.
+    m_inMixer = false;
+    m_video.reset();
+    SoundMixer::instance().setSound(m_voice, nullptr);
+    ensureBackend();
     m_source = fileName;
     m_sourceStamp = Stamp::of(fileName);
     if (m_player->mediaStatus() == QMediaPlayer::LoadingMedia) {
@@ -457,6 +514,44 @@ void ClipPlayer::loadSource(const QString &fileName)
         return;
     }
     handSourceToBackend();
+}
+
+bool ClipPlayer::loadIntoMixer(const QString &fileName)
+{
+    // The version is taken before the bytes: a file changed while it is
+    // read is read again at its next start.
+    const Stamp stamp = Stamp::of(fileName);
+    QString reason;
+    std::shared_ptr<const WaveSound> sound;
+    std::shared_ptr<const AviClip> video;
+    if (m_isSound) {
+        sound = WaveSound::decodeFile(fileName, &reason);
+    } else if ((video = AviClip::decodeFile(fileName, &reason))) {
+        sound = video->sound;
+        if (!video->hasVideo())
+            video.reset();
+    }
+    if (!sound)
+        return false;
+    m_video = std::move(video);
+    m_shownFrame = -1;
+    if (m_player && m_player->playbackState() == QMediaPlayer::PlayingState)
+        m_player->pause();
+    m_source = fileName;
+    m_sourceStamp = stamp;
+    m_sourcePending = false;
+    m_inMixer = true;
+    m_soundMs = sound->durationMs();
+    SoundMixer::instance().setSound(m_voice, std::move(sound));
+    return true;
+}
+
+void ClipPlayer::onSoundEnded(quint64 generation)
+{
+    // An end of an earlier start, told after the clip was started again, is
+    // not this start's end.
+    if (m_inMixer && generation == m_soundGeneration && m_state == State::Playing)
+        setState(State::Stopped);
 }
 
 void ClipPlayer::handSourceToBackend()
@@ -551,23 +646,44 @@ QVideoSink *ClipPlayer::outputSink() const
 
 void ClipPlayer::showOnOutput()
 {
-    if (!m_hasVideo)
-        return;
-    if (QVideoSink *sink = outputSink())
-        sink->setProperty(ShowingPlayer, QVariant::fromValue<QObject *>(this));
+    if (m_hasVideo && m_videoOutput)
+        m_videoOutput->setProperty(ShowingPlayer, QVariant::fromValue<QObject *>(this));
+}
+
+bool ClipPlayer::showingOnOutput() const
+{
+    return m_videoOutput && m_videoOutput->property(ShowingPlayer).value<QObject *>() == this;
 }
 
 void ClipPlayer::forwardFrame(const QVideoFrame &frame)
 {
-    QVideoSink *sink = outputSink();
-    if (sink && m_hasVideo && sink->property(ShowingPlayer).value<QObject *>() == this)
+    if (!m_hasVideo || m_inMixer || !showingOnOutput())
+        return;
+    if (QVideoSink *sink = outputSink())
         sink->setVideoFrame(frame);
+}
+
+void ClipPlayer::showDueFrame()
+{
+    if (!m_video || !m_inMixer || m_state != State::Playing) {
+        if (m_frameTimer)
+            m_frameTimer->stop();
+        return;
+    }
+    const int frame = m_video->frameAt(position());
+    if (frame == m_shownFrame || !showingOnOutput())
+        return;
+    m_shownFrame = frame;
+    const QImage picture = m_video->picture(frame);
+    if (!picture.isNull())
+        QMetaObject::invokeMethod(m_videoOutput.data(), "showImage", Qt::DirectConnection,
+                                  Q_ARG(QImage, picture));
 }
 
 void ClipPlayer::onPlaybackStateChanged()
 {
     // The end of a playback, or a failure inside the backend.
-    if (m_state == State::Playing && m_player->playbackState() == QMediaPlayer::StoppedState)
+    if (!m_inMixer && m_state == State::Playing && m_player->playbackState() == QMediaPlayer::StoppedState)
         setState(State::Stopped);
 }
 
@@ -588,6 +704,9 @@ void ClipPlayer::onMediaStatusChanged()
         }
         return;
     }
+    // The backend's reports about a clip it no longer plays.
+    if (m_inMixer)
+        return;
     // Only the clip itself is judged here; a recording is checked as it is
     // finished.
     if (m_player->mediaStatus() == QMediaPlayer::InvalidMedia && !m_fileName.isEmpty()

@@ -4,15 +4,28 @@
 #include <QPointer>
 #include <QString>
 
+#include <memory>
+
 class ClipRecorder;
 class QAudioOutput;
 class QMediaPlayer;
 class QVideoFrame;
 class QVideoSink;
 class Random;
+struct AviClip;
+struct WaveSound;
+class QTimer;
 
 /// One clip player: a clip file that can be opened, played, recorded into,
-/// stopped and saved, on Qt Multimedia.
+/// stopped and saved.
+///
+/// A wav clip is decoded into memory when it is opened and played through
+/// the SoundMixer's stream, which is already running: a start is heard
+/// within milliseconds, the same for a clip played before. A Motion-JPEG avi
+/// clip is held in memory the same way (AviClip): its sound through the
+/// mixer, its pictures drawn as the sound's position reaches them. Clips in
+/// other codecs are played by Qt Multimedia's player, which is only created
+/// for them, so that the quiz's own clips never load the media backend.
 ///
 /// open() finishes before it returns: it checks the file's own header at once
 /// and either leaves an open clip or fails with a text that names the file
@@ -92,10 +105,11 @@ public:
     /// device open") and for a recording that cannot be written.
     bool save(QString *error);
 
-    /// Where video clips draw their picture: a QVideoSink, or an object with
-    /// an invokable videoSink() such as a video widget. Several players may
-    /// share one output; the player that started playing last shows its
-    /// picture there.
+    /// Where video clips draw their picture: an object with an invokable
+    /// showImage(QImage) for the clips held in memory and an invokable
+    /// videoSink() (or a QVideoSink itself) for the backend's, such as
+    /// VideoCanvas. Several players may share one output; the player that
+    /// started playing video last shows its picture there.
     void setVideoOutput(QObject *output);
 
     /// The code of the last media error (a QMediaPlayer::Error or, offset by
@@ -126,6 +140,9 @@ private:
     };
 
     void setState(State state);
+    void ensureBackend();
+    bool loadIntoMixer(const QString &fileName);
+    void onSoundEnded(quint64 generation);
     void release();
     void pausePlayback();
     void loadClip();
@@ -137,6 +154,8 @@ private:
     void dropRecording();
     void forwardFrame(const QVideoFrame &frame);
     void showOnOutput();
+    bool showingOnOutput() const;
+    void showDueFrame();
     QVideoSink *outputSink() const;
     void onPlaybackStateChanged();
     void onMediaStatusChanged();
@@ -153,6 +172,19 @@ private:
     int m_lastError = 0;
     QString m_lastErrorText;
 
+    /// The mixer's voice of this player, and whether the clip in m_source
+    /// is the one it holds (decoded) rather than the backend's.
+    int m_voice = 0;
+    bool m_inMixer = false;
+    qint64 m_soundMs = 0;
+    quint64 m_soundGeneration = 0;
+    /// The pictures of a video clip held in memory, shown as its sound's
+    /// position reaches them.
+    std::shared_ptr<const AviClip> m_video;
+    QTimer *m_frameTimer = nullptr;
+    int m_shownFrame = -1;
+
+    /// Created for the first clip that the mixer does not play.
     QMediaPlayer *m_player = nullptr;
     QAudioOutput *m_audioOutput = nullptr;
     QVideoSink *m_frames = nullptr;

@@ -26,7 +26,7 @@ desktop_key() { grep -m1 "^$1=" "$PREFIX/quiz.desktop" | cut -d= -f2-; }
 # name sha256 of every file below the folder, sorted.
 snapshot() { (cd "$1" && find . -type f -print0 | sort -z | xargs -0 sha256sum); }
 libraries_resolve() {
-    ldd "$PREFIX/quiz" >"$E2E_ARTIFACTS/ldd.txt" 2>&1 || return 1
+    ldd "$PREFIX/quiz" "$PREFIX/quiz-window.so" >"$E2E_ARTIFACTS/ldd.txt" 2>&1 || return 1
     ! grep -q 'not found' "$E2E_ARTIFACTS/ldd.txt"
 }
 # Hints are kept in the artifacts; errors fail.

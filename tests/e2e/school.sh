@@ -35,7 +35,7 @@ admin "INSERT INTO table1 (name) VALUES ('سارة')" >/dev/null
 # school's server.
 for c in a b; do
     mkdir -p "$work/$c"
-    cp -a "$BUILD/program/quiz" "$BUILD/program/help.htm" "$work/$c/"
+    cp -a "$BUILD/program/quiz" "$BUILD/program/quiz-window.so" "$BUILD/program/help.htm" "$work/$c/"
     cp -a "$ROOT/appdir/Data" "$work/$c/"
     sed -i -e '1s/^.*\r$/1\r/' -e '21s/^.*\r$/1\r/' "$work/$c/Data/options.txt"
     echo quiztest >"$work/$c/Data/school-server.txt"

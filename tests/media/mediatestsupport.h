@@ -37,6 +37,23 @@ inline QByteArray loudSoundOnlyAvi()
     return avi;
 }
 
+/// A clip that the quiz leaves to the media backend: its sound relabelled
+/// as A-law, a codec the backend decodes and the quiz does not. Takes a wav
+/// of 16-bit samples, or an avi whose sound stream is 8-bit PCM.
+inline QByteArray aLawClip(QByteArray clip)
+{
+    const bool avi = clip.mid(8, 4) == "AVI ";
+    const qsizetype fmt = avi ? clip.indexOf("strf", clip.indexOf("auds")) : clip.indexOf("fmt ");
+    char *format = clip.data() + fmt + 8;
+    const quint16 channels = qFromLittleEndian<quint16>(format + 2);
+    const quint32 rate = qFromLittleEndian<quint32>(format + 4);
+    qToLittleEndian<quint16>(6, format);
+    qToLittleEndian<quint32>(rate * channels, format + 8);
+    qToLittleEndian<quint16>(channels, format + 12);
+    qToLittleEndian<quint16>(8, format + 14);
+    return clip;
+}
+
 /// Why the tests that need a real sound server cannot run; empty when they
 /// can. They need the PulseAudio server of scripts/sound-server.sh, whose
 /// default source "quizmic" hears the default sink "quiz" the players use.

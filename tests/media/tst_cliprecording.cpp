@@ -148,6 +148,39 @@ private slots:
         QVERIFY2(level.peak > 0.2, qPrintable(QStringLiteral("peak %1").arg(level.peak)));
     }
 
+    void aClipPlayedBeforeIsHeardAtEveryStart_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("sound") << "true.wav";
+        QTest::newRow("video") << "true.avi";
+    }
+    void aClipPlayedBeforeIsHeardAtEveryStart()
+    {
+        // A result clip is held between questions and started again from
+        // where its last playback ended; the child must hear it each time,
+        // not only a player that reports it playing.
+        QFETCH(QString, name);
+        ProgramFolder folder;
+        Random random;
+        random.seedOnce(7);
+        ClipPlayer speaker;
+        speaker.setFileName(folder.data(name));
+        QString error;
+        QVERIFY2(startClip(speaker, random, &error), qPrintable(error));
+        QTRY_COMPARE_WITH_TIMEOUT(speaker.state(), State::Stopped, 10000);
+        for (int start = 0; start < 2; ++start) {
+            ClipPlayer recorder;
+            openOn(recorder, folder.data(QStringLiteral("color1.wav")));
+            QVERIFY(startRecording(recorder));
+            QVERIFY(startClip(speaker, random, &error));
+            QTRY_COMPARE_WITH_TIMEOUT(speaker.state(), State::Stopped, 10000);
+            QTest::qWait(200);
+            QVERIFY2(recorder.save(&error), qPrintable(error));
+            const Loudness level = loudness(readFile(recorder.fileName()));
+            QVERIFY2(level.peak > 0.05, qPrintable(QStringLiteral("start %1: peak %2").arg(start).arg(level.peak)));
+        }
+    }
+
     void stopHoldsTheRecordingUntilSaved()
     {
         ProgramFolder folder;

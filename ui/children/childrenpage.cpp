@@ -10,6 +10,7 @@
 #include "core/records/serverstore.h"
 #include "core/records/storechoice.h"
 #include "ui/dialogs/dialogs.h"
+#include "ui/window/styleicon.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -126,7 +127,7 @@ ChildrenPage::ChildrenPage(Dialogs &dialogs, QWidget *parent) : QWidget(parent),
     ChartBigBtn->setText(QStringLiteral("تكبير الرسم"));
     ChartBigBtn->setToolTip(QStringLiteral("عرض رسم الطفل الحالي في نافذة كبيرة"));
     ChartBigBtn->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    ChartBigBtn->setIcon(style()->standardIcon(QStyle::SP_TitleBarMaxButton));
+    ChartBigBtn->setIcon(styleIcon(QStyle::SP_TitleBarMaxButton));
     bar->addWidget(ExportCountsBtn);
     bar->addWidget(ExportAnswersBtn);
     bar->addStretch(1);
@@ -179,11 +180,11 @@ void ChildrenPage::buildButtons()
     Label11->adjustSize();
     Label11->move(139, 27);
     BitBtn7 = placed(new QPushButton(QStringLiteral("إضافة طفل"), Panel1), "BitBtn7", 256, 2, 121, 25);
-    BitBtn7->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
+    BitBtn7->setIcon(styleIcon(QStyle::SP_FileIcon));
     BitBtn8 = placed(new QPushButton(QStringLiteral("تصفير نتائج الطفل"), Panel1), "BitBtn8", 136, 2, 113, 25);
-    BitBtn8->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    BitBtn8->setIcon(styleIcon(QStyle::SP_BrowserReload));
     BitBtn6 = placed(new QPushButton(QStringLiteral("حذف الطفل تماماً"), Panel1), "BitBtn6", 16, 2, 113, 25);
-    BitBtn6->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    BitBtn6->setIcon(styleIcon(QStyle::SP_DialogCancelButton));
 
     // Escape works as the window's cancel button: only while the delete
     // button can be reached, that is while the children's tab is showing.
@@ -222,7 +223,7 @@ void ChildrenPage::buildNavigator()
         auto *button = new QToolButton(DBNavigator1);
         button->setObjectName(QLatin1String(b.name));
         button->setToolTip(QString::fromUtf8(b.hint));
-        button->setIcon(style()->standardIcon(b.icon, nullptr, button));
+        button->setIcon(styleIcon(b.icon));
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         button->setFocusPolicy(Qt::NoFocus);
         row->addWidget(button);

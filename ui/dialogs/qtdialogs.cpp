@@ -3,6 +3,8 @@
 #include "core/base/errorreport.h"
 #include "core/base/picturefile.h"
 #include "ui/dialogs/fontchoicedialog.h"
+#include "ui/dialogs/okbox.h"
+#include "ui/window/startupnotice.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
@@ -16,23 +18,9 @@
 #include <QPushButton>
 
 namespace {
-// Messages break their lines with line feed + carriage return; a label
-// would show the carriage return as a stray mark.
-QString shown(QString text)
-{
-    return text.replace(QLatin1String("\n\r"), QLatin1String("\n"));
-}
 
-// The style's icons on the answer buttons push right-to-left captions
-// against the buttons' edge, cutting their first letter. The words alone
-// are clear, and the buttons are sized for them once the icons are gone.
-void plainButtons(QDialog &box)
-{
-    for (QPushButton *button : box.findChildren<QPushButton *>()) {
-        button->setIcon(QIcon());
-        button->setMinimumWidth(button->sizeHint().width() + 12);
-    }
-}
+using OkBox::plainButtons;
+using OkBox::shown;
 
 int run(QDialog &box)
 {
@@ -43,14 +31,30 @@ int run(QDialog &box)
 
 void showWithOk(QMessageBox::Icon icon, const QString &text, QWidget *parent)
 {
-    QMessageBox box(icon, applicationTitle(), shown(text), QMessageBox::Ok, parent);
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("موافق"));
-    run(box);
+    OkBox::make(icon, text, parent)->exec();
 }
 } // namespace
 
+QtDialogs::QtDialogs(QWidget *parent) : m_parent(parent) {}
+
+QtDialogs::~QtDialogs() = default;
+
+void QtDialogs::adoptStartupNotice(std::unique_ptr<QMessageBox> notice)
+{
+    m_earlyNotice = std::move(notice);
+}
+
 void QtDialogs::showNotice(const QString &text)
 {
+    if (std::unique_ptr<QMessageBox> early = std::move(m_earlyNotice)) {
+        if (text == StartupNotice::text()) {
+            // Dismissed already while the window was being built, or
+            // waited for now.
+            if (early->isVisible())
+                early->exec();
+            return;
+        }
+    }
     showWithOk(QMessageBox::NoIcon, text, m_parent);
 }
 

@@ -2,15 +2,24 @@
 
 #include "ui/dialogs/dialogs.h"
 
+#include <memory>
+
+class QMessageBox;
 class QWidget;
 
 /// The real dialogs: Qt's message boxes, input box, colour, font and file dialogs.
 class QtDialogs : public Dialogs
 {
 public:
-    explicit QtDialogs(QWidget *parent = nullptr) : m_parent(parent) {}
+    explicit QtDialogs(QWidget *parent = nullptr);
+    ~QtDialogs() override;
     void setParent(QWidget *parent) { m_parent = parent; }
 
+    /// Takes over the start-up notice that the launcher put on the screen
+    /// before the window was built: the notice's showNotice() then waits on
+    /// it instead of opening another, and returns at once when it was
+    /// dismissed meanwhile.
+    void adoptStartupNotice(std::unique_ptr<QMessageBox> notice);
     void showNotice(const QString &text) override;
     void showMessage(const QString &text) override;
     void showError(const QString &text) override;
@@ -25,4 +34,5 @@ public:
 
 private:
     QWidget *m_parent;
+    std::unique_ptr<QMessageBox> m_earlyNotice;
 };

@@ -1,4 +1,5 @@
 #include "ui/lessons/lessonlist.h"
+#include "ui/window/styleicon.h"
 
 #include "core/settings/currentlessonfile.h"
 #include "core/settings/lessonfoldermodel.h"
@@ -12,7 +13,7 @@
 LessonList::LessonList(QListView *view)
     : QObject(view), m_view(view), m_model(new LessonFolderModel(this))
 {
-    m_model->setFolderIcon(view->style()->standardIcon(QStyle::SP_DirIcon));
+    m_model->setFolderIcon(styleIcon(QStyle::SP_DirIcon));
     m_view->setModel(m_model);
     m_view->setViewMode(QListView::ListMode);
     m_view->setSelectionMode(QAbstractItemView::SingleSelection);

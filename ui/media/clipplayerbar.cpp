@@ -1,5 +1,6 @@
 #include "ui/media/clipplayerbar.h"
 
+#include "ui/window/styleicon.h"
 #include "core/media/clipplayer.h"
 
 #include <QHBoxLayout>
@@ -40,8 +41,8 @@ QToolButton *makeButton(QWidget *parent, const char *name, const QIcon &icon,
 
 ClipPlayerBar::ClipPlayerBar(QWidget *parent) : QWidget(parent)
 {
-    m_play = makeButton(this, "play", style()->standardIcon(QStyle::SP_MediaPlay), QString());
-    m_stop = makeButton(this, "stop", style()->standardIcon(QStyle::SP_MediaStop),
+    m_play = makeButton(this, "play", styleIcon(QStyle::SP_MediaPlay), QString());
+    m_stop = makeButton(this, "stop", styleIcon(QStyle::SP_MediaStop),
                         QStringLiteral("إيقاف"));
     m_record = makeButton(this, "record", recordIcon(), QString());
     auto *layout = new QHBoxLayout(this);

@@ -1,13 +1,33 @@
 #include "ui/media/videocanvas.h"
 
+#include "core/media/sounddevices.h"
+
 #include <QPainter>
 #include <QVideoFrame>
 #include <QVideoSink>
 
-VideoCanvas::VideoCanvas(QWidget *parent) : QWidget(parent), m_sink(new QVideoSink(this))
+VideoCanvas::VideoCanvas(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    connect(m_sink, &QVideoSink::videoFrameChanged, this, &VideoCanvas::showFrame);
+}
+
+QVideoSink *VideoCanvas::videoSink() const
+{
+    // Made when a video clip first wants it: a sink loads the media
+    // backend, which a quiz on the sound medium never needs.
+    if (!m_sink) {
+        SoundDevices::prepareBackend();
+        auto *self = const_cast<VideoCanvas *>(this);
+        m_sink = new QVideoSink(self);
+        connect(m_sink, &QVideoSink::videoFrameChanged, self, &VideoCanvas::showFrame);
+    }
+    return m_sink;
+}
+
+void VideoCanvas::showImage(const QImage &image)
+{
+    m_image = image;
+    update();
 }
 
 void VideoCanvas::clear()

@@ -18,7 +18,9 @@ public:
     explicit VideoCanvas(QWidget *parent = nullptr);
 
     /// The sink that players draw into; found by ClipPlayer::setVideoOutput.
-    Q_INVOKABLE QVideoSink *videoSink() const { return m_sink; }
+    Q_INVOKABLE QVideoSink *videoSink() const;
+    /// Shows a picture of a clip held in memory.
+    Q_INVOKABLE void showImage(const QImage &image);
     /// The picture shown now; null before the first frame.
     QImage currentImage() const { return m_image; }
     /// Removes the picture, leaving the background.
@@ -30,6 +32,6 @@ protected:
 private:
     void showFrame(const QVideoFrame &frame);
 
-    QVideoSink *m_sink;
+    mutable QVideoSink *m_sink = nullptr;
     QImage m_image;
 };

@@ -1,4 +1,5 @@
 #include "ui/window/optionspage.h"
+#include "ui/window/styleicon.h"
 
 #include "core/settings/windows1256validator.h"
 #include "ui/media/clipplayerbar.h"
@@ -82,11 +83,11 @@ void OptionsPage::buildLessons()
 {
     QWidget *p = OptPanel;
     BitBtn1 = placed(new QPushButton(QStringLiteral("الخروج"), p), "BitBtn1", 8, 8, 75, 25);
-    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    BitBtn1->setIcon(styleIcon(QStyle::SP_DialogCloseButton));
     Button1 = placed(new QPushButton(QStringLiteral("اخفاء الخيارات"), p), "Button1", 8, 37, 75, 25);
     Button2 = placed(new QPushButton(QStringLiteral("تغيير الخط"), p), "Button2", 8, 66, 75, 25);
     BitBtn2 = placed(new QPushButton(QStringLiteral("مساعدة"), p), "BitBtn2", 8, 94, 75, 25);
-    BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    BitBtn2->setIcon(styleIcon(QStyle::SP_DialogHelpButton));
     Label2 = label(p, "Label2", QStringLiteral("خيارات"), 169, 2);
     Label2->setFont(pixelFont(24));
     Label2->setGeometry(169, 2, 79, 37);
@@ -196,7 +197,7 @@ void OptionsPage::buildEditors()
     Ed3 = placed(new QLineEdit(QStringLiteral("3"), TextPanel), "Ed3", 5, 80, 33, 21);
     TextPanel->hide();
 
-    const QIcon pictureIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon pictureIcon = styleIcon(QStyle::SP_DirOpenIcon);
     BitBtn3 = placed(new QPushButton(p), "BitBtn3", 15, 16, 29, 25);
     BitBtn4 = placed(new QPushButton(p), "BitBtn4", 15, 48, 29, 25);
     BitBtn5 = placed(new QPushButton(p), "BitBtn5", 15, 80, 29, 25);

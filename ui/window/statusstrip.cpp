@@ -1,4 +1,5 @@
 #include "ui/window/statusstrip.h"
+#include "ui/window/styleicon.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -48,7 +49,7 @@ StatusStrip::StatusStrip(const QString &chords, QWidget *parent) : QWidget(paren
     SpeedButton8 = named(new QToolButton(Panel7), "SpeedButton8");
     SpeedButton8->setGeometry(0, 0, 35, 23);
     SpeedButton8->setFocusPolicy(Qt::NoFocus);
-    SpeedButton8->setIcon(style()->standardIcon(QStyle::SP_MediaVolume));
+    SpeedButton8->setIcon(styleIcon(QStyle::SP_MediaVolume));
 
     Label14 = named(new QLabel(QStringLiteral("  www.quiz.example  "), this), "Label14");
     Label14->setFixedWidth(114);

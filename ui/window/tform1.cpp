@@ -2,6 +2,7 @@
 
 #include "core/base/errorreport.h"
 #include "core/base/quizerror.h"
+#include "core/media/soundmixer.h"
 #include "core/quiz/random.h"
 #include "ui/children/childrenpage.h"
 #include "ui/window/choicearea.h"
@@ -17,6 +18,7 @@
 #include "ui/window/questionview.h"
 #include "ui/window/radiogroup.h"
 #include "ui/window/shapecontrol.h"
+#include "ui/window/startupnotice.h"
 #include "ui/window/statusstrip.h"
 
 #include <QCheckBox>
@@ -143,15 +145,7 @@ void TForm1::reportError(const QString &text)
 
 QString TForm1::startupNotice()
 {
-    // Six lines joined by line feed + carriage return, indented as they
-    // have always been shown.
-    const QString sep = QStringLiteral("\n\r");
-    return QStringLiteral("  برنامج تعليمي للأطفال: الألوان والكلمات والصور") + sep
-           + QStringLiteral("للخروج وتغيير الخيارات اضغط على") + sep
-           + QString(15, QLatin1Char(' ')) + OptionsChord::names() + sep
-           + QString(11, QLatin1Char(' ')) + QStringLiteral("إهداء من فريق البرنامج") + sep
-           + QString(12, QLatin1Char(' ')) + QStringLiteral("إلى أطفالنا وإلى كل طفل يحب أن يتعلم") + sep
-           + QString(14, QLatin1Char(' ')) + QStringLiteral("quiz@quiz.example");
+    return StartupNotice::text();
 }
 
 void TForm1::showEvent(QShowEvent *event)
@@ -170,6 +164,10 @@ void TForm1::FormShow()
     // The choice panels are stacked and their contents fill them from
     // construction on; what is left is the run-time sequence.
     m_random->seedOnce(Random::clockSeed());
+    // The notice is drawn first; while it waits for the teacher, the sound
+    // stream is opened in its own thread, so that the first question is
+    // heard as soon as the notice is gone. No file is opened before.
+    QTimer::singleShot(0, this, [] { SoundMixer::instance().warmUp(); });
     m_dialogs->showNotice(startupNotice());
     LoadOptions();
     loadHelpPage();
