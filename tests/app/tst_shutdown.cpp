@@ -35,6 +35,8 @@ struct RunningQuiz
     {
         QVERIFY(QFile::copy(QStringLiteral(QUIZ_PROGRAM), folder.programFile()));
         QVERIFY(QFile::setPermissions(folder.programFile(), QFile::ReadOwner | QFile::ExeOwner));
+        // The launcher loads the window from the file beside it.
+        QVERIFY(QFile::copy(QStringLiteral(QUIZ_WINDOW_MODULE), folder.appDir() + QStringLiteral("quiz-window.so")));
         QList<QByteArray> lines = testsupport::readFile(options()).split('\n');
         QVERIFY(lines.size() > 21);
         lines[20] = "07\r";
