@@ -3,9 +3,11 @@
 // and video clips; from a child's click to the result clip doing the same;
 // reopening all five players; and from the record button to the first
 // recorded sound. Target: under 50 ms median from click to result clip.
-#include "ui/window/choicepanel.h"
 #include "core/media/clipplayer.h"
+#include "core/media/clipset.h"
 #include "support/quizwindow.h"
+#include "support/testsupport.h"
+#include "ui/window/choicepanel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -17,6 +19,8 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+
+using testsupport::succeeded;
 
 namespace {
 
@@ -72,7 +76,7 @@ Figures measureStart(ClipPlayer &player, Random &random, bool afterEnd)
         QElapsedTimer timer;
         timer.start();
         QString error;
-        if (!startClip(player, random, &error)) {
+        if (!succeeded(startClip(player, random), &error)) {
             QTextStream(stderr) << error << '\n';
             return figures;
         }
@@ -179,7 +183,7 @@ int main(int argc, char **argv)
         recorder.stop();
         recorder.close();
         QString error;
-        recorder.open(&error);
+        succeeded(recorder.open(), &error);
     }
     print(out, QStringLiteral("record button -> first recorded sound, wav"), recordStart);
     if (!quiz.errors().isEmpty())

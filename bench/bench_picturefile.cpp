@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+using testsupport::succeeded;
+
 namespace {
 
 /// A picture with detail everywhere, so that compression cannot shrink the
@@ -35,7 +37,7 @@ void measure(QTextStream &out, const QString &label, const QString &path)
     QString error;
     QElapsedTimer timer;
     timer.start();
-    const bool ok = PictureFile::load(path, &image, &error);
+    const bool ok = succeeded(PictureFile::load(path, &image), &error);
     const qint64 ms = timer.elapsed();
     out << label.leftJustified(34) << QString::number(ms).rightJustified(6) << " ms  "
         << (ok ? QStringLiteral("%1x%2").arg(image.width()).arg(image.height()) : error) << '\n';

@@ -144,13 +144,9 @@ QString PictureFile::invalidText(const QString &suffix)
     return QStringLiteral("%1 image is not valid").arg(s.toUpper());
 }
 
-bool PictureFile::load(const QString &path, QImage *image, QString *error, int maxSide)
+Result PictureFile::load(const QString &path, QImage *image, int maxSide)
 {
-    auto fail = [error](const QString &text) {
-        if (error)
-            *error = text;
-        return false;
-    };
+    const auto fail = [](const QString &text) { return Result::failure(text); };
     const QFileInfo info(path);
     const QString suffix = info.suffix();
     // The extension decides first, as the picker's filter does: a file whose
@@ -187,5 +183,5 @@ bool PictureFile::load(const QString &path, QImage *image, QString *error, int m
     if (result == Read::Failed)
         return fail(invalidText(suffix));
     *image = read;
-    return true;
+    return Result::success();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/result.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <QStringList>
@@ -41,9 +43,8 @@ public:
     static bool isKnownSuffix(const QString &path);
 
     /// Reads the picture at path into *image. On failure *image is left as it
-    /// was and *error (when given) holds the message.
-    static bool load(const QString &path, QImage *image, QString *error = nullptr,
-                     int maxSide = DefaultMaxSide);
+    /// was and the failure holds the message.
+    static Result load(const QString &path, QImage *image, int maxSide = DefaultMaxSide);
 
     /// The "... is not valid" text for a file with this extension.
     static QString invalidText(const QString &suffix);

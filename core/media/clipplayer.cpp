@@ -9,7 +9,6 @@
 #include "core/media/sounddevices.h"
 #include "core/media/soundmixer.h"
 #include "core/media/wavesound.h"
-#include "core/quiz/random.h"
 
 #include <QAudio>
 #include <QAudioOutput>
@@ -233,43 +232,40 @@ void ClipPlayer::finishDroppedPlayers(int waitMs)
     }
 }
 
-bool ClipPlayer::open(QString *error)
+Result ClipPlayer::open()
 {
     close();
     const ClipFile::Check check = ClipFile::check(m_fileName);
-    if (!check.ok()) {
-        *error = check.error;
-        return false;
-    }
-    if (knownRejected(error))
-        return false;
+    if (!check.ok())
+        return Result::failure(check.error);
+    const Result rejected = knownRejected();
+    if (!rejected)
+        return rejected;
     m_isSound = check.kind == ClipFile::Kind::Wave;
     m_hasVideo = check.hasVideo;
     loadClip();
     setState(State::Stopped);
-    return true;
+    return Result::success();
 }
 
-bool ClipPlayer::openToRestart(QString *error)
+Result ClipPlayer::openToRestart()
 {
     if (m_state != State::Playing || !holdsUnchanged(m_fileName))
-        return open(error);
+        return open();
     const ClipFile::Check check = ClipFile::check(m_fileName);
     if (!check.ok()) {
         close();
-        *error = check.error;
-        return false;
+        return Result::failure(check.error);
     }
-    return true;
+    return Result::success();
 }
 
-bool ClipPlayer::knownRejected(QString *error) const
+Result ClipPlayer::knownRejected() const
 {
     // Handed to the backend again, the same file would only be refused again.
     if (m_fileName != m_rejectedFile || !(Stamp::of(m_fileName) == m_rejectedStamp))
-        return false;
-    *error = m_rejectedError;
-    return true;
+        return Result::success();
+    return Result::failure(m_rejectedError);
 }
 
 bool ClipPlayer::holdsUnchanged(const QString &fileName) const
@@ -431,9 +427,9 @@ void ClipPlayer::record()
                 stop();
         });
     }
-    QString error;
-    if (!m_recorder->start(m_recordingFile, &error)) {
-        keepError(100 + m_recorder->lastError(), error);
+    const Result started = m_recorder->start(m_recordingFile);
+    if (!started) {
+        keepError(100 + m_recorder->lastError(), started.text);
         dropRecording();
         return;
     }
@@ -443,9 +439,9 @@ void ClipPlayer::record()
 void ClipPlayer::stop()
 {
     if (m_state == State::Recording) {
-        QString error;
-        if (!finishRecording(&error))
-            keepError(100 + m_recorder->lastError(), error);
+        const Result finished = finishRecording();
+        if (!finished)
+            keepError(100 + m_recorder->lastError(), finished.text);
         return;
     }
     if (m_state == State::Playing) {
@@ -456,32 +452,31 @@ void ClipPlayer::stop()
     }
 }
 
-bool ClipPlayer::save(QString *error)
+Result ClipPlayer::save()
 {
     if (m_fileName.isEmpty())
-        return true;
-    if (!isOpen()) {
-        *error = QStringLiteral("لا يوجد مقطع مفتوح لحفظه في \"%1\"").arg(Bidi::path(m_fileName));
-        return false;
+        return Result::success();
+    if (!isOpen())
+        return Result::failure(QStringLiteral("لا يوجد مقطع مفتوح لحفظه في \"%1\"").arg(Bidi::path(m_fileName)));
+    if (m_state == State::Recording) {
+        const Result finished = finishRecording();
+        if (!finished)
+            return finished;
     }
-    if (m_state == State::Recording && !finishRecording(error))
-        return false;
     if (m_recordingFile.isEmpty())
-        return true;
+        return Result::success();
 
     // The finished recording takes the clip's name in one step: the clip
     // file is always either the old clip or the new one, whole.
     const Result moved = AtomicFile::moveReplacing(m_recordingFile, m_fileName);
-    if (!moved) {
-        *error = QStringLiteral("لم يُحفظ التسجيل وبقي المقطع كما كان: ") + moved.text;
-        return false;
-    }
+    if (!moved)
+        return Result::failure(QStringLiteral("لم يُحفظ التسجيل وبقي المقطع كما كان: ") + moved.text);
     // The recording is the clip now: nothing is left to remove.
     m_recordingFile.clear();
     pausePlayback();
     loadClip();
     setState(State::Stopped);
-    return true;
+    return Result::success();
 }
 
 void ClipPlayer::loadClip()
@@ -600,21 +595,19 @@ void ClipPlayer::setState(State state)
     emit stateChanged();
 }
 
-bool ClipPlayer::finishRecording(QString *error)
+Result ClipPlayer::finishRecording()
 {
-    QString reason;
-    const bool recorded = m_recorder->finish(&reason);
+    const Result recorded = m_recorder->finish();
     if (recorded && ClipFile::check(m_recordingFile).ok()) {
         // What was recorded can be heard before it is saved.
         loadSource(m_recordingFile);
         setState(State::Stopped);
-        return true;
+        return Result::success();
     }
     dropRecording();
     setState(State::Stopped);
-    *error = QStringLiteral("لم يُحفظ تسجيل للمقطع \"%1\" وبقي المقطع كما كان: %2")
-                 .arg(Bidi::path(m_fileName), recorded ? QStringLiteral("التسجيل تالف") : reason);
-    return false;
+    return Result::failure(QStringLiteral("لم يُحفظ تسجيل للمقطع \"%1\" وبقي المقطع كما كان: %2")
+                               .arg(Bidi::path(m_fileName), recorded ? QStringLiteral("التسجيل تالف") : recorded.text));
 }
 
 void ClipPlayer::dropRecording()
@@ -754,19 +747,4 @@ void ClipPlayer::keepError(int code, const QString &text)
 {
     m_lastError = code;
     m_lastErrorText = text;
-}
-
-bool startClip(ClipPlayer &player, Random &random, QString *error)
-{
-    // A teacher recording this clip is not cut off by the question cycle:
-    // reopening would throw the recording away.
-    if (player.state() == ClipPlayer::State::Recording)
-        return true;
-    if (!player.openToRestart(error))
-        return false;
-    const int tracks = player.trackCount();
-    const int track = tracks <= 1 ? 1 : random.uniform(1, tracks);
-    player.seek(player.trackStart(track));
-    player.play();
-    return true;
 }

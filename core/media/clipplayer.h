@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/result.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -11,7 +13,6 @@ class QAudioOutput;
 class QMediaPlayer;
 class QVideoFrame;
 class QVideoSink;
-class Random;
 struct AviClip;
 struct WaveSound;
 class QTimer;
@@ -61,12 +62,12 @@ public:
     QString fileName() const { return m_fileName; }
 
     /// Opens the clip file, closing any open clip first. On failure the
-    /// player stays closed and error names the file and the reason.
-    bool open(QString *error);
+    /// player stays closed and the failure names the file and the reason.
+    Result open();
     /// Opens the clip as open() does, except that a clip sounding right now
     /// and unchanged on disk keeps sounding: a seek and play that follow
     /// send it back to its start without the gap of a stop and a start.
-    bool openToRestart(QString *error);
+    Result openToRestart();
     /// Stops playback or recording and drops an unsaved recording; never
     /// fails. The loaded clip is kept: the next open loads the file anew
     /// only when it changed on disk meanwhile (replaced, rewritten or
@@ -103,7 +104,7 @@ public:
     /// clip file is left as it is (it may have been replaced by another
     /// program meanwhile). Fails for a player without an open clip ("no
     /// device open") and for a recording that cannot be written.
-    bool save(QString *error);
+    Result save();
 
     /// Where video clips draw their picture: an object with an invokable
     /// showImage(QImage) for the clips held in memory and an invokable
@@ -150,7 +151,7 @@ private:
     void handSourceToBackend();
     bool backendLoading() const;
     bool holdsUnchanged(const QString &fileName) const;
-    bool finishRecording(QString *error);
+    Result finishRecording();
     void dropRecording();
     void forwardFrame(const QVideoFrame &frame);
     void showOnOutput();
@@ -160,7 +161,7 @@ private:
     void onPlaybackStateChanged();
     void onMediaStatusChanged();
     void rejectSource();
-    bool knownRejected(QString *error) const;
+    Result knownRejected() const;
     void keepError(int code, const QString &text);
 
     QString m_fileName;
@@ -211,8 +212,3 @@ private:
     ClipRecorder *m_recorder = nullptr;
     QString m_recordingFile;
 };
-
-/// Starts a clip: reopen it (a clip replaced on disk is picked up), choose a
-/// track at random, seek to its start and play without waiting. A player
-/// that is recording is left recording and nothing is played.
-bool startClip(ClipPlayer &player, Random &random, QString *error);

@@ -72,14 +72,13 @@ ClipRecorder::~ClipRecorder()
     qDeleteAll(left);
 }
 
-bool ClipRecorder::start(const QString &fileName, QString *error)
+Result ClipRecorder::start(const QString &fileName)
 {
     abort();
     const QAudioDevice device = QMediaDevices::defaultAudioInput();
     if (device.isNull()) {
         m_lastError = QAudio::OpenError;
-        *error = QStringLiteral("لا يوجد مدخل صوت (ميكروفون) للتسجيل");
-        return false;
+        return Result::failure(QStringLiteral("لا يوجد مدخل صوت (ميكروفون) للتسجيل"));
     }
     m_file.setFileName(fileName);
     m_format = recordingFormat(device);
@@ -88,9 +87,8 @@ bool ClipRecorder::start(const QString &fileName, QString *error)
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)
         || m_file.write(waveHeader(m_format, 0)) != HeaderSize) {
         m_lastError = QAudio::IOError;
-        *error = QStringLiteral("تعذر إنشاء ملف التسجيل \"%1\"").arg(Bidi::path(fileName));
         m_file.close();
-        return false;
+        return Result::failure(QStringLiteral("تعذر إنشاء ملف التسجيل \"%1\"").arg(Bidi::path(fileName)));
     }
     m_source = new QAudioSource(device, m_format, this);
     connect(m_source, &QAudioSource::stateChanged, this, &ClipRecorder::onSourceStateChanged);
@@ -99,18 +97,16 @@ bool ClipRecorder::start(const QString &fileName, QString *error)
         m_lastError = m_source->error() != QAudio::NoError ? m_source->error() : QAudio::OpenError;
         release();
         m_file.remove();
-        *error = QStringLiteral("تعذر بدء التسجيل من مدخل الصوت \"%1\"").arg(Bidi::word(device.description()));
-        return false;
+        return Result::failure(QStringLiteral("تعذر بدء التسجيل من مدخل الصوت \"%1\"").arg(Bidi::word(device.description())));
     }
     connect(m_input, &QIODevice::readyRead, this, &ClipRecorder::takeSound);
-    return true;
+    return Result::success();
 }
 
-bool ClipRecorder::finish(QString *error)
+Result ClipRecorder::finish()
 {
     if (!m_source) {
-        *error = QStringLiteral("لا يوجد تسجيل جارٍ");
-        return false;
+        return Result::failure(QStringLiteral("لا يوجد تسجيل جارٍ"));
     }
     takeSound();
     release();
@@ -124,11 +120,10 @@ bool ClipRecorder::finish(QString *error)
     m_file.close();
     if (!complete) {
         m_file.remove();
-        *error = m_writeFailed ? QStringLiteral("تعذرت كتابة التسجيل في ملفه المؤقت")
-                               : QStringLiteral("لم يصل أي صوت من مدخل الصوت");
-        return false;
+        return Result::failure(m_writeFailed ? QStringLiteral("تعذرت كتابة التسجيل في ملفه المؤقت")
+                               : QStringLiteral("لم يصل أي صوت من مدخل الصوت"));
     }
-    return true;
+    return Result::success();
 }
 
 void ClipRecorder::abort()

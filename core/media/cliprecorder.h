@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/result.h"
+
 #include <QAudioFormat>
 #include <QFile>
 #include <QObject>
@@ -20,10 +22,10 @@ public:
 
     /// Starts recording into fileName (created or emptied). Fails at once
     /// when there is no audio input or the file cannot be written.
-    bool start(const QString &fileName, QString *error);
+    Result start(const QString &fileName);
     /// Ends the recording and completes the file. Fails, removing the file,
     /// when no sound at all was recorded or the file could not be written.
-    bool finish(QString *error);
+    Result finish();
     /// Ends the recording and removes its file.
     void abort();
 

@@ -5,6 +5,7 @@
 #include "core/base/filelookup.h"
 #include "core/media/clipfile.h"
 #include "core/media/clipplayer.h"
+#include "core/quiz/random.h"
 
 #include <QFile>
 #include <QStringList>
@@ -37,60 +38,70 @@ namespace {
 
 // The clip stays as it was: it is opened again so that the player goes on
 // working, and the reason it was kept comes first in the error.
-bool keepClip(ClipPlayer &player, const QString &reason, QString *error)
+Result keepClip(ClipPlayer &player, const QString &reason)
 {
-    *error = QStringLiteral("لم يُفرَّغ المقطع \"%1\" وبقي كما كان: %2")
-                 .arg(Bidi::path(player.fileName()), reason);
-    QString openError;
-    if (!player.open(&openError))
-        *error += QLatin1Char('\n') + openError;
-    return false;
+    QString error = QStringLiteral("لم يُفرَّغ المقطع \"%1\" وبقي كما كان: %2")
+                        .arg(Bidi::path(player.fileName()), reason);
+    const Result reopened = player.open();
+    if (!reopened)
+        error += QLatin1Char('\n') + reopened.text;
+    return Result::failure(error);
 }
 
 } // namespace
 
-bool resetClip(ClipPlayer &player, const QString &blankFile, QString *error)
+Result resetClip(ClipPlayer &player, const QString &blankFile)
 {
     player.close();
-    if (player.fileName().isEmpty()) {
-        *error = QStringLiteral("لا يوجد ملف مقطع لتفريغه");
-        return false;
-    }
+    if (player.fileName().isEmpty())
+        return Result::failure(QStringLiteral("لا يوجد ملف مقطع لتفريغه"));
 
     // The blank is checked and read before the clip is touched: a missing
     // or damaged blank must never cost the teacher the clip.
     const ClipFile::Check blank = ClipFile::check(blankFile);
     if (!blank.ok())
-        return keepClip(player, blank.error, error);
+        return keepClip(player, blank.error);
     QFile source(blankFile);
     const QByteArray data = source.open(QIODevice::ReadOnly) ? source.readAll() : QByteArray();
-    if (data.isEmpty() || data.size() != source.size()) {
-        return keepClip(player,
-                        QStringLiteral("تعذرت قراءة المقطع الفارغ \"%1\"").arg(Bidi::path(blankFile)),
-                        error);
-    }
+    if (data.isEmpty() || data.size() != source.size())
+        return keepClip(player, QStringLiteral("تعذرت قراءة المقطع الفارغ \"%1\"").arg(Bidi::path(blankFile)));
 
     const Result written = AtomicFile::writeBytes(player.fileName(), data);
     if (!written)
-        return keepClip(player, written.text, error);
+        return keepClip(player, written.text);
 
-    return player.open(error);
+    return player.open();
 }
 
-bool saveAll(const QList<ClipPlayer *> &players, QString *error)
+Result saveAll(const QList<ClipPlayer *> &players)
 {
     QStringList failures;
     for (ClipPlayer *player : players) {
         if (!player->isOpen())
             continue;
-        QString failure;
-        if (!player->save(&failure))
-            failures << failure;
+        const Result saved = player->save();
+        if (!saved)
+            failures << saved.text;
     }
     if (failures.isEmpty())
-        return true;
-    *error = failures.join(QLatin1Char('\n'));
-    return false;
+        return Result::success();
+    return Result::failure(failures.join(QLatin1Char('\n')));
 }
 
 } // namespace ClipSet
+
+Result startClip(ClipPlayer &player, Random &random)
+{
+    // A teacher recording this clip is not cut off by the question cycle:
+    // reopening would throw the recording away.
+    if (player.state() == ClipPlayer::State::Recording)
+        return Result::success();
+    const Result opened = player.openToRestart();
+    if (!opened)
+        return opened;
+    const int tracks = player.trackCount();
+    const int track = tracks <= 1 ? 1 : random.uniform(1, tracks);
+    player.seek(player.trackStart(track));
+    player.play();
+    return Result::success();
+}

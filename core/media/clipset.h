@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/base/result.h"
+
 #include <QList>
 #include <QString>
 
 class ClipPlayer;
+class Random;
 
 /// The five clips of the quiz as files: their names for a medium, emptying a
 /// clip with the blank clip, and saving them all. The window owns the
@@ -24,15 +27,20 @@ QString blankFileName(const QString &root, const QString &ext);
 
 /// Empties the player's clip: closes it, replaces its file atomically with
 /// a copy of the blank clip and opens it again. Without a usable blank the
-/// teacher's clip is kept (and reopened) and error says so; a clip that
-/// cannot be replaced is kept the same way. Returns false with error set on
-/// any failure, including a reopen that fails.
-bool resetClip(ClipPlayer &player, const QString &blankFile, QString *error);
+/// teacher's clip is kept (and reopened) and the failure says so; a clip
+/// that cannot be replaced is kept the same way; a reopen that fails is a
+/// failure too.
+Result resetClip(ClipPlayer &player, const QString &blankFile);
 
 /// Saves every player in order. A player without an open clip holds nothing
 /// new and is skipped, so that one missing clip file cannot block saving
 /// (and closing). Every other player is still saved after one fails; the
-/// failures' texts are joined into error.
-bool saveAll(const QList<ClipPlayer *> &players, QString *error);
+/// failures' texts are joined, one a line.
+Result saveAll(const QList<ClipPlayer *> &players);
 
 } // namespace ClipSet
+
+/// Starts a clip: reopen it (a clip replaced on disk is picked up), choose a
+/// track at random, seek to its start and play without waiting. A player
+/// that is recording is left recording and nothing is played.
+Result startClip(ClipPlayer &player, Random &random);

@@ -3,6 +3,7 @@
 // while a clip plays must come out as a normal, non-silent wav file that
 // reaches the clip file only through a save.
 #include "core/media/clipfile.h"
+#include "support/testsupport.h"
 #include "core/media/clipplayer.h"
 #include "core/media/clipset.h"
 #include "core/quiz/random.h"
@@ -15,6 +16,8 @@
 #include <QTest>
 
 #include <sys/stat.h>
+
+using testsupport::succeeded;
 
 using namespace MediaTest;
 using State = ClipPlayer::State;
@@ -46,7 +49,7 @@ private:
     {
         player.setFileName(file);
         QString error;
-        QVERIFY2(player.open(&error), qPrintable(error));
+        QVERIFY2(succeeded(player.open(), &error), qPrintable(error));
     }
 
     /// The hidden files beside the clips: recordings not saved yet.
@@ -82,7 +85,7 @@ private slots:
         openOn(recorder, clip);
         // As a teacher does it: empty the clip (X), record, stop.
         QString error;
-        QVERIFY2(ClipSet::resetClip(recorder, folder.data(QStringLiteral("0.wav")), &error),
+        QVERIFY2(succeeded(ClipSet::resetClip(recorder, folder.data(QStringLiteral("0.wav"))), &error),
                  qPrintable(error));
         QVERIFY(startRecording(recorder));
 
@@ -90,12 +93,12 @@ private slots:
         random.seedOnce(5);
         ClipPlayer speaker;
         speaker.setFileName(folder.data(QStringLiteral("color2.wav")));
-        QVERIFY(startClip(speaker, random, &error));
+        QVERIFY(succeeded(startClip(speaker, random), &error));
         QTRY_COMPARE_WITH_TIMEOUT(speaker.state(), State::Stopped, 10000);
         QCOMPARE(recorder.state(), State::Recording);
 
         // The stop button saves first: the recording is finished and written.
-        QVERIFY2(recorder.save(&error), qPrintable(error));
+        QVERIFY2(succeeded(recorder.save(), &error), qPrintable(error));
         QCOMPARE(recorder.state(), State::Stopped);
         QVERIFY(!recorder.hasRecording());
         recorder.stop();
@@ -140,10 +143,10 @@ private slots:
         ClipPlayer speaker;
         speaker.setFileName(avi);
         QString error;
-        QVERIFY2(startClip(speaker, random, &error), qPrintable(error));
+        QVERIFY2(succeeded(startClip(speaker, random), &error), qPrintable(error));
         QVERIFY(!speaker.hasVideo());
         QTRY_COMPARE_WITH_TIMEOUT(speaker.state(), State::Stopped, 10000);
-        QVERIFY2(recorder.save(&error), qPrintable(error));
+        QVERIFY2(succeeded(recorder.save(), &error), qPrintable(error));
         const Loudness level = loudness(readFile(recorder.fileName()));
         QVERIFY2(level.peak > 0.2, qPrintable(QStringLiteral("peak %1").arg(level.peak)));
     }
@@ -166,16 +169,16 @@ private slots:
         ClipPlayer speaker;
         speaker.setFileName(folder.data(name));
         QString error;
-        QVERIFY2(startClip(speaker, random, &error), qPrintable(error));
+        QVERIFY2(succeeded(startClip(speaker, random), &error), qPrintable(error));
         QTRY_COMPARE_WITH_TIMEOUT(speaker.state(), State::Stopped, 10000);
         for (int start = 0; start < 2; ++start) {
             ClipPlayer recorder;
             openOn(recorder, folder.data(QStringLiteral("color1.wav")));
             QVERIFY(startRecording(recorder));
-            QVERIFY(startClip(speaker, random, &error));
+            QVERIFY(succeeded(startClip(speaker, random), &error));
             QTRY_COMPARE_WITH_TIMEOUT(speaker.state(), State::Stopped, 10000);
             QTest::qWait(200);
-            QVERIFY2(recorder.save(&error), qPrintable(error));
+            QVERIFY2(succeeded(recorder.save(), &error), qPrintable(error));
             const Loudness level = loudness(readFile(recorder.fileName()));
             QVERIFY2(level.peak > 0.05, qPrintable(QStringLiteral("start %1: peak %2").arg(start).arg(level.peak)));
         }
@@ -209,7 +212,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(player.state(), State::Stopped, 5000);
 
         QString error;
-        QVERIFY2(player.save(&error), qPrintable(error));
+        QVERIFY2(succeeded(player.save(), &error), qPrintable(error));
         QVERIFY(!player.hasRecording());
         QVERIFY(readFile(clip) != before);
         QVERIFY(ClipFile::check(clip).ok());
@@ -228,10 +231,10 @@ private slots:
         Random random;
         random.seedOnce(9);
         QString error;
-        QVERIFY(startClip(player, random, &error));
+        QVERIFY(succeeded(startClip(player, random), &error));
         QCOMPARE(player.state(), State::Recording);
         QVERIFY(player.recordedDuration() > 0);
-        QVERIFY2(player.save(&error), qPrintable(error));
+        QVERIFY2(succeeded(player.save(), &error), qPrintable(error));
         QVERIFY(ClipFile::check(player.fileName()).ok());
     }
 
@@ -251,9 +254,9 @@ private slots:
 
         // A reopen shows the clip as it was on disk.
         QString error;
-        QVERIFY(player.open(&error));
+        QVERIFY(succeeded(player.open(), &error));
         QString saveError;
-        QVERIFY(player.save(&saveError));
+        QVERIFY(succeeded(player.save(), &saveError));
         QCOMPARE(readFile(clip), before);
     }
 
@@ -266,7 +269,7 @@ private slots:
         for (int i = 0; i < ClipSet::ClipCount; ++i) {
             players[i].setFileName(ClipSet::clipFileName(folder.appDir(), i, QStringLiteral("wav")));
             QString error;
-            players[i].open(&error);
+            succeeded(players[i].open(), &error);
             list << &players[i];
         }
         QCOMPARE(players[4].state(), State::Closed);
@@ -279,13 +282,13 @@ private slots:
         QVERIFY(QDir().mkpath(clip + QStringLiteral("/inside")));
 
         QString error;
-        QVERIFY(!ClipSet::saveAll(list, &error));
+        QVERIFY(!succeeded(ClipSet::saveAll(list), &error));
         QVERIFY2(error.contains(clip), qPrintable(error));
         QVERIFY(players[1].hasRecording());
 
         // Once the name is free again, the held recording is saved.
         QVERIFY(QDir(clip).removeRecursively());
-        QVERIFY2(ClipSet::saveAll(list, &error), qPrintable(error));
+        QVERIFY2(succeeded(ClipSet::saveAll(list), &error), qPrintable(error));
         QVERIFY(ClipFile::check(clip).ok());
         QVERIFY(!players[1].hasRecording());
         QVERIFY(recordingsIn(folder).isEmpty());
@@ -294,3 +297,4 @@ private slots:
 
 QTEST_MAIN(TestClipRecording)
 #include "tst_cliprecording.moc"
+

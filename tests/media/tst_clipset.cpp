@@ -9,6 +9,8 @@
 
 #include <QTest>
 
+using testsupport::succeeded;
+
 using namespace MediaTest;
 using State = ClipPlayer::State;
 
@@ -66,11 +68,11 @@ private slots:
         ClipPlayer player;
         player.setFileName(clip);
         QString error;
-        QVERIFY(player.open(&error));
+        QVERIFY(succeeded(player.open(), &error));
         player.play();
         QCOMPARE(player.state(), State::Playing);
 
-        QVERIFY2(ClipSet::resetClip(player, ClipSet::blankFileName(folder.appDir(), ext), &error),
+        QVERIFY2(succeeded(ClipSet::resetClip(player, ClipSet::blankFileName(folder.appDir(), ext)), &error),
                  qPrintable(error));
         QCOMPARE(readFile(clip), readFile(folder.data(QStringLiteral("0.") + ext)));
         QCOMPARE(player.state(), State::Stopped);
@@ -106,8 +108,8 @@ private slots:
         ClipPlayer player;
         player.setFileName(clip);
         QString error;
-        QVERIFY(player.open(&error));
-        QVERIFY(!ClipSet::resetClip(player, blankFile, &error));
+        QVERIFY(succeeded(player.open(), &error));
+        QVERIFY(!succeeded(ClipSet::resetClip(player, blankFile), &error));
         QCOMPARE(readFile(clip), before);
         QVERIFY2(error.contains(clip) && error.contains(blankFile) && error.contains(reason),
                  qPrintable(error));
@@ -126,8 +128,8 @@ private slots:
         ClipPlayer player;
         player.setFileName(clip);
         QString error;
-        QVERIFY(!player.open(&error));
-        QVERIFY2(ClipSet::resetClip(player, folder.data(QStringLiteral("0.wav")), &error),
+        QVERIFY(!succeeded(player.open(), &error));
+        QVERIFY2(succeeded(ClipSet::resetClip(player, folder.data(QStringLiteral("0.wav"))), &error),
                  qPrintable(error));
         QCOMPARE(player.state(), State::Stopped);
         QCOMPARE(readFile(clip), readFile(folder.data(QStringLiteral("0.wav"))));
@@ -142,7 +144,7 @@ private slots:
         ClipPlayer player;
         player.setFileName(clip);
         QString error;
-        QVERIFY(!ClipSet::resetClip(player, folder.data(QStringLiteral("0.wav")), &error));
+        QVERIFY(!succeeded(ClipSet::resetClip(player, folder.data(QStringLiteral("0.wav"))), &error));
         QVERIFY2(error.contains(clip), qPrintable(error));
         QVERIFY(QFileInfo(clip + QStringLiteral("/inside")).isDir());
         QCOMPARE(player.state(), State::Closed);
@@ -159,11 +161,11 @@ private slots:
         ClipPlayer player;
         player.setFileName(clip);
         QString error;
-        QVERIFY(player.open(&error));
+        QVERIFY(succeeded(player.open(), &error));
         bool reset = true;
         {
             testsupport::FileSizeLimit limit(1024);
-            reset = ClipSet::resetClip(player, folder.data(QStringLiteral("0.wav")), &error);
+            reset = succeeded(ClipSet::resetClip(player, folder.data(QStringLiteral("0.wav"))), &error);
         }
         QVERIFY(!reset);
         QCOMPARE(readFile(clip), before);
@@ -184,14 +186,14 @@ private slots:
         for (int i = 0; i < ClipSet::ClipCount; ++i) {
             players[i].setFileName(ClipSet::clipFileName(folder.appDir(), i, QStringLiteral("wav")));
             QString error;
-            opened += players[i].open(&error) ? 1 : 0;
+            opened += succeeded(players[i].open(), &error) ? 1 : 0;
             list << &players[i];
             before << readFile(players[i].fileName());
         }
         QCOMPARE(opened, 4);
 
         QString error;
-        QVERIFY2(ClipSet::saveAll(list, &error), qPrintable(error));
+        QVERIFY2(succeeded(ClipSet::saveAll(list), &error), qPrintable(error));
         QVERIFY(error.isEmpty());
         for (int i = 0; i < ClipSet::ClipCount; ++i)
             QCOMPARE(readFile(players[i].fileName()), before[i]);
@@ -200,9 +202,10 @@ private slots:
         // Nothing open at all still saves.
         for (ClipPlayer &player : players)
             player.close();
-        QVERIFY(ClipSet::saveAll(list, &error));
+        QVERIFY(succeeded(ClipSet::saveAll(list), &error));
     }
 };
 
 QTEST_MAIN(TestClipSet)
 #include "tst_clipset.moc"
+

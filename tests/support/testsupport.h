@@ -4,6 +4,8 @@
 // program folder laid out like an installed quiz, and valid clip files to put
 // in it.
 
+#include "core/base/result.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QDirIterator>
@@ -16,6 +18,14 @@
 #include <sys/resource.h>
 
 namespace testsupport {
+
+/// Whether the operation worked; its text goes to *text for the checks that
+/// follow (the reason of a failure).
+inline bool succeeded(const Result &result, QString *text)
+{
+    *text = result.text;
+    return result.ok;
+}
 
 /// A file or folder of the source tree, such as "scripts/pg-server.sh".
 /// QUIZ_SOURCE_DIR is built into every test and benchmark (tests/CMakeLists.txt).

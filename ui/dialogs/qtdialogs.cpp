@@ -144,14 +144,13 @@ std::optional<QString> QtDialogs::choosePicture(const QString &initialPath)
         grid->addWidget(preview, 1, grid->columnCount(), grid->rowCount() - 1, 1);
     const auto showPreview = [preview](const QString &path) {
         QImage image;
-        QString error;
         if (!QFileInfo(path).isFile()) {
             preview->clear();
-        } else if (PictureFile::load(path, &image, &error, 400)) {
+        } else if (const Result loaded = PictureFile::load(path, &image, 400)) {
             preview->setPixmap(QPixmap::fromImage(image.scaled(
                 preview->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
         } else {
-            preview->setText(error);
+            preview->setText(loaded.text);
         }
     };
     QObject::connect(&box, &QFileDialog::currentChanged, preview, showPreview);

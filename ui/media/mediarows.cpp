@@ -64,11 +64,11 @@ Result MediaRows::setup(const QString &dataRoot, int mediumIndex)
     // follows (at start-up, the first question).
     Result opened = Result::success();
     for (int i = 0; i < ClipCount; ++i) {
-        QString error;
-        if (m_players[i]->open(&error))
+        const Result open = m_players[i]->open();
+        if (open)
             m_told[i].clear();
         else
-            opened = opened.andThen(newFailure(i, error));
+            opened = opened.andThen(newFailure(i, open.text));
     }
     m_videoPanel->setVisible(mediumIndex == 1);
     return opened;
@@ -84,31 +84,27 @@ Result MediaRows::newFailure(int clip, const QString &error)
 
 Result MediaRows::start(int clip, Random &random)
 {
-    QString error;
-    if (startClip(*m_players[clip], random, &error)) {
+    const Result started = startClip(*m_players[clip], random);
+    if (started) {
         m_told[clip].clear();
-        return Result::success();
+        return started;
     }
     // A clip already told plays nothing and is not told again: the child
     // goes on without it.
-    return newFailure(clip, error);
+    return newFailure(clip, started.text);
 }
 
 Result MediaRows::reset(int clip, const QString &dataRoot)
 {
-    QString error;
-    if (!ClipSet::resetClip(*m_players[clip], ClipSet::blankFileName(dataRoot, m_mediaExt), &error))
-        return Result::failure(error);
-    m_told[clip].clear();
-    return Result::success();
+    const Result reset = ClipSet::resetClip(*m_players[clip], ClipSet::blankFileName(dataRoot, m_mediaExt));
+    if (reset)
+        m_told[clip].clear();
+    return reset;
 }
 
 Result MediaRows::saveAll()
 {
-    QString error;
-    if (!ClipSet::saveAll(QList<ClipPlayer *>(m_players.begin(), m_players.end()), &error))
-        return Result::failure(error);
-    return Result::success();
+    return ClipSet::saveAll(QList<ClipPlayer *>(m_players.begin(), m_players.end()));
 }
 
 Result MediaRows::carryOut(int clip, ClipPlayerBar::Button button)

@@ -17,11 +17,10 @@ void PictureControl::setPicture(const QImage &image)
 Result PictureControl::loadFile(const QString &path)
 {
     QImage image;
-    QString error;
-    if (!PictureFile::load(path, &image, &error))
-        return Result::failure(error);
-    setPicture(image);
-    return Result::success();
+    const Result loaded = PictureFile::load(path, &image);
+    if (loaded)
+        setPicture(image);
+    return loaded;
 }
 
 void PictureControl::setStretch(bool stretch)

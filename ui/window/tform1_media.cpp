@@ -63,9 +63,7 @@ void saveBeforeStop(ClipPlayer &player, ClipPlayerBar::Button button)
 {
     if (button != ClipPlayerBar::Button::Stop)
         return;
-    QString error;
-    if (!player.save(&error))
-        throw QuizError(error);
+    raiseIfFailed(player.save());
 }
 
 } // namespace
