@@ -4,6 +4,7 @@
 #include "core/base/bidi.h"
 #include "core/base/systemerror.h"
 #include "core/media/aviclip.h"
+#include "core/media/backendplayers.h"
 #include "core/media/clipfile.h"
 #include "core/media/cliprecorder.h"
 #include "core/media/sounddevices.h"
@@ -12,27 +13,17 @@
 
 #include <QAudio>
 #include <QAudioOutput>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMediaPlayer>
-#include <QThread>
 #include <QTimer>
 #include <QTemporaryFile>
 #include <QUrl>
 #include <QVideoFrame>
 #include <QVideoSink>
 
-#include <sys/stat.h>
-
-#include <utility>
 
 namespace {
-
-// The video output remembers which player may draw into it: the one that
-// started playing video last.
-const char *const ShowingPlayer = "quizShowingClipPlayer";
 
 // Settled before the first media object exists.
 void preferWorkingBackend()
@@ -45,120 +36,11 @@ QUrl clipUrl(const QString &fileName)
     return QUrl::fromLocalFile(QFileInfo(fileName).absoluteFilePath());
 }
 
-// The backend's video renderer hands each picture to the thread of the
-// video sink it draws into and waits for that thread to take it, while
-// pausing, seeking or loading a video blocks the calling thread until the
-// renderer is done. With both in the window's thread a video clip restarted
-// while it plays can lock the window up. So the players' own sinks live in
-// a thread of their own, which never blocks, and pass each picture on.
-QThread *theFrameThread = nullptr;
-
-QThread *frameThread()
-{
-    if (!theFrameThread) {
-        theFrameThread = new QThread;
-        theFrameThread->setObjectName(QStringLiteral("clip frames"));
-        theFrameThread->start();
-    }
-    return theFrameThread;
-}
-
-// A player let go of while its backend still loads a clip (see
-// ~ClipPlayer), with the sink it draws into, which must outlive it.
-struct Orphan
-{
-    QMediaPlayer *player;
-    QVideoSink *frames;
-};
-
-QList<Orphan> &orphans()
-{
-    static QList<Orphan> players;
-    return players;
-}
-
-void dispose(QMediaPlayer *player, QVideoSink *frames)
-{
-    // The clip is taken out first: a player deleted with its decoder still
-    // in place is called back by that decoder half way through its own
-    // deletion.
-    player->setSource(QUrl());
-    delete player;
-    // Deleted in its own thread.
-    frames->deleteLater();
-}
-
-void disposeOrphan(QMediaPlayer *player)
-{
-    QList<Orphan> &list = orphans();
-    for (qsizetype i = 0; i < list.size(); ++i) {
-        if (list.at(i).player == player) {
-            const Orphan orphan = list.takeAt(i);
-            dispose(orphan.player, orphan.frames);
-            return;
-        }
-    }
-}
-
-// When the application ends: the players still loading go (given a moment
-// to finish their load first), then the frame thread, which deletes the sinks
-// handed to it as it finishes.
-void endMedia()
-{
-    ClipPlayer::finishDroppedPlayers(2000);
-    const QList<Orphan> left = std::exchange(orphans(), {});
-    for (const Orphan &orphan : left)
-        dispose(orphan.player, orphan.frames);
-    if (QThread *thread = std::exchange(theFrameThread, nullptr)) {
-        thread->quit();
-        thread->wait();
-        delete thread;
-    }
-}
-
-void adoptOrphan(QMediaPlayer *player, QVideoSink *frames)
-{
-    orphans().append({player, frames});
-    auto disposeOnceLoaded = [player] {
-        if (player->mediaStatus() == QMediaPlayer::LoadingMedia)
-            return;
-        // Not from inside the player's own signal.
-        QMetaObject::invokeMethod(qApp, [player] { disposeOrphan(player); }, Qt::QueuedConnection);
-    };
-    QObject::connect(player, &QMediaPlayer::mediaStatusChanged, qApp, disposeOnceLoaded);
-    // A player dropped with a new clip still waiting for the hand-over may
-    // have finished its load already and reports nothing more.
-    disposeOnceLoaded();
-}
-
 } // namespace
-
-ClipPlayer::Stamp ClipPlayer::Stamp::of(const QString &fileName)
-{
-    Stamp stamp;
-    struct stat info;
-    if (::stat(QFile::encodeName(fileName).constData(), &info) != 0)
-        return stamp;
-    stamp.device = quint64(info.st_dev);
-    stamp.inode = quint64(info.st_ino);
-    stamp.size = qint64(info.st_size);
-    stamp.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    return stamp;
-}
-
-bool ClipPlayer::Stamp::operator==(const Stamp &other) const
-{
-    return device == other.device && inode == other.inode && size == other.size
-        && modifiedNs == other.modifiedNs;
-}
 
 ClipPlayer::ClipPlayer(QObject *parent) : QObject(parent)
 {
-    static const bool endsWithTheApplication = [] {
-        qAddPostRoutine(endMedia);
-        return true;
-    }();
-    Q_UNUSED(endsWithTheApplication);
+    BackendPlayers::endWithTheApplication();
     // Costs nothing until a clip is loaded into it.
     m_voice = SoundMixer::instance().addVoice(this, [this](quint64 generation) { onSoundEnded(generation); });
 }
@@ -174,7 +56,7 @@ void ClipPlayer::ensureBackend()
     m_audioOutput = new QAudioOutput(m_player);
     m_player->setAudioOutput(m_audioOutput);
     m_frames = new QVideoSink;
-    m_frames->moveToThread(frameThread());
+    m_frames->moveToThread(BackendPlayers::frameThread());
     m_player->setVideoSink(m_frames);
     connect(m_frames, &QVideoSink::videoFrameChanged, this, &ClipPlayer::forwardFrame,
             Qt::QueuedConnection);
@@ -205,9 +87,9 @@ ClipPlayer::~ClipPlayer()
     if (backendLoading()) {
         m_player->disconnect(this);
         m_player->setParent(nullptr);
-        adoptOrphan(m_player, m_frames);
+        BackendPlayers::adopt(m_player, m_frames);
     } else {
-        dispose(m_player, m_frames);
+        BackendPlayers::dispose(m_player, m_frames);
     }
     m_player = nullptr;
     m_frames = nullptr;
@@ -215,21 +97,12 @@ ClipPlayer::~ClipPlayer()
 
 int ClipPlayer::droppedPlayerCount()
 {
-    return int(orphans().size());
+    return BackendPlayers::droppedCount();
 }
 
 void ClipPlayer::finishDroppedPlayers(int waitMs)
 {
-    if (orphans().isEmpty() || !QCoreApplication::instance())
-        return;
-    const QDeadlineTimer deadline(waitMs);
-    // Wakes the wait below while the backends report nothing.
-    QTimer wake;
-    wake.start(10);
-    while (!orphans().isEmpty() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents
-                                        | QEventLoop::ExcludeUserInputEvents);
-    }
+    BackendPlayers::finishDropped(waitMs);
 }
 
 Result ClipPlayer::open()
@@ -302,8 +175,7 @@ void ClipPlayer::release()
     setState(State::Closed);
     m_playWhenLoaded = false;
     dropRecording();
-    if (showingOnOutput())
-        m_videoOutput->setProperty(ShowingPlayer, QVariant());
+    leaveOutput();
     m_shownFrame = -1;
     m_isSound = false;
     m_hasVideo = false;
@@ -582,11 +454,6 @@ void ClipPlayer::handSourceToBackend()
     m_handingSource = false;
 }
 
-void ClipPlayer::setVideoOutput(QObject *output)
-{
-    m_videoOutput = output;
-}
-
 void ClipPlayer::setState(State state)
 {
     if (m_state == state)
@@ -623,54 +490,6 @@ void ClipPlayer::dropRecording()
         pausePlayback();
         loadClip();
     }
-}
-
-QVideoSink *ClipPlayer::outputSink() const
-{
-    if (!m_videoOutput)
-        return nullptr;
-    if (auto *sink = qobject_cast<QVideoSink *>(m_videoOutput.data()))
-        return sink;
-    QVideoSink *sink = nullptr;
-    QMetaObject::invokeMethod(m_videoOutput.data(), "videoSink", Qt::DirectConnection,
-                              Q_RETURN_ARG(QVideoSink *, sink));
-    return sink;
-}
-
-void ClipPlayer::showOnOutput()
-{
-    if (m_hasVideo && m_videoOutput)
-        m_videoOutput->setProperty(ShowingPlayer, QVariant::fromValue<QObject *>(this));
-}
-
-bool ClipPlayer::showingOnOutput() const
-{
-    return m_videoOutput && m_videoOutput->property(ShowingPlayer).value<QObject *>() == this;
-}
-
-void ClipPlayer::forwardFrame(const QVideoFrame &frame)
-{
-    if (!m_hasVideo || m_inMixer || !showingOnOutput())
-        return;
-    if (QVideoSink *sink = outputSink())
-        sink->setVideoFrame(frame);
-}
-
-void ClipPlayer::showDueFrame()
-{
-    if (!m_video || !m_inMixer || m_state != State::Playing) {
-        if (m_frameTimer)
-            m_frameTimer->stop();
-        return;
-    }
-    const int frame = m_video->frameAt(position());
-    if (frame == m_shownFrame || !showingOnOutput())
-        return;
-    m_shownFrame = frame;
-    const QImage picture = m_video->picture(frame);
-    if (!picture.isNull())
-        QMetaObject::invokeMethod(m_videoOutput.data(), "showImage", Qt::DirectConnection,
-                                  Q_ARG(QImage, picture));
 }
 
 void ClipPlayer::onPlaybackStateChanged()

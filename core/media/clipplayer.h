@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/filestamp.h"
 #include "core/base/result.h"
 
 #include <QObject>
@@ -128,17 +129,7 @@ signals:
     void rejected(const QString &error);
 
 private:
-    /// What identifies one version of a file on disk: a file replaced,
-    /// rewritten or touched gets another stamp.
-    struct Stamp
-    {
-        quint64 device = 0;
-        quint64 inode = 0;
-        qint64 size = -1;
-        qint64 modifiedNs = 0;
-        static Stamp of(const QString &fileName);
-        bool operator==(const Stamp &other) const;
-    };
+    using Stamp = FileStamp;
 
     void setState(State state);
     void ensureBackend();
@@ -155,6 +146,8 @@ private:
     void dropRecording();
     void forwardFrame(const QVideoFrame &frame);
     void showOnOutput();
+    /// Gives the video output up, if this player draws there.
+    void leaveOutput();
     bool showingOnOutput() const;
     void showDueFrame();
     QVideoSink *outputSink() const;

@@ -286,12 +286,15 @@ void SoundMixer::closeStream()
 
 void SoundMixer::dropSink()
 {
-    // A sink of another output (the default output changed), let go
-    // without deleting it (see closeStream); rare enough to cost nothing.
+    // A sink of another output (the default output changed, or the mixer
+    // ends with the application), let go without deleting it (see
+    // closeStream): it is kept, stopped, to the end of the process; rare
+    // enough to cost nothing.
+    static auto *const retired = new std::vector<QAudioSink *>;
     closeStream();
     m_sink->disconnect();
     m_sink->setParent(nullptr);
-    m_sink = nullptr;
+    retired->push_back(std::exchange(m_sink, nullptr));
 }
 
 void SoundMixer::tick()
