@@ -9,6 +9,12 @@ bash scripts/build.sh build
 # use a real server without a sound card.
 source scripts/sound-server.sh
 start_sound_server
+# The sound tests need the server: without it they would be skipped, which
+# would hide a broken machine.
+if [ -n "${QUIZ_NO_SOUND_SERVER:-}" ]; then
+    echo "test: FAIL: no sound server for the tests: $QUIZ_NO_SOUND_SERVER" >&2
+    exit 1
+fi
 # A throwaway PostgreSQL server for the school server's tests; they fail
 # (they are not skipped) when it could not be started.
 source scripts/pg-server.sh

@@ -1,9 +1,12 @@
 #include "ui/window/optionspage.h"
 #include "ui/window/styleicon.h"
 
+#include "core/settings/windows1256.h"
 #include "core/settings/windows1256validator.h"
+#include "ui/dialogs/dialogs.h"
 #include "ui/media/clipplayerbar.h"
 #include "ui/window/clicklabel.h"
+#include "ui/window/picturecontrol.h"
 #include "ui/window/radiogroup.h"
 
 #include <QCheckBox>
@@ -278,4 +281,32 @@ LessonView OptionsPage::lessonView(const std::array<QImage, 3> &pictures) const
         }
     }
     return view;
+}
+
+void OptionsPage::editColour(Dialogs &dialogs, int slot)
+{
+    ClickLabel *const labels[] = {ColorLB1, ColorLB2, ColorLB3};
+    ClickLabel *label = labels[slot - 1];
+    QPalette palette = label->palette();
+    const std::optional<QColor> colour = dialogs.chooseColor(palette.color(QPalette::Window));
+    if (!colour || !colour->isValid())
+        return;
+    palette.setColor(QPalette::Window, *colour);
+    label->setPalette(palette);
+}
+
+Result OptionsPage::pickPicture(Dialogs &dialogs, int slot, PictureControl *image)
+{
+    QLineEdit *const edits[] = {ImgEd1, ImgEd2, ImgEd3};
+    QLineEdit *edit = edits[slot - 1];
+    const std::optional<QString> path = dialogs.choosePicture(edit->text());
+    if (!path)
+        return Result::success();
+    // The path goes into the settings file, which could not hold it.
+    if (!Windows1256::canHold(*path)) {
+        dialogs.showMessage(Windows1256::refusalMessage());
+        return Result::success();
+    }
+    edit->setText(*path);
+    return image->loadFile(*path);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/result.h"
 #include "ui/children/childrenpage.h"
 
 #include <QImage>
@@ -8,6 +9,8 @@
 #include <array>
 
 class ClickLabel;
+class Dialogs;
+class PictureControl;
 class ClipPlayerBar;
 class QCheckBox;
 class QLabel;
@@ -32,6 +35,15 @@ public:
     /// The current lesson and how its three choices look, for the children's
     /// chart; `pictures` are the choices' pictures in choice order.
     LessonView lessonView(const std::array<QImage, 3> &pictures) const;
+
+    /// The colour dialog for colour label 1..3, opening on the label's
+    /// colour; the choice panel takes a new colour from the next question on.
+    void editColour(Dialogs &dialogs, int slot);
+    /// The picture dialog for picture slot 1..3 (ImgEd1 .. ImgEd3) and the
+    /// image that shows it: the path edit takes the chosen path before the
+    /// picture is read, so a picture that fails to load still leaves its
+    /// path behind while the image keeps what it showed.
+    Result pickPicture(Dialogs &dialogs, int slot, PictureControl *image);
 
     QWidget *OptPanel;
     QPushButton *BitBtn1, *Button1, *Button2, *BitBtn2;

@@ -11,7 +11,6 @@
 #include "ui/window/closewhenfree.h"
 #include "ui/window/docklayout.h"
 #include "ui/window/docksplitter.h"
-#include "ui/window/optionschord.h"
 #include "ui/window/optionspage.h"
 #include "ui/window/picturecontrol.h"
 #include "ui/window/playarea.h"
@@ -64,6 +63,37 @@ TForm1::TForm1(const QuizEnvironment &environment, QWidget *parent)
 }
 
 TForm1::~TForm1() = default;
+
+// The pages build their own controls (playarea.cpp, optionspage.cpp,
+// childrenpage.cpp); the window keeps the pages and the timer.
+void TForm1::buildControls()
+{
+    m_rootLayout = new DockLayout(this);
+    Panel4 = new PlayArea(OptionsChord::names(), this);
+
+    OptionsPC = new QTabWidget(this);
+    OptionsPC->setObjectName(QStringLiteral("OptionsPC"));
+    OptionsPC->setDocumentMode(true); // no frame: the pages keep the full 430 pixels
+    TabSheet1 = new OptionsPage;
+    // Made inside the pane so that it reads right to left from the start.
+    m_childrenPage = new ChildrenPage(*m_dialogs, OptionsPC);
+    OptionsPC->addTab(TabSheet1, QStringLiteral("خيارات الدروس"));
+    OptionsPC->addTab(m_childrenPage, QStringLiteral("قاعدة بيانات الأطفال"));
+    bindChildrenPage();
+    bindSettingsControls();
+    buildMediaControls();
+
+    m_rootLayout->addWidget(OptionsPC, DockLayout::Right, QSize(464, 612));
+    m_rootLayout->addWidget(Panel4, DockLayout::Fill);
+    OptionsPC->hide();
+
+    playwaitTimer = new QTimer(this);
+    playwaitTimer->setObjectName(QStringLiteral("playwaitTimer"));
+    // A coarse timer may fire up to 5% early: a 5 s wait became 4.76 s.
+    // The teacher's waiting time is a promise to the child, so keep it exact.
+    playwaitTimer->setTimerType(Qt::PreciseTimer);
+    playwaitTimer->setInterval(2000);
+}
 
 void TForm1::connectHandlers()
 {

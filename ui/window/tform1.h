@@ -43,9 +43,9 @@ struct QuizEnvironment
 /// video panel and the status strip, and the options pane. Controls keep the
 /// names the product's documentation uses; handlers are thin and hand the
 /// work to the subsystem that owns it. The implementation is split by
-/// subsystem: tform1.cpp (window and question cycle), tform1_build.cpp (the
-/// control tree), tform1_editors.cpp, tform1_media.cpp, tform1_records.cpp
-/// and tform1_settings.cpp.
+/// subsystem: tform1.cpp (the window, its controls and the question cycle),
+/// tform1_editors.cpp, tform1_media.cpp, tform1_records.cpp and
+/// tform1_settings.cpp.
 class TForm1 : public QWidget
 {
     Q_OBJECT

@@ -1,7 +1,6 @@
 // The option editors and the help window's part of the main window.
 #include "ui/window/tform1.h"
 
-#include "core/base/picturefile.h"
 #include "core/base/quizerror.h"
 #include "core/settings/windows1256.h"
 #include "ui/help/thelpform.h"
@@ -13,21 +12,7 @@
 #include "ui/window/shapecontrol.h"
 
 #include <QCheckBox>
-#include <QImage>
 #include <QLineEdit>
-
-namespace {
-
-/// Colour label: the dialog opens on the label's colour; the choice panel
-/// takes the new colour from the next question on.
-void editColour(Dialogs &dialogs, QWidget *label)
-{
-    const std::optional<QColor> colour = dialogs.chooseColor(TForm1::labelColor(label));
-    if (colour && colour->isValid())
-        TForm1::setLabelColor(label, *colour);
-}
-
-} // namespace
 
 void TForm1::rg1Click()
 {
@@ -46,17 +31,17 @@ void TForm1::rg3Click()
 
 void TForm1::ColorLB1Click()
 {
-    editColour(*m_dialogs, TabSheet1->ColorLB1);
+    TabSheet1->editColour(*m_dialogs, 1);
 }
 
 void TForm1::ColorLB2Click()
 {
-    editColour(*m_dialogs, TabSheet1->ColorLB2);
+    TabSheet1->editColour(*m_dialogs, 2);
 }
 
 void TForm1::ColorLB3Click()
 {
-    editColour(*m_dialogs, TabSheet1->ColorLB3);
+    TabSheet1->editColour(*m_dialogs, 3);
 }
 
 void TForm1::Button2Click()
@@ -75,48 +60,21 @@ void TForm1::Button2Click()
     RefreshChoiceTexts();
 }
 
-namespace {
-
-struct PictureSlot
-{
-    QLineEdit *edit;
-    PictureControl *image;
-};
-
-/// Picture picker: the path edit takes the chosen path before the picture
-/// is read, so a picture that fails to load still leaves its path behind
-/// while the image keeps what it showed.
-void pickPicture(Dialogs &dialogs, const PictureSlot &slot)
-{
-    const std::optional<QString> path = dialogs.choosePicture(slot.edit->text());
-    if (!path)
-        return;
-    // The path goes into the settings file, which could not hold it.
-    if (!Windows1256::canHold(*path)) {
-        dialogs.showMessage(Windows1256::refusalMessage());
-        return;
-    }
-    slot.edit->setText(*path);
-    raiseIfFailed(slot.image->loadFile(*path));
-}
-
-} // namespace
-
 // The pickers' rows pair with the picture slots in order; the slots
 // themselves are crossed in the choice panels (Image2 lies in SPanel3).
 void TForm1::BitBtn3Click()
 {
-    pickPicture(*m_dialogs, {TabSheet1->ImgEd1, Panel4->Image1});
+    raiseIfFailed(TabSheet1->pickPicture(*m_dialogs, 1, Panel4->Image1));
 }
 
 void TForm1::BitBtn4Click()
 {
-    pickPicture(*m_dialogs, {TabSheet1->ImgEd2, Panel4->Image2});
+    raiseIfFailed(TabSheet1->pickPicture(*m_dialogs, 2, Panel4->Image2));
 }
 
 void TForm1::BitBtn5Click()
 {
-    pickPicture(*m_dialogs, {TabSheet1->ImgEd3, Panel4->Image3});
+    raiseIfFailed(TabSheet1->pickPicture(*m_dialogs, 3, Panel4->Image3));
 }
 
 bool TForm1::loadPictureSilently(int slot)

@@ -12,6 +12,7 @@
 
 #include <QLocale>
 
+
 using Field = ResultsTable::Field;
 
 void TForm1::bindChildrenPage()

@@ -3,17 +3,13 @@
 // lesson handlers hand their work to LessonLibrary.
 #include "ui/window/tform1.h"
 
-#include "core/base/appdir.h"
 #include "core/base/quizerror.h"
-#include "core/settings/currentlessonfile.h"
 #include "core/settings/lessonfoldermodel.h"
 #include "core/settings/lessonlibrary.h"
-#include "core/settings/optionsfile.h"
-#include "core/settings/settingssession.h"
 #include "core/settings/windows1256.h"
 #include "ui/lessons/lessonlist.h"
-#include "ui/window/clicklabel.h"
 #include "ui/media/mediarows.h"
+#include "ui/window/clicklabel.h"
 #include "ui/window/optionspage.h"
 #include "ui/window/playarea.h"
 #include "ui/window/radiogroup.h"
@@ -23,9 +19,7 @@
 #include <QListView>
 #include <QSignalBlocker>
 #include <QSpinBox>
-#include <QTimer>
 
-#include <utility>
 
 void TForm1::bindSettingsControls()
 {
