@@ -43,16 +43,14 @@ CsvFile::~CsvFile()
         m_file.cancelWriting();
 }
 
-bool CsvFile::open(QString *error)
+Result CsvFile::open()
 {
     // Unbuffered: a write the disk cuts short shows in the count at once.
     errno = 0;
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        *error = writeFailed(m_file.fileName(), lastFileErrorReason(m_file.errorString()));
-        return false;
-    }
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return Result::failure(writeFailed(m_file.fileName(), lastFileErrorReason(m_file.errorString())));
     m_buffer.append("\xEF\xBB\xBF");
-    return true;
+    return Result::success();
 }
 
 QByteArray CsvFile::encodeText(const QString &text)
@@ -138,19 +136,16 @@ bool CsvFile::flush()
     return true;
 }
 
-bool CsvFile::commit(QString *error)
+Result CsvFile::commit()
 {
     if (!flush() || m_file.size() != m_written) {
         if (!m_failed)
             m_reason = lastFileErrorReason(m_file.errorString());
         m_file.cancelWriting();
-        *error = writeFailed(m_file.fileName(), m_reason);
-        return false;
+        return Result::failure(writeFailed(m_file.fileName(), m_reason));
     }
     errno = 0;
-    if (!m_file.commit()) {
-        *error = writeFailed(m_file.fileName(), lastFileErrorReason(m_file.errorString()));
-        return false;
-    }
-    return true;
+    if (!m_file.commit())
+        return Result::failure(writeFailed(m_file.fileName(), lastFileErrorReason(m_file.errorString())));
+    return Result::success();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/result.h"
+
 #include <QByteArray>
 #include <QSaveFile>
 #include <QString>
@@ -18,7 +20,7 @@ public:
     ~CsvFile();
 
     /// Creates the temporary file and writes the byte-order mark.
-    bool open(QString *error);
+    Result open();
     void addText(const QString &text);
     void addNumber(qint64 value);
     /// An empty cell.
@@ -29,8 +31,8 @@ public:
     void addRaw(const char *data, qsizetype size);
     void endRow();
     /// Writes what is left, checks it all reached the disk and gives the file
-    /// its name. false with an Arabic reason naming the file.
-    bool commit(QString *error);
+    /// its name. A failure's Arabic reason names the file.
+    Result commit();
 
     /// The cell as written: guarded against formulas, quoted when needed.
     static QByteArray encodeText(const QString &text);

@@ -66,8 +66,11 @@ bool FileStore::open(const QString &path, QString *reason)
 {
     close();
     m_path = path;
-    if (!ResultsFile::open(m_connection, path, reason))
+    const Result opened = ResultsFile::open(m_connection, path);
+    if (!opened) {
+        *reason = opened.text;
         return false;
+    }
     m_q = std::make_unique<Queries>(QSqlDatabase::database(m_connection, false));
     const std::pair<QSqlQuery *, QString> all[] = {
         {&m_q->insert, QStringLiteral("INSERT INTO Table1 (Name, Ok, NotOk) VALUES (?, ?, ?)")},

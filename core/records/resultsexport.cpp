@@ -131,8 +131,11 @@ bool ResultsExport::writeCounts(const ResultsTable &table, const QString &path, 
         return false;
     }
     CsvFile csv(path);
-    if (!csv.open(error))
+    const Result opened = csv.open();
+    if (!opened) {
+        *error = opened.text;
         return false;
+    }
     const ResultsModel::Column columns[] = {ResultsModel::NoColumn, ResultsModel::NameColumn,
                                             ResultsModel::OkColumn, ResultsModel::NotOkColumn};
     // The grid's own titles, so the sheet reads like the children's page.
@@ -151,7 +154,10 @@ bool ResultsExport::writeCounts(const ResultsTable &table, const QString &path, 
         *error = readFailed(q);
         return false;
     }
-    return csv.commit(error);
+    const Result written = csv.commit();
+    if (!written)
+        *error = written.text;
+    return written.ok;
 }
 
 bool ResultsExport::writeAnswers(const ResultsTable &table, const QString &path, const QDateTime &now,
@@ -184,8 +190,11 @@ bool ResultsExport::writeAnswers(const ResultsTable &table, const QString &path,
         return false;
     }
     CsvFile csv(path);
-    if (!csv.open(error))
+    const Result opened = csv.open();
+    if (!opened) {
+        *error = opened.text;
         return false;
+    }
     for (const char *title : {"رقم الطفل", "اسم الطفل", "الوقت", "الدرس", "نوع السؤال", "الخيار المطلوب",
                               "الخيار المختار", "النتيجة"})
         csv.addText(QString::fromUtf8(title));
@@ -253,5 +262,8 @@ bool ResultsExport::writeAnswers(const ResultsTable &table, const QString &path,
         *error = readFailed(q);
         return false;
     }
-    return csv.commit(error);
+    const Result written = csv.commit();
+    if (!written)
+        *error = written.text;
+    return written.ok;
 }

@@ -117,97 +117,89 @@ QString ResultsFile::reasonOf(const QSqlError &error)
     }
 }
 
-bool ResultsFile::open(const QString &connection, const QString &path, QString *reason)
+Result ResultsFile::open(const QString &connection, const QString &path)
 {
     const QFileInfo info(path);
     const bool existed = info.exists();
-    if (existed && !info.isFile()) {
-        *reason = QStringLiteral("يوجد بهذا الاسم شيء ليس ملفاً");
-        return false;
+    if (existed && !info.isFile())
+        return Result::failure(QStringLiteral("يوجد بهذا الاسم شيء ليس ملفاً"));
+    if (!QFileInfo(info.absolutePath()).isDir())
+        return Result::failure(QStringLiteral("المجلد غير موجود"));
+    if (existed) {
+        const Result writable = checkWritable(path);
+        if (!writable)
+            return writable;
     }
-    if (!QFileInfo(info.absolutePath()).isDir()) {
-        *reason = QStringLiteral("المجلد غير موجود");
-        return false;
-    }
-    if (existed && !checkWritable(path, reason))
-        return false;
     // SQLite would only say it cannot open the file it has to create.
-    if (!existed && !QFileInfo(info.absolutePath()).isWritable()) {
-        *reason = QStringLiteral("لا يمكن إنشاء الملف: المجلد للقراءة فقط أو لا توجد صلاحية الكتابة فيه");
-        return false;
-    }
+    if (!existed && !QFileInfo(info.absolutePath()).isWritable())
+        return Result::failure(QStringLiteral("لا يمكن إنشاء الملف: المجلد للقراءة فقط أو لا توجد صلاحية الكتابة فيه"));
     // A zero-length file holds nothing that could be lost; SQLite takes it as
     // an empty database, so it gets the table like a missing file.
     const bool fresh = !existed || info.size() == 0;
 
-    bool ok = true;
+    Result result = Result::success();
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setDatabaseName(path);
         // A short wait only: a table locked by another program must not
         // freeze the child's game.
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=250"));
-        ok = db.open();
-        if (!ok)
-            *reason = reasonOf(db.lastError());
+        if (!db.open())
+            result = Result::failure(reasonOf(db.lastError()));
     }
-    if (ok && fresh) {
-        ok = createSchema(connection, reason);
-        if (!ok)
-            *reason = QStringLiteral("تعذر إنشاء الجدول: %1").arg(*reason);
-    } else if (ok) {
+    if (result && fresh) {
+        const Result created = createSchema(connection);
+        if (!created)
+            result = Result::failure(QStringLiteral("تعذر إنشاء الجدول: %1").arg(created.text));
+    } else if (result) {
         int version = 0;
         bool hasAnswers = false;
-        ok = checkSchema(connection, &version, reason) && checkAnswersTable(connection, &hasAnswers, reason)
-             && probeWrite(connection, reason);
+        result = checkSchema(connection, &version);
+        if (result)
+            result = checkAnswersTable(connection, &hasAnswers);
+        if (result)
+            result = probeWrite(connection);
         // A file from before answers were kept (or one whose answers table
         // was removed, which would refuse every count): the table is added
         // now, in one transaction, so that the file has it whole or is as it was.
-        if (ok && (version < ResultsTable::SchemaVersion || !hasAnswers))
-            ok = addAnswersTable(connection, reason);
+        if (result && (version < ResultsTable::SchemaVersion || !hasAnswers))
+            result = addAnswersTable(connection);
     }
-    if (ok) {
+    if (result) {
         // Every post is on the disk before it returns.
         QSqlQuery sync(QSqlDatabase::database(connection, false));
-        ok = sync.exec(QStringLiteral("PRAGMA synchronous = FULL"));
-        if (!ok)
-            *reason = reasonOf(sync.lastError());
+        if (!sync.exec(QStringLiteral("PRAGMA synchronous = FULL")))
+            result = Result::failure(reasonOf(sync.lastError()));
     }
-    if (!ok) {
+    if (!result) {
         QSqlDatabase::database(connection, false).close();
         QSqlDatabase::removeDatabase(connection);
         if (!existed)
             QFile::remove(path); // only the file this call made
     }
-    return ok;
+    return result;
 }
 
 // Writing needs the file and its folder (SQLite writes its journal beside the
 // file). The permission bits are checked too because an administrator's
 // account would otherwise write into a file marked read-only.
-bool ResultsFile::checkWritable(const QString &path, QString *reason)
+Result ResultsFile::checkWritable(const QString &path)
 {
     const QFileInfo info(path);
     const auto perms = info.permissions();
     const auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    if (!info.isWritable() || !(perms & anyWrite)) {
-        *reason = QStringLiteral("الملف للقراءة فقط");
-        return false;
-    }
-    if (!QFileInfo(info.absolutePath()).isWritable()) {
-        *reason = QStringLiteral("لا يمكن الكتابة في المجلد الذي يحوي الملف");
-        return false;
-    }
-    return true;
+    if (!info.isWritable() || !(perms & anyWrite))
+        return Result::failure(QStringLiteral("الملف للقراءة فقط"));
+    if (!QFileInfo(info.absolutePath()).isWritable())
+        return Result::failure(QStringLiteral("لا يمكن الكتابة في المجلد الذي يحوي الملف"));
+    return Result::success();
 }
 
-bool ResultsFile::createSchema(const QString &connection, QString *error)
+Result ResultsFile::createSchema(const QString &connection)
 {
     QSqlDatabase db = QSqlDatabase::database(connection, false);
-    if (!db.transaction()) {
-        *error = reasonOf(db.lastError());
-        return false;
-    }
+    if (!db.transaction())
+        return Result::failure(reasonOf(db.lastError()));
     QSqlQuery q(db);
     const QString statements[] = {
         QStringLiteral("CREATE TABLE Table1 ("
@@ -220,80 +212,68 @@ bool ResultsFile::createSchema(const QString &connection, QString *error)
     };
     for (const QString &sql : statements) {
         if (!q.exec(sql)) {
-            *error = reasonOf(q.lastError());
+            const Result failed = Result::failure(reasonOf(q.lastError()));
             q.finish();
             db.rollback();
-            return false;
+            return failed;
         }
     }
     if (!db.commit()) {
-        *error = reasonOf(db.lastError());
+        const Result failed = Result::failure(reasonOf(db.lastError()));
         db.rollback();
-        return false;
+        return failed;
     }
-    return true;
+    return Result::success();
 }
 
 // Reads only: a file that fails any check is left exactly as it was.
-bool ResultsFile::checkSchema(const QString &connection, int *version, QString *reason)
+Result ResultsFile::checkSchema(const QString &connection, int *version)
 {
     QSqlDatabase db = QSqlDatabase::database(connection, false);
     QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
-        *reason = reasonOf(q.lastError());
-        return false;
-    }
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
+        return Result::failure(reasonOf(q.lastError()));
     *version = q.value(0).toInt();
     if (*version > ResultsTable::SchemaVersion) {
         // Its answers may be kept in a way this program does not know:
         // writing to it could spoil them, so it is not even opened.
-        *reason = QStringLiteral("الملف من إصدار أحدث من هذا البرنامج (الإصدار %1 من سجل الإجابات)، "
-                                 "فلم يُفتح ولم يُغيَّر فيه شيء؛ استعمل الإصدار الأحدث من البرنامج")
-                      .arg(*version);
-        return false;
+        return Result::failure(QStringLiteral("الملف من إصدار أحدث من هذا البرنامج (الإصدار %1 من سجل الإجابات)، "
+                                              "فلم يُفتح ولم يُغيَّر فيه شيء؛ استعمل الإصدار الأحدث من البرنامج")
+                                   .arg(*version));
     }
-    if (!q.exec(QStringLiteral("SELECT name, type, pk FROM pragma_table_info('Table1')"))) {
-        *reason = reasonOf(q.lastError());
-        return false;
-    }
+    if (!q.exec(QStringLiteral("SELECT name, type, pk FROM pragma_table_info('Table1')")))
+        return Result::failure(reasonOf(q.lastError()));
     const Column expected[] = {{"No", false, 1}, {"Name", true, 0}, {"Ok", false, 0}, {"NotOk", false, 0}};
     int found = 0;
     const bool match = columnsMatch(q, expected, 4, &found);
-    if (found == 0) {
-        *reason = QStringLiteral("لا يحتوي الملف على جدول الأطفال Table1");
-        return false;
-    }
+    if (found == 0)
+        return Result::failure(QStringLiteral("لا يحتوي الملف على جدول الأطفال Table1"));
     if (!match) {
-        *reason = QStringLiteral("حقول الجدول Table1 في الملف ليست الحقول الأربعة المتوقعة "
-                                 "(No، Name، Ok، NotOk)");
-        return false;
+        return Result::failure(QStringLiteral("حقول الجدول Table1 في الملف ليست الحقول الأربعة المتوقعة "
+                                              "(No، Name، Ok، NotOk)"));
     }
-    return true;
+    return Result::success();
 }
 
 // A file may lack the answers table (it is added later), but one it has must
 // be ours: a table of that name with other columns is not written into.
-bool ResultsFile::checkAnswersTable(const QString &connection, bool *present, QString *reason)
+Result ResultsFile::checkAnswersTable(const QString &connection, bool *present)
 {
     QSqlQuery q(QSqlDatabase::database(connection, false));
-    if (!q.exec(QStringLiteral("SELECT name, type, pk FROM pragma_table_info('Answers')"))) {
-        *reason = reasonOf(q.lastError());
-        return false;
-    }
+    if (!q.exec(QStringLiteral("SELECT name, type, pk FROM pragma_table_info('Answers')")))
+        return Result::failure(reasonOf(q.lastError()));
     const Column expected[] = {{"Child", false, 1},       {"Seq", false, 2},    {"Time", false, 0},
                                {"Event", false, 0},       {"Lesson", true, 0},  {"QuestionType", false, 0},
                                {"Asked", false, 0},       {"Clicked", false, 0}, {"Correct", false, 0}};
     int found = 0;
     const bool match = columnsMatch(q, expected, 9, &found);
     *present = found != 0;
-    if (!match && found != 0) {
-        *reason = QStringLiteral("في الملف جدول باسم Answers ليس سجل الإجابات الذي يكتبه هذا البرنامج");
-        return false;
-    }
-    return true;
+    if (!match && found != 0)
+        return Result::failure(QStringLiteral("في الملف جدول باسم Answers ليس سجل الإجابات الذي يكتبه هذا البرنامج"));
+    return Result::success();
 }
 
-bool ResultsFile::addAnswersTable(const QString &connection, QString *reason)
+Result ResultsFile::addAnswersTable(const QString &connection)
 {
     QSqlDatabase db = QSqlDatabase::database(connection, false);
     QSqlQuery q(db);
@@ -305,27 +285,24 @@ bool ResultsFile::addAnswersTable(const QString &connection, QString *reason)
     };
     for (const QString &sql : statements) {
         if (!q.exec(sql)) {
-            *reason = QStringLiteral("تعذر إضافة سجل الإجابات إلى الملف: %1").arg(reasonOf(q.lastError()));
+            const Result failed = Result::failure(
+                QStringLiteral("تعذر إضافة سجل الإجابات إلى الملف: %1").arg(reasonOf(q.lastError())));
             q.finish();
             QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-            return false;
+            return failed;
         }
     }
-    return true;
+    return Result::success();
 }
 
 // Takes and drops the write lock: a file that another program holds, or that
 // SQLite could only open for reading, fails here without a byte written.
-bool ResultsFile::probeWrite(const QString &connection, QString *reason)
+Result ResultsFile::probeWrite(const QString &connection)
 {
     QSqlQuery q(QSqlDatabase::database(connection, false));
-    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-        *reason = reasonOf(q.lastError());
-        return false;
-    }
-    if (!q.exec(QStringLiteral("ROLLBACK"))) {
-        *reason = reasonOf(q.lastError());
-        return false;
-    }
-    return true;
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return Result::failure(reasonOf(q.lastError()));
+    if (!q.exec(QStringLiteral("ROLLBACK")))
+        return Result::failure(reasonOf(q.lastError()));
+    return Result::success();
 }

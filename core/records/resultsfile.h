@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/result.h"
+
 #include <QString>
 
 class QSqlError;
@@ -21,16 +23,16 @@ class QSqlError;
 class ResultsFile
 {
 public:
-    /// false with an Arabic reason (not naming the file) on failure.
-    static bool open(const QString &connection, const QString &path, QString *reason);
+    /// A failure's reason is Arabic and does not name the file.
+    static Result open(const QString &connection, const QString &path);
     /// The Arabic reason for an SQLite failure.
     static QString reasonOf(const QSqlError &error);
 
 private:
-    static bool checkWritable(const QString &path, QString *reason);
-    static bool createSchema(const QString &connection, QString *reason);
-    static bool checkSchema(const QString &connection, int *version, QString *reason);
-    static bool checkAnswersTable(const QString &connection, bool *present, QString *reason);
-    static bool addAnswersTable(const QString &connection, QString *reason);
-    static bool probeWrite(const QString &connection, QString *reason);
+    static Result checkWritable(const QString &path);
+    static Result createSchema(const QString &connection);
+    static Result checkSchema(const QString &connection, int *version);
+    static Result checkAnswersTable(const QString &connection, bool *present);
+    static Result addAnswersTable(const QString &connection);
+    static Result probeWrite(const QString &connection);
 };

@@ -66,17 +66,16 @@ QString SchoolServer::reasonOf(const QSqlError &error)
                             : QStringLiteral("خطأ من خادم المدرسة (%1)").arg(detail);
 }
 
-bool SchoolServer::connect(const QString &connection, const QString &service, QString *reason)
+Result SchoolServer::connect(const QString &connection, const QString &service)
 {
-    if (!validService(service)) {
-        *reason = invalidServiceText(service);
-        return false;
-    }
+    if (!validService(service))
+        return Result::failure(invalidServiceText(service));
+    QString reason;
     bool ok = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection);
         if (!db.isValid()) {
-            *reason = QStringLiteral("برنامج الاتصال بخادم PostgreSQL غير مثبت (الحزمة libqt6sql6-psql)");
+            reason = QStringLiteral("برنامج الاتصال بخادم PostgreSQL غير مثبت (الحزمة libqt6sql6-psql)");
         } else {
             // A short wait for a server that does not answer, and a dead
             // network noticed within seconds rather than minutes.
@@ -85,17 +84,17 @@ bool SchoolServer::connect(const QString &connection, const QString &service, QS
                                                 "tcp_user_timeout=10000")
                                      .arg(service));
             if (!db.open()) {
-                *reason = reasonOf(db.lastError());
+                reason = reasonOf(db.lastError());
             } else {
                 QSqlQuery q(db);
                 if (!q.exec(QStringLiteral("SELECT MAX(version) FROM quiz_schema")) || !q.next()) {
-                    *reason = reasonOf(q.lastError());
+                    reason = reasonOf(q.lastError());
                 } else if (q.value(0).isNull()) {
-                    *reason = QStringLiteral("لم تُجهَّز قاعدة البيانات للاختبار بعد: %1")
-                                  .arg(QString::fromUtf8(SetupHint));
+                    reason = QStringLiteral("لم تُجهَّز قاعدة البيانات للاختبار بعد: %1")
+                                 .arg(QString::fromUtf8(SetupHint));
                 } else if (q.value(0).toInt() > ServerSchemaVersion) {
-                    *reason = QStringLiteral("قاعدة البيانات على الخادم من إصدار أحدث من هذا البرنامج؛ "
-                                             "استعمل الإصدار الأحدث من البرنامج");
+                    reason = QStringLiteral("قاعدة البيانات على الخادم من إصدار أحدث من هذا البرنامج؛ "
+                                            "استعمل الإصدار الأحدث من البرنامج");
                 } else {
                     ok = true;
                 }
@@ -104,7 +103,7 @@ bool SchoolServer::connect(const QString &connection, const QString &service, QS
     }
     if (!ok)
         disconnect(connection);
-    return ok;
+    return ok ? Result::success() : Result::failure(reason);
 }
 
 void SchoolServer::disconnect(const QString &connection)
@@ -118,15 +117,16 @@ void SchoolServer::disconnect(const QString &connection)
     QSqlDatabase::removeDatabase(connection);
 }
 
-bool SchoolServer::openCache(const QString &connection, const QString &path, int busyMs, QString *reason)
+Result SchoolServer::openCache(const QString &connection, const QString &path, int busyMs)
 {
+    QString reason;
     bool ok = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setDatabaseName(path);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyMs));
         if (!db.open()) {
-            *reason = ResultsFile::reasonOf(db.lastError());
+            reason = ResultsFile::reasonOf(db.lastError());
         } else {
             QSqlQuery q(db);
             // Write-ahead logging: the sender reads while the game writes.
@@ -146,29 +146,29 @@ bool SchoolServer::openCache(const QString &connection, const QString &path, int
             ok = true;
             for (const QString &sql : setup) {
                 if (!q.exec(sql)) {
-                    *reason = ResultsFile::reasonOf(q.lastError());
+                    reason = ResultsFile::reasonOf(q.lastError());
                     ok = false;
                     break;
                 }
             }
             if (ok && (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())) {
-                *reason = ResultsFile::reasonOf(q.lastError());
+                reason = ResultsFile::reasonOf(q.lastError());
                 ok = false;
             }
             if (ok) {
                 const int version = q.value(0).toInt();
                 q.finish();
                 if (version > CacheVersion) {
-                    *reason = QStringLiteral("الملف من إصدار أحدث من هذا البرنامج");
+                    reason = QStringLiteral("الملف من إصدار أحدث من هذا البرنامج");
                     ok = false;
                 } else if (version < CacheVersion
                            && !q.exec(QStringLiteral("PRAGMA user_version = %1").arg(CacheVersion))) {
-                    *reason = ResultsFile::reasonOf(q.lastError());
+                    reason = ResultsFile::reasonOf(q.lastError());
                     ok = false;
                 }
             }
             if (ok && !q.exec(QStringLiteral("COMMIT"))) {
-                *reason = ResultsFile::reasonOf(q.lastError());
+                reason = ResultsFile::reasonOf(q.lastError());
                 ok = false;
             }
             if (!ok)
@@ -177,7 +177,7 @@ bool SchoolServer::openCache(const QString &connection, const QString &path, int
     }
     if (!ok)
         closeCache(connection);
-    return ok;
+    return ok ? Result::success() : Result::failure(reason);
 }
 
 void SchoolServer::closeCache(const QString &connection)

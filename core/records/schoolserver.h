@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/result.h"
+
 #include <QString>
 
 class QSqlError;
@@ -21,8 +23,8 @@ public:
 
     /// Adds the PostgreSQL connection `connection` of this thread on the
     /// service and checks that the database was set up for the quiz. On
-    /// failure the connection is removed and `reason` says why in Arabic.
-    static bool connect(const QString &connection, const QString &service, QString *reason);
+    /// failure the connection is removed and the failure says why in Arabic.
+    static Result connect(const QString &connection, const QString &service);
     static void disconnect(const QString &connection);
     /// The Arabic reason for a failure of the server or of the connection to it.
     static QString reasonOf(const QSqlError &error);
@@ -30,7 +32,7 @@ public:
     /// Opens (and makes when missing) the file on this computer that holds the
     /// answers waiting to be sent (Outbox) and the last rows read from the
     /// server (Copy), as the SQLite connection `connection` of this thread.
-    static bool openCache(const QString &connection, const QString &path, int busyMs, QString *reason);
+    static Result openCache(const QString &connection, const QString &path, int busyMs);
     static void closeCache(const QString &connection);
 
     /// One answer counted on the server in one statement: its history row is

@@ -61,10 +61,10 @@ void ServerLink::start()
     m_notify->setInterval(20);
     connect(m_notify, &QTimer::timeout, this, &ServerLink::readNotified);
 
-    QString reason;
-    m_localOpen = SchoolServer::openCache(m_local, m_cachePath, 5000, &reason);
+    const Result cache = SchoolServer::openCache(m_local, m_cachePath, 5000);
+    m_localOpen = cache.ok;
     if (!m_localOpen) {
-        emit stateChanged(false, QStringLiteral("تعذر فتح ملف الإجابات المنتظرة على هذا الجهاز: %1").arg(reason));
+        emit stateChanged(false, QStringLiteral("تعذر فتح ملف الإجابات المنتظرة على هذا الجهاز: %1").arg(cache.text));
         return;
     }
     if (connectServer())
@@ -91,9 +91,9 @@ bool ServerLink::connectServer()
     if (!m_localOpen)
         return false;
     SchoolServer::disconnect(m_pg);
-    QString reason;
-    if (!SchoolServer::connect(m_pg, m_service, &reason)) {
-        goOffline(reason);
+    const Result connected = SchoolServer::connect(m_pg, m_service);
+    if (!connected) {
+        goOffline(connected.text);
         return false;
     }
     QSqlDatabase db = QSqlDatabase::database(m_pg, false);
@@ -240,15 +240,17 @@ bool ServerLink::sendBatch(bool *more)
             continue;
         QVector<ChildRecord> again;
         QVector<int> none;
-        if (!readRows({no}, &again, &none, &problem)) {
-            goOffline(problem);
+        const Result read = readRows({no}, &again, &none);
+        if (!read) {
+            goOffline(read.text);
             return false;
         }
         rows += again;
         gone += none;
     }
-    if (!storeRows(rows, gone, sent, &problem)) {
-        emit stateChanged(m_online, problem);
+    const Result stored = storeRows(rows, gone, sent);
+    if (!stored) {
+        emit stateChanged(m_online, stored.text);
         return false;
     }
     *more = batch.size() == BatchSize;
@@ -262,41 +264,34 @@ bool ServerLink::sendBatch(bool *more)
     return true;
 }
 
-bool ServerLink::readRows(const QVector<int> &nos, QVector<ChildRecord> *rows, QVector<int> *gone,
-                          QString *reason)
+Result ServerLink::readRows(const QVector<int> &nos, QVector<ChildRecord> *rows, QVector<int> *gone)
 {
     QSqlQuery q(QSqlDatabase::database(m_pg, false));
     q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("SELECT no, name, ok, notok FROM table1 WHERE no = ?"))) {
-        *reason = SchoolServer::reasonOf(q.lastError());
-        return false;
-    }
+    if (!q.prepare(QStringLiteral("SELECT no, name, ok, notok FROM table1 WHERE no = ?")))
+        return Result::failure(SchoolServer::reasonOf(q.lastError()));
     for (const int no : nos) {
         q.bindValue(0, no);
-        if (!q.exec()) {
-            *reason = SchoolServer::reasonOf(q.lastError());
-            return false;
-        }
+        if (!q.exec())
+            return Result::failure(SchoolServer::reasonOf(q.lastError()));
         if (q.next())
             rows->append(RowReader::readRecord(q));
         else
             gone->append(no);
         q.finish();
     }
-    return true;
+    return Result::success();
 }
 
 // The copy takes the rows, loses the gone ones, and the sent answers leave
 // the outbox, all at once: what the game shows (copy plus waiting answers)
 // never counts an answer twice or not at all.
-bool ServerLink::storeRows(const QVector<ChildRecord> &rows, const QVector<int> &gone,
-                           const QVector<qint64> &sent, QString *reason)
+Result ServerLink::storeRows(const QVector<ChildRecord> &rows, const QVector<int> &gone,
+                             const QVector<qint64> &sent)
 {
     QSqlDatabase local = QSqlDatabase::database(m_local, false);
-    if (!local.transaction()) {
-        *reason = ResultsFile::reasonOf(local.lastError());
-        return false;
-    }
+    if (!local.transaction())
+        return Result::failure(ResultsFile::reasonOf(local.lastError()));
     QSqlQuery put(local);
     QSqlQuery drop(local);
     bool ok = put.prepare(QStringLiteral("INSERT OR REPLACE INTO Copy (Service, No, Name, Ok, NotOk) "
@@ -323,14 +318,15 @@ bool ServerLink::storeRows(const QVector<ChildRecord> &rows, const QVector<int> 
     if (ok && !sent.isEmpty())
         ok = sentGone.exec(QStringLiteral("DELETE FROM Outbox WHERE Seq IN (%1)").arg(numberList(sent)));
     if (ok && local.commit())
-        return true;
-    *reason = QStringLiteral("تعذر الكتابة في ملف الإجابات المنتظرة على هذا الجهاز: %1")
-                  .arg(ResultsFile::reasonOf(put.lastError().isValid() ? put.lastError()
-                                             : drop.lastError().isValid() ? drop.lastError()
-                                             : sentGone.lastError().isValid() ? sentGone.lastError()
-                                                                               : local.lastError()));
+        return Result::success();
+    const Result failed = Result::failure(
+        QStringLiteral("تعذر الكتابة في ملف الإجابات المنتظرة على هذا الجهاز: %1")
+            .arg(ResultsFile::reasonOf(put.lastError().isValid() ? put.lastError()
+                                       : drop.lastError().isValid() ? drop.lastError()
+                                       : sentGone.lastError().isValid() ? sentGone.lastError()
+                                                                         : local.lastError())));
     local.rollback();
-    return false;
+    return failed;
 }
 
 // The whole table again, after a (re)connection: what changed while this
@@ -377,9 +373,9 @@ bool ServerLink::syncAll()
             nos.append(it.key());
         }
     }
-    QString reason;
-    if (!storeRows(changed, gone, {}, &reason)) {
-        emit stateChanged(m_online, reason);
+    const Result stored = storeRows(changed, gone, {});
+    if (!stored) {
+        emit stateChanged(m_online, stored.text);
         return false;
     }
     emit synced();
@@ -411,13 +407,14 @@ void ServerLink::readNotified()
     m_notified.clear();
     QVector<ChildRecord> rows;
     QVector<int> gone;
-    QString reason;
-    if (!readRows(nos, &rows, &gone, &reason)) {
-        goOffline(reason);
+    const Result read = readRows(nos, &rows, &gone);
+    if (!read) {
+        goOffline(read.text);
         return;
     }
-    if (!storeRows(rows, gone, {}, &reason)) {
-        emit stateChanged(m_online, reason);
+    const Result stored = storeRows(rows, gone, {});
+    if (!stored) {
+        emit stateChanged(m_online, stored.text);
         return;
     }
     emit rowsChanged(nos);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/result.h"
 #include "core/records/childrecord.h"
 
 #include <QObject>
@@ -49,9 +50,8 @@ private:
     void readNotified();
     void onNotification(const QString &name, QSqlDriver::NotificationSource source, const QVariant &payload);
     void checkHealth();
-    bool readRows(const QVector<int> &nos, QVector<ChildRecord> *rows, QVector<int> *gone, QString *reason);
-    bool storeRows(const QVector<ChildRecord> &rows, const QVector<int> &gone, const QVector<qint64> &sent,
-                   QString *reason);
+    Result readRows(const QVector<int> &nos, QVector<ChildRecord> *rows, QVector<int> *gone);
+    Result storeRows(const QVector<ChildRecord> &rows, const QVector<int> &gone, const QVector<qint64> &sent);
 
     QString m_service;
     QString m_cachePath;

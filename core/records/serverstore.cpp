@@ -78,9 +78,11 @@ bool ServerStore::probe(const QString &service, QString *reason)
 {
     static QAtomicInt serial;
     const QString name = QStringLiteral("school-probe-%1").arg(serial.fetchAndAddRelaxed(1));
-    const bool ok = SchoolServer::connect(name, service, reason);
+    const Result connected = SchoolServer::connect(name, service);
     SchoolServer::disconnect(name);
-    return ok;
+    if (!connected)
+        *reason = connected.text;
+    return connected.ok;
 }
 
 bool ServerStore::open(QString *reason)
@@ -89,8 +91,11 @@ bool ServerStore::open(QString *reason)
         *reason = SchoolServer::invalidServiceText(m_service);
         return false;
     }
-    if (!SchoolServer::openCache(m_local, m_cachePath, 1000, reason))
+    const Result cache = SchoolServer::openCache(m_local, m_cachePath, 1000);
+    if (!cache) {
+        *reason = cache.text;
         return false;
+    }
     QSqlDatabase db = QSqlDatabase::database(m_local, false);
     // What the game shows: the server's rows as last read, with this
     // computer's answers that have not reached the server added.
@@ -201,7 +206,10 @@ bool ServerStore::serverConnection(QString *reason)
         ping.finish();
         SchoolServer::disconnect(m_teacher);
     }
-    return SchoolServer::connect(m_teacher, m_service, reason);
+    const Result connected = SchoolServer::connect(m_teacher, m_service);
+    if (!connected)
+        *reason = connected.text;
+    return connected.ok;
 }
 
 bool ServerStore::readConnection(QString *connection, QString *reason)

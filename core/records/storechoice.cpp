@@ -25,18 +25,14 @@ QString StoreChoice::read(const QString &dataDir)
     return QString::fromUtf8(end < 0 ? bytes : bytes.left(end)).trimmed();
 }
 
-bool StoreChoice::write(const QString &dataDir, const QString &service, QString *reason)
+Result StoreChoice::write(const QString &dataDir, const QString &service)
 {
     const QString path = pathIn(dataDir);
     if (service.isEmpty()) {
         QFile file(path);
         if (!file.exists() || file.remove())
-            return true;
-        *reason = AtomicFile::writeFailedText(path, lastFileErrorReason(file.errorString()));
-        return false;
+            return Result::success();
+        return Result::failure(AtomicFile::writeFailedText(path, lastFileErrorReason(file.errorString())));
     }
-    const Result written = AtomicFile::writeBytes(path, service.toUtf8() + '\n');
-    if (!written)
-        *reason = written.text;
-    return written.ok;
+    return AtomicFile::writeBytes(path, service.toUtf8() + '\n');
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/result.h"
+
 #include <QString>
 
 /// Where this computer keeps the children's table, as the teacher chose it
@@ -18,7 +20,7 @@ public:
     /// The chosen service, or empty for results.db; what the file holds is
     /// returned as it is (the server store refuses a name that is not valid).
     static QString read(const QString &dataDir);
-    /// Writes the choice; an empty service removes the file. false with an
-    /// Arabic reason naming the file.
-    static bool write(const QString &dataDir, const QString &service, QString *reason);
+    /// Writes the choice; an empty service removes the file. A failure's
+    /// Arabic reason names the file.
+    static Result write(const QString &dataDir, const QString &service);
 };

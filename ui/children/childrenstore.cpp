@@ -97,10 +97,10 @@ void ChildrenPage::chooseServer()
         showStore();
         throw;
     }
-    QString error;
-    if (!StoreChoice::write(m_dataDir, service, &error))
+    const Result kept = StoreChoice::write(m_dataDir, service);
+    if (!kept)
         throw QuizError(QStringLiteral("تُحفظ النتائج الآن على خادم المدرسة، لكن تعذر حفظ هذا الاختيار "
-                                       "للمرة القادمة: %1").arg(error));
+                                       "للمرة القادمة: %1").arg(kept.text));
     m_dialogs.showMessage(QStringLiteral("تُحفظ نتائج الأطفال الآن على خادم المدرسة «%1»، "
                                          "ويراها كل جهاز متصل به.").arg(Bidi::word(service)));
 }
@@ -115,9 +115,10 @@ void ChildrenPage::chooseLocalFile()
         throw QuizError(error);
     }
     showStore();
-    if (!StoreChoice::write(m_dataDir, QString(), &error))
+    const Result kept = StoreChoice::write(m_dataDir, QString());
+    if (!kept)
         throw QuizError(QStringLiteral("تُحفظ النتائج الآن في ملف هذا الجهاز، لكن تعذر حفظ هذا الاختيار "
-                                       "للمرة القادمة: %1").arg(error));
+                                       "للمرة القادمة: %1").arg(kept.text));
 }
 
 QString ChildrenPage::storeStateText() const
