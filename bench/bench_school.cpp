@@ -9,6 +9,7 @@
 #include "core/records/resultstable.h"
 #include "core/records/serverstore.h"
 #include "core/records/storechoice.h"
+#include "support/testsupport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -24,6 +25,8 @@
 #include <cstdio>
 #include <memory>
 #include <vector>
+
+using testsupport::succeeded;
 
 namespace {
 
@@ -53,7 +56,7 @@ std::unique_ptr<ResultsTable> computer(const QString &cache, QString *error)
 {
     auto store = std::make_unique<ServerStore>(Service, cache);
     store->setRetryInterval(100);
-    if (!store->open(error))
+    if (!succeeded(store->open(), error))
         return nullptr;
     auto table = std::make_unique<ResultsTable>();
     if (!table->openStore(std::move(store), error))
@@ -127,7 +130,7 @@ int main(int argc, char **argv)
             {
                 // The outbox file as the program makes it.
                 auto store = std::make_unique<ServerStore>(QStringLiteral("nosuch"), cache);
-                if (!store->open(&reason))
+                if (!succeeded(store->open(), &reason))
                     return fail(reason);
             }
             if (!db.open() || !db.transaction())

@@ -26,6 +26,13 @@ QVariant intOrNull(const QVariant &value)
     return value.isNull() ? nullInt() : QVariant(value.toInt());
 }
 
+// A store that is not open is never the table's: the table says itself
+// that it is not open, so there is nothing to add.
+Result notOpen()
+{
+    return Result::failure(QString());
+}
+
 // A count at the largest integer stays there rather than turning negative.
 const char *const CountSql =
     "UPDATE Table1 SET %1 = CASE WHEN %1 >= 2147483647 THEN %1 ELSE ifnull(%1, 0) + 1 END WHERE No = ?";
@@ -56,21 +63,19 @@ QString FileStore::place() const
     return Bidi::path(QDir::toNativeSeparators(m_path));
 }
 
-bool FileStore::readConnection(QString *connection, QString *)
+Result FileStore::readConnection(QString *connection)
 {
     *connection = m_connection;
-    return true;
+    return Result::success();
 }
 
-bool FileStore::open(const QString &path, QString *reason)
+Result FileStore::open(const QString &path)
 {
     close();
     m_path = path;
     const Result opened = ResultsFile::open(m_connection, path);
-    if (!opened) {
-        *reason = opened.text;
-        return false;
-    }
+    if (!opened)
+        return opened;
     m_q = std::make_unique<Queries>(QSqlDatabase::database(m_connection, false));
     const std::pair<QSqlQuery *, QString> all[] = {
         {&m_q->insert, QStringLiteral("INSERT INTO Table1 (Name, Ok, NotOk) VALUES (?, ?, ?)")},
@@ -83,20 +88,19 @@ bool FileStore::open(const QString &path, QString *reason)
         {&m_q->countRight, QString::fromLatin1(CountSql).arg(QLatin1String("Ok"))},
         {&m_q->countWrong, QString::fromLatin1(CountSql).arg(QLatin1String("NotOk"))},
     };
-    bool ok = true;
+    Result prepared = Result::success();
     for (const auto &[query, sql] : all) {
         query->setForwardOnly(true);
-        if (ok && !query->prepare(sql)) {
-            *reason = ResultsFile::reasonOf(query->lastError());
-            ok = false;
-        }
+        if (prepared && !query->prepare(sql))
+            prepared = Result::failure(ResultsFile::reasonOf(query->lastError()));
     }
-    if (!ok || !m_rows.prepare(m_connection, QStringLiteral("Table1"), reason)) {
+    if (prepared)
+        prepared = m_rows.prepare(m_connection, QStringLiteral("Table1"));
+    if (!prepared) {
         close();
         m_path = path;
-        return false;
     }
-    return true;
+    return prepared;
 }
 
 void FileStore::close()
@@ -114,98 +118,85 @@ void FileStore::close()
 
 // The work's writes are on disk together, or (after a failure, or a kill at
 // any moment) none of them is.
-bool FileStore::inTransaction(const std::function<bool(QString *)> &work, QString *reason)
+Result FileStore::inTransaction(const std::function<Result()> &work)
 {
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    if (!db.transaction()) {
-        *reason = ResultsFile::reasonOf(db.lastError());
-        return false;
-    }
-    if (!work(reason)) {
+    if (!db.transaction())
+        return Result::failure(ResultsFile::reasonOf(db.lastError()));
+    const Result done = work();
+    if (!done) {
         db.rollback();
-        return false;
+        return done;
     }
     if (!db.commit()) {
-        *reason = ResultsFile::reasonOf(db.lastError());
+        const Result failed = Result::failure(ResultsFile::reasonOf(db.lastError()));
         db.rollback();
-        return false;
+        return failed;
     }
-    return true;
+    return Result::success();
 }
 
-bool FileStore::insertRecord(ChildRecord *record, const QVector<HistoryRow> &events, QString *reason)
+Result FileStore::insertRecord(ChildRecord *record, const QVector<HistoryRow> &events)
 {
     if (!m_q)
-        return false;
-    const auto write = [&](QString *why) {
+        return notOpen();
+    const auto write = [&]() -> Result {
         QSqlQuery &q = m_q->insert;
         q.bindValue(0, textOrNull(record->name));
         q.bindValue(1, intOrNull(record->ok));
         q.bindValue(2, intOrNull(record->notOk));
-        if (!q.exec()) {
-            *why = ResultsFile::reasonOf(q.lastError());
-            return false;
-        }
+        if (!q.exec())
+            return Result::failure(ResultsFile::reasonOf(q.lastError()));
         record->no = q.lastInsertId().toInt();
         q.finish();
-        return writeEvents(record->no, events, why);
+        return writeEvents(record->no, events);
     };
     // A row without history is one statement, committed on its own.
-    return events.isEmpty() ? write(reason) : inTransaction(write, reason);
+    return events.isEmpty() ? write() : inTransaction(write);
 }
 
-bool FileStore::updateRecord(const ChildRecord &record, const QVector<HistoryRow> &events, QString *reason)
+Result FileStore::updateRecord(const ChildRecord &record, const QVector<HistoryRow> &events)
 {
     if (!m_q)
-        return false;
-    const auto write = [&](QString *why) {
+        return notOpen();
+    const auto write = [&]() -> Result {
         QSqlQuery &q = m_q->update;
         q.bindValue(0, textOrNull(record.name));
         q.bindValue(1, intOrNull(record.ok));
         q.bindValue(2, intOrNull(record.notOk));
         q.bindValue(3, record.no);
-        if (!q.exec()) {
-            *why = ResultsFile::reasonOf(q.lastError());
-            return false;
-        }
+        if (!q.exec())
+            return Result::failure(ResultsFile::reasonOf(q.lastError()));
         const int affected = q.numRowsAffected();
         q.finish();
-        if (affected != 1) {
-            *why = QStringLiteral("سجل الطفل رقم %L1 لم يعد موجوداً").arg(record.no);
-            return false;
-        }
-        return writeEvents(record.no, events, why);
+        if (affected != 1)
+            return Result::failure(QStringLiteral("سجل الطفل رقم %L1 لم يعد موجوداً").arg(record.no));
+        return writeEvents(record.no, events);
     };
-    return events.isEmpty() ? write(reason) : inTransaction(write, reason);
+    return events.isEmpty() ? write() : inTransaction(write);
 }
 
-bool FileStore::countAnswer(int no, const HistoryRow &answer, ChildRecord *after, QString *reason)
+Result FileStore::countAnswer(int no, const HistoryRow &answer, ChildRecord *after)
 {
     if (!m_q)
-        return false;
-    const bool counted = inTransaction(
-        [&](QString *why) {
-            QSqlQuery &q = answer.correct.toInt() == 1 ? m_q->countRight : m_q->countWrong;
-            q.bindValue(0, no);
-            if (!q.exec()) {
-                *why = ResultsFile::reasonOf(q.lastError());
-                return false;
-            }
-            const int affected = q.numRowsAffected();
-            q.finish();
-            if (affected != 1) {
-                *why = QStringLiteral("سجل الطفل رقم %L1 لم يعد موجوداً").arg(no);
-                return false;
-            }
-            return writeEvents(no, {answer}, why);
-        },
-        reason);
+        return notOpen();
+    const Result counted = inTransaction([&]() -> Result {
+        QSqlQuery &q = answer.correct.toInt() == 1 ? m_q->countRight : m_q->countWrong;
+        q.bindValue(0, no);
+        if (!q.exec())
+            return Result::failure(ResultsFile::reasonOf(q.lastError()));
+        const int affected = q.numRowsAffected();
+        q.finish();
+        if (affected != 1)
+            return Result::failure(QStringLiteral("سجل الطفل رقم %L1 لم يعد موجوداً").arg(no));
+        return writeEvents(no, {answer});
+    });
     if (counted && !m_rows.seek(Key, no, after))
         after->no = 0;
     return counted;
 }
 
-bool FileStore::writeEvents(int no, const QVector<HistoryRow> &events, QString *reason)
+Result FileStore::writeEvents(int no, const QVector<HistoryRow> &events)
 {
     QSqlQuery &q = m_q->addEvent;
     for (const HistoryRow &e : events) {
@@ -221,31 +212,28 @@ bool FileStore::writeEvents(int no, const QVector<HistoryRow> &events, QString *
         q.bindValue(7, d.clicked > 0 ? QVariant(d.clicked) : nullInt());
         q.bindValue(8, e.correct.isNull() ? nullInt() : e.correct);
         if (!q.exec()) {
-            *reason = QStringLiteral("تعذر حفظ الإجابة في سجل الإجابات: %1")
-                          .arg(ResultsFile::reasonOf(q.lastError()));
-            return false;
+            return Result::failure(QStringLiteral("تعذر حفظ الإجابة في سجل الإجابات: %1")
+                                       .arg(ResultsFile::reasonOf(q.lastError())));
         }
         q.finish();
     }
-    return true;
+    return Result::success();
 }
 
-bool FileStore::removeChild(int no, QString *reason)
+Result FileStore::removeChild(int no)
 {
     if (!m_q)
-        return false;
-    return inTransaction(
-        [&](QString *why) {
-            for (QSqlQuery *q : {&m_q->removeHistory, &m_q->remove}) {
-                q->bindValue(0, no);
-                if (!q->exec()) {
-                    *why = ResultsFile::reasonOf(q->lastError());
-                    q->finish();
-                    return false;
-                }
+        return notOpen();
+    return inTransaction([&]() -> Result {
+        for (QSqlQuery *q : {&m_q->removeHistory, &m_q->remove}) {
+            q->bindValue(0, no);
+            if (!q->exec()) {
+                const Result failed = Result::failure(ResultsFile::reasonOf(q->lastError()));
                 q->finish();
+                return failed;
             }
-            return true;
-        },
-        reason);
+            q->finish();
+        }
+        return Result::success();
+    });
 }

@@ -19,27 +19,27 @@ public:
     explicit FileStore(const QString &connection, QObject *parent = nullptr);
     ~FileStore() override;
 
-    bool open(const QString &path, QString *reason);
+    Result open(const QString &path);
 
     QString place() const override;
     bool isShared() const override { return false; }
-    bool count(int *n, QString *reason) override { return m_rows.count(n, reason); }
+    Result count(int *n) override { return m_rows.count(n); }
     bool seek(Seek which, int key, ChildRecord *out) override { return m_rows.seek(which, key, out); }
-    bool insertRecord(ChildRecord *record, const QVector<HistoryRow> &events, QString *reason) override;
-    bool updateRecord(const ChildRecord &record, const QVector<HistoryRow> &events, QString *reason) override;
-    bool countAnswer(int no, const HistoryRow &answer, ChildRecord *after, QString *reason) override;
-    bool removeChild(int no, QString *reason) override;
-    QVector<int> keys(QString *reason) override { return m_rows.keys(reason); }
-    QVector<ChildRecord> records(int fromNo, int toNo, QString *reason) override
+    Result insertRecord(ChildRecord *record, const QVector<HistoryRow> &events) override;
+    Result updateRecord(const ChildRecord &record, const QVector<HistoryRow> &events) override;
+    Result countAnswer(int no, const HistoryRow &answer, ChildRecord *after) override;
+    Result removeChild(int no) override;
+    Result keys(QVector<int> *out) override { return m_rows.keys(out); }
+    Result records(int fromNo, int toNo, QVector<ChildRecord> *out) override
     {
-        return m_rows.records(fromNo, toNo, reason);
+        return m_rows.records(fromNo, toNo, out);
     }
-    bool readConnection(QString *connection, QString *) override;
+    Result readConnection(QString *connection) override;
 
 private:
     struct Queries;
-    bool inTransaction(const std::function<bool(QString *)> &work, QString *reason);
-    bool writeEvents(int no, const QVector<HistoryRow> &events, QString *reason);
+    Result inTransaction(const std::function<Result()> &work);
+    Result writeEvents(int no, const QVector<HistoryRow> &events);
     void close();
 
     QString m_connection;

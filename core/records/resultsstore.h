@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/result.h"
 #include "core/records/childrecord.h"
 
 #include <QObject>
@@ -44,26 +45,27 @@ public:
     /// or a table empty may then be there after all.
     virtual bool rowsKnown() const { return true; }
 
-    virtual bool count(int *n, QString *reason) = 0;
+    virtual Result count(int *n) = 0;
     /// The first, last, next or prior row from `key`, or the row with No
     /// `key`; false when there is none (or it could not be read).
     virtual bool seek(Seek which, int key, ChildRecord *out) = 0;
     /// Stores a new row with its history rows; the store gives its No.
-    virtual bool insertRecord(ChildRecord *record, const QVector<HistoryRow> &events, QString *reason) = 0;
+    virtual Result insertRecord(ChildRecord *record, const QVector<HistoryRow> &events) = 0;
     /// Stores the row's values with its history rows, all or nothing.
-    virtual bool updateRecord(const ChildRecord &record, const QVector<HistoryRow> &events,
-                              QString *reason) = 0;
+    virtual Result updateRecord(const ChildRecord &record, const QVector<HistoryRow> &events) = 0;
     /// Adds one to Ok (correct 1) or NotOk of child `no` where it is stored,
     /// without reading it first, with the answer's history row; `after` is
     /// the row as it is now to be shown.
-    virtual bool countAnswer(int no, const HistoryRow &answer, ChildRecord *after, QString *reason) = 0;
+    virtual Result countAnswer(int no, const HistoryRow &answer, ChildRecord *after) = 0;
     /// Deletes the child and the child's history.
-    virtual bool removeChild(int no, QString *reason) = 0;
-    virtual QVector<int> keys(QString *reason) = 0;
-    virtual QVector<ChildRecord> records(int fromNo, int toNo, QString *reason) = 0;
+    virtual Result removeChild(int no) = 0;
+    /// Every No in order; `out` is empty when they could not be read.
+    virtual Result keys(QVector<int> *out) = 0;
+    /// The stored rows with No in [fromNo, toNo].
+    virtual Result records(int fromNo, int toNo, QVector<ChildRecord> *out) = 0;
     /// The name of a connection of this thread on which the history and the
-    /// export read Table1 and Answers; false with a reason when there is none now.
-    virtual bool readConnection(QString *connection, QString *reason) = 0;
+    /// export read Table1 and Answers; a failure with a reason when there is none now.
+    virtual Result readConnection(QString *connection) = 0;
 
 signals:
     /// Rows changed elsewhere (another computer): each may be new, changed or gone.

@@ -85,10 +85,10 @@ bool ResultsTable::open(const QString &filePath, QString *error)
         return true;
     close();
     auto store = std::make_unique<FileStore>(m_connection);
-    QString reason;
-    if (!store->open(filePath, &reason)) {
+    const Result opened = store->open(filePath);
+    if (!opened) {
         m_path = filePath;
-        *error = failure(QStringLiteral("تعذر فتح جدول الأطفال"), reason);
+        *error = failure(QStringLiteral("تعذر فتح جدول الأطفال"), opened.text);
         return false;
     }
     m_store = std::move(store);
@@ -106,9 +106,9 @@ bool ResultsTable::openStore(std::unique_ptr<ResultsStore> store, QString *error
 
 bool ResultsTable::afterOpen(QString *error)
 {
-    QString reason;
-    if (!m_store->count(&m_count, &reason)) {
-        const QString text = failure(QStringLiteral("تعذر فتح جدول الأطفال"), reason);
+    const Result counted = m_store->count(&m_count);
+    if (!counted) {
+        const QString text = failure(QStringLiteral("تعذر فتح جدول الأطفال"), counted.text);
         const QString path = m_path;
         close();
         m_path = path;
@@ -146,7 +146,10 @@ bool ResultsTable::readConnection(QString *connection, QString *error) const
         *error = closedText();
         return false;
     }
-    return m_store->readConnection(connection, error);
+    const Result connected = m_store->readConnection(connection);
+    if (!connected)
+        *error = connected.text;
+    return connected.ok;
 }
 
 void ResultsTable::setCurrent(const ChildRecord &record, bool has)
@@ -166,10 +169,8 @@ bool ResultsTable::loadOne(ResultsStore::Seek which, int key)
     setCurrent(record, true);
     // Rows that another computer added reach the store before the notice
     // that updates the count: a row found means the table is not empty.
-    if (m_count == 0) {
-        QString ignored;
-        m_store->count(&m_count, &ignored);
-    }
+    if (m_count == 0)
+        m_store->count(&m_count);
     return true;
 }
 
@@ -311,11 +312,10 @@ bool ResultsTable::post(QString *error)
     if (!requirePending(error))
         return false;
     const bool inserting = m_state == State::Insert;
-    QString reason;
-    const bool written = inserting ? m_store->insertRecord(&m_current, m_pendingEvents, &reason)
-                                   : m_store->updateRecord(m_current, m_pendingEvents, &reason);
+    const Result written = inserting ? m_store->insertRecord(&m_current, m_pendingEvents)
+                                     : m_store->updateRecord(m_current, m_pendingEvents);
     if (!written) {
-        *error = failure(QString::fromUtf8(PostWhat), reason);
+        *error = failure(QString::fromUtf8(PostWhat), written.text);
         return false;
     }
     m_pendingEvents.clear();
@@ -359,9 +359,9 @@ bool ResultsTable::deleteCurrent(QString *error)
     cancel();
     const int no = m_current.no;
     // The child and the child's history go together, or neither does.
-    QString reason;
-    if (!m_store->removeChild(no, &reason)) {
-        *error = failure(QStringLiteral("تعذر حذف الطفل من"), reason);
+    const Result removed = m_store->removeChild(no);
+    if (!removed) {
+        *error = failure(QStringLiteral("تعذر حذف الطفل من"), removed.text);
         return false;
     }
     --m_count;
@@ -451,15 +451,15 @@ bool ResultsTable::recordResult(const QString &result, const AnswerDetails &deta
     if (m_state == State::Browse && m_hasCurrent) {
         const int no = m_current.no;
         ChildRecord after;
-        QString reason;
-        if (m_store->countAnswer(no, answer, &after, &reason)) {
+        const Result counted = m_store->countAnswer(no, answer, &after);
+        if (counted) {
             if (after.no == no)
                 setCurrent(after, true);
             emit recordUpdated(no);
             emit currentChanged();
             return true;
         }
-        *error = failure(QString::fromUtf8(PostWhat), reason);
+        *error = failure(QString::fromUtf8(PostWhat), counted.text);
         // On a server the answer is already waiting on this computer, or
         // lost with the disk; counting it again later from a value read now
         // could undo other computers' answers.
@@ -519,10 +519,10 @@ QVector<int> ResultsTable::keys(QString *error) const
 {
     if (!isOpen())
         return {};
-    QString reason;
-    const QVector<int> result = m_store->keys(&reason);
-    if (!reason.isEmpty())
-        *error = failure(QStringLiteral("تعذر قراءة"), reason);
+    QVector<int> result;
+    const Result read = m_store->keys(&result);
+    if (!read)
+        *error = failure(QStringLiteral("تعذر قراءة"), read.text);
     return result;
 }
 
@@ -530,10 +530,10 @@ QVector<ChildRecord> ResultsTable::records(int fromNo, int toNo, QString *error)
 {
     if (!isOpen())
         return {};
-    QString reason;
-    const QVector<ChildRecord> result = m_store->records(fromNo, toNo, &reason);
-    if (!reason.isEmpty())
-        *error = failure(QStringLiteral("تعذر قراءة"), reason);
+    QVector<ChildRecord> result;
+    const Result read = m_store->records(fromNo, toNo, &result);
+    if (!read)
+        *error = failure(QStringLiteral("تعذر قراءة"), read.text);
     return result;
 }
 
@@ -545,8 +545,7 @@ void ResultsTable::followChanges(const QVector<int> &nos)
 {
     if (!isOpen())
         return;
-    QString ignored;
-    m_store->count(&m_count, &ignored);
+    m_store->count(&m_count);
     bool currentTouched = false;
     for (const int no : nos) {
         ChildRecord row;

@@ -54,7 +54,7 @@ ChildRecord RowReader::readRecord(const QSqlQuery &query, int first)
     return record;
 }
 
-bool RowReader::prepare(const QString &connection, const QString &relation, QString *reason)
+Result RowReader::prepare(const QString &connection, const QString &relation)
 {
     m_q = std::make_unique<Queries>(QSqlDatabase::database(connection, false));
     const QString select = QStringLiteral("SELECT No, Name, Ok, NotOk FROM %1 ").arg(relation);
@@ -71,24 +71,25 @@ bool RowReader::prepare(const QString &connection, const QString &relation, QStr
     for (const auto &[query, sql] : all) {
         query->setForwardOnly(true);
         if (!query->prepare(sql)) {
-            *reason = ResultsFile::reasonOf(query->lastError());
+            const Result failed = Result::failure(ResultsFile::reasonOf(query->lastError()));
             m_q.reset();
-            return false;
+            return failed;
         }
     }
-    return true;
+    return Result::success();
 }
 
-bool RowReader::count(int *n, QString *reason)
+// Before prepare() there is nothing to count and nothing to say: the table
+// tells that it is not open.
+Result RowReader::count(int *n)
 {
-    if (!m_q || !m_q->count.exec() || !m_q->count.next()) {
-        if (m_q)
-            *reason = ResultsFile::reasonOf(m_q->count.lastError());
-        return false;
-    }
+    if (!m_q)
+        return Result::failure(QString());
+    if (!m_q->count.exec() || !m_q->count.next())
+        return Result::failure(ResultsFile::reasonOf(m_q->count.lastError()));
     *n = m_q->count.value(0).toInt();
     m_q->count.finish();
-    return true;
+    return Result::success();
 }
 
 // Nothing found, or a failed read, leaves `out` as it was.
@@ -115,36 +116,33 @@ bool RowReader::seek(ResultsStore::Seek which, int key, ChildRecord *out)
     return found;
 }
 
-QVector<int> RowReader::keys(QString *reason)
+// Before prepare() there are no rows, which is no failure.
+Result RowReader::keys(QVector<int> *out)
 {
-    QVector<int> result;
+    out->clear();
     if (!m_q)
-        return result;
+        return Result::success();
     QSqlQuery &q = m_q->keys;
-    if (!q.exec()) {
-        *reason = ResultsFile::reasonOf(q.lastError());
-        return result;
-    }
+    if (!q.exec())
+        return Result::failure(ResultsFile::reasonOf(q.lastError()));
     while (q.next())
-        result.append(q.value(0).toInt());
+        out->append(q.value(0).toInt());
     q.finish();
-    return result;
+    return Result::success();
 }
 
-QVector<ChildRecord> RowReader::records(int fromNo, int toNo, QString *reason)
+Result RowReader::records(int fromNo, int toNo, QVector<ChildRecord> *out)
 {
-    QVector<ChildRecord> result;
+    out->clear();
     if (!m_q)
-        return result;
+        return Result::success();
     QSqlQuery &q = m_q->range;
     q.bindValue(0, fromNo);
     q.bindValue(1, toNo);
-    if (!q.exec()) {
-        *reason = ResultsFile::reasonOf(q.lastError());
-        return result;
-    }
+    if (!q.exec())
+        return Result::failure(ResultsFile::reasonOf(q.lastError()));
     while (q.next())
-        result.append(readRecord(q));
+        out->append(readRecord(q));
     q.finish();
-    return result;
+    return Result::success();
 }

@@ -14,14 +14,14 @@ class RowReader
 public:
     RowReader();
     ~RowReader();
-    /// false with an Arabic reason when the queries cannot be prepared.
-    bool prepare(const QString &connection, const QString &relation, QString *reason);
+    /// A failure, with an Arabic reason, when the queries cannot be prepared.
+    Result prepare(const QString &connection, const QString &relation);
     void clear();
 
-    bool count(int *n, QString *reason);
+    Result count(int *n);
     bool seek(ResultsStore::Seek which, int key, ChildRecord *out);
-    QVector<int> keys(QString *reason);
-    QVector<ChildRecord> records(int fromNo, int toNo, QString *reason);
+    Result keys(QVector<int> *out);
+    Result records(int fromNo, int toNo, QVector<ChildRecord> *out);
 
     /// A row as read by a query selecting No, Name, Ok, NotOk (in that order
     /// from column `first`), nulls kept.

@@ -74,28 +74,22 @@ QString ServerStore::place() const
     return QStringLiteral("خادم المدرسة %1").arg(Bidi::word(m_service));
 }
 
-bool ServerStore::probe(const QString &service, QString *reason)
+Result ServerStore::probe(const QString &service)
 {
     static QAtomicInt serial;
     const QString name = QStringLiteral("school-probe-%1").arg(serial.fetchAndAddRelaxed(1));
     const Result connected = SchoolServer::connect(name, service);
     SchoolServer::disconnect(name);
-    if (!connected)
-        *reason = connected.text;
-    return connected.ok;
+    return connected;
 }
 
-bool ServerStore::open(QString *reason)
+Result ServerStore::open()
 {
-    if (!SchoolServer::validService(m_service)) {
-        *reason = SchoolServer::invalidServiceText(m_service);
-        return false;
-    }
+    if (!SchoolServer::validService(m_service))
+        return Result::failure(SchoolServer::invalidServiceText(m_service));
     const Result cache = SchoolServer::openCache(m_local, m_cachePath, 1000);
-    if (!cache) {
-        *reason = cache.text;
-        return false;
-    }
+    if (!cache)
+        return cache;
     QSqlDatabase db = QSqlDatabase::database(m_local, false);
     // What the game shows: the server's rows as last read, with this
     // computer's answers that have not reached the server added.
@@ -112,19 +106,22 @@ bool ServerStore::open(QString *reason)
                                   "SUM(Correct <> 1) AS Wrongs FROM Outbox WHERE Service = %3 GROUP BY Child) p "
                                   "ON p.Child = c.No WHERE c.Service = %3")
                        .arg(count("Ok", "Rights"), count("NotOk", "Wrongs"), service))) {
-        *reason = ResultsFile::reasonOf(view.lastError());
+        const Result failed = Result::failure(ResultsFile::reasonOf(view.lastError()));
         SchoolServer::closeCache(m_local);
-        return false;
+        return failed;
     }
     m_addOutbox = std::make_unique<QSqlQuery>(db);
-    if (!m_addOutbox->prepare(QStringLiteral("INSERT INTO Outbox (Id, Service, Child, Time, Lesson, QuestionType, "
-                                             "Asked, Clicked, Correct) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"))
-        || !m_rows.prepare(m_local, QStringLiteral("Shown"), reason)) {
-        if (reason->isEmpty())
-            *reason = ResultsFile::reasonOf(m_addOutbox->lastError());
+    Result prepared = Result::failure(QString());
+    if (m_addOutbox->prepare(QStringLiteral("INSERT INTO Outbox (Id, Service, Child, Time, Lesson, QuestionType, "
+                                            "Asked, Clicked, Correct) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")))
+        prepared = m_rows.prepare(m_local, QStringLiteral("Shown"));
+    if (!prepared) {
+        const Result failed = prepared.text.isEmpty()
+                                  ? Result::failure(ResultsFile::reasonOf(m_addOutbox->lastError()))
+                                  : prepared;
         m_addOutbox.reset();
         SchoolServer::closeCache(m_local);
-        return false;
+        return failed;
     }
 
     m_thread = new QThread;
@@ -137,7 +134,7 @@ bool ServerStore::open(QString *reason)
     connect(m_link, &ServerLink::rowsChanged, this, &ResultsStore::rowsChanged);
     m_problem = QStringLiteral("جارٍ الاتصال بخادم المدرسة");
     m_thread->start();
-    return true;
+    return Result::success();
 }
 
 void ServerStore::linkState(bool online, const QString &problem)
@@ -167,10 +164,11 @@ QString ServerStore::stateText() const
 
 // The answer is on this computer's disk when this returns; the sender takes
 // it to the server as soon as it can.
-bool ServerStore::countAnswer(int no, const HistoryRow &answer, ChildRecord *after, QString *reason)
+Result ServerStore::countAnswer(int no, const HistoryRow &answer, ChildRecord *after)
 {
+    // Not open: the table does not count on a store it could not open.
     if (!m_addOutbox)
-        return false;
+        return Result::failure(QString());
     const AnswerDetails &d = answer.details;
     QSqlQuery &q = *m_addOutbox;
     q.bindValue(0, newId());
@@ -183,79 +181,73 @@ bool ServerStore::countAnswer(int no, const HistoryRow &answer, ChildRecord *aft
     q.bindValue(7, d.clicked > 0 ? QVariant(d.clicked) : nullInt());
     q.bindValue(8, answer.correct.toInt() == 1 ? 1 : 0);
     if (!q.exec()) {
-        *reason = QStringLiteral("تعذر حفظ الإجابة على هذا الجهاز: %1").arg(ResultsFile::reasonOf(q.lastError()));
-        return false;
+        return Result::failure(
+            QStringLiteral("تعذر حفظ الإجابة على هذا الجهاز: %1").arg(ResultsFile::reasonOf(q.lastError())));
     }
     q.finish();
     if (!m_rows.seek(Key, no, after))
         after->no = 0;
     QMetaObject::invokeMethod(m_link, &ServerLink::flush, Qt::QueuedConnection);
     emit stateChanged();
-    return true;
+    return Result::success();
 }
 
 // A connection of the window's thread, for the teacher's changes and the
 // readers of the history; a connection that has died (the server was
 // restarted) is made anew.
-bool ServerStore::serverConnection(QString *reason)
+Result ServerStore::serverConnection()
 {
     if (QSqlDatabase::contains(m_teacher)) {
         QSqlQuery ping(QSqlDatabase::database(m_teacher, false));
         if (ping.exec(QStringLiteral("SELECT 1")))
-            return true;
+            return Result::success();
         ping.finish();
         SchoolServer::disconnect(m_teacher);
     }
-    const Result connected = SchoolServer::connect(m_teacher, m_service);
-    if (!connected)
-        *reason = connected.text;
-    return connected.ok;
+    return SchoolServer::connect(m_teacher, m_service);
 }
 
-bool ServerStore::readConnection(QString *connection, QString *reason)
+Result ServerStore::readConnection(QString *connection)
 {
     // The sender knows the server is away: the chart does not wait for the
     // network to say so again.
-    if (!m_online) {
-        *reason = QStringLiteral("سجل الإجابات على خادم المدرسة غير متاح الآن: %1").arg(m_problem);
-        return false;
-    }
-    if (!serverConnection(reason))
-        return false;
+    if (!m_online)
+        return Result::failure(QStringLiteral("سجل الإجابات على خادم المدرسة غير متاح الآن: %1").arg(m_problem));
+    const Result connected = serverConnection();
+    if (!connected)
+        return connected;
     *connection = m_teacher;
-    return true;
+    return Result::success();
 }
 
-bool ServerStore::onServer(const std::function<bool(QSqlDatabase &, QString *)> &work, QString *reason)
+Result ServerStore::onServer(const std::function<Result(QSqlDatabase &)> &work)
 {
-    if (!serverConnection(reason))
-        return false;
+    const Result connected = serverConnection();
+    if (!connected)
+        return connected;
     QSqlDatabase db = QSqlDatabase::database(m_teacher, false);
-    if (!db.transaction()) {
-        *reason = SchoolServer::reasonOf(db.lastError());
-        return false;
-    }
-    if (!work(db, reason)) {
+    if (!db.transaction())
+        return Result::failure(SchoolServer::reasonOf(db.lastError()));
+    const Result done = work(db);
+    if (!done) {
         db.rollback();
-        return false;
+        return done;
     }
     if (!db.commit()) {
-        *reason = SchoolServer::reasonOf(db.lastError());
+        const Result failed = Result::failure(SchoolServer::reasonOf(db.lastError()));
         db.rollback();
-        return false;
+        return failed;
     }
-    return true;
+    return Result::success();
 }
 
-bool ServerStore::writeHistory(QSqlDatabase &db, int no, const QVector<HistoryRow> &events, QString *reason)
+Result ServerStore::writeHistory(QSqlDatabase &db, int no, const QVector<HistoryRow> &events)
 {
     if (events.isEmpty())
-        return true;
+        return Result::success();
     QSqlQuery q(db);
-    if (!q.prepare(SchoolServer::historySql())) {
-        *reason = SchoolServer::reasonOf(q.lastError());
-        return false;
-    }
+    if (!q.prepare(SchoolServer::historySql()))
+        return Result::failure(SchoolServer::reasonOf(q.lastError()));
     for (const HistoryRow &e : events) {
         const AnswerDetails &d = e.details;
         q.bindValue(0, newId());
@@ -268,12 +260,10 @@ bool ServerStore::writeHistory(QSqlDatabase &db, int no, const QVector<HistoryRo
         q.bindValue(6, d.asked > 0 ? QVariant(d.asked) : nullInt());
         q.bindValue(7, d.clicked > 0 ? QVariant(d.clicked) : nullInt());
         q.bindValue(8, e.correct.isNull() ? nullInt() : QVariant(e.correct.toInt()));
-        if (!q.exec()) {
-            *reason = SchoolServer::reasonOf(q.lastError());
-            return false;
-        }
+        if (!q.exec())
+            return Result::failure(SchoolServer::reasonOf(q.lastError()));
     }
-    return true;
+    return Result::success();
 }
 
 // The copy takes the row as written, so the teacher sees it at once; the
@@ -290,78 +280,64 @@ bool ServerStore::putCopy(const ChildRecord &record)
     return q.exec();
 }
 
-bool ServerStore::insertRecord(ChildRecord *record, const QVector<HistoryRow> &events, QString *reason)
+Result ServerStore::insertRecord(ChildRecord *record, const QVector<HistoryRow> &events)
 {
     ChildRecord made = *record;
-    const bool ok = onServer(
-        [&](QSqlDatabase &db, QString *why) {
-            QSqlQuery q(db);
-            q.prepare(QStringLiteral("INSERT INTO table1 (name, ok, notok) VALUES (CAST(? AS varchar(50)), "
-                                     "CAST(? AS integer), CAST(? AS integer)) RETURNING no"));
-            q.bindValue(0, made.name.isNull() ? QVariant(QMetaType::fromType<QString>()) : made.name);
-            q.bindValue(1, intOrNull(made.ok));
-            q.bindValue(2, intOrNull(made.notOk));
-            if (!q.exec() || !q.next()) {
-                *why = SchoolServer::reasonOf(q.lastError());
-                return false;
-            }
-            made.no = q.value(0).toInt();
-            return writeHistory(db, made.no, events, why);
-        },
-        reason);
-    if (!ok)
-        return false;
+    const Result written = onServer([&](QSqlDatabase &db) -> Result {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("INSERT INTO table1 (name, ok, notok) VALUES (CAST(? AS varchar(50)), "
+                                 "CAST(? AS integer), CAST(? AS integer)) RETURNING no"));
+        q.bindValue(0, made.name.isNull() ? QVariant(QMetaType::fromType<QString>()) : made.name);
+        q.bindValue(1, intOrNull(made.ok));
+        q.bindValue(2, intOrNull(made.notOk));
+        if (!q.exec() || !q.next())
+            return Result::failure(SchoolServer::reasonOf(q.lastError()));
+        made.no = q.value(0).toInt();
+        return writeHistory(db, made.no, events);
+    });
+    if (!written)
+        return written;
     record->no = made.no;
     putCopy(made);
-    return true;
+    return Result::success();
 }
 
-bool ServerStore::updateRecord(const ChildRecord &record, const QVector<HistoryRow> &events, QString *reason)
+Result ServerStore::updateRecord(const ChildRecord &record, const QVector<HistoryRow> &events)
 {
-    const bool ok = onServer(
-        [&](QSqlDatabase &db, QString *why) {
-            QSqlQuery q(db);
-            q.prepare(QStringLiteral("UPDATE table1 SET name = CAST(? AS varchar(50)), ok = CAST(? AS integer), "
-                                     "notok = CAST(? AS integer) WHERE no = CAST(? AS integer)"));
-            q.bindValue(0, record.name.isNull() ? QVariant(QMetaType::fromType<QString>()) : record.name);
-            q.bindValue(1, intOrNull(record.ok));
-            q.bindValue(2, intOrNull(record.notOk));
-            q.bindValue(3, record.no);
-            if (!q.exec()) {
-                *why = SchoolServer::reasonOf(q.lastError());
-                return false;
-            }
-            if (q.numRowsAffected() != 1) {
-                *why = QStringLiteral("سجل الطفل رقم %L1 لم يعد موجوداً").arg(record.no);
-                return false;
-            }
-            return writeHistory(db, record.no, events, why);
-        },
-        reason);
-    if (ok)
+    const Result written = onServer([&](QSqlDatabase &db) -> Result {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("UPDATE table1 SET name = CAST(? AS varchar(50)), ok = CAST(? AS integer), "
+                                 "notok = CAST(? AS integer) WHERE no = CAST(? AS integer)"));
+        q.bindValue(0, record.name.isNull() ? QVariant(QMetaType::fromType<QString>()) : record.name);
+        q.bindValue(1, intOrNull(record.ok));
+        q.bindValue(2, intOrNull(record.notOk));
+        q.bindValue(3, record.no);
+        if (!q.exec())
+            return Result::failure(SchoolServer::reasonOf(q.lastError()));
+        if (q.numRowsAffected() != 1)
+            return Result::failure(QStringLiteral("سجل الطفل رقم %L1 لم يعد موجوداً").arg(record.no));
+        return writeHistory(db, record.no, events);
+    });
+    if (written)
         putCopy(record);
-    return ok;
+    return written;
 }
 
-bool ServerStore::removeChild(int no, QString *reason)
+Result ServerStore::removeChild(int no)
 {
-    const bool ok = onServer(
-        [&](QSqlDatabase &db, QString *why) {
-            QSqlQuery q(db);
-            for (const char *sql : {"DELETE FROM answers WHERE child = CAST(? AS integer)",
-                                    "DELETE FROM table1 WHERE no = CAST(? AS integer)"}) {
-                q.prepare(QLatin1String(sql));
-                q.bindValue(0, no);
-                if (!q.exec()) {
-                    *why = SchoolServer::reasonOf(q.lastError());
-                    return false;
-                }
-            }
-            return true;
-        },
-        reason);
-    if (!ok)
-        return false;
+    const Result removed = onServer([&](QSqlDatabase &db) -> Result {
+        QSqlQuery q(db);
+        for (const char *sql : {"DELETE FROM answers WHERE child = CAST(? AS integer)",
+                                "DELETE FROM table1 WHERE no = CAST(? AS integer)"}) {
+            q.prepare(QLatin1String(sql));
+            q.bindValue(0, no);
+            if (!q.exec())
+                return Result::failure(SchoolServer::reasonOf(q.lastError()));
+        }
+        return Result::success();
+    });
+    if (!removed)
+        return removed;
     // Answers of this computer still waiting for the child go with it.
     QSqlDatabase local = QSqlDatabase::database(m_local, false);
     QSqlQuery q(local);
@@ -375,5 +351,5 @@ bool ServerStore::removeChild(int no, QString *reason)
     }
     local.commit();
     emit stateChanged();
-    return true;
+    return Result::success();
 }

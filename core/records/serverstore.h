@@ -33,10 +33,10 @@ public:
 
     /// Opens the file on this computer and starts the sender; true also when
     /// the server cannot be reached now (problem() then says why).
-    bool open(QString *reason);
+    Result open();
     /// Whether the service leads to a database set up for the quiz, tried at
     /// once (the teacher waits for the answer).
-    static bool probe(const QString &service, QString *reason);
+    static Result probe(const QString &service);
     /// How long the sender waits before it tries an absent server again.
     void setRetryInterval(int ms) { m_retryMs = ms; }
 
@@ -54,23 +54,23 @@ public:
     QString place() const override;
     bool isShared() const override { return true; }
     bool rowsKnown() const override { return m_rowsKnown; }
-    bool count(int *n, QString *reason) override { return m_rows.count(n, reason); }
+    Result count(int *n) override { return m_rows.count(n); }
     bool seek(Seek which, int key, ChildRecord *out) override { return m_rows.seek(which, key, out); }
-    bool insertRecord(ChildRecord *record, const QVector<HistoryRow> &events, QString *reason) override;
-    bool updateRecord(const ChildRecord &record, const QVector<HistoryRow> &events, QString *reason) override;
-    bool countAnswer(int no, const HistoryRow &answer, ChildRecord *after, QString *reason) override;
-    bool removeChild(int no, QString *reason) override;
-    QVector<int> keys(QString *reason) override { return m_rows.keys(reason); }
-    QVector<ChildRecord> records(int fromNo, int toNo, QString *reason) override
+    Result insertRecord(ChildRecord *record, const QVector<HistoryRow> &events) override;
+    Result updateRecord(const ChildRecord &record, const QVector<HistoryRow> &events) override;
+    Result countAnswer(int no, const HistoryRow &answer, ChildRecord *after) override;
+    Result removeChild(int no) override;
+    Result keys(QVector<int> *out) override { return m_rows.keys(out); }
+    Result records(int fromNo, int toNo, QVector<ChildRecord> *out) override
     {
-        return m_rows.records(fromNo, toNo, reason);
+        return m_rows.records(fromNo, toNo, out);
     }
-    bool readConnection(QString *connection, QString *reason) override;
+    Result readConnection(QString *connection) override;
 
 private:
-    bool serverConnection(QString *reason);
-    bool onServer(const std::function<bool(QSqlDatabase &, QString *)> &work, QString *reason);
-    bool writeHistory(QSqlDatabase &db, int no, const QVector<HistoryRow> &events, QString *reason);
+    Result serverConnection();
+    Result onServer(const std::function<Result(QSqlDatabase &)> &work);
+    Result writeHistory(QSqlDatabase &db, int no, const QVector<HistoryRow> &events);
     bool putCopy(const ChildRecord &record);
     void linkState(bool online, const QString &problem);
     void stopLink();

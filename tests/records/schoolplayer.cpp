@@ -35,11 +35,12 @@ int main(int argc, char **argv)
     auto store = std::make_unique<ServerStore>(service, outbox);
     store->setRetryInterval(retry);
     ServerStore *server = store.get();
-    QString error;
-    if (!store->open(&error)) {
-        std::fprintf(stderr, "open: %s\n", qPrintable(error));
+    const Result opened = store->open();
+    if (!opened) {
+        std::fprintf(stderr, "open: %s\n", qPrintable(opened.text));
         return 1;
     }
+    QString error;
     ResultsTable table;
     if (!table.openStore(std::move(store), &error)) {
         std::fprintf(stderr, "open table: %s\n", qPrintable(error));

@@ -26,6 +26,8 @@
 
 #include <memory>
 
+using testsupport::succeeded;
+
 using Field = ResultsTable::Field;
 
 namespace {
@@ -58,7 +60,7 @@ std::unique_ptr<ResultsTable> computer(const QString &cache, QString *error, con
 {
     auto store = std::make_unique<ServerStore>(service, cache);
     store->setRetryInterval(200);
-    if (!store->open(error))
+    if (!succeeded(store->open(), error))
         return nullptr;
     auto table = std::make_unique<ResultsTable>();
     if (!table->openStore(std::move(store), error))
@@ -281,9 +283,9 @@ private slots:
             QVERIFY2(a->addChild(QStringLiteral("سلمى"), &error), qPrintable(error));
         }
         QString reason;
-        QVERIFY(!ServerStore::probe(QStringLiteral("nosuch"), &reason));
+        QVERIFY(!succeeded(ServerStore::probe(QStringLiteral("nosuch")), &reason));
         QVERIFY2(reason.contains(QStringLiteral("pg_service.conf")), qPrintable(reason));
-        QVERIFY(!ServerStore::probe(QStringLiteral("bad name"), &reason));
+        QVERIFY(!succeeded(ServerStore::probe(QStringLiteral("bad name")), &reason));
         QVERIFY2(reason.contains(QStringLiteral("غير صالح")), qPrintable(reason));
 
         const QByteArray rightPass = qgetenv("PGPASSFILE");
@@ -293,7 +295,7 @@ private slots:
         QVERIFY(testsupport::writeFile(wrongPass, lines));
         QFile::setPermissions(wrongPass, QFile::ReadOwner | QFile::WriteOwner);
         qputenv("PGPASSFILE", wrongPass.toLocal8Bit());
-        QVERIFY(!ServerStore::probe(Service, &reason));
+        QVERIFY(!succeeded(ServerStore::probe(Service), &reason));
         QVERIFY2(reason.contains(QStringLiteral("كلمة المرور")), qPrintable(reason));
 
         // The computer starts again with the wrong password: the copy of the

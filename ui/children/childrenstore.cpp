@@ -44,11 +44,12 @@ void ChildrenPage::openServer(const QString &service)
 {
     auto store = std::make_unique<ServerStore>(service, QDir(m_dataDir).filePath(StoreChoice::outboxFileName()));
     store->setRetryInterval(m_retryMs);
-    QString error;
-    if (!store->open(&error))
+    const Result opened = store->open();
+    if (!opened)
         throw QuizError(QStringLiteral("تعذر فتح ملف الإجابات المنتظرة لخادم المدرسة «%1»: %2")
                             .arg(Bidi::path(QDir::toNativeSeparators(QDir(m_dataDir).filePath(StoreChoice::outboxFileName()))),
-                                 error));
+                                 opened.text));
+    QString error;
     connect(store.get(), &ResultsStore::stateChanged, this, &ChildrenPage::showStore);
     if (!Table1->openStore(std::move(store), &error))
         throw QuizError(error);
@@ -77,9 +78,9 @@ void ChildrenPage::chooseServer()
         // The teacher learns at once whether the name, the password and the
         // server are right; the table stays where it is until then.
         const WaitCursor wait;
-        QString reason;
-        if (!ServerStore::probe(service, &reason))
-            throw QuizError(QStringLiteral("تعذر الاتصال بخادم المدرسة «%1»: %2").arg(Bidi::word(service), reason));
+        const Result reached = ServerStore::probe(service);
+        if (!reached)
+            throw QuizError(QStringLiteral("تعذر الاتصال بخادم المدرسة «%1»: %2").arg(Bidi::word(service), reached.text));
     }
     try {
         openServer(service);
