@@ -13,6 +13,7 @@
 #include "support/scripteddialogs.h"
 #include "core/records/resultsexport.h"
 #include "core/records/resultstable.h"
+#include "support/testsupport.h"
 
 #include <QApplication>
 #include <QChartView>
@@ -25,6 +26,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
+
+using testsupport::succeeded;
 
 namespace {
 
@@ -58,10 +61,10 @@ bool fill(const QString &path, qint64 *historyBytes)
     {
         ResultsTable table;
         QString error;
-        if (!table.open(path, &error))
+        if (!succeeded(table.open(path), &error))
             return fail(error);
         for (int i = 1; i <= Children; ++i)
-            if (!table.addChild(QStringLiteral("الطفل رقم %1").arg(i), &error))
+            if (!succeeded(table.addChild(QStringLiteral("الطفل رقم %1").arg(i)), &error))
                 return fail(error);
     }
     const qint64 before = QFileInfo(path).size();
@@ -101,7 +104,7 @@ bool measureCounting(const QString &path)
 {
     ResultsTable table;
     QString error;
-    if (!table.open(path, &error) || !table.findKey(QString::number(Children / 2)))
+    if (!succeeded(table.open(path), &error) || !table.findKey(QString::number(Children / 2)))
         return fail(error);
     const AnswerDetails details{QStringLiteral("التلقائي"), 0, 2, 2};
     std::vector<double> withHistory;
@@ -109,15 +112,17 @@ bool measureCounting(const QString &path)
     QElapsedTimer timer;
     for (int i = 0; i < 401; ++i) {
         timer.start();
-        if (!table.recordResult(QStringLiteral("Y"), details, &error))
+        if (!succeeded(table.recordResult(QStringLiteral("Y"), details), &error))
             return fail(error);
         withHistory.push_back(timer.nsecsElapsed() / 1e6);
 
         // What counting was before the history: the count's own post.
         timer.start();
-        if (!table.edit(&error)
-            || !table.setInteger(ResultsTable::Field::NotOk, table.integer(ResultsTable::Field::NotOk) + 1, &error)
-            || !table.post(&error))
+        if (!succeeded(table.edit(), &error)
+            || !succeeded(table.setInteger(ResultsTable::Field::NotOk,
+                                           table.integer(ResultsTable::Field::NotOk) + 1),
+                          &error)
+            || !succeeded(table.post(), &error))
             return fail(error);
         countOnly.push_back(timer.nsecsElapsed() / 1e6);
     }
@@ -174,12 +179,12 @@ bool measureExport(const QString &path, const QString &csv)
 {
     ResultsTable table;
     QString error;
-    if (!table.open(path, &error))
+    if (!succeeded(table.open(path), &error))
         return fail(error);
     ExportSummary summary;
     QElapsedTimer timer;
     timer.start();
-    if (!ResultsExport::writeAnswers(table, csv, table.now(), &summary, &error))
+    if (!succeeded(ResultsExport::writeAnswers(table, csv, table.now(), &summary), &error))
         return fail(error);
     const double seconds = timer.nsecsElapsed() / 1e9;
     if (summary.rows < qint64(Children) * AnswersPerChild)

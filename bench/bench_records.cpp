@@ -22,6 +22,8 @@
 #include <cstdio>
 #include <vector>
 
+using testsupport::succeeded;
+
 namespace {
 
 double median(std::vector<double> values)
@@ -35,7 +37,7 @@ bool fill(const QString &path, int children)
     {
         ResultsTable maker;
         QString error;
-        if (!maker.open(path, &error)) {
+        if (!succeeded(maker.open(path), &error)) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return false;
         }
@@ -75,7 +77,7 @@ bool measureStore(const QString &path, int children, Figures *out)
     ResultsTable table;
     QString error;
     timer.start();
-    if (!table.open(path, &error)) {
+    if (!succeeded(table.open(path), &error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return false;
     }
@@ -98,7 +100,7 @@ bool measureStore(const QString &path, int children, Figures *out)
     std::vector<double> counts;
     for (int i = 0; i < 301; ++i) {
         timer.start();
-        const bool counted = table.recordResult(i % 3 ? QStringLiteral("Y") : QStringLiteral("N"), &error);
+        const bool counted = succeeded(table.recordResult(i % 3 ? QStringLiteral("Y") : QStringLiteral("N")), &error);
         counts.push_back(timer.nsecsElapsed() / 1e3);
         if (!counted) {
             std::fprintf(stderr, "%s\n", qPrintable(error));

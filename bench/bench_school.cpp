@@ -59,7 +59,7 @@ std::unique_ptr<ResultsTable> computer(const QString &cache, QString *error)
     if (!succeeded(store->open(), error))
         return nullptr;
     auto table = std::make_unique<ResultsTable>();
-    if (!table->openStore(std::move(store), error))
+    if (!succeeded(table->openStore(std::move(store)), error))
         return nullptr;
     return table;
 }
@@ -101,13 +101,13 @@ int main(int argc, char **argv)
         if (!table)
             return fail(error);
         auto *server = qobject_cast<ServerStore *>(table->store());
-        if (!waitDelivered(server, 10000) || !table->addChild(QStringLiteral("قياس"), &error))
+        if (!waitDelivered(server, 10000) || !succeeded(table->addChild(QStringLiteral("قياس")), &error))
             return fail(QStringLiteral("no server: %1 %2").arg(server->problem(), error));
         std::vector<double> ms;
         for (int i = 0; i < 1000; ++i) {
             QElapsedTimer t;
             t.start();
-            if (!table->recordResult(i % 4 ? QStringLiteral("Y") : QStringLiteral("N"), &error))
+            if (!succeeded(table->recordResult(i % 4 ? QStringLiteral("Y") : QStringLiteral("N")), &error))
                 return fail(error);
             if (!waitDelivered(server, 10000))
                 return fail(QStringLiteral("answer not delivered: %1").arg(server->problem()));

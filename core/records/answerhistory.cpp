@@ -18,42 +18,35 @@ QString readFailed(const QSqlQuery &q)
 
 } // namespace
 
-bool AnswerHistory::readChild(const ResultsTable &table, int no, const QString &lesson, int questionType,
-                              const QDate &today, ChildHistory *out, QString *error)
+Result AnswerHistory::readChild(const ResultsTable &table, int no, const QString &lesson, int questionType,
+                                const QDate &today, ChildHistory *out)
 {
     *out = ChildHistory();
     QString connection;
-    if (!table.readConnection(&connection, error))
-        return false;
+    const Result connected = table.readConnection(&connection);
+    if (!connected)
+        return connected;
     const QSqlDatabase db = QSqlDatabase::database(connection, false);
-    if (table.isShared()) {
-        if (!readServerDays(db, no, today, out, error))
-            return false;
-    } else if (!readFileDays(db, no, today, out, error)) {
-        return false;
-    }
-    return readChoices(db, no, lesson, questionType, out, error);
+    const Result days = table.isShared() ? readServerDays(db, no, today, out) : readFileDays(db, no, today, out);
+    if (!days)
+        return days;
+    return readChoices(db, no, lesson, questionType, out);
 }
 
 // Days in local time, as the teacher lived them; SQLite and Qt both take the
 // local zone from the system.
-bool AnswerHistory::readFileDays(const QSqlDatabase &db, int no, const QDate &today, ChildHistory *out,
-                                 QString *error)
+Result AnswerHistory::readFileDays(const QSqlDatabase &db, int no, const QDate &today, ChildHistory *out)
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.prepare(QStringLiteral(
             "SELECT date(Time / 1000, 'unixepoch', 'localtime') AS Day, "
             "SUM(Event = 0 AND Correct = 1), SUM(Event = 0 AND Correct <> 1), SUM(Event = 1) "
-            "FROM Answers WHERE Child = ? GROUP BY Day ORDER BY Day"))) {
-        *error = readFailed(q);
-        return false;
-    }
+            "FROM Answers WHERE Child = ? GROUP BY Day ORDER BY Day")))
+        return Result::failure(readFailed(q));
     q.bindValue(0, no);
-    if (!q.exec()) {
-        *error = readFailed(q);
-        return false;
-    }
+    if (!q.exec())
+        return Result::failure(readFailed(q));
     while (q.next()) {
         DayTally d;
         d.day = QDate::fromString(q.value(0).toString(), Qt::ISODate);
@@ -69,25 +62,20 @@ bool AnswerHistory::readFileDays(const QSqlDatabase &db, int no, const QDate &to
             out->futureRows += d.right + d.wrong + d.resets;
         out->days.append(d);
     }
-    return true;
+    return Result::success();
 }
 
 // The server's clock zone is not the teacher's: its rows are put on the
 // teacher's days here. A child's history is small enough to read whole.
-bool AnswerHistory::readServerDays(const QSqlDatabase &db, int no, const QDate &today, ChildHistory *out,
-                                   QString *error)
+Result AnswerHistory::readServerDays(const QSqlDatabase &db, int no, const QDate &today, ChildHistory *out)
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("SELECT time, event, correct FROM answers WHERE child = ? ORDER BY seq"))) {
-        *error = readFailed(q);
-        return false;
-    }
+    if (!q.prepare(QStringLiteral("SELECT time, event, correct FROM answers WHERE child = ? ORDER BY seq")))
+        return Result::failure(readFailed(q));
     q.bindValue(0, no);
-    if (!q.exec()) {
-        *error = readFailed(q);
-        return false;
-    }
+    if (!q.exec())
+        return Result::failure(readFailed(q));
     QMap<QDate, DayTally> days;
     while (q.next()) {
         const QDate day = QDateTime::fromMSecsSinceEpoch(q.value(0).toLongLong()).date();
@@ -106,27 +94,23 @@ bool AnswerHistory::readServerDays(const QSqlDatabase &db, int no, const QDate &
             ++out->futureRows;
     }
     out->days = QVector<DayTally>(days.cbegin(), days.cend());
-    return true;
+    return Result::success();
 }
 
-bool AnswerHistory::readChoices(const QSqlDatabase &db, int no, const QString &lesson, int questionType,
-                                ChildHistory *out, QString *error)
+Result AnswerHistory::readChoices(const QSqlDatabase &db, int no, const QString &lesson, int questionType,
+                                  ChildHistory *out)
 {
     QSqlQuery c(db);
     c.setForwardOnly(true);
     if (!c.prepare(QStringLiteral("SELECT Asked, Clicked, COUNT(*) FROM Answers "
                                   "WHERE Child = ? AND Event = 0 AND Lesson = ? AND QuestionType = ? "
-                                  "GROUP BY Asked, Clicked"))) {
-        *error = readFailed(c);
-        return false;
-    }
+                                  "GROUP BY Asked, Clicked")))
+        return Result::failure(readFailed(c));
     c.bindValue(0, no);
     c.bindValue(1, lesson);
     c.bindValue(2, questionType);
-    if (!c.exec()) {
-        *error = readFailed(c);
-        return false;
-    }
+    if (!c.exec())
+        return Result::failure(readFailed(c));
     while (c.next()) {
         const int asked = c.value(0).isNull() ? 0 : c.value(0).toInt();
         const int clicked = c.value(1).isNull() ? 0 : c.value(1).toInt();
@@ -136,5 +120,5 @@ bool AnswerHistory::readChoices(const QSqlDatabase &db, int no, const QString &l
         else
             out->unplacedChoices += count;
     }
-    return true;
+    return Result::success();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/result.h"
+
 #include <QDate>
 #include <QString>
 #include <QVector>
@@ -41,15 +43,13 @@ class AnswerHistory
 {
 public:
     /// The history of child `no`; `choices` counts the answers given in
-    /// `lesson` with `questionType`. false with an Arabic reason on failure.
-    static bool readChild(const ResultsTable &table, int no, const QString &lesson, int questionType,
-                          const QDate &today, ChildHistory *out, QString *error);
+    /// `lesson` with `questionType`. A failure's reason is Arabic.
+    static Result readChild(const ResultsTable &table, int no, const QString &lesson, int questionType,
+                            const QDate &today, ChildHistory *out);
 
 private:
-    static bool readFileDays(const QSqlDatabase &db, int no, const QDate &today, ChildHistory *out,
-                             QString *error);
-    static bool readServerDays(const QSqlDatabase &db, int no, const QDate &today, ChildHistory *out,
-                               QString *error);
-    static bool readChoices(const QSqlDatabase &db, int no, const QString &lesson, int questionType,
-                            ChildHistory *out, QString *error);
+    static Result readFileDays(const QSqlDatabase &db, int no, const QDate &today, ChildHistory *out);
+    static Result readServerDays(const QSqlDatabase &db, int no, const QDate &today, ChildHistory *out);
+    static Result readChoices(const QSqlDatabase &db, int no, const QString &lesson, int questionType,
+                              ChildHistory *out);
 };

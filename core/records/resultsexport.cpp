@@ -117,25 +117,21 @@ QString ResultsExport::questionTypeText(int type)
     }
 }
 
-bool ResultsExport::writeCounts(const ResultsTable &table, const QString &path, ExportSummary *summary,
-                                QString *error)
+Result ResultsExport::writeCounts(const ResultsTable &table, const QString &path, ExportSummary *summary)
 {
     *summary = ExportSummary();
     QString connection;
-    if (!table.readConnection(&connection, error))
-        return false;
+    const Result connected = table.readConnection(&connection);
+    if (!connected)
+        return connected;
     QSqlQuery q(QSqlDatabase::database(connection, false));
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT No, Name, Ok, NotOk FROM Table1 ORDER BY No"))) {
-        *error = readFailed(q);
-        return false;
-    }
+    if (!q.exec(QStringLiteral("SELECT No, Name, Ok, NotOk FROM Table1 ORDER BY No")))
+        return Result::failure(readFailed(q));
     CsvFile csv(path);
     const Result opened = csv.open();
-    if (!opened) {
-        *error = opened.text;
-        return false;
-    }
+    if (!opened)
+        return opened;
     const ResultsModel::Column columns[] = {ResultsModel::NoColumn, ResultsModel::NameColumn,
                                             ResultsModel::OkColumn, ResultsModel::NotOkColumn};
     // The grid's own titles, so the sheet reads like the children's page.
@@ -150,23 +146,19 @@ bool ResultsExport::writeCounts(const ResultsTable &table, const QString &path, 
         csv.endRow();
         ++summary->rows;
     }
-    if (q.lastError().isValid()) {
-        *error = readFailed(q);
-        return false;
-    }
-    const Result written = csv.commit();
-    if (!written)
-        *error = written.text;
-    return written.ok;
+    if (q.lastError().isValid())
+        return Result::failure(readFailed(q));
+    return csv.commit();
 }
 
-bool ResultsExport::writeAnswers(const ResultsTable &table, const QString &path, const QDateTime &now,
-                                 ExportSummary *summary, QString *error)
+Result ResultsExport::writeAnswers(const ResultsTable &table, const QString &path, const QDateTime &now,
+                                   ExportSummary *summary)
 {
     *summary = ExportSummary();
     QString connection;
-    if (!table.readConnection(&connection, error))
-        return false;
+    const Result connected = table.readConnection(&connection);
+    if (!connected)
+        return connected;
     const QSqlDatabase db = QSqlDatabase::database(connection, false);
     // Names are looked up in memory, each encoded once: a join would encode
     // the same name again on every one of a child's answers.
@@ -174,10 +166,8 @@ bool ResultsExport::writeAnswers(const ResultsTable &table, const QString &path,
     {
         QSqlQuery n(db);
         n.setForwardOnly(true);
-        if (!n.exec(QStringLiteral("SELECT No, Name FROM Table1"))) {
-            *error = readFailed(n);
-            return false;
-        }
+        if (!n.exec(QStringLiteral("SELECT No, Name FROM Table1")))
+            return Result::failure(readFailed(n));
         while (n.next())
             names.insert(n.value(0).toLongLong(), CsvFile::encodeText(n.value(1).toString()));
     }
@@ -185,16 +175,12 @@ bool ResultsExport::writeAnswers(const ResultsTable &table, const QString &path,
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral(
             "SELECT Child, Time, Event, Lesson, QuestionType, Asked, Clicked, Correct "
-            "FROM Answers ORDER BY Child, Seq"))) {
-        *error = readFailed(q);
-        return false;
-    }
+            "FROM Answers ORDER BY Child, Seq")))
+        return Result::failure(readFailed(q));
     CsvFile csv(path);
     const Result opened = csv.open();
-    if (!opened) {
-        *error = opened.text;
-        return false;
-    }
+    if (!opened)
+        return opened;
     for (const char *title : {"رقم الطفل", "اسم الطفل", "الوقت", "الدرس", "نوع السؤال", "الخيار المطلوب",
                               "الخيار المختار", "النتيجة"})
         csv.addText(QString::fromUtf8(title));
@@ -258,12 +244,7 @@ bool ResultsExport::writeAnswers(const ResultsTable &table, const QString &path,
         csv.endRow();
         ++summary->rows;
     }
-    if (q.lastError().isValid()) {
-        *error = readFailed(q);
-        return false;
-    }
-    const Result written = csv.commit();
-    if (!written)
-        *error = written.text;
-    return written.ok;
+    if (q.lastError().isValid())
+        return Result::failure(readFailed(q));
+    return csv.commit();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/result.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -22,12 +24,11 @@ class ResultsExport
 public:
     /// One row per child: number, name, right and wrong answers (blank when
     /// empty), under the grid's column titles.
-    static bool writeCounts(const ResultsTable &table, const QString &path, ExportSummary *summary,
-                            QString *error);
+    static Result writeCounts(const ResultsTable &table, const QString &path, ExportSummary *summary);
     /// One row per answer and per reset, child by child in the order they
     /// happened, with the local time and the child's current name.
-    static bool writeAnswers(const ResultsTable &table, const QString &path, const QDateTime &now,
-                             ExportSummary *summary, QString *error);
+    static Result writeAnswers(const ResultsTable &table, const QString &path, const QDateTime &now,
+                               ExportSummary *summary);
 
     /// The question type as the options pane names it.
     static QString questionTypeText(int type);

@@ -16,10 +16,9 @@ void ResultsModel::ensureKeys() const
     if (m_keysLoaded)
         return;
     m_keysLoaded = true;
-    QString error;
-    m_keys = m_table.keys(&error);
-    if (!error.isEmpty())
-        m_lastError = error;
+    const Result read = m_table.keys(&m_keys);
+    if (!read)
+        m_lastError = read.text;
 }
 
 int ResultsModel::rowCount(const QModelIndex &parent) const
@@ -60,10 +59,10 @@ const ChildRecord *ResultsModel::recordAt(int row) const
             m_blocks.clear();
         const int start = block * BlockSize;
         const int end = std::min<int>(start + BlockSize, m_keys.size()) - 1;
-        QString error;
-        const QVector<ChildRecord> stored = m_table.records(m_keys.at(start), m_keys.at(end), &error);
-        if (!error.isEmpty())
-            m_lastError = error;
+        QVector<ChildRecord> stored;
+        const Result read = m_table.records(m_keys.at(start), m_keys.at(end), &stored);
+        if (!read)
+            m_lastError = read.text;
         // Line the stored rows up with the keys; a key whose record has gone
         // shows as an empty row rather than shifting the others.
         QVector<ChildRecord> rows(end - start + 1);

@@ -73,53 +73,53 @@ QString ResultsTable::cutName(const QString &name)
     return name.left(units);
 }
 
-QString ResultsTable::failure(const QString &what, const QString &detail) const
+// The failure of an operation on the store, naming the store.
+Result ResultsTable::failed(const QString &what, const QString &detail) const
 {
     const QString place = m_store ? m_store->place() : Bidi::path(QDir::toNativeSeparators(m_path));
-    return QStringLiteral("%1 «%2»: %3").arg(what, place, detail);
+    return Result::failure(QStringLiteral("%1 «%2»: %3").arg(what, place, detail));
 }
 
-bool ResultsTable::open(const QString &filePath, QString *error)
+Result ResultsTable::open(const QString &filePath)
 {
     if (isOpen() && filePath == m_path)
-        return true;
+        return Result::success();
     close();
     auto store = std::make_unique<FileStore>(m_connection);
     const Result opened = store->open(filePath);
     if (!opened) {
         m_path = filePath;
-        *error = failure(QStringLiteral("تعذر فتح جدول الأطفال"), opened.text);
-        return false;
+        return failed(QStringLiteral("تعذر فتح جدول الأطفال"), opened.text);
     }
     m_store = std::move(store);
     m_path = filePath;
-    return afterOpen(error);
+    return afterOpen();
 }
 
-bool ResultsTable::openStore(std::unique_ptr<ResultsStore> store, QString *error)
+Result ResultsTable::openStore(std::unique_ptr<ResultsStore> store)
 {
     close();
     m_store = std::move(store);
     connect(m_store.get(), &ResultsStore::rowsChanged, this, &ResultsTable::followChanges);
-    return afterOpen(error);
+    return afterOpen();
 }
 
-bool ResultsTable::afterOpen(QString *error)
+Result ResultsTable::afterOpen()
 {
     const Result counted = m_store->count(&m_count);
     if (!counted) {
-        const QString text = failure(QStringLiteral("تعذر فتح جدول الأطفال"), counted.text);
+        // Named while the store is still there to be named.
+        const Result text = failed(QStringLiteral("تعذر فتح جدول الأطفال"), counted.text);
         const QString path = m_path;
         close();
         m_path = path;
-        *error = text;
-        return false;
+        return text;
     }
     m_state = State::Browse;
     loadOne(ResultsStore::First, 0);
     emit reloaded();
     emit currentChanged();
-    return true;
+    return Result::success();
 }
 
 void ResultsTable::close()
@@ -140,16 +140,11 @@ void ResultsTable::close()
     }
 }
 
-bool ResultsTable::readConnection(QString *connection, QString *error) const
+Result ResultsTable::readConnection(QString *connection) const
 {
-    if (!isOpen()) {
-        *error = closedText();
-        return false;
-    }
-    const Result connected = m_store->readConnection(connection);
-    if (!connected)
-        *error = connected.text;
-    return connected.ok;
+    if (!isOpen())
+        return Result::failure(closedText());
+    return m_store->readConnection(connection);
 }
 
 void ResultsTable::setCurrent(const ChildRecord &record, bool has)
@@ -174,13 +169,12 @@ bool ResultsTable::loadOne(ResultsStore::Seek which, int key)
     return true;
 }
 
-bool ResultsTable::requirePending(QString *error) const
+Result ResultsTable::requirePending() const
 {
     if (m_state == State::Insert || m_state == State::Edit)
-        return true;
-    *error = isOpen() ? QStringLiteral("Table1: لا يوجد سجل قيد الإضافة أو التعديل")
-                      : closedText();
-    return false;
+        return Result::success();
+    return Result::failure(isOpen() ? QStringLiteral("Table1: لا يوجد سجل قيد الإضافة أو التعديل")
+                                    : closedText());
 }
 
 // Before the cursor moves, a pending change is posted; one that cannot be
@@ -189,20 +183,20 @@ bool ResultsTable::settlePending()
 {
     if (m_state != State::Insert && m_state != State::Edit)
         return isOpen();
-    QString ignored;
-    if (!post(&ignored))
+    if (!post())
         cancel();
     return true;
 }
 
-bool ResultsTable::insert(QString *error)
+Result ResultsTable::insert()
 {
-    if (!isOpen()) {
-        *error = closedText();
-        return false;
+    if (!isOpen())
+        return Result::failure(closedText());
+    if (m_state == State::Insert || m_state == State::Edit) {
+        const Result posted = post();
+        if (!posted)
+            return posted;
     }
-    if ((m_state == State::Insert || m_state == State::Edit) && !post(error))
-        return false;
     m_saved = m_current;
     m_savedHas = m_hasCurrent;
     m_current = ChildRecord();
@@ -212,33 +206,31 @@ bool ResultsTable::insert(QString *error)
     m_hasCurrent = false;
     m_state = State::Insert;
     emit currentChanged();
-    return true;
+    return Result::success();
 }
 
-bool ResultsTable::edit(QString *error)
+Result ResultsTable::edit()
 {
     if (m_state == State::Insert || m_state == State::Edit)
-        return true;
-    if (!isOpen()) {
-        *error = closedText();
-        return false;
-    }
+        return Result::success();
+    if (!isOpen())
+        return Result::failure(closedText());
     if (!m_hasCurrent)
-        return insert(error);
+        return insert();
     m_saved = m_current;
     m_savedHas = true;
     m_state = State::Edit;
-    return true;
+    return Result::success();
 }
 
-bool ResultsTable::setText(Field field, const QString &text, QString *error)
+Result ResultsTable::setText(Field field, const QString &text)
 {
-    if (!requirePending(error))
-        return false;
+    const Result pending = requirePending();
+    if (!pending)
+        return pending;
     switch (field) {
     case Field::No:
-        *error = QStringLiteral("Table1: لا يمكن تغيير رقم الطفل No");
-        return false;
+        return Result::failure(QStringLiteral("Table1: لا يمكن تغيير رقم الطفل No"));
     case Field::Name:
         m_current.name = cutName(text);
         break;
@@ -248,10 +240,8 @@ bool ResultsTable::setText(Field field, const QString &text, QString *error)
         if (!text.isEmpty()) {
             bool ok = false;
             const int n = text.trimmed().toInt(&ok);
-            if (!ok) {
-                *error = QStringLiteral("Table1: «%1» ليس عدداً صحيحاً").arg(Bidi::word(text));
-                return false;
-            }
+            if (!ok)
+                return Result::failure(QStringLiteral("Table1: «%1» ليس عدداً صحيحاً").arg(Bidi::word(text)));
             value = n;
         }
         (field == Field::Ok ? m_current.ok : m_current.notOk) = value;
@@ -259,22 +249,21 @@ bool ResultsTable::setText(Field field, const QString &text, QString *error)
     }
     }
     emit currentChanged();
-    return true;
+    return Result::success();
 }
 
-bool ResultsTable::setInteger(Field field, int value, QString *error)
+Result ResultsTable::setInteger(Field field, int value)
 {
     if (field == Field::Name)
-        return setText(field, QString::number(value), error);
-    if (!requirePending(error))
-        return false;
-    if (field == Field::No) {
-        *error = QStringLiteral("Table1: لا يمكن تغيير رقم الطفل No");
-        return false;
-    }
+        return setText(field, QString::number(value));
+    const Result pending = requirePending();
+    if (!pending)
+        return pending;
+    if (field == Field::No)
+        return Result::failure(QStringLiteral("Table1: لا يمكن تغيير رقم الطفل No"));
     (field == Field::Ok ? m_current.ok : m_current.notOk) = value;
     emit currentChanged();
-    return true;
+    return Result::success();
 }
 
 QVariant ResultsTable::value(Field field) const
@@ -305,19 +294,18 @@ QString ResultsTable::text(Field field) const
     return v.isNull() ? QString() : v.toString();
 }
 
-bool ResultsTable::post(QString *error)
+Result ResultsTable::post()
 {
     if (m_state == State::Browse)
-        return true;
-    if (!requirePending(error))
-        return false;
+        return Result::success();
+    const Result pending = requirePending();
+    if (!pending)
+        return pending;
     const bool inserting = m_state == State::Insert;
     const Result written = inserting ? m_store->insertRecord(&m_current, m_pendingEvents)
                                      : m_store->updateRecord(m_current, m_pendingEvents);
-    if (!written) {
-        *error = failure(QString::fromUtf8(PostWhat), written.text);
-        return false;
-    }
+    if (!written)
+        return failed(QString::fromUtf8(PostWhat), written.text);
     m_pendingEvents.clear();
     m_state = State::Browse;
     if (inserting) {
@@ -328,7 +316,7 @@ bool ResultsTable::post(QString *error)
         emit recordUpdated(m_current.no);
     }
     emit currentChanged();
-    return true;
+    return Result::success();
 }
 
 void ResultsTable::cancel()
@@ -342,35 +330,29 @@ void ResultsTable::cancel()
     emit currentChanged();
 }
 
-bool ResultsTable::deleteCurrent(QString *error)
+Result ResultsTable::deleteCurrent()
 {
-    if (!isOpen()) {
-        *error = closedText();
-        return false;
-    }
+    if (!isOpen())
+        return Result::failure(closedText());
     if (m_state == State::Insert) {
         cancel();
-        return true;
+        return Result::success();
     }
-    if (m_count == 0 || !m_hasCurrent) {
-        *error = emptyDatasetText();
-        return false;
-    }
+    if (m_count == 0 || !m_hasCurrent)
+        return Result::failure(emptyDatasetText());
     cancel();
     const int no = m_current.no;
     // The child and the child's history go together, or neither does.
     const Result removed = m_store->removeChild(no);
-    if (!removed) {
-        *error = failure(QStringLiteral("تعذر حذف الطفل من"), removed.text);
-        return false;
-    }
+    if (!removed)
+        return failed(QStringLiteral("تعذر حذف الطفل من"), removed.text);
     --m_count;
     // The following record becomes current, or the new last one.
     if (!loadOne(ResultsStore::Next, no) && !loadOne(ResultsStore::Last, 0))
         setCurrent(ChildRecord(), false);
     emit recordRemoved(no);
     emit currentChanged();
-    return true;
+    return Result::success();
 }
 
 bool ResultsTable::findKey(const QString &keyText)
@@ -433,18 +415,22 @@ bool ResultsTable::prior()
     return found;
 }
 
-bool ResultsTable::recordResult(const QString &result, const AnswerDetails &details, QString *error)
+Result ResultsTable::recordResult(const QString &result, const AnswerDetails &details)
 {
     if (m_count == 0 && m_state != State::Insert) {
         // A table not read yet is not known to be empty: a child "-" made
         // now on the school's server would be one more child for everyone.
         if (!m_store || !m_store->rowsKnown()) {
-            *error = isOpen() ? failure(QString::fromUtf8(PostWhat), QStringLiteral("لم يُقرأ جدول الأطفال بعد"))
-                              : closedText();
-            return false;
+            return isOpen() ? failed(QString::fromUtf8(PostWhat), QStringLiteral("لم يُقرأ جدول الأطفال بعد"))
+                            : Result::failure(closedText());
         }
-        if (!insert(error) || !setText(Field::Name, QStringLiteral("-"), error) || !post(error))
-            return false;
+        Result made = insert();
+        if (made)
+            made = setText(Field::Name, QStringLiteral("-"));
+        if (made)
+            made = post();
+        if (!made)
+            return made;
     }
     const bool right = result == QLatin1String("Y");
     const HistoryRow answer{m_clock().toMSecsSinceEpoch(), AnswerEvent, details, QVariant(right ? 1 : 0)};
@@ -457,84 +443,89 @@ bool ResultsTable::recordResult(const QString &result, const AnswerDetails &deta
                 setCurrent(after, true);
             emit recordUpdated(no);
             emit currentChanged();
-            return true;
+            return Result::success();
         }
-        *error = failure(QString::fromUtf8(PostWhat), counted.text);
+        const Result notCounted = failed(QString::fromUtf8(PostWhat), counted.text);
         // On a server the answer is already waiting on this computer, or
         // lost with the disk; counting it again later from a value read now
         // could undo other computers' answers.
         if (!m_store->isShared())
             keepAnswerPending(answer);
-        return false;
+        return notCounted;
     }
     // A change is pending (an answer the file could not take, or an
     // insertion): this answer joins it and is written with it.
-    if (!edit(error))
-        return false;
+    const Result editing = edit();
+    if (!editing)
+        return editing;
     keepAnswerPending(answer);
-    return post(error);
+    return post();
 }
 
 // The answer stays on the current record as a pending edit: the next post
 // writes it with its history row, so nothing is lost while the file is locked.
 void ResultsTable::keepAnswerPending(const HistoryRow &answer)
 {
-    QString ignored;
-    if (!edit(&ignored))
+    if (!edit())
         return;
     const Field field = answer.correct.toInt() == 1 ? Field::Ok : Field::NotOk;
-    if (setInteger(field, addOne(integer(field)), &ignored))
+    if (setInteger(field, addOne(integer(field))))
         m_pendingEvents.append(answer);
 }
 
-bool ResultsTable::addChild(const QString &name, QString *error)
+Result ResultsTable::addChild(const QString &name)
 {
-    if (insert(error) && setText(Field::Name, name, error) && post(error))
-        return true;
-    if (m_state == State::Insert)
+    Result added = insert();
+    if (added)
+        added = setText(Field::Name, name);
+    if (added)
+        added = post();
+    if (!added && m_state == State::Insert)
         cancel();
-    return false;
+    return added;
 }
 
-bool ResultsTable::resetCounts(QString *error)
+Result ResultsTable::resetCounts()
 {
-    if (edit(error) && setInteger(Field::Ok, 0, error) && setInteger(Field::NotOk, 0, error)) {
+    Result reset = edit();
+    if (reset)
+        reset = setInteger(Field::Ok, 0);
+    if (reset)
+        reset = setInteger(Field::NotOk, 0);
+    if (reset) {
         // A record made by the reset itself had nothing to reset.
         if (m_state == State::Edit)
             m_pendingEvents.append(HistoryRow{m_clock().toMSecsSinceEpoch(), ResetEvent, AnswerDetails(), QVariant()});
-        if (post(error))
-            return true;
+        reset = post();
+        if (reset)
+            return reset;
     }
     cancel();
-    return false;
+    return reset;
 }
 
-bool ResultsTable::deleteChild(QString *error)
+Result ResultsTable::deleteChild()
 {
     cancel();
-    return deleteCurrent(error);
+    return deleteCurrent();
 }
 
-QVector<int> ResultsTable::keys(QString *error) const
+Result ResultsTable::keys(QVector<int> *out) const
 {
+    out->clear();
     if (!isOpen())
-        return {};
-    QVector<int> result;
-    const Result read = m_store->keys(&result);
-    if (!read)
-        *error = failure(QStringLiteral("تعذر قراءة"), read.text);
-    return result;
+        return Result::success();
+    const Result read = m_store->keys(out);
+    return read ? read : failed(QStringLiteral("تعذر قراءة"), read.text);
 }
 
-QVector<ChildRecord> ResultsTable::records(int fromNo, int toNo, QString *error) const
+Result ResultsTable::records(int fromNo, int toNo, QVector<ChildRecord> *out) const
 {
+    out->clear();
     if (!isOpen())
-        return {};
-    QVector<ChildRecord> result;
-    const Result read = m_store->records(fromNo, toNo, &result);
-    if (!read)
-        *error = failure(QStringLiteral("تعذر قراءة"), read.text);
-    return result;
+        return Result::success();
+    const Result read = m_store->records(fromNo, toNo, out);
+    return read ? read : failed(QStringLiteral("تعذر قراءة"), read.text);
 }
 
 // Rows changed on another computer: the views hear of each, and the cursor

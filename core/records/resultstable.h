@@ -49,10 +49,10 @@ public:
 
     /// Opens the table in filePath; opening the file that is already open
     /// does nothing. Afterwards the first record (lowest No) is current.
-    bool open(const QString &filePath, QString *error);
+    Result open(const QString &filePath);
     /// Takes the rows from this store, already opened (the table owns it from
     /// now on, also when this fails); the first record becomes current.
-    bool openStore(std::unique_ptr<ResultsStore> store, QString *error);
+    Result openStore(std::unique_ptr<ResultsStore> store);
     void close();
     bool isOpen() const { return m_state != State::Inactive; }
     /// The file's path; empty when the table is not open on a file.
@@ -60,9 +60,9 @@ public:
     /// The store the rows come from; null while closed.
     ResultsStore *store() const { return m_store.get(); }
     /// A connection of this thread on which readers of the history and the
-    /// export query Table1 and Answers (AnswerHistory, ResultsExport); false
-    /// with an Arabic reason when there is none now.
-    bool readConnection(QString *connection, QString *error) const;
+    /// export query Table1 and Answers (AnswerHistory, ResultsExport); a
+    /// failure with an Arabic reason when there is none now.
+    Result readConnection(QString *connection) const;
     /// True when the rows are on a shared server rather than in a file.
     bool isShared() const { return m_store && m_store->isShared(); }
     /// The time history rows are stamped with; the system clock by default.
@@ -79,26 +79,26 @@ public:
 
     /// Starts a new, empty record that becomes current. A pending change is
     /// posted first.
-    bool insert(QString *error);
+    Result insert();
     /// Puts the current record in the editing state; on an empty table it
     /// starts an insertion instead. Does nothing more while a change is pending.
-    bool edit(QString *error);
+    Result edit();
     /// Needs a pending insertion or edit. Name is cut to NameLength characters;
     /// an empty text makes an integer field null.
-    bool setText(Field field, const QString &text, QString *error);
-    bool setInteger(Field field, int value, QString *error);
+    Result setText(Field field, const QString &text);
+    Result setInteger(Field field, int value);
     /// The current record's field as an integer; null and non-numbers give 0.
     int integer(Field field) const;
     /// The current record's field as shown: blank for null.
     QString text(Field field) const;
     QVariant value(Field field) const;
     /// Stores the pending record; a new record gets its No from the store.
-    bool post(QString *error);
+    Result post();
     /// Drops a pending insertion or edit; nothing pending, nothing done.
     void cancel();
     /// Deletes the current record; the following one (or the new last one)
     /// becomes current. Refused on an empty table.
-    bool deleteCurrent(QString *error);
+    Result deleteCurrent();
 
     /// keyText is the text of a number; moves to the record with that No.
     /// Anything else leaves the cursor where it was and gives false.
@@ -114,23 +114,21 @@ public:
     /// where the count is kept, so that answers counted at the same moment
     /// on other computers all count. An answer the file could not take (it
     /// is locked) stays pending and is written with the next post.
-    bool recordResult(const QString &result, const AnswerDetails &details, QString *error);
-    bool recordResult(const QString &result, QString *error)
-    {
-        return recordResult(result, AnswerDetails(), error);
-    }
+    Result recordResult(const QString &result, const AnswerDetails &details);
+    Result recordResult(const QString &result) { return recordResult(result, AnswerDetails()); }
     /// Adds a child with this name, which becomes current. On failure the
     /// half-made record is dropped.
-    bool addChild(const QString &name, QString *error);
+    Result addChild(const QString &name);
     /// Sets both counts of the current child to 0 and marks the reset in the
     /// history (which keeps the answers); on failure the edit is dropped.
-    bool resetCounts(QString *error);
+    Result resetCounts();
     /// Drops any pending change, then deletes the current child and its history.
-    bool deleteChild(QString *error);
+    Result deleteChild();
 
-    /// For views: every No in order, and the stored rows with No in [fromNo, toNo].
-    QVector<int> keys(QString *error) const;
-    QVector<ChildRecord> records(int fromNo, int toNo, QString *error) const;
+    /// For views: every No in order, and the stored rows with No in [fromNo, toNo];
+    /// none while the table is closed.
+    Result keys(QVector<int> *out) const;
+    Result records(int fromNo, int toNo, QVector<ChildRecord> *out) const;
 
     /// The name as it will be stored: its first NameLength characters
     /// (a character outside the basic plane is never split).
@@ -150,9 +148,9 @@ signals:
     void recordRemoved(int no);
 
 private:
-    QString failure(const QString &what, const QString &detail) const;
-    bool afterOpen(QString *error);
-    bool requirePending(QString *error) const;
+    Result failed(const QString &what, const QString &detail) const;
+    Result afterOpen();
+    Result requirePending() const;
     bool settlePending();
     bool loadOne(ResultsStore::Seek which, int key);
     void setCurrent(const ChildRecord &record, bool has);

@@ -40,10 +40,10 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "open: %s\n", qPrintable(opened.text));
         return 1;
     }
-    QString error;
     ResultsTable table;
-    if (!table.openStore(std::move(store), &error)) {
-        std::fprintf(stderr, "open table: %s\n", qPrintable(error));
+    const Result tableOpened = table.openStore(std::move(store));
+    if (!tableOpened) {
+        std::fprintf(stderr, "open table: %s\n", qPrintable(tableOpened.text));
         return 1;
     }
     // The copy fills once the sender has read the server.
@@ -61,8 +61,9 @@ int main(int argc, char **argv)
     QElapsedTimer clock;
     clock.start();
     while (bySeconds ? clock.elapsed() < amount * 1000 : counted < amount) {
-        if (!table.recordResult(QStringLiteral("Y"), &error)) {
-            std::fprintf(stderr, "count: %s\n", qPrintable(error));
+        const Result result = table.recordResult(QStringLiteral("Y"));
+        if (!result) {
+            std::fprintf(stderr, "count: %s\n", qPrintable(result.text));
             return 1;
         }
         ++counted;

@@ -19,6 +19,8 @@
 
 #include <ctime>
 
+using testsupport::succeeded;
+
 namespace {
 
 QByteArray fileBytes(const QString &path)
@@ -68,7 +70,7 @@ struct Clocked
     {
         table.setClock([this] { return now; });
         QString error;
-        opened = table.open(path, &error);
+        opened = succeeded(table.open(path), &error);
         if (!opened)
             qWarning("%s", qPrintable(error));
     }
@@ -77,8 +79,9 @@ struct Clocked
                 int type = 0)
     {
         QString error;
-        QVERIFY2(table.recordResult(right ? QStringLiteral("Y") : QStringLiteral("N"),
-                                    AnswerDetails{lesson, type, asked, clicked}, &error),
+        QVERIFY2(succeeded(table.recordResult(right ? QStringLiteral("Y") : QStringLiteral("N"),
+                                              AnswerDetails{lesson, type, asked, clicked}),
+                           &error),
                  qPrintable(error));
     }
     QDateTime now = QDateTime::currentDateTimeUtc();
@@ -171,7 +174,7 @@ private slots:
         const QByteArray before = fileBytes(path);
         ResultsTable table;
         QString error;
-        QVERIFY(!table.open(path, &error));
+        QVERIFY(!succeeded(table.open(path), &error));
         QVERIFY2(error.contains(QStringLiteral("Answers")) && error.contains(path), qPrintable(error));
         QCOMPARE(fileBytes(path), before);
     }
@@ -183,15 +186,15 @@ private slots:
         Clocked c(path);
         QVERIFY(c.opened);
         QString error;
-        QVERIFY(c.table.addChild(QStringLiteral("سارة"), &error));
+        QVERIFY(succeeded(c.table.addChild(QStringLiteral("سارة")), &error));
         c.answer(true, 1, 1);
         {
             // Another program holds the file: neither the count nor the row is
             // written, and both stay pending together.
             RawDb other(path);
             QVERIFY(other.exec(QStringLiteral("BEGIN EXCLUSIVE")));
-            QVERIFY(!c.table.recordResult(QStringLiteral("N"), AnswerDetails{QStringLiteral("الألوان"), 0, 1, 3},
-                                          &error));
+            QVERIFY(!succeeded(
+                c.table.recordResult(QStringLiteral("N"), AnswerDetails{QStringLiteral("الألوان"), 0, 1, 3}), &error));
             QVERIFY(other.exec(QStringLiteral("ROLLBACK")));
             QCOMPARE(other.scalar(QStringLiteral("SELECT ifnull(NotOk, 0) FROM Table1")), QStringLiteral("0"));
             QCOMPARE(other.scalar(QStringLiteral("SELECT COUNT(*) FROM Answers")), QStringLiteral("1"));
@@ -204,16 +207,16 @@ private slots:
                  QStringLiteral("111 130 210"));
 
         // A reset keeps the answers and is itself kept; a failed reset keeps nothing.
-        QVERIFY(c.table.resetCounts(&error));
+        QVERIFY(succeeded(c.table.resetCounts(), &error));
         QCOMPARE(raw.scalar(QStringLiteral("SELECT COUNT(*) || '/' || SUM(Event) FROM Answers")),
                  QStringLiteral("4/1"));
         QCOMPARE(c.table.integer(ResultsTable::Field::Ok), 0);
 
         // Deleting a child deletes its history and no one else's.
-        QVERIFY(c.table.addChild(QStringLiteral("عمر"), &error));
+        QVERIFY(succeeded(c.table.addChild(QStringLiteral("عمر")), &error));
         c.answer(true, 3, 3);
         QVERIFY(c.table.findKey(QStringLiteral("1")));
-        QVERIFY(c.table.deleteChild(&error));
+        QVERIFY(succeeded(c.table.deleteChild(), &error));
         QCOMPARE(raw.scalar(QStringLiteral("SELECT group_concat(DISTINCT Child) FROM Answers")), QStringLiteral("2"));
     }
 
@@ -223,7 +226,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("results.db"));
         Clocked c(path);
         QString error;
-        QVERIFY(c.table.addChild(QStringLiteral("ليلى"), &error));
+        QVERIFY(succeeded(c.table.addChild(QStringLiteral("ليلى")), &error));
         const QDate monday(2024, 3, 4);
         c.at(monday);
         c.answer(true, 1, 1);
@@ -233,12 +236,13 @@ private slots:
         c.answer(false, 0, 3);                            // before the first question
         c.at(monday.addDays(2), 1);
         c.answer(true, 3, 3);
-        QVERIFY(c.table.resetCounts(&error));
+        QVERIFY(succeeded(c.table.resetCounts(), &error));
         c.at(monday.addDays(9)); // written while the clock ran ahead
         c.answer(true, 3, 3, QStringLiteral("الألوان"), 1);
 
         ChildHistory h;
-        QVERIFY2(AnswerHistory::readChild(c.table, 1, QStringLiteral("الألوان"), 0, monday.addDays(2), &h, &error),
+        QVERIFY2(succeeded(AnswerHistory::readChild(c.table, 1, QStringLiteral("الألوان"), 0, monday.addDays(2), &h),
+                           &error),
                  qPrintable(error));
         QCOMPARE(h.days.size(), 3);
         QCOMPARE(h.days[0].day, monday);
@@ -264,12 +268,12 @@ private slots:
                                 QStringLiteral("  ")};
         QString error;
         for (const QString &name : names)
-            QVERIFY(c.table.addChild(name, &error));
+            QVERIFY(succeeded(c.table.addChild(name), &error));
         c.at(QDate(2024, 5, 1), 9);
         QVERIFY(c.table.findKey(QStringLiteral("2")));
         c.answer(true, 2, 2, QStringLiteral("=cmd|' /C calc'!A0"));
         c.answer(false, 1, 3, QStringLiteral("درس, \"الألوان\""), 2);
-        QVERIFY(c.table.resetCounts(&error));
+        QVERIFY(succeeded(c.table.resetCounts(), &error));
         {
             RawDb raw(path); // a row of a child that is gone, and one from the future
             QVERIFY(raw.exec(QStringLiteral("INSERT INTO Answers (Child, Time, Lesson, QuestionType, Asked, "
@@ -279,7 +283,7 @@ private slots:
 
         const QString counts = dir.filePath(QStringLiteral("counts.csv"));
         ExportSummary summary;
-        QVERIFY2(ResultsExport::writeCounts(c.table, counts, &summary, &error), qPrintable(error));
+        QVERIFY2(succeeded(ResultsExport::writeCounts(c.table, counts, &summary), &error), qPrintable(error));
         QCOMPARE(summary.rows, names.size());
         const QByteArray bytes = fileBytes(counts);
         QVERIFY(bytes.startsWith("\xEF\xBB\xBF\xD9\x85,"));
@@ -298,7 +302,7 @@ private slots:
             QCOMPARE(rows[3 + i][1], guarded[i]);
 
         const QString answers = dir.filePath(QStringLiteral("answers.csv"));
-        QVERIFY2(ResultsExport::writeAnswers(c.table, answers, c.now, &summary, &error), qPrintable(error));
+        QVERIFY2(succeeded(ResultsExport::writeAnswers(c.table, answers, c.now, &summary), &error), qPrintable(error));
         QCOMPARE(summary.rows, 5);
         QCOMPARE(summary.orphanRows, 1);
         QCOMPARE(summary.futureRows, 1);
@@ -319,7 +323,7 @@ private slots:
 
         // A file that cannot be made: an Arabic reason naming it, nothing left behind.
         const QString nowhere = dir.filePath(QStringLiteral("missing/answers.csv"));
-        QVERIFY(!ResultsExport::writeAnswers(c.table, nowhere, c.now, &summary, &error));
+        QVERIFY(!succeeded(ResultsExport::writeAnswers(c.table, nowhere, c.now, &summary), &error));
         QVERIFY2(error.contains(QDir::toNativeSeparators(nowhere)), qPrintable(error));
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
     }
@@ -333,7 +337,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("results.db"));
         Clocked c(path);
         QString error;
-        QVERIFY(c.table.addChild(QStringLiteral("x"), &error));
+        QVERIFY(succeeded(c.table.addChild(QStringLiteral("x")), &error));
         for (const char *utc : {"2024-03-31T00:30:00Z", "2024-03-31T01:30:00Z", "2024-07-01T12:00:00Z",
                                 "2024-01-01T23:30:00Z"}) {
             c.now = QDateTime::fromString(QLatin1String(utc), Qt::ISODate);
@@ -341,7 +345,7 @@ private slots:
         }
         ExportSummary summary;
         const QString csv = dir.filePath(QStringLiteral("a.csv"));
-        QVERIFY2(ResultsExport::writeAnswers(c.table, csv, c.now, &summary, &error), qPrintable(error));
+        QVERIFY2(succeeded(ResultsExport::writeAnswers(c.table, csv, c.now, &summary), &error), qPrintable(error));
         QStringList times;
         for (const QStringList &row : readWithPython(csv).mid(1))
             times << row.value(2);

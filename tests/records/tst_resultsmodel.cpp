@@ -1,5 +1,6 @@
 #include "core/records/resultsmodel.h"
 #include "core/records/resultstable.h"
+#include "support/testsupport.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -7,6 +8,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
+
+using testsupport::succeeded;
 
 class TestResultsModel : public QObject
 {
@@ -19,7 +22,7 @@ private:
         {
             ResultsTable maker;
             QString error;
-            QVERIFY2(maker.open(path, &error), qPrintable(error));
+            QVERIFY2(succeeded(maker.open(path), &error), qPrintable(error));
         }
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
@@ -47,7 +50,7 @@ private slots:
         fill(path, 5);
         ResultsTable table;
         QString error;
-        QVERIFY(table.open(path, &error));
+        QVERIFY(succeeded(table.open(path), &error));
         ResultsModel model(table);
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
 
@@ -77,7 +80,7 @@ private slots:
         fill(path, children);
         ResultsTable table;
         QString error;
-        QVERIFY(table.open(path, &error));
+        QVERIFY(succeeded(table.open(path), &error));
         ResultsModel model(table);
         QCOMPARE(model.rowCount(), children);
         // Walk past the number of kept blocks and back: every row stays right.
@@ -98,31 +101,31 @@ private slots:
         fill(path, 4);
         ResultsTable table;
         QString error;
-        QVERIFY(table.open(path, &error));
+        QVERIFY(succeeded(table.open(path), &error));
         ResultsModel model(table);
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(model.rowCount(), 4);
         QCOMPARE(model.index(0, 2).data().toInt(), 1); // read before the change
 
         QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-        QVERIFY(table.recordResult(QStringLiteral("Y"), &error));
+        QVERIFY(succeeded(table.recordResult(QStringLiteral("Y")), &error));
         QCOMPARE(changed.count(), 1);
         QCOMPARE(model.index(0, 2).data().toInt(), 2);
 
-        QVERIFY(table.addChild(QStringLiteral("جديد"), &error));
+        QVERIFY(succeeded(table.addChild(QStringLiteral("جديد")), &error));
         QCOMPARE(model.rowCount(), 5);
         QCOMPARE(model.index(4, 1).data().toString(), QStringLiteral("جديد"));
         QVERIFY(!model.index(4, 2).data().isValid());
 
         QVERIFY(table.findKey(QStringLiteral("2")));
-        QVERIFY(table.deleteChild(&error));
+        QVERIFY(succeeded(table.deleteChild(), &error));
         QCOMPARE(model.rowCount(), 4);
         QCOMPARE(model.index(1, 0).data().toInt(), 3);
         QCOMPARE(model.rowOf(2), -1);
 
         // Another file: the model shows that one.
         QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
-        QVERIFY(table.open(dir.filePath(QStringLiteral("other.db")), &error));
+        QVERIFY(succeeded(table.open(dir.filePath(QStringLiteral("other.db"))), &error));
         QVERIFY(reset.count() >= 1);
         QCOMPARE(model.rowCount(), 0);
     }
@@ -134,10 +137,10 @@ private slots:
         fill(path, 3);
         ResultsTable table;
         QString error;
-        QVERIFY(table.open(path, &error));
+        QVERIFY(succeeded(table.open(path), &error));
         ResultsModel model(table);
         // A child added before any view asked is in the keys when they are read.
-        QVERIFY(table.addChild(QStringLiteral("x"), &error));
+        QVERIFY(succeeded(table.addChild(QStringLiteral("x")), &error));
         QCOMPARE(model.rowCount(), 4);
         QCOMPARE(model.noAt(3), 4);
     }

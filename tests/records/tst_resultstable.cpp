@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using testsupport::succeeded;
+
 using Field = ResultsTable::Field;
 
 namespace {
@@ -83,7 +85,7 @@ private:
     {
         for (const QString &name : names) {
             QString error;
-            QVERIFY2(table.addChild(name, &error), qPrintable(error));
+            QVERIFY2(succeeded(table.addChild(name), &error), qPrintable(error));
         }
     }
 
@@ -94,7 +96,7 @@ private slots:
         const QString path = freshFile(dir);
         ResultsTable table;
         QString error;
-        QVERIFY2(table.open(path, &error), qPrintable(error));
+        QVERIFY2(succeeded(table.open(path), &error), qPrintable(error));
         QVERIFY(QFile::exists(path));
         QCOMPARE(table.recordCount(), 0);
         QVERIFY(!table.hasCurrent());
@@ -116,7 +118,7 @@ private slots:
         f.close();
         ResultsTable table;
         QString error;
-        QVERIFY2(table.open(path, &error), qPrintable(error));
+        QVERIFY2(succeeded(table.open(path), &error), qPrintable(error));
         addChildren(table, {QStringLiteral("سارة")});
         QCOMPARE(table.recordCount(), 1);
     }
@@ -127,7 +129,7 @@ private slots:
         const QString path = freshFile(dir, QStringLiteral("records-valid/results.db"));
         ResultsTable table;
         QString error;
-        QVERIFY2(table.open(path, &error), qPrintable(error));
+        QVERIFY2(succeeded(table.open(path), &error), qPrintable(error));
         QCOMPARE(table.recordCount(), 3);
         QCOMPARE(table.currentNo(), 3);
         QCOMPARE(table.text(Field::Name), QStringLiteral("سارة"));
@@ -142,7 +144,7 @@ private slots:
 
         // Opening the same file again changes nothing, not even the cursor.
         QSignalSpy reloads(&table, &ResultsTable::reloaded);
-        QVERIFY(table.open(path, &error));
+        QVERIFY(succeeded(table.open(path), &error));
         QCOMPARE(reloads.count(), 0);
         QCOMPARE(table.currentNo(), 5);
     }
@@ -168,7 +170,7 @@ private slots:
 
         ResultsTable table;
         QString error;
-        QVERIFY(!table.open(path, &error));
+        QVERIFY(!succeeded(table.open(path), &error));
         QVERIFY2(error.contains(reason), qPrintable(error));
         QVERIFY2(error.contains(path), qPrintable(error));
         QVERIFY(!table.isOpen());
@@ -176,8 +178,8 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("results.db")});
 
         // Nothing can be done on a table that did not open, and nothing is written.
-        QVERIFY(!table.recordResult(QStringLiteral("Y"), &error));
-        QVERIFY(!table.addChild(QStringLiteral("x"), &error));
+        QVERIFY(!succeeded(table.recordResult(QStringLiteral("Y")), &error));
+        QVERIFY(!succeeded(table.addChild(QStringLiteral("x")), &error));
         QCOMPARE(fileBytes(path), before);
     }
 
@@ -189,7 +191,7 @@ private slots:
         const QByteArray before = fileBytes(path);
         ResultsTable table;
         QString error;
-        QVERIFY(!table.open(path, &error));
+        QVERIFY(!succeeded(table.open(path), &error));
         QVERIFY2(error.contains(QStringLiteral("للقراءة فقط")), qPrintable(error));
         QVERIFY2(error.contains(path), qPrintable(error));
         QCOMPARE(fileBytes(path), before);
@@ -206,12 +208,12 @@ private slots:
             RawDb other(path);
             QVERIFY(other.ok());
             QVERIFY(other.exec(QStringLiteral("BEGIN EXCLUSIVE")));
-            QVERIFY(!table.open(path, &error));
+            QVERIFY(!succeeded(table.open(path), &error));
             QVERIFY2(error.contains(QStringLiteral("مقفل")), qPrintable(error));
             QVERIFY(other.exec(QStringLiteral("ROLLBACK")));
         }
         QCOMPARE(fileBytes(path), before);
-        QVERIFY2(table.open(path, &error), qPrintable(error));
+        QVERIFY2(succeeded(table.open(path), &error), qPrintable(error));
         QCOMPARE(table.recordCount(), 3);
     }
 
@@ -246,15 +248,15 @@ private slots:
         {
             ResultsTable table;
             QString error;
-            QVERIFY2(table.open(path, &error), qPrintable(error));
-            QVERIFY2(table.addChild(name, &error), qPrintable(error));
+            QVERIFY2(succeeded(table.open(path), &error), qPrintable(error));
+            QVERIFY2(succeeded(table.addChild(name), &error), qPrintable(error));
             QCOMPARE(table.text(Field::Name), stored);
             no = table.currentNo();
         }
         // Read back by a new instance, as at the next start.
         ResultsTable again;
         QString error;
-        QVERIFY2(again.open(path, &error), qPrintable(error));
+        QVERIFY2(succeeded(again.open(path), &error), qPrintable(error));
         QCOMPARE(again.recordCount(), 1);
         QVERIFY(again.findKey(QString::number(no)));
         QCOMPARE(again.text(Field::Name), stored);
@@ -268,10 +270,10 @@ private slots:
         const QString path = freshFile(dir);
         ResultsTable table;
         QString error;
-        QVERIFY(table.open(path, &error));
+        QVERIFY(succeeded(table.open(path), &error));
 
         // The first answer on an empty table makes the child "-".
-        QVERIFY2(table.recordResult(QStringLiteral("Y"), &error), qPrintable(error));
+        QVERIFY2(succeeded(table.recordResult(QStringLiteral("Y")), &error), qPrintable(error));
         QCOMPARE(table.recordCount(), 1);
         QCOMPARE(table.text(Field::Name), QStringLiteral("-"));
         QCOMPARE(table.integer(Field::Ok), 1);
@@ -283,8 +285,8 @@ private slots:
 
         // Only an exact "Y" is right; anything else is counted wrong.
         for (const char *result : {"N", "y", "", "Y "})
-            QVERIFY(table.recordResult(QLatin1String(result), &error));
-        QVERIFY(table.recordResult(QStringLiteral("Y"), &error));
+            QVERIFY(succeeded(table.recordResult(QLatin1String(result)), &error));
+        QVERIFY(succeeded(table.recordResult(QStringLiteral("Y")), &error));
         QCOMPARE(table.integer(Field::Ok), 2);
         QCOMPARE(table.integer(Field::NotOk), 4);
         // Committed: another connection sees every count at once.
@@ -298,8 +300,8 @@ private slots:
         QTemporaryDir dir;
         ResultsTable table;
         QString error;
-        QVERIFY(table.open(freshFile(dir), &error));
-        QVERIFY(table.recordResult(QStringLiteral("N"), &error));
+        QVERIFY(succeeded(table.open(freshFile(dir)), &error));
+        QVERIFY(succeeded(table.recordResult(QStringLiteral("N")), &error));
         QCOMPARE(table.integer(Field::NotOk), 1);
         QVERIFY(table.value(Field::Ok).isNull());
     }
@@ -309,12 +311,12 @@ private slots:
         QTemporaryDir dir;
         ResultsTable table;
         QString error;
-        QVERIFY(table.open(freshFile(dir), &error));
+        QVERIFY(succeeded(table.open(freshFile(dir)), &error));
         addChildren(table, {QStringLiteral("أ"), QStringLiteral("ب"), QStringLiteral("ج")});
         QCOMPARE(table.currentNo(), 3); // the child added last is current
         QVERIFY(table.value(Field::Ok).isNull());
         QVERIFY(table.findKey(QStringLiteral("2")));
-        QVERIFY(table.recordResult(QStringLiteral("Y"), &error));
+        QVERIFY(succeeded(table.recordResult(QStringLiteral("Y")), &error));
         QCOMPARE(table.currentNo(), 2); // counting never moves the cursor
         QVERIFY(table.first());
         QVERIFY(table.value(Field::Ok).isNull());
@@ -330,18 +332,18 @@ private slots:
         const QString path = freshFile(dir);
         ResultsTable table;
         QString error;
-        QVERIFY(table.open(path, &error));
+        QVERIFY(succeeded(table.open(path), &error));
         addChildren(table, {QStringLiteral("سارة")});
         {
             RawDb other(path);
             QVERIFY(other.exec(QStringLiteral("BEGIN EXCLUSIVE")));
-            QVERIFY(!table.recordResult(QStringLiteral("Y"), &error));
+            QVERIFY(!succeeded(table.recordResult(QStringLiteral("Y")), &error));
             QVERIFY2(error.contains(QStringLiteral("مقفل")), qPrintable(error));
             QCOMPARE(table.state(), ResultsTable::State::Edit);
             QVERIFY(other.exec(QStringLiteral("ROLLBACK")));
         }
         // The next answer posts the pending one with it: nothing is lost.
-        QVERIFY2(table.recordResult(QStringLiteral("Y"), &error), qPrintable(error));
+        QVERIFY2(succeeded(table.recordResult(QStringLiteral("Y")), &error), qPrintable(error));
         RawDb raw(path);
         QCOMPARE(raw.scalar(QStringLiteral("SELECT Ok FROM Table1")).toInt(), 2);
     }
@@ -351,17 +353,17 @@ private slots:
         QTemporaryDir dir;
         ResultsTable table;
         QString error;
-        QVERIFY(table.open(freshFile(dir), &error));
+        QVERIFY(succeeded(table.open(freshFile(dir)), &error));
         // On an empty table a reset adds a record with an empty name and 0 / 0.
-        QVERIFY(table.resetCounts(&error));
+        QVERIFY(succeeded(table.resetCounts(), &error));
         QCOMPARE(table.recordCount(), 1);
         QCOMPARE(table.text(Field::Name), QString());
         QCOMPARE(table.text(Field::Ok), QStringLiteral("0"));
         QCOMPARE(table.text(Field::NotOk), QStringLiteral("0"));
 
-        QVERIFY(table.recordResult(QStringLiteral("Y"), &error));
-        QVERIFY(table.recordResult(QStringLiteral("N"), &error));
-        QVERIFY(table.resetCounts(&error));
+        QVERIFY(succeeded(table.recordResult(QStringLiteral("Y")), &error));
+        QVERIFY(succeeded(table.recordResult(QStringLiteral("N")), &error));
+        QVERIFY(succeeded(table.resetCounts(), &error));
         QCOMPARE(table.value(Field::Ok), QVariant(0));
         QCOMPARE(table.value(Field::NotOk), QVariant(0));
     }
@@ -371,21 +373,21 @@ private slots:
         QTemporaryDir dir;
         ResultsTable table;
         QString error;
-        QVERIFY(table.open(freshFile(dir), &error));
+        QVERIFY(succeeded(table.open(freshFile(dir)), &error));
         addChildren(table, {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")});
         QVERIFY(table.findKey(QStringLiteral("2")));
         QSignalSpy removed(&table, &ResultsTable::recordRemoved);
-        QVERIFY(table.deleteChild(&error));
+        QVERIFY(succeeded(table.deleteChild(), &error));
         QCOMPARE(removed.count(), 1);
         QCOMPARE(removed.at(0).at(0).toInt(), 2);
         QCOMPARE(table.currentNo(), 3);
-        QVERIFY(table.deleteChild(&error)); // the last: the new last becomes current
+        QVERIFY(succeeded(table.deleteChild(), &error)); // the last: the new last becomes current
         QCOMPARE(table.currentNo(), 1);
-        QVERIFY(table.deleteChild(&error));
+        QVERIFY(succeeded(table.deleteChild(), &error));
         QVERIFY(!table.hasCurrent());
         QCOMPARE(table.recordCount(), 0);
 
-        QVERIFY(!table.deleteChild(&error));
+        QVERIFY(!succeeded(table.deleteChild(), &error));
         QCOMPARE(error, QStringLiteral("Table1: Cannot perform this operation on an empty dataset"));
         QCOMPARE(table.recordCount(), 0);
 
@@ -418,7 +420,7 @@ private slots:
         QTemporaryDir dir;
         ResultsTable table;
         QString error;
-        QVERIFY(table.open(freshFile(dir, QStringLiteral("records-valid/results.db")), &error));
+        QVERIFY(succeeded(table.open(freshFile(dir, QStringLiteral("records-valid/results.db"))), &error));
         QSignalSpy changed(&table, &ResultsTable::currentChanged);
         QCOMPARE(table.findKey(key), found);
         QCOMPARE(table.currentNo(), no);
@@ -430,7 +432,7 @@ private slots:
         QTemporaryDir dir;
         ResultsTable table;
         QString error;
-        QVERIFY(table.open(freshFile(dir, QStringLiteral("records-valid/results.db")), &error));
+        QVERIFY(succeeded(table.open(freshFile(dir, QStringLiteral("records-valid/results.db"))), &error));
         QVERIFY(!table.prior());
         QCOMPARE(table.currentNo(), 3);
         QVERIFY(table.last());
@@ -448,16 +450,16 @@ private slots:
         QTemporaryDir dir;
         ResultsTable table;
         QString error;
-        QVERIFY(table.open(freshFile(dir, QStringLiteral("records-valid/results.db")), &error));
+        QVERIFY(succeeded(table.open(freshFile(dir, QStringLiteral("records-valid/results.db"))), &error));
 
         // Fields can be set only while a change is pending; No never.
-        QVERIFY(!table.setText(Field::Name, QStringLiteral("x"), &error));
-        QVERIFY(table.edit(&error));
-        QVERIFY(!table.setInteger(Field::No, 7, &error));
-        QVERIFY(!table.setText(Field::Ok, QStringLiteral("many"), &error));
-        QVERIFY(table.setText(Field::Ok, QStringLiteral("12"), &error));
-        QVERIFY(table.setText(Field::NotOk, QString(), &error));
-        QVERIFY(table.edit(&error)); // does nothing more
+        QVERIFY(!succeeded(table.setText(Field::Name, QStringLiteral("x")), &error));
+        QVERIFY(succeeded(table.edit(), &error));
+        QVERIFY(!succeeded(table.setInteger(Field::No, 7), &error));
+        QVERIFY(!succeeded(table.setText(Field::Ok, QStringLiteral("many")), &error));
+        QVERIFY(succeeded(table.setText(Field::Ok, QStringLiteral("12")), &error));
+        QVERIFY(succeeded(table.setText(Field::NotOk, QString()), &error));
+        QVERIFY(succeeded(table.edit(), &error)); // does nothing more
         QCOMPARE(table.integer(Field::Ok), 12);
         table.cancel();
         QCOMPARE(table.integer(Field::Ok), 4);
@@ -466,7 +468,7 @@ private slots:
         QCOMPARE(table.state(), ResultsTable::State::Browse);
 
         // A cancelled insertion puts the cursor back.
-        QVERIFY(table.insert(&error));
+        QVERIFY(succeeded(table.insert(), &error));
         QCOMPARE(table.currentNo(), 0);
         QVERIFY(table.value(Field::Name).isNull());
         table.cancel();
@@ -474,16 +476,16 @@ private slots:
         QCOMPARE(table.recordCount(), 3);
 
         // Posting a new record gives it the next number and keeps it current.
-        QVERIFY(table.insert(&error));
-        QVERIFY(table.setText(Field::Name, QString(60, QLatin1Char('n')), &error));
-        QVERIFY(table.post(&error));
+        QVERIFY(succeeded(table.insert(), &error));
+        QVERIFY(succeeded(table.setText(Field::Name, QString(60, QLatin1Char('n'))), &error));
+        QVERIFY(succeeded(table.post(), &error));
         QCOMPARE(table.currentNo(), 10);
         QCOMPARE(table.text(Field::Name).size(), 50);
         QCOMPARE(table.recordCount(), 4);
 
         // Moving the cursor posts a pending edit.
-        QVERIFY(table.edit(&error));
-        QVERIFY(table.setInteger(Field::Ok, 5, &error));
+        QVERIFY(succeeded(table.edit(), &error));
+        QVERIFY(succeeded(table.setInteger(Field::Ok, 5), &error));
         QVERIFY(table.first());
         QVERIFY(table.findKey(QStringLiteral("10")));
         QCOMPARE(table.integer(Field::Ok), 5);
@@ -494,11 +496,11 @@ private slots:
         QTemporaryDir dir;
         ResultsTable table;
         QString error;
-        QVERIFY(table.open(freshFile(dir), &error));
-        QVERIFY(table.edit(&error));
+        QVERIFY(succeeded(table.open(freshFile(dir)), &error));
+        QVERIFY(succeeded(table.edit(), &error));
         QCOMPARE(table.state(), ResultsTable::State::Insert);
-        QVERIFY(table.setText(Field::Name, QStringLiteral("ريم"), &error));
-        QVERIFY(table.post(&error));
+        QVERIFY(succeeded(table.setText(Field::Name, QStringLiteral("ريم")), &error));
+        QVERIFY(succeeded(table.post(), &error));
         QCOMPARE(table.recordCount(), 1);
         QCOMPARE(table.currentNo(), 1);
     }
@@ -508,17 +510,17 @@ private slots:
         QTemporaryDir dir;
         ResultsTable table;
         QString error;
-        QVERIFY(table.open(freshFile(dir, QStringLiteral("records-valid/results.db")), &error));
+        QVERIFY(succeeded(table.open(freshFile(dir, QStringLiteral("records-valid/results.db"))), &error));
         QSignalSpy changed(&table, &ResultsTable::currentChanged);
         QSignalSpy updated(&table, &ResultsTable::recordUpdated);
         QSignalSpy inserted(&table, &ResultsTable::recordInserted);
         QVERIFY(table.next());
         QCOMPARE(changed.count(), 1);
-        QVERIFY(table.recordResult(QStringLiteral("N"), &error));
+        QVERIFY(succeeded(table.recordResult(QStringLiteral("N")), &error));
         QVERIFY(changed.count() >= 2);
         QCOMPARE(updated.count(), 1);
         QCOMPARE(updated.at(0).at(0).toInt(), 5);
-        QVERIFY(table.addChild(QStringLiteral("new"), &error));
+        QVERIFY(succeeded(table.addChild(QStringLiteral("new")), &error));
         QCOMPARE(inserted.count(), 1);
         QCOMPARE(inserted.at(0).at(0).toInt(), 10);
     }
@@ -529,14 +531,14 @@ private slots:
         ResultsTable a;
         ResultsTable b;
         QString error;
-        QVERIFY(a.open(dir.filePath(QStringLiteral("a.db")), &error));
-        QVERIFY(b.open(dir.filePath(QStringLiteral("b.db")), &error));
-        QVERIFY(a.addChild(QStringLiteral("a"), &error));
+        QVERIFY(succeeded(a.open(dir.filePath(QStringLiteral("a.db"))), &error));
+        QVERIFY(succeeded(b.open(dir.filePath(QStringLiteral("b.db"))), &error));
+        QVERIFY(succeeded(a.addChild(QStringLiteral("a")), &error));
         QCOMPARE(a.recordCount(), 1);
         QCOMPARE(b.recordCount(), 0);
         b.close();
-        QVERIFY(a.recordResult(QStringLiteral("Y"), &error));
-        QVERIFY(!b.recordResult(QStringLiteral("Y"), &error));
+        QVERIFY(succeeded(a.recordResult(QStringLiteral("Y")), &error));
+        QVERIFY(!succeeded(b.recordResult(QStringLiteral("Y")), &error));
     }
 };
 

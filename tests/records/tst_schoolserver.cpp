@@ -63,7 +63,7 @@ std::unique_ptr<ResultsTable> computer(const QString &cache, QString *error, con
     if (!succeeded(store->open(), error))
         return nullptr;
     auto table = std::make_unique<ResultsTable>();
-    if (!table->openStore(std::move(store), error))
+    if (!succeeded(table->openStore(std::move(store)), error))
         return nullptr;
     return table;
 }
@@ -118,8 +118,8 @@ private slots:
         QCOMPARE(grid.rowCount(), 0);
         QTRY_VERIFY(serverOf(*a)->online() && serverOf(*b)->online());
 
-        QVERIFY2(a->addChild(QStringLiteral("سارة"), &error), qPrintable(error));
-        QVERIFY2(a->addChild(QStringLiteral("علي"), &error), qPrintable(error));
+        QVERIFY2(succeeded(a->addChild(QStringLiteral("سارة")), &error), qPrintable(error));
+        QVERIFY2(succeeded(a->addChild(QStringLiteral("علي")), &error), qPrintable(error));
         QTRY_COMPARE(b->recordCount(), 2);
         QTRY_COMPARE(grid.rowCount(), 2);
         QVERIFY(b->first());
@@ -127,7 +127,7 @@ private slots:
 
         QVERIFY(a->findKey(QStringLiteral("2")));
         for (const char *result : {"Y", "Y", "N"})
-            QVERIFY2(a->recordResult(QLatin1String(result), &error), qPrintable(error));
+            QVERIFY2(succeeded(a->recordResult(QLatin1String(result)), &error), qPrintable(error));
         QCOMPARE(a->integer(Field::Ok), 2); // shown at once, before the server has it
         QTRY_COMPARE(admin(QStringLiteral("SELECT ok || '/' || notok FROM table1 WHERE no = 2")).toString(),
                      QStringLiteral("2/1"));
@@ -137,7 +137,7 @@ private slots:
 
         // A reset on one computer reaches the child shown on the other.
         QVERIFY(b->findKey(QStringLiteral("2")));
-        QVERIFY2(b->resetCounts(&error), qPrintable(error));
+        QVERIFY2(succeeded(b->resetCounts(), &error), qPrintable(error));
         QTRY_COMPARE(a->integer(Field::Ok), 0);
         QCOMPARE(a->text(Field::NotOk), QStringLiteral("0"));
         QCOMPARE(admin(QStringLiteral("SELECT COUNT(*) || '/' || SUM(event) FROM answers WHERE child = 2")).toString(),
@@ -160,10 +160,10 @@ private slots:
         // Deleting on one computer moves the other's cursor on, as a
         // deletion there would.
         QVERIFY(a->findKey(QStringLiteral("1")));
-        QVERIFY2(b->deleteChild(&error), qPrintable(error)); // b stands on child 2
+        QVERIFY2(succeeded(b->deleteChild(), &error), qPrintable(error)); // b stands on child 2
         QCOMPARE(b->currentNo(), 1);
         QVERIFY(a->findKey(QStringLiteral("1")));
-        QVERIFY2(a->deleteChild(&error), qPrintable(error));
+        QVERIFY2(succeeded(a->deleteChild(), &error), qPrintable(error));
         QTRY_COMPARE(b->recordCount(), 0);
         QCOMPARE(b->currentNo(), 0);
         QCOMPARE(admin(QStringLiteral("SELECT COUNT(*) FROM answers")).toInt(), 0);
@@ -178,8 +178,8 @@ private slots:
         QString error;
         auto a = computer(cache, &error);
         QVERIFY2(a, qPrintable(error));
-        QVERIFY2(a->addChild(QStringLiteral("ريم"), &error), qPrintable(error));
-        QVERIFY2(a->recordResult(QStringLiteral("Y"), &error), qPrintable(error));
+        QVERIFY2(succeeded(a->addChild(QStringLiteral("ريم")), &error), qPrintable(error));
+        QVERIFY2(succeeded(a->recordResult(QStringLiteral("Y")), &error), qPrintable(error));
         QTRY_COMPARE(serverOf(*a)->waiting(), 0);
         const QString id = admin(QStringLiteral("SELECT id::text FROM answers")).toString();
         QVERIFY(!id.isEmpty());
@@ -197,7 +197,7 @@ private slots:
             QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("raw"));
-        QVERIFY2(a->recordResult(QStringLiteral("Y"), &error), qPrintable(error)); // sends both
+        QVERIFY2(succeeded(a->recordResult(QStringLiteral("Y")), &error), qPrintable(error)); // sends both
         QTRY_COMPARE(serverOf(*a)->waiting(), 0);
         QCOMPARE(admin(QStringLiteral("SELECT ok FROM table1")).toInt(), 2);
         QCOMPARE(admin(QStringLiteral("SELECT COUNT(*) FROM answers")).toInt(), 2);
@@ -212,18 +212,18 @@ private slots:
         QString error;
         auto a = computer(dir.filePath(QStringLiteral("a.db")), &error);
         QVERIFY2(a, qPrintable(error));
-        QVERIFY2(a->addChild(QStringLiteral("نور"), &error), qPrintable(error));
+        QVERIFY2(succeeded(a->addChild(QStringLiteral("نور")), &error), qPrintable(error));
         ServerStore *server = serverOf(*a);
         QSignalSpy states(server, &ResultsStore::stateChanged);
         for (int i = 0; i < 10; ++i)
-            QVERIFY2(a->recordResult(i % 3 ? QStringLiteral("Y") : QStringLiteral("N"), &error), qPrintable(error));
+            QVERIFY2(succeeded(a->recordResult(i % 3 ? QStringLiteral("Y") : QStringLiteral("N")), &error), qPrintable(error));
         QTRY_COMPARE(server->waiting(), 0);
 
         QVERIFY(serverCtl("stop"));
         QElapsedTimer played;
         played.start();
         for (int i = 10; i < 40; ++i) {
-            QVERIFY2(a->recordResult(i % 3 ? QStringLiteral("Y") : QStringLiteral("N"), &error), qPrintable(error));
+            QVERIFY2(succeeded(a->recordResult(i % 3 ? QStringLiteral("Y") : QStringLiteral("N")), &error), qPrintable(error));
             QTest::qWait(5);
         }
         QTRY_VERIFY(!server->online());
@@ -280,7 +280,7 @@ private slots:
         {
             auto a = computer(cache, &error);
             QVERIFY2(a, qPrintable(error));
-            QVERIFY2(a->addChild(QStringLiteral("سلمى"), &error), qPrintable(error));
+            QVERIFY2(succeeded(a->addChild(QStringLiteral("سلمى")), &error), qPrintable(error));
         }
         QString reason;
         QVERIFY(!succeeded(ServerStore::probe(QStringLiteral("nosuch")), &reason));
@@ -306,7 +306,7 @@ private slots:
         QTRY_VERIFY(server->problem().contains(QStringLiteral("كلمة المرور")));
         QCOMPARE(a->recordCount(), 1);
         for (int i = 0; i < 3; ++i)
-            QVERIFY2(a->recordResult(QStringLiteral("Y"), &error), qPrintable(error));
+            QVERIFY2(succeeded(a->recordResult(QStringLiteral("Y")), &error), qPrintable(error));
         QCOMPARE(a->integer(Field::Ok), 3);
         QCOMPARE(server->waiting(), 3);
         QVERIFY(!server->stateText().isEmpty());
@@ -328,7 +328,7 @@ private slots:
         page.openTable(folder.appDir() + QStringLiteral("results.db"), folder.dataDir());
         QVERIFY(!page.Table1->isShared());
         QString error;
-        QVERIFY(page.Table1->addChild(QStringLiteral("في الملف"), &error));
+        QVERIFY(succeeded(page.Table1->addChild(QStringLiteral("في الملف")), &error));
 
         dialogs.textAnswers.enqueue(QStringLiteral("nosuch"));
         try {
@@ -356,8 +356,9 @@ private slots:
         QTRY_COMPARE(serverOf(*page.Table1)->waiting(), 0);
         ChildHistory history;
         QString error2;
-        QVERIFY2(AnswerHistory::readChild(*page.Table1, 2, QStringLiteral("درس"), 0, QDate::currentDate(), &history,
-                                          &error2),
+        QVERIFY2(succeeded(AnswerHistory::readChild(*page.Table1, 2, QStringLiteral("درس"), 0,
+                                                    QDate::currentDate(), &history),
+                           &error2),
                  qPrintable(error2));
         QCOMPARE(history.answers, 1);
         QCOMPARE(history.choices[0][0], 1);

@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QWindow>
 
+using testsupport::succeeded;
+
 void testsupport::controlNotFound(const QObject *root, const char *name, const char *className,
                                   const QList<QObject *> &found)
 {
@@ -28,9 +30,9 @@ void seedChildren(const QString &path, const QStringList &names)
 {
     ResultsTable table;
     QString error;
-    QVERIFY2(table.open(path, &error), qPrintable(error));
+    QVERIFY2(succeeded(table.open(path), &error), qPrintable(error));
     for (const QString &name : names)
-        QVERIFY2(table.addChild(name, &error), qPrintable(error));
+        QVERIFY2(succeeded(table.addChild(name), &error), qPrintable(error));
 }
 
 void typeText(QWidget *widget, const QString &text)

@@ -274,8 +274,7 @@ void ChildrenPage::recordResult(const QString &result, const AnswerDetails &deta
 {
     // A child's game is never interrupted by the table: a failed count is
     // dropped (a pending edit is posted with the next answer).
-    QString ignored;
-    Table1->recordResult(result, details, &ignored);
+    Table1->recordResult(result, details);
 }
 
 void ChildrenPage::addChild()
@@ -284,26 +283,21 @@ void ChildrenPage::addChild()
         m_dialogs.askText(QStringLiteral("إضافة طفل"), QStringLiteral("أدخل الاسم"), QString());
     if (!name || name->isEmpty())
         return;
-    QString error;
-    if (!Table1->addChild(*name, &error))
-        throw QuizError(error);
+    raiseIfFailed(Table1->addChild(*name));
 }
 
 void ChildrenPage::resetChild()
 {
     if (!m_dialogs.confirm(QStringLiteral("هل تريد حذف نتائج الطفل فعلاً")))
         return;
-    QString ignored;
-    Table1->resetCounts(&ignored);
+    Table1->resetCounts();
 }
 
 void ChildrenPage::deleteChild()
 {
     if (!m_dialogs.confirm(QStringLiteral("هل تريد حذف الطفل فعلاً")))
         return;
-    QString error;
-    if (!Table1->deleteChild(&error))
-        throw QuizError(error);
+    raiseIfFailed(Table1->deleteChild());
 }
 
 QString ChildrenPage::suggestedPath(const QString &name) const
@@ -327,11 +321,9 @@ void ChildrenPage::exportCounts()
     if (!path || path->isEmpty())
         return;
     ExportSummary summary;
-    QString error;
     {
         const WaitCursor wait;
-        if (!ResultsExport::writeCounts(*Table1, *path, &summary, &error))
-            throw QuizError(error);
+        raiseIfFailed(ResultsExport::writeCounts(*Table1, *path, &summary));
     }
     m_exportFolder = QFileInfo(*path).absolutePath();
     m_dialogs.showMessage(QStringLiteral("حُفظت أعداد إجابات %1 من الأطفال في الملف\n\r%2")
@@ -350,11 +342,9 @@ void ChildrenPage::exportAnswers()
     if (!path || path->isEmpty())
         return;
     ExportSummary summary;
-    QString error;
     {
         const WaitCursor wait;
-        if (!ResultsExport::writeAnswers(*Table1, *path, Table1->now(), &summary, &error))
-            throw QuizError(error);
+        raiseIfFailed(ResultsExport::writeAnswers(*Table1, *path, Table1->now(), &summary));
     }
     m_exportFolder = QFileInfo(*path).absolutePath();
     QString text = QStringLiteral("حُفظ سجل الإجابات (%1 من السجلات) في الملف\n\r%2")
@@ -449,9 +439,9 @@ ChartContent ChildrenPage::chartContent() const
     const LessonView lesson = m_lessonProbe ? m_lessonProbe() : LessonView();
     c.lesson = lesson.name;
     c.labels = lesson.labels;
-    QString error;
-    if (!AnswerHistory::readChild(*Table1, c.childNo, lesson.name, lesson.labels.questionType, c.today,
-                                  &c.history, &error))
-        c.problem = error;
+    const Result read =
+        AnswerHistory::readChild(*Table1, c.childNo, lesson.name, lesson.labels.questionType, c.today, &c.history);
+    if (!read)
+        c.problem = read.text;
     return c;
 }

@@ -33,11 +33,9 @@ void ChildrenPage::openTable(const QString &resultsPath, const QString &dataDir)
                                       .arg(error.text()));
         }
     }
-    QString error;
-    const bool opened = Table1->open(resultsPath, &error);
+    const Result opened = Table1->open(resultsPath);
     showStore();
-    if (!opened)
-        throw QuizError(error);
+    raiseIfFailed(opened);
 }
 
 void ChildrenPage::openServer(const QString &service)
@@ -49,10 +47,8 @@ void ChildrenPage::openServer(const QString &service)
         throw QuizError(QStringLiteral("تعذر فتح ملف الإجابات المنتظرة لخادم المدرسة «%1»: %2")
                             .arg(Bidi::path(QDir::toNativeSeparators(QDir(m_dataDir).filePath(StoreChoice::outboxFileName()))),
                                  opened.text));
-    QString error;
     connect(store.get(), &ResultsStore::stateChanged, this, &ChildrenPage::showStore);
-    if (!Table1->openStore(std::move(store), &error))
-        throw QuizError(error);
+    raiseIfFailed(Table1->openStore(std::move(store)));
     showStore();
 }
 
@@ -87,8 +83,7 @@ void ChildrenPage::chooseServer()
     } catch (const QuizError &) {
         // Back to where the table was, so that the game still counts.
         if (current.isEmpty()) {
-            QString ignored;
-            Table1->open(m_resultsPath, &ignored);
+            Table1->open(m_resultsPath);
         } else {
             try {
                 openServer(current);
@@ -110,12 +105,9 @@ void ChildrenPage::chooseLocalFile()
 {
     if (currentService().isEmpty() && Table1->isOpen())
         return;
-    QString error;
-    if (!Table1->open(m_resultsPath, &error)) {
-        showStore();
-        throw QuizError(error);
-    }
+    const Result opened = Table1->open(m_resultsPath);
     showStore();
+    raiseIfFailed(opened);
     const Result kept = StoreChoice::write(m_dataDir, QString());
     if (!kept)
         throw QuizError(QStringLiteral("تُحفظ النتائج الآن في ملف هذا الجهاز، لكن تعذر حفظ هذا الاختيار "
