@@ -1,6 +1,6 @@
-// The children's page's part that decides where the table is kept: results.db
-// on this computer or the school's server, the teacher's choice between them
-// and the bar that shows it.
+// Where the children's page keeps the table: results.db on this computer or
+// the school's server, the teacher's choice between them and the bar that
+// shows it.
 #include "ui/children/childrenpage.h"
 
 #include "core/base/bidi.h"
