@@ -4,7 +4,9 @@
 
 /// The outcome of an operation of any subsystem: whether it worked, and a
 /// text for the teacher (Arabic). On success the text may be empty when the
-/// operation has nothing to say; on failure it is never empty. Core classes
+/// operation has nothing to say; on failure it is the reason, empty only
+/// where an inner step leaves the wording to its caller (a children's store
+/// that is not open: its table says so itself). Core classes
 /// return it; the window decides how a failure is shown (raiseIfFailed() in
 /// quizerror.h ends a handler's operation with it).
 struct Result
