@@ -16,16 +16,6 @@ QVariant nullInt()
     return QVariant(QMetaType::fromType<int>());
 }
 
-QVariant textOrNull(const QVariant &value)
-{
-    return value.isNull() ? QVariant(QMetaType::fromType<QString>()) : QVariant(value.toString());
-}
-
-QVariant intOrNull(const QVariant &value)
-{
-    return value.isNull() ? nullInt() : QVariant(value.toInt());
-}
-
 // A store that is not open is never the table's: the table says itself
 // that it is not open, so there is nothing to add.
 Result notOpen()
@@ -49,7 +39,7 @@ struct FileStore::Queries
 };
 
 FileStore::FileStore(const QString &connection, QObject *parent)
-    : ResultsStore(parent), m_connection(connection)
+    : RowReadingStore(parent), m_connection(connection)
 {
 }
 
@@ -142,9 +132,7 @@ Result FileStore::insertRecord(ChildRecord *record, const QVector<HistoryRow> &e
         return notOpen();
     const auto write = [&]() -> Result {
         QSqlQuery &q = m_q->insert;
-        q.bindValue(0, textOrNull(record->name));
-        q.bindValue(1, intOrNull(record->ok));
-        q.bindValue(2, intOrNull(record->notOk));
+        RowReader::bindValues(q, 0, *record);
         if (!q.exec())
             return Result::failure(ResultsFile::reasonOf(q.lastError()));
         record->no = q.lastInsertId().toInt();
@@ -161,9 +149,7 @@ Result FileStore::updateRecord(const ChildRecord &record, const QVector<HistoryR
         return notOpen();
     const auto write = [&]() -> Result {
         QSqlQuery &q = m_q->update;
-        q.bindValue(0, textOrNull(record.name));
-        q.bindValue(1, intOrNull(record.ok));
-        q.bindValue(2, intOrNull(record.notOk));
+        RowReader::bindValues(q, 0, record);
         q.bindValue(3, record.no);
         if (!q.exec())
             return Result::failure(ResultsFile::reasonOf(q.lastError()));

@@ -12,7 +12,7 @@ class QSqlQuery;
 /// ResultsFile for what open() accepts). Every write is committed with full
 /// synchronisation before it returns; a row and its history rows are written
 /// in one transaction.
-class FileStore : public ResultsStore
+class FileStore : public RowReadingStore
 {
     Q_OBJECT
 public:
@@ -23,17 +23,10 @@ public:
 
     QString place() const override;
     bool isShared() const override { return false; }
-    Result count(int *n) override { return m_rows.count(n); }
-    bool seek(Seek which, int key, ChildRecord *out) override { return m_rows.seek(which, key, out); }
     Result insertRecord(ChildRecord *record, const QVector<HistoryRow> &events) override;
     Result updateRecord(const ChildRecord &record, const QVector<HistoryRow> &events) override;
     Result countAnswer(int no, const HistoryRow &answer, ChildRecord *after) override;
     Result removeChild(int no) override;
-    Result keys(QVector<int> *out) override { return m_rows.keys(out); }
-    Result records(int fromNo, int toNo, QVector<ChildRecord> *out) override
-    {
-        return m_rows.records(fromNo, toNo, out);
-    }
     Result readConnection(QString *connection) override;
 
 private:
@@ -44,6 +37,5 @@ private:
 
     QString m_connection;
     QString m_path;
-    RowReader m_rows;
     std::unique_ptr<Queries> m_q;
 };

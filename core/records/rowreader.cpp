@@ -54,6 +54,17 @@ ChildRecord RowReader::readRecord(const QSqlQuery &query, int first)
     return record;
 }
 
+void RowReader::bindValues(QSqlQuery &query, int first, const ChildRecord &record)
+{
+    const auto intOrNull = [](const QVariant &value) {
+        return value.isNull() ? QVariant(QMetaType::fromType<int>()) : QVariant(value.toInt());
+    };
+    query.bindValue(first, record.name.isNull() ? QVariant(QMetaType::fromType<QString>())
+                                                : QVariant(record.name.toString()));
+    query.bindValue(first + 1, intOrNull(record.ok));
+    query.bindValue(first + 2, intOrNull(record.notOk));
+}
+
 Result RowReader::prepare(const QString &connection, const QString &relation)
 {
     m_q = std::make_unique<Queries>(QSqlDatabase::database(connection, false));

@@ -19,11 +19,6 @@ QVariant nullInt()
     return QVariant(QMetaType::fromType<int>());
 }
 
-QVariant intOrNull(const QVariant &value)
-{
-    return value.isNull() ? nullInt() : QVariant(value.toInt());
-}
-
 QString quoted(const QString &text)
 {
     QString q = text;
@@ -39,7 +34,7 @@ QString newId()
 } // namespace
 
 ServerStore::ServerStore(const QString &service, const QString &cachePath, QObject *parent)
-    : ResultsStore(parent), m_service(service), m_cachePath(cachePath)
+    : RowReadingStore(parent), m_service(service), m_cachePath(cachePath)
 {
     static QAtomicInt serial;
     const int n = serial.fetchAndAddRelaxed(1);
@@ -274,9 +269,7 @@ bool ServerStore::putCopy(const ChildRecord &record)
     q.prepare(QStringLiteral("INSERT OR REPLACE INTO Copy (Service, No, Name, Ok, NotOk) VALUES (?, ?, ?, ?, ?)"));
     q.bindValue(0, m_service);
     q.bindValue(1, record.no);
-    q.bindValue(2, record.name.isNull() ? QVariant(QMetaType::fromType<QString>()) : record.name);
-    q.bindValue(3, intOrNull(record.ok));
-    q.bindValue(4, intOrNull(record.notOk));
+    RowReader::bindValues(q, 2, record);
     return q.exec();
 }
 
@@ -287,9 +280,7 @@ Result ServerStore::insertRecord(ChildRecord *record, const QVector<HistoryRow> 
         QSqlQuery q(db);
         q.prepare(QStringLiteral("INSERT INTO table1 (name, ok, notok) VALUES (CAST(? AS varchar(50)), "
                                  "CAST(? AS integer), CAST(? AS integer)) RETURNING no"));
-        q.bindValue(0, made.name.isNull() ? QVariant(QMetaType::fromType<QString>()) : made.name);
-        q.bindValue(1, intOrNull(made.ok));
-        q.bindValue(2, intOrNull(made.notOk));
+        RowReader::bindValues(q, 0, made);
         if (!q.exec() || !q.next())
             return Result::failure(SchoolServer::reasonOf(q.lastError()));
         made.no = q.value(0).toInt();
@@ -308,9 +299,7 @@ Result ServerStore::updateRecord(const ChildRecord &record, const QVector<Histor
         QSqlQuery q(db);
         q.prepare(QStringLiteral("UPDATE table1 SET name = CAST(? AS varchar(50)), ok = CAST(? AS integer), "
                                  "notok = CAST(? AS integer) WHERE no = CAST(? AS integer)"));
-        q.bindValue(0, record.name.isNull() ? QVariant(QMetaType::fromType<QString>()) : record.name);
-        q.bindValue(1, intOrNull(record.ok));
-        q.bindValue(2, intOrNull(record.notOk));
+        RowReader::bindValues(q, 0, record);
         q.bindValue(3, record.no);
         if (!q.exec())
             return Result::failure(SchoolServer::reasonOf(q.lastError()));

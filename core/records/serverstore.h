@@ -23,7 +23,7 @@ class ServerLink;
 /// changes (adding, resetting, deleting a child) and the readers of the
 /// history go to the server directly and fail with a reason when it cannot
 /// be reached.
-class ServerStore : public ResultsStore
+class ServerStore : public RowReadingStore
 {
     Q_OBJECT
 public:
@@ -54,17 +54,10 @@ public:
     QString place() const override;
     bool isShared() const override { return true; }
     bool rowsKnown() const override { return m_rowsKnown; }
-    Result count(int *n) override { return m_rows.count(n); }
-    bool seek(Seek which, int key, ChildRecord *out) override { return m_rows.seek(which, key, out); }
     Result insertRecord(ChildRecord *record, const QVector<HistoryRow> &events) override;
     Result updateRecord(const ChildRecord &record, const QVector<HistoryRow> &events) override;
     Result countAnswer(int no, const HistoryRow &answer, ChildRecord *after) override;
     Result removeChild(int no) override;
-    Result keys(QVector<int> *out) override { return m_rows.keys(out); }
-    Result records(int fromNo, int toNo, QVector<ChildRecord> *out) override
-    {
-        return m_rows.records(fromNo, toNo, out);
-    }
     Result readConnection(QString *connection) override;
 
 private:
@@ -83,7 +76,6 @@ private:
     bool m_online = false;
     bool m_rowsKnown = false;
     QString m_problem;
-    RowReader m_rows;
     std::unique_ptr<QSqlQuery> m_addOutbox;
     QThread *m_thread = nullptr;
     ServerLink *m_link = nullptr;
