@@ -1,9 +1,12 @@
 // Figures of the children's table on the school's PostgreSQL server (the one
-// named by the service "quiztest", as bench/run-all.sh and scripts/test.sh
-// start it): an answer counted on the server from the click to the server's
-// commit, median and 99th percentile; 10,000 answers waiting on a computer
-// sent when the server is reached again; 20 computers (processes) counting
-// at once for a minute, answers per second and answers lost.
+// of scripts/pg-server.sh, as bench/run-all.sh and scripts/test.sh start
+// it), in one run over TCP with TLS (service "quiztest", figures ending in
+// _tls) and over the Unix socket, where TLS does not apply ("quizsocket",
+// _socket), so that the cost of TLS is known: an answer counted on the
+// server from the click to the server's commit, median and 99th percentile;
+// 10,000 answers waiting on a computer sent when the server is reached
+// again; 20 computers (processes) counting at once for a minute, answers
+// per second and answers lost.
 // Usage: bench_school [seconds for the 20 computers, default 60]
 
 #include "core/records/resultstable.h"
@@ -30,8 +33,6 @@ using testsupport::succeeded;
 
 namespace {
 
-const QString Service = QStringLiteral("quiztest");
-
 int fail(const QString &what)
 {
     std::fprintf(stderr, "bench_school: %s\n", qPrintable(what));
@@ -52,9 +53,9 @@ double percentile(std::vector<double> values, double p)
     return values.empty() ? 0.0 : values[std::min(values.size() - 1, size_t(p * double(values.size())))];
 }
 
-std::unique_ptr<ResultsTable> computer(const QString &cache, QString *error)
+std::unique_ptr<ResultsTable> computer(const QString &service, const QString &cache, QString *error)
 {
-    auto store = std::make_unique<ServerStore>(Service, cache);
+    auto store = std::make_unique<ServerStore>(service, cache);
     store->setRetryInterval(100);
     if (!succeeded(store->open(), error))
         return nullptr;
@@ -78,18 +79,9 @@ bool waitDelivered(ServerStore *server, int limitMs)
 
 } // namespace
 
-int main(int argc, char **argv)
+// The three measurements over one service; figure names end in `suffix`.
+int measure(const QString &service, const char *suffix, int seconds)
 {
-    QCoreApplication app(argc, argv);
-    const int seconds = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 60;
-    if (qEnvironmentVariableIsEmpty("PGSERVICEFILE"))
-        return fail(QStringLiteral("no PostgreSQL test server (start it with scripts/pg-server.sh)"));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("admin"));
-        db.setConnectOptions(QStringLiteral("service=quizadmin"));
-        if (!db.open())
-            return fail(db.lastError().text());
-    }
     QSqlQuery(QSqlDatabase::database(QStringLiteral("admin"))).exec(
         QStringLiteral("TRUNCATE table1, answers RESTART IDENTITY"));
     QTemporaryDir dir;
@@ -97,7 +89,7 @@ int main(int argc, char **argv)
 
     // One answer at a time, each waited for until the server has it.
     {
-        auto table = computer(dir.filePath(QStringLiteral("one.db")), &error);
+        auto table = computer(service, dir.filePath(QStringLiteral("one.db")), &error);
         if (!table)
             return fail(error);
         auto *server = qobject_cast<ServerStore *>(table->store());
@@ -113,8 +105,8 @@ int main(int argc, char **argv)
                 return fail(QStringLiteral("answer not delivered: %1").arg(server->problem()));
             ms.push_back(double(t.nsecsElapsed()) / 1e6);
         }
-        std::printf("figure school_answer_on_server_median %.2f ms\n", percentile(ms, 0.5));
-        std::printf("figure school_answer_on_server_p99 %.2f ms\n", percentile(ms, 0.99));
+        std::printf("figure school_answer_on_server_median%s %.2f ms\n", suffix, percentile(ms, 0.5));
+        std::printf("figure school_answer_on_server_p99%s %.2f ms\n", suffix, percentile(ms, 0.99));
         std::fflush(stdout);
     }
 
@@ -141,7 +133,7 @@ int main(int argc, char **argv)
             const qint64 now = QDateTime::currentMSecsSinceEpoch();
             for (int i = 0; i < 10000; ++i) {
                 q.bindValue(0, QUuid::createUuid().toString(QUuid::WithoutBraces));
-                q.bindValue(1, Service);
+                q.bindValue(1, service);
                 q.bindValue(2, child);
                 q.bindValue(3, now - 10000 + i);
                 q.bindValue(4, i % 3 + 1);
@@ -155,15 +147,15 @@ int main(int argc, char **argv)
         QSqlDatabase::removeDatabase(QStringLiteral("fill"));
         QElapsedTimer t;
         t.start();
-        auto table = computer(cache, &error);
+        auto table = computer(service, cache, &error);
         if (!table)
             return fail(error);
         if (!waitDelivered(qobject_cast<ServerStore *>(table->store()), 300000))
             return fail(QStringLiteral("waiting answers not delivered"));
         const double s = double(t.nsecsElapsed()) / 1e9;
         const int onServer = admin(QStringLiteral("SELECT COUNT(*) FROM answers WHERE child = %1").arg(child)).toInt();
-        std::printf("figure school_10000_waiting_sent %.2f s\n", s);
-        std::printf("figure school_10000_waiting_on_server %d answers\n", onServer);
+        std::printf("figure school_10000_waiting_sent%s %.2f s\n", suffix, s);
+        std::printf("figure school_10000_waiting_on_server%s %d answers\n", suffix, onServer);
         std::fflush(stdout);
     }
 
@@ -179,7 +171,7 @@ int main(int argc, char **argv)
             auto p = std::make_unique<QProcess>();
             p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
             p->start(QStringLiteral(SCHOOLPLAYER),
-                     {Service, dir.filePath(QStringLiteral("c%1.db").arg(i)), QString::number(children[i]),
+                     {service, dir.filePath(QStringLiteral("c%1.db").arg(i)), QString::number(children[i]),
                       QStringLiteral("--seconds"), QString::number(seconds)});
             players.push_back(std::move(p));
         }
@@ -201,9 +193,28 @@ int main(int argc, char **argv)
         const qint64 onServer =
             admin(QStringLiteral("SELECT SUM(ok) FROM table1 WHERE no IN (%1)").arg(list.join(QLatin1Char(','))))
                 .toLongLong();
-        std::printf("figure school_20_computers_answers_per_s %.0f answers/s\n", double(counted) / (countedMs / 1000.0));
-        std::printf("figure school_20_computers_answers %lld answers\n", counted);
-        std::printf("figure school_20_computers_lost %lld answers\n", counted - onServer);
+        std::printf("figure school_20_computers_answers_per_s%s %.0f answers/s\n", suffix, double(counted) / (countedMs / 1000.0));
+        std::printf("figure school_20_computers_answers%s %lld answers\n", suffix, counted);
+        std::printf("figure school_20_computers_lost%s %lld answers\n", suffix, counted - onServer);
+    }
+    return 0;
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const int seconds = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 60;
+    if (qEnvironmentVariableIsEmpty("PGSERVICEFILE"))
+        return fail(QStringLiteral("no PostgreSQL test server (start it with scripts/pg-server.sh)"));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("admin"));
+        db.setConnectOptions(QStringLiteral("service=quizadmin"));
+        if (!db.open())
+            return fail(db.lastError().text());
+    }
+    for (const auto &[service, suffix] : {std::pair{"quiztest", "_tls"}, std::pair{"quizsocket", "_socket"}}) {
+        if (const int failed = measure(QLatin1String(service), suffix, seconds))
+            return failed;
     }
     return 0;
 }

@@ -27,10 +27,12 @@ Result AnswerHistory::readChild(const ResultsTable &table, int no, const QString
     if (!connected)
         return connected;
     const QSqlDatabase db = QSqlDatabase::database(connection, false);
-    const Result days = table.isShared() ? readServerDays(db, no, today, out) : readFileDays(db, no, today, out);
+    const QString history = table.store()->historySource(no);
+    const Result days = table.isShared() ? readServerDays(db, history, no, today, out)
+                                         : readFileDays(db, no, today, out);
     if (!days)
         return days;
-    return readChoices(db, no, lesson, questionType, out);
+    return readChoices(db, history, no, lesson, questionType, out);
 }
 
 // Days in local time, as the teacher lived them; SQLite and Qt both take the
@@ -67,11 +69,12 @@ Result AnswerHistory::readFileDays(const QSqlDatabase &db, int no, const QDate &
 
 // The server's clock zone is not the teacher's: its rows are put on the
 // teacher's days here. A child's history is small enough to read whole.
-Result AnswerHistory::readServerDays(const QSqlDatabase &db, int no, const QDate &today, ChildHistory *out)
+Result AnswerHistory::readServerDays(const QSqlDatabase &db, const QString &history, int no, const QDate &today,
+                                     ChildHistory *out)
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("SELECT time, event, correct FROM answers WHERE child = ? ORDER BY seq")))
+    if (!q.prepare(QStringLiteral("SELECT time, event, correct FROM %1 WHERE child = ? ORDER BY seq").arg(history)))
         return Result::failure(readFailed(q));
     q.bindValue(0, no);
     if (!q.exec())
@@ -97,14 +100,14 @@ Result AnswerHistory::readServerDays(const QSqlDatabase &db, int no, const QDate
     return Result::success();
 }
 
-Result AnswerHistory::readChoices(const QSqlDatabase &db, int no, const QString &lesson, int questionType,
-                                  ChildHistory *out)
+Result AnswerHistory::readChoices(const QSqlDatabase &db, const QString &history, int no, const QString &lesson,
+                                  int questionType, ChildHistory *out)
 {
     QSqlQuery c(db);
     c.setForwardOnly(true);
-    if (!c.prepare(QStringLiteral("SELECT Asked, Clicked, COUNT(*) FROM Answers "
+    if (!c.prepare(QStringLiteral("SELECT Asked, Clicked, COUNT(*) FROM %1 "
                                   "WHERE Child = ? AND Event = 0 AND Lesson = ? AND QuestionType = ? "
-                                  "GROUP BY Asked, Clicked")))
+                                  "GROUP BY Asked, Clicked").arg(history)))
         return Result::failure(readFailed(c));
     c.bindValue(0, no);
     c.bindValue(1, lesson);

@@ -49,7 +49,9 @@ public:
 
 private:
     static Result readFileDays(const QSqlDatabase &db, int no, const QDate &today, ChildHistory *out);
-    static Result readServerDays(const QSqlDatabase &db, int no, const QDate &today, ChildHistory *out);
-    static Result readChoices(const QSqlDatabase &db, int no, const QString &lesson, int questionType,
+    static Result readServerDays(const QSqlDatabase &db, const QString &history, int no, const QDate &today,
+                                 ChildHistory *out);
+    static Result readChoices(const QSqlDatabase &db, const QString &history, int no, const QString &lesson,
+                              int questionType,
                               ChildHistory *out);
 };

@@ -126,7 +126,7 @@ Result ResultsExport::writeCounts(const ResultsTable &table, const QString &path
         return connected;
     QSqlQuery q(QSqlDatabase::database(connection, false));
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT No, Name, Ok, NotOk FROM Table1 ORDER BY No")))
+    if (!q.exec(QStringLiteral("SELECT No, Name, Ok, NotOk FROM %1 ORDER BY No").arg(table.store()->childrenSource())))
         return Result::failure(readFailed(q));
     CsvFile csv(path);
     const Result opened = csv.open();
@@ -166,7 +166,7 @@ Result ResultsExport::writeAnswers(const ResultsTable &table, const QString &pat
     {
         QSqlQuery n(db);
         n.setForwardOnly(true);
-        if (!n.exec(QStringLiteral("SELECT No, Name FROM Table1")))
+        if (!n.exec(QStringLiteral("SELECT No, Name FROM %1").arg(table.store()->childrenSource())))
             return Result::failure(readFailed(n));
         while (n.next())
             names.insert(n.value(0).toLongLong(), CsvFile::encodeText(n.value(1).toString()));
@@ -175,7 +175,7 @@ Result ResultsExport::writeAnswers(const ResultsTable &table, const QString &pat
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral(
             "SELECT Child, Time, Event, Lesson, QuestionType, Asked, Clicked, Correct "
-            "FROM Answers ORDER BY Child, Seq")))
+            "FROM %1 ORDER BY Child, Seq").arg(table.store()->historySource(0))))
         return Result::failure(readFailed(q));
     CsvFile csv(path);
     const Result opened = csv.open();

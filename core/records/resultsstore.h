@@ -66,6 +66,16 @@ public:
     /// The name of a connection of this thread on which the history and the
     /// export read Table1 and Answers; a failure with a reason when there is none now.
     virtual Result readConnection(QString *connection) = 0;
+    /// What the readers name after FROM on readConnection(): the children's
+    /// rows (No, Name, Ok, NotOk), and the history rows (Seq, Child, Time,
+    /// Event, Lesson, QuestionType, Asked, Clicked, Correct) of every child,
+    /// or of child `no` when it is above 0 (a reader still says which child).
+    virtual QString childrenSource() const { return QStringLiteral("Table1"); }
+    virtual QString historySource(int no) const
+    {
+        Q_UNUSED(no);
+        return QStringLiteral("Answers");
+    }
 
 signals:
     /// Rows changed elsewhere (another computer): each may be new, changed or gone.

@@ -1,22 +1,32 @@
 #include "core/records/schoolserver.h"
 
+#include "core/base/bidi.h"
 #include "core/records/resultsfile.h"
+#include "core/records/resultstable.h"
 
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <libpq-fe.h>
+
 namespace {
 
 constexpr int CacheVersion = 1;
-constexpr int ServerSchemaVersion = 1;
+// 2: the tables in the schema quiz, reached only through its functions.
+constexpr int ServerSchemaVersion = 2;
 
 const char *const SetupHint = "شغّل ملف الإعداد school-server.sql على الخادم (انظر ملف README)";
 
 QString unreachableText()
 {
     return QStringLiteral("لا يمكن الوصول إلى خادم المدرسة: الخادم متوقف أو الشبكة غير متصلة");
+}
+
+QString notSentText()
+{
+    return QStringLiteral("، فلم تُرسل إليه كلمة المرور");
 }
 
 } // namespace
@@ -34,11 +44,29 @@ QString SchoolServer::invalidServiceText(const QString &service)
         .arg(service);
 }
 
-QString SchoolServer::reasonOf(const QSqlError &error)
+QString SchoolServer::reasonOf(const QSqlError &error, bool typedPassword)
 {
     const QString code = error.nativeErrorCode();
     const QString text = (error.databaseText() + QLatin1Char(' ') + error.driverText()).toLower();
     const auto has = [&text](const char *part) { return text.contains(QLatin1String(part)); };
+    // Refusals of this computer's own before a password went out: they come
+    // first, as libpq words them inside "connection to server ... failed".
+    if (has("server does not support ssl"))
+        return QStringLiteral("خادم المدرسة لا يقبل الاتصال المشفّر (TLS)") + notSentText();
+    if (has("root certificate file") || has("sslrootcert"))
+        return QStringLiteral("لا توجد على هذا الجهاز الشهادة الجذرية لخادم المدرسة (الملف %1، "
+                              "أو sslrootcert في خدمة الاتصال)")
+            .arg(Bidi::path(QStringLiteral("~/.postgresql/root.crt")));
+    if (has("does not match host name") || has("certificate verify failed") || has("certificate"))
+        return QStringLiteral("شهادة الخادم لا تثبت أنه خادم المدرسة (لم يوقّعها صاحب الشهادة الجذرية "
+                              "root.crt على هذا الجهاز، أو هي لاسم خادم آخر)") + notSentText();
+    if (has("channel binding"))
+        return QStringLiteral("طلب الخادم كلمة المرور بطريقة غير آمنة (غير SCRAM المربوطة بالاتصال المشفّر)")
+               + notSentText();
+    if (has("ssl error") || has("ssl syscall") || has("could not establish ssl"))
+        return QStringLiteral("تعذر الاتصال المشفّر (TLS) بخادم المدرسة") + notSentText();
+    if (typedPassword && (code == QLatin1String("28P01") || has("password authentication failed")))
+        return QStringLiteral("رفض الخادم كلمة مرور المعلمين المكتوبة");
     if (code == QLatin1String("28P01") || has("password authentication failed"))
         return QStringLiteral("رفض الخادم كلمة المرور: كلمة المرور في ملف ‎.pgpass على هذا الجهاز خاطئة");
     if (has("no password supplied"))
@@ -66,7 +94,63 @@ QString SchoolServer::reasonOf(const QSqlError &error)
                             : QStringLiteral("خطأ من خادم المدرسة (%1)").arg(detail);
 }
 
-Result SchoolServer::connect(const QString &connection, const QString &service)
+QString SchoolServer::teacherService(const QString &service)
+{
+    return service + QStringLiteral("-teacher");
+}
+
+bool SchoolServer::socketOnly(const QString &service)
+{
+    if (!validService(service))
+        return false;
+    // libpq itself says where the service leads (the service file, the
+    // environment, its defaults): the start of a connection reads them all.
+    // It goes no further than asking for TLS, never near a password; when it
+    // fails at once the strict options are kept, and the connection itself
+    // then says why.
+    const QByteArray info = "service=" + service.toLatin1() + " gssencmode=disable sslmode=verify-full";
+    PGconn *conn = PQconnectStart(info.constData());
+    if (!conn)
+        return false;
+    bool socket = false;
+    PQconninfoOption *options = PQstatus(conn) != CONNECTION_BAD ? PQconninfo(conn) : nullptr;
+    if (options) {
+        QString host;
+        QString hostaddr;
+        for (const PQconninfoOption *o = options; o->keyword; ++o) {
+            if (!o->val)
+                continue;
+            if (qstrcmp(o->keyword, "host") == 0)
+                host = QString::fromLocal8Bit(o->val);
+            else if (qstrcmp(o->keyword, "hostaddr") == 0)
+                hostaddr = QString::fromLocal8Bit(o->val);
+        }
+        PQconninfoFree(options);
+        socket = hostaddr.trimmed().isEmpty();
+        // No host at all: libpq's default, the socket folder of this machine.
+        for (const QString &h : host.split(QLatin1Char(','))) {
+            const QString one = h.trimmed();
+            if (!one.isEmpty() && !one.startsWith(QLatin1Char('/')) && !one.startsWith(QLatin1Char('@')))
+                socket = false;
+        }
+    }
+    PQfinish(conn);
+    return socket;
+}
+
+QString SchoolServer::connectOptions(const QString &service)
+{
+    // A short wait for a server that does not answer, and a dead network
+    // noticed within seconds rather than minutes. After the service, so that
+    // these win over whatever the service file says.
+    const QString guard = socketOnly(service) ? QStringLiteral("channel_binding=disable")
+                                              : QStringLiteral("sslmode=verify-full;channel_binding=require");
+    return QStringLiteral("service=%1;%2;gssencmode=disable;connect_timeout=3;application_name=quiz;"
+                          "keepalives_idle=10;keepalives_interval=3;keepalives_count=3;tcp_user_timeout=10000")
+        .arg(service, guard);
+}
+
+Result SchoolServer::connect(const QString &connection, const QString &service, const QString &password)
 {
     if (!validService(service))
         return Result::failure(invalidServiceText(service));
@@ -77,19 +161,23 @@ Result SchoolServer::connect(const QString &connection, const QString &service)
         if (!db.isValid()) {
             reason = QStringLiteral("برنامج الاتصال بخادم PostgreSQL غير مثبت (الحزمة libqt6sql6-psql)");
         } else {
-            // A short wait for a server that does not answer, and a dead
-            // network noticed within seconds rather than minutes.
-            db.setConnectOptions(QStringLiteral("service=%1;connect_timeout=3;application_name=quiz;"
-                                                "keepalives_idle=10;keepalives_interval=3;keepalives_count=3;"
-                                                "tcp_user_timeout=10000")
-                                     .arg(service));
-            if (!db.open()) {
-                reason = reasonOf(db.lastError());
+            db.setConnectOptions(connectOptions(service));
+            const bool typed = !password.isNull();
+            // Held by the connection only while it opens.
+            if (typed)
+                db.setPassword(password);
+            const bool opened = db.open();
+            db.setPassword(QString());
+            if (!opened) {
+                reason = reasonOf(db.lastError(), typed);
             } else {
                 QSqlQuery q(db);
-                if (!q.exec(QStringLiteral("SELECT MAX(version) FROM quiz_schema")) || !q.next()) {
-                    reason = reasonOf(q.lastError());
-                } else if (q.value(0).isNull()) {
+                if (!q.exec(QStringLiteral("SELECT quiz.version()")) || !q.next()) {
+                    const QString missing = q.lastError().nativeErrorCode();
+                    reason = missing == QLatin1String("3F000") || missing == QLatin1String("42883")
+                                 ? QStringLiteral("لم تُجهَّز قاعدة البيانات للاختبار بعد: %1").arg(QString::fromUtf8(SetupHint))
+                                 : reasonOf(q.lastError());
+                } else if (q.value(0).isNull() || q.value(0).toInt() < ServerSchemaVersion) {
                     reason = QStringLiteral("لم تُجهَّز قاعدة البيانات للاختبار بعد: %1")
                                  .arg(QString::fromUtf8(SetupHint));
                 } else if (q.value(0).toInt() > ServerSchemaVersion) {
@@ -188,27 +276,26 @@ void SchoolServer::closeCache(const QString &connection)
 QString SchoolServer::countSql()
 {
     return QStringLiteral(
-        "WITH added AS ("
-        " INSERT INTO answers (id, child, time, event, lesson, questiontype, asked, clicked, correct)"
-        " SELECT CAST(? AS uuid), t.no, CAST(? AS bigint), 0, CAST(? AS text), CAST(? AS integer),"
-        " CAST(? AS integer), CAST(? AS integer), CAST(? AS integer)"
-        " FROM table1 t WHERE t.no = CAST(? AS integer)"
-        " ON CONFLICT (id) DO NOTHING"
-        " RETURNING child, correct) "
-        "UPDATE table1 SET"
-        " ok = CASE WHEN added.correct = 1"
-        " THEN CAST(LEAST(COALESCE(CAST(table1.ok AS bigint), 0) + 1, 2147483647) AS integer)"
-        " ELSE table1.ok END,"
-        " notok = CASE WHEN added.correct = 1 THEN table1.notok"
-        " ELSE CAST(LEAST(COALESCE(CAST(table1.notok AS bigint), 0) + 1, 2147483647) AS integer) END "
-        "FROM added WHERE table1.no = added.child "
-        "RETURNING table1.no, table1.name, table1.ok, table1.notok");
+        "SELECT no, name, ok, notok FROM quiz.count_answer(CAST(? AS uuid), CAST(? AS bigint), CAST(? AS text),"
+        " CAST(? AS integer), CAST(? AS integer), CAST(? AS integer), CAST(? AS integer), CAST(? AS integer))");
 }
 
-QString SchoolServer::historySql()
+QVariant SchoolServer::cleanName(const QVariant &name)
 {
-    return QStringLiteral(
-        "INSERT INTO answers (id, child, time, event, lesson, questiontype, asked, clicked, correct) "
-        "VALUES (CAST(? AS uuid), CAST(? AS integer), CAST(? AS bigint), CAST(? AS integer), CAST(? AS text),"
-        " CAST(? AS integer), CAST(? AS integer), CAST(? AS integer), CAST(? AS integer))");
+    if (name.isNull())
+        return name;
+    const QString text = name.toString();
+    QString kept;
+    kept.reserve(qMin<qsizetype>(text.size(), ResultsTable::NameLength * 2));
+    for (const QChar c : text) {
+        const ushort u = c.unicode();
+        const bool control = c.category() == QChar::Other_Control || u == 0x2028 || u == 0x2029
+                             || (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+        if (!control)
+            kept.append(c);
+        // Enough kept to cut from: the rest of a long name is never looked at.
+        if (kept.size() > ResultsTable::NameLength * 2)
+            break;
+    }
+    return ResultsTable::cutName(kept);
 }

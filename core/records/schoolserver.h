@@ -13,6 +13,16 @@ class QSqlError;
 /// database, user and password are in PostgreSQL's own pg_service.conf and
 /// .pgpass files, as for every PostgreSQL client, so no password is ever
 /// written into the program's files or shown.
+///
+/// Over the network the server must prove who it is before any password
+/// goes to it: TLS with the server's certificate checked against the root
+/// certificate (~/.postgresql/root.crt, or sslrootcert in the service) and
+/// its host name, and the password proven by SCRAM bound to that TLS
+/// channel, so that it never travels and a server that asks for it in
+/// another way gets nothing. The program sets these itself, after the
+/// service, so that a service file cannot weaken them. A server reached
+/// through a Unix socket is on this machine itself: there is no network to
+/// guard, TLS does not apply, and SCRAM is used without the binding.
 class SchoolServer
 {
 public:
@@ -24,10 +34,23 @@ public:
     /// Adds the PostgreSQL connection `connection` of this thread on the
     /// service and checks that the database was set up for the quiz. On
     /// failure the connection is removed and the failure says why in Arabic.
-    static Result connect(const QString &connection, const QString &service);
+    /// `password`, when given, is a teacher's typed password: it is used for
+    /// this connection only and dropped with it.
+    static Result connect(const QString &connection, const QString &service, const QString &password = QString());
     static void disconnect(const QString &connection);
-    /// The Arabic reason for a failure of the server or of the connection to it.
-    static QString reasonOf(const QSqlError &error);
+    /// The service of the teachers' login beside the computers' `service`:
+    /// `service` followed by "-teacher" (its user is in the teachers' role;
+    /// its password is typed by a teacher, never kept in .pgpass).
+    static QString teacherService(const QString &service);
+    /// True when libpq reaches the service through Unix sockets of this
+    /// machine only (no hostaddr, every host a socket folder or none).
+    static bool socketOnly(const QString &service);
+    /// The libpq options the program puts after the service: TLS with the
+    /// certificate checked and SCRAM bound to it, or, on a socket, SCRAM.
+    static QString connectOptions(const QString &service);
+    /// The Arabic reason for a failure of the server or of the connection to
+    /// it; `typedPassword` when the password was a teacher's typed one.
+    static QString reasonOf(const QSqlError &error, bool typedPassword = false);
 
     /// Opens (and makes when missing) the file on this computer that holds the
     /// answers waiting to be sent (Outbox) and the last rows read from the
@@ -42,7 +65,12 @@ public:
     /// (no, name, ok, notok), or no row when the answer was there already or
     /// the child is gone.
     static QString countSql();
-    /// The history row of a reset or of an answer written with a change.
-    /// Binds: id, child, time, event, lesson, question type, asked, clicked, correct.
-    static QString historySql();
+
+    /// The most children read from the server at once: what this computer
+    /// takes from the server is bounded here, whatever the server sends.
+    static constexpr int MaxRows = 20000;
+    /// A child's name as read from the server, as it may be shown: without
+    /// control characters (line breaks, direction overrides) and cut to the
+    /// table's 50 characters.
+    static QVariant cleanName(const QVariant &name);
 };

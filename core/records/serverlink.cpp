@@ -15,12 +15,23 @@
 namespace {
 
 constexpr int BatchSize = 100;
+// Rows changed elsewhere, read one by one; past this many waiting to be
+// read, the whole table is read once instead (any login may send notices).
+constexpr int MaxNotices = 100;
 constexpr int HealthMs = 5000;
 const char *const Channel = "quiz_table1";
 
 QVariant intOrNull(const QVariant &v)
 {
     return v.isNull() ? QVariant(QMetaType::fromType<int>()) : QVariant(v.toInt());
+}
+
+// A row as the server sent it, made safe to show and to keep.
+ChildRecord readServerRow(const QSqlQuery &q)
+{
+    ChildRecord r = RowReader::readRecord(q);
+    r.name = SchoolServer::cleanName(r.name);
+    return r;
 }
 
 QString numberList(const QVector<qint64> &numbers)
@@ -216,7 +227,7 @@ bool ServerLink::sendBatch(bool *more)
             break;
         }
         if (count.next()) {
-            const ChildRecord row = RowReader::readRecord(count);
+            const ChildRecord row = readServerRow(count);
             returned.insert(row.no, row);
         } else if (!missing.contains(w.values[1].toInt())) {
             // Counted before (a resend) or the child is gone: the row is read again.
@@ -268,14 +279,14 @@ Result ServerLink::readRows(const QVector<int> &nos, QVector<ChildRecord> *rows,
 {
     QSqlQuery q(QSqlDatabase::database(m_pg, false));
     q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("SELECT no, name, ok, notok FROM table1 WHERE no = ?")))
+    if (!q.prepare(QStringLiteral("SELECT no, name, ok, notok FROM quiz.child(CAST(? AS integer))")))
         return Result::failure(SchoolServer::reasonOf(q.lastError()));
     for (const int no : nos) {
         q.bindValue(0, no);
         if (!q.exec())
             return Result::failure(SchoolServer::reasonOf(q.lastError()));
         if (q.next())
-            rows->append(RowReader::readRecord(q));
+            rows->append(readServerRow(q));
         else
             gone->append(no);
         q.finish();
@@ -335,13 +346,21 @@ bool ServerLink::syncAll()
 {
     QSqlQuery q(QSqlDatabase::database(m_pg, false));
     q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("SELECT no, name, ok, notok FROM table1 ORDER BY no"))) {
+    if (!q.exec(QStringLiteral("SELECT no, name, ok, notok FROM quiz.children() LIMIT %1")
+                    .arg(SchoolServer::MaxRows + 1))) {
         goOffline(SchoolServer::reasonOf(q.lastError()));
         return false;
     }
     QHash<int, ChildRecord> server;
     while (q.next()) {
-        const ChildRecord r = RowReader::readRecord(q);
+        // Whatever the server sends, this computer takes no more.
+        if (server.size() == SchoolServer::MaxRows) {
+            q.finish();
+            goOffline(QStringLiteral("في جدول خادم المدرسة أكثر من %L1 طفل، وهذا أكثر مما يقرؤه البرنامج")
+                          .arg(SchoolServer::MaxRows));
+            return false;
+        }
+        const ChildRecord r = readServerRow(q);
         server.insert(r.no, r);
     }
     QSqlQuery c(QSqlDatabase::database(m_local, false));
@@ -390,18 +409,33 @@ void ServerLink::onNotification(const QString &name, QSqlDriver::NotificationSou
     // This computer's own answers came back with their statements.
     if (name != QLatin1String(Channel) || source == QSqlDriver::SelfSource)
         return;
+    // A child's number, nothing else: any login may notify this channel.
+    const QString text = payload.toString();
     bool ok = false;
-    const int no = payload.toString().toInt(&ok);
-    if (!ok)
+    const int no = text.size() <= 10 ? text.toInt(&ok) : 0;
+    if (!ok || no <= 0)
         return;
-    m_notified.insert(no);
+    if (m_resync || m_notified.size() >= MaxNotices) {
+        m_resync = true;
+        m_notified.clear();
+    } else {
+        m_notified.insert(no);
+    }
     m_notify->start();
 }
 
 // Notices come in bursts while a class plays: the rows are read once a burst.
 void ServerLink::readNotified()
 {
-    if (!m_online || m_notified.isEmpty())
+    if (!m_online)
+        return;
+    if (m_resync) {
+        m_resync = false;
+        m_notified.clear();
+        syncAll();
+        return;
+    }
+    if (m_notified.isEmpty())
         return;
     const QVector<int> nos(m_notified.cbegin(), m_notified.cend());
     m_notified.clear();

@@ -65,4 +65,6 @@ private:
     QTimer *m_health = nullptr;
     QTimer *m_notify = nullptr;
     QSet<int> m_notified;
+    // Too many notices came at once: the whole table is read once instead.
+    bool m_resync = false;
 };

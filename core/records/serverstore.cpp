@@ -39,6 +39,7 @@ ServerStore::ServerStore(const QString &service, const QString &cachePath, QObje
     static QAtomicInt serial;
     const int n = serial.fetchAndAddRelaxed(1);
     m_local = QStringLiteral("school-cache-%1").arg(n);
+    m_reader = QStringLiteral("school-reader-%1").arg(n);
     m_teacher = QStringLiteral("school-teacher-%1").arg(n);
 }
 
@@ -47,7 +48,8 @@ ServerStore::~ServerStore()
     stopLink();
     m_addOutbox.reset();
     m_rows.clear();
-    SchoolServer::disconnect(m_teacher);
+    forgetTeacherPassword();
+    SchoolServer::disconnect(m_reader);
     SchoolServer::closeCache(m_local);
 }
 
@@ -192,14 +194,14 @@ Result ServerStore::countAnswer(int no, const HistoryRow &answer, ChildRecord *a
 // restarted) is made anew.
 Result ServerStore::serverConnection()
 {
-    if (QSqlDatabase::contains(m_teacher)) {
-        QSqlQuery ping(QSqlDatabase::database(m_teacher, false));
+    if (QSqlDatabase::contains(m_reader)) {
+        QSqlQuery ping(QSqlDatabase::database(m_reader, false));
         if (ping.exec(QStringLiteral("SELECT 1")))
             return Result::success();
         ping.finish();
-        SchoolServer::disconnect(m_teacher);
+        SchoolServer::disconnect(m_reader);
     }
-    return SchoolServer::connect(m_teacher, m_service);
+    return SchoolServer::connect(m_reader, m_service);
 }
 
 Result ServerStore::readConnection(QString *connection)
@@ -211,7 +213,7 @@ Result ServerStore::readConnection(QString *connection)
     const Result connected = serverConnection();
     if (!connected)
         return connected;
-    *connection = m_teacher;
+    *connection = m_reader;
     return Result::success();
 }
 
@@ -220,7 +222,7 @@ Result ServerStore::onServer(const std::function<Result(QSqlDatabase &)> &work)
     const Result connected = serverConnection();
     if (!connected)
         return connected;
-    QSqlDatabase db = QSqlDatabase::database(m_teacher, false);
+    QSqlDatabase db = QSqlDatabase::database(m_reader, false);
     if (!db.transaction())
         return Result::failure(SchoolServer::reasonOf(db.lastError()));
     const Result done = work(db);
@@ -236,28 +238,100 @@ Result ServerStore::onServer(const std::function<Result(QSqlDatabase &)> &work)
     return Result::success();
 }
 
-Result ServerStore::writeHistory(QSqlDatabase &db, int no, const QVector<HistoryRow> &events)
+// Answers written with a new child: each counted as the game counts one.
+Result ServerStore::writeAnswers(QSqlDatabase &db, int no, const QVector<HistoryRow> &events, ChildRecord *row)
 {
-    if (events.isEmpty())
-        return Result::success();
     QSqlQuery q(db);
-    if (!q.prepare(SchoolServer::historySql()))
+    if (!q.prepare(SchoolServer::countSql()))
         return Result::failure(SchoolServer::reasonOf(q.lastError()));
     for (const HistoryRow &e : events) {
+        if (e.event != ResultsTable::AnswerEvent)
+            continue;
         const AnswerDetails &d = e.details;
         q.bindValue(0, newId());
-        q.bindValue(1, no);
-        q.bindValue(2, e.time);
-        q.bindValue(3, e.event);
-        q.bindValue(4, e.event == ResultsTable::AnswerEvent ? QVariant(d.lesson)
-                                                            : QVariant(QMetaType::fromType<QString>()));
-        q.bindValue(5, d.questionType >= 0 ? QVariant(d.questionType) : nullInt());
-        q.bindValue(6, d.asked > 0 ? QVariant(d.asked) : nullInt());
-        q.bindValue(7, d.clicked > 0 ? QVariant(d.clicked) : nullInt());
-        q.bindValue(8, e.correct.isNull() ? nullInt() : QVariant(e.correct.toInt()));
+        q.bindValue(1, e.time);
+        q.bindValue(2, d.lesson);
+        q.bindValue(3, d.questionType >= 0 ? QVariant(d.questionType) : nullInt());
+        q.bindValue(4, d.asked > 0 ? QVariant(d.asked) : nullInt());
+        q.bindValue(5, d.clicked > 0 ? QVariant(d.clicked) : nullInt());
+        q.bindValue(6, e.correct.toInt() == 1 ? 1 : 0);
+        q.bindValue(7, no);
         if (!q.exec())
             return Result::failure(SchoolServer::reasonOf(q.lastError()));
+        if (q.next()) {
+            *row = RowReader::readRecord(q);
+            row->name = SchoolServer::cleanName(row->name);
+        }
+        q.finish();
     }
+    return Result::success();
+}
+
+void ServerStore::setTeacherPassword(const QString &password)
+{
+    m_teacherPassword = password;
+    m_teacherPassword.detach();
+    m_hasTeacherPassword = true;
+}
+
+void ServerStore::forgetTeacherPassword()
+{
+    // Written over before it goes, so that no copy of it is left in memory
+    // this program frees.
+    m_teacherPassword.fill(QLatin1Char(' '));
+    m_teacherPassword.clear();
+    m_teacherPassword.squeeze();
+    m_hasTeacherPassword = false;
+}
+
+QString ServerStore::teacherPasswordText()
+{
+    return QStringLiteral("تحتاج هذه العملية على خادم المدرسة إلى كلمة مرور المعلمين");
+}
+
+// One teacher's operation, on a connection of its own with the typed
+// password; the connection and the password are gone when this returns.
+Result ServerStore::asTeacher(const std::function<Result(QSqlDatabase &)> &work)
+{
+    if (!m_hasTeacherPassword)
+        return Result::failure(teacherPasswordText());
+    const QString service = SchoolServer::teacherService(m_service);
+    Result done = SchoolServer::validService(service) ? SchoolServer::connect(m_teacher, service, m_teacherPassword)
+                                                       : Result::failure(SchoolServer::invalidServiceText(service));
+    forgetTeacherPassword();
+    if (!done)
+        return Result::failure(QStringLiteral("تعذر الدخول بحساب المعلمين (خدمة الاتصال %1): %2")
+                                   .arg(Bidi::word(service), done.text));
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_teacher, false);
+        if (!db.transaction()) {
+            done = Result::failure(SchoolServer::reasonOf(db.lastError()));
+        } else {
+            done = work(db);
+            if (done && !db.commit())
+                done = Result::failure(SchoolServer::reasonOf(db.lastError()));
+            if (!done)
+                db.rollback();
+        }
+    }
+    SchoolServer::disconnect(m_teacher);
+    return done;
+}
+
+// The row as the server has it now, into the copy, so that the teacher sees
+// it at once; the sender's next reading of it agrees.
+Result ServerStore::readBack(QSqlDatabase &db, int no, ChildRecord *row)
+{
+    QSqlQuery q(db);
+    if (!q.prepare(QStringLiteral("SELECT no, name, ok, notok FROM quiz.child(CAST(? AS integer))")))
+        return Result::failure(SchoolServer::reasonOf(q.lastError()));
+    q.bindValue(0, no);
+    if (!q.exec())
+        return Result::failure(SchoolServer::reasonOf(q.lastError()));
+    if (!q.next())
+        return Result::failure(QStringLiteral("سجل الطفل رقم %L1 لم يعد موجوداً").arg(no));
+    *row = RowReader::readRecord(q);
+    row->name = SchoolServer::cleanName(row->name);
     return Result::success();
 }
 
@@ -273,56 +347,92 @@ bool ServerStore::putCopy(const ChildRecord &record)
     return q.exec();
 }
 
+// A new child is the computers' own operation: the name only, counts come
+// from answers.
 Result ServerStore::insertRecord(ChildRecord *record, const QVector<HistoryRow> &events)
 {
-    ChildRecord made = *record;
+    ChildRecord made;
     const Result written = onServer([&](QSqlDatabase &db) -> Result {
         QSqlQuery q(db);
-        q.prepare(QStringLiteral("INSERT INTO table1 (name, ok, notok) VALUES (CAST(? AS varchar(50)), "
-                                 "CAST(? AS integer), CAST(? AS integer)) RETURNING no"));
-        RowReader::bindValues(q, 0, made);
+        q.prepare(QStringLiteral("SELECT no, name, ok, notok FROM quiz.add_child(CAST(? AS text))"));
+        q.bindValue(0, record->name.isNull() ? QVariant(QMetaType::fromType<QString>())
+                                             : QVariant(record->name.toString()));
         if (!q.exec() || !q.next())
             return Result::failure(SchoolServer::reasonOf(q.lastError()));
-        made.no = q.value(0).toInt();
-        return writeHistory(db, made.no, events);
+        made = RowReader::readRecord(q);
+        made.name = SchoolServer::cleanName(made.name);
+        q.finish();
+        return writeAnswers(db, made.no, events, &made);
     });
     if (!written)
         return written;
-    record->no = made.no;
+    *record = made;
     putCopy(made);
     return Result::success();
 }
 
+// A rename or a reset is the teachers' operation; nothing else of a row is
+// written from a computer.
 Result ServerStore::updateRecord(const ChildRecord &record, const QVector<HistoryRow> &events)
 {
-    const Result written = onServer([&](QSqlDatabase &db) -> Result {
+    ChildRecord stored;
+    const bool known = m_rows.seek(Key, record.no, &stored);
+    const bool rename = !known || stored.name != record.name;
+    const HistoryRow *reset = nullptr;
+    bool answers = false;
+    for (const HistoryRow &e : events) {
+        if (e.event == ResultsTable::ResetEvent)
+            reset = &e;
+        else if (e.event == ResultsTable::AnswerEvent)
+            answers = true;
+    }
+    if (!rename && !reset && !answers) {
+        forgetTeacherPassword();
+        return Result::success();
+    }
+    ChildRecord now;
+    const Result written = asTeacher([&](QSqlDatabase &db) -> Result {
         QSqlQuery q(db);
-        q.prepare(QStringLiteral("UPDATE table1 SET name = CAST(? AS varchar(50)), ok = CAST(? AS integer), "
-                                 "notok = CAST(? AS integer) WHERE no = CAST(? AS integer)"));
-        RowReader::bindValues(q, 0, record);
-        q.bindValue(3, record.no);
-        if (!q.exec())
-            return Result::failure(SchoolServer::reasonOf(q.lastError()));
-        if (q.numRowsAffected() != 1)
-            return Result::failure(QStringLiteral("سجل الطفل رقم %L1 لم يعد موجوداً").arg(record.no));
-        return writeHistory(db, record.no, events);
+        if (rename) {
+            q.prepare(QStringLiteral("SELECT quiz.rename_child(CAST(? AS integer), CAST(? AS text))"));
+            q.bindValue(0, record.no);
+            q.bindValue(1, record.name.isNull() ? QVariant(QMetaType::fromType<QString>())
+                                                : QVariant(record.name.toString()));
+            if (!q.exec() || !q.next())
+                return Result::failure(SchoolServer::reasonOf(q.lastError()));
+            if (!q.value(0).toBool())
+                return Result::failure(QStringLiteral("سجل الطفل رقم %L1 لم يعد موجوداً").arg(record.no));
+            q.finish();
+        }
+        if (reset) {
+            q.prepare(QStringLiteral("SELECT quiz.reset_child(CAST(? AS integer), CAST(? AS uuid), CAST(? AS bigint))"));
+            q.bindValue(0, record.no);
+            q.bindValue(1, newId());
+            q.bindValue(2, reset->time);
+            if (!q.exec() || !q.next())
+                return Result::failure(SchoolServer::reasonOf(q.lastError()));
+            if (!q.value(0).toBool())
+                return Result::failure(QStringLiteral("سجل الطفل رقم %L1 لم يعد موجوداً").arg(record.no));
+            q.finish();
+        }
+        const Result counted = writeAnswers(db, record.no, events, &now);
+        if (!counted)
+            return counted;
+        return readBack(db, record.no, &now);
     });
     if (written)
-        putCopy(record);
+        putCopy(now);
     return written;
 }
 
 Result ServerStore::removeChild(int no)
 {
-    const Result removed = onServer([&](QSqlDatabase &db) -> Result {
+    const Result removed = asTeacher([&](QSqlDatabase &db) -> Result {
         QSqlQuery q(db);
-        for (const char *sql : {"DELETE FROM answers WHERE child = CAST(? AS integer)",
-                                "DELETE FROM table1 WHERE no = CAST(? AS integer)"}) {
-            q.prepare(QLatin1String(sql));
-            q.bindValue(0, no);
-            if (!q.exec())
-                return Result::failure(SchoolServer::reasonOf(q.lastError()));
-        }
+        q.prepare(QStringLiteral("SELECT quiz.delete_child(CAST(? AS integer))"));
+        q.bindValue(0, no);
+        if (!q.exec())
+            return Result::failure(SchoolServer::reasonOf(q.lastError()));
         return Result::success();
     });
     if (!removed)
@@ -341,4 +451,14 @@ Result ServerStore::removeChild(int no)
     local.commit();
     emit stateChanged();
     return Result::success();
+}
+
+QString ServerStore::childrenSource() const
+{
+    return QStringLiteral("quiz.children()");
+}
+
+QString ServerStore::historySource(int no) const
+{
+    return no > 0 ? QStringLiteral("quiz.history(%1)").arg(no) : QStringLiteral("quiz.history()");
 }

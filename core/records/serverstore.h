@@ -19,10 +19,11 @@ class ServerLink;
 /// sent by a ServerLink in a thread of its own, which also keeps there a copy
 /// of the server's rows. The cursor reads that copy plus the answers still
 /// waiting, so the table shows and counts on while the server is away, and
-/// follows the other computers' changes while it is there. The teacher's own
-/// changes (adding, resetting, deleting a child) and the readers of the
-/// history go to the server directly and fail with a reason when it cannot
-/// be reached.
+/// follows the other computers' changes while it is there. Adding a child and
+/// the readers of the history go to the server directly, as the computers'
+/// login; resetting, renaming and deleting a child go as the teachers' login,
+/// with a password typed for that one operation. They fail with a reason
+/// when the server cannot be reached.
 class ServerStore : public RowReadingStore
 {
     Q_OBJECT
@@ -59,11 +60,23 @@ public:
     Result countAnswer(int no, const HistoryRow &answer, ChildRecord *after) override;
     Result removeChild(int no) override;
     Result readConnection(QString *connection) override;
+    QString childrenSource() const override;
+    QString historySource(int no) const override;
+
+    /// The password of the teachers' login (the service teacherService()),
+    /// typed by a teacher for the next reset, rename or deletion: used for
+    /// that one operation and forgotten after it, whatever its outcome.
+    /// Without it those operations fail with teacherPasswordText().
+    void setTeacherPassword(const QString &password);
+    void forgetTeacherPassword();
+    static QString teacherPasswordText();
 
 private:
     Result serverConnection();
     Result onServer(const std::function<Result(QSqlDatabase &)> &work);
-    Result writeHistory(QSqlDatabase &db, int no, const QVector<HistoryRow> &events);
+    Result asTeacher(const std::function<Result(QSqlDatabase &)> &work);
+    Result writeAnswers(QSqlDatabase &db, int no, const QVector<HistoryRow> &events, ChildRecord *row);
+    Result readBack(QSqlDatabase &db, int no, ChildRecord *row);
     bool putCopy(const ChildRecord &record);
     void linkState(bool online, const QString &problem);
     void stopLink();
@@ -71,7 +84,10 @@ private:
     QString m_service;
     QString m_cachePath;
     QString m_local;
+    QString m_reader;
     QString m_teacher;
+    QString m_teacherPassword;
+    bool m_hasTeacherPassword = false;
     int m_retryMs = 5000;
     bool m_online = false;
     bool m_rowsKnown = false;

@@ -1,30 +1,42 @@
 // The children's table on a real PostgreSQL server (started by
-// scripts/test.sh through scripts/pg-server.sh): several computers sharing
-// it, the server taken away in the middle of play, answers sent again after
-// a lost acknowledgement, two processes counting the same child, and a
-// wrong password or service.
+// scripts/test.sh through scripts/pg-server.sh, with TLS): several computers
+// sharing it, the server taken away in the middle of play, answers sent
+// again after a lost acknowledgement, two processes counting the same child
+// (over TCP with TLS and over the Unix socket), a wrong password or service,
+// servers that cannot prove who they are, and what the computers' and the
+// teachers' logins may do.
 #include "ui/children/childrenpage.h"
 #include "core/base/quizerror.h"
 #include "support/scripteddialogs.h"
 #include "core/records/answerhistory.h"
 #include "core/records/resultsmodel.h"
 #include "core/records/resultstable.h"
+#include "core/records/schoolserver.h"
 #include "core/records/serverstore.h"
 #include "core/records/storechoice.h"
 #include "support/quizwindow.h"
 #include "support/testsupport.h"
 
+#include <QDirIterator>
 #include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMutex>
 #include <QProcess>
+#include <QSemaphore>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 using testsupport::succeeded;
 
@@ -49,6 +61,131 @@ bool serverCtl(const char *action)
                                                       QLatin1String(action)})
            == 0;
 }
+
+QString teacherPassword()
+{
+    return qEnvironmentVariable("QUIZ_PG_TEACHER_PW");
+}
+
+quint32 bigEndian32(const QByteArray &bytes, int at)
+{
+    const auto *b = reinterpret_cast<const uchar *>(bytes.constData() + at);
+    return quint32(b[0]) << 24 | quint32(b[1]) << 16 | quint32(b[2]) << 8 | quint32(b[3]);
+}
+
+// A server on 127.0.0.1 that answers for the school's: it declines TLS and
+// asks for the password in clear text, and keeps every byte it is sent.
+class FakeServer : public QThread
+{
+public:
+    ~FakeServer() override
+    {
+        m_stop.storeRelaxed(1);
+        wait();
+    }
+    quint16 listen()
+    {
+        start();
+        m_ready.acquire();
+        return m_port;
+    }
+    QByteArray received()
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_received;
+    }
+    void forget()
+    {
+        QMutexLocker lock(&m_mutex);
+        m_received.clear();
+    }
+
+protected:
+    void run() override
+    {
+        QTcpServer server;
+        server.listen(QHostAddress::LocalHost, 0);
+        m_port = server.serverPort();
+        m_ready.release();
+        struct Client
+        {
+            std::unique_ptr<QTcpSocket> socket;
+            QByteArray buffer;
+            bool started = false;
+        };
+        std::vector<Client> clients;
+        while (!m_stop.loadRelaxed()) {
+            if (!server.hasPendingConnections())
+                server.waitForNewConnection(10);
+            while (server.hasPendingConnections())
+                clients.push_back({std::unique_ptr<QTcpSocket>(server.nextPendingConnection()), {}, false});
+            for (Client &c : clients) {
+                if (!c.socket->waitForReadyRead(10))
+                    continue;
+                const QByteArray bytes = c.socket->readAll();
+                {
+                    QMutexLocker lock(&m_mutex);
+                    m_received += bytes;
+                }
+                c.buffer += bytes;
+                // The untyped first messages: a request for TLS (or GSS),
+                // then the start-up message with the user's name.
+                while (!c.started && c.buffer.size() >= 8 && c.buffer.size() >= int(bigEndian32(c.buffer, 0))) {
+                    const quint32 length = bigEndian32(c.buffer, 0);
+                    const quint32 code = bigEndian32(c.buffer, 4);
+                    c.buffer.remove(0, int(qMax<quint32>(length, 8)));
+                    if (code == 80877103 || code == 80877104) {
+                        c.socket->write("N");
+                    } else {
+                        c.started = true;
+                        c.socket->write(QByteArray("R\0\0\0\x08\0\0\0\x03", 9)); // the password, in clear text
+                    }
+                    c.socket->flush();
+                }
+            }
+            clients.erase(std::remove_if(clients.begin(), clients.end(),
+                                         [](const Client &c) {
+                                             return c.socket->state() != QAbstractSocket::ConnectedState;
+                                         }),
+                          clients.end());
+        }
+    }
+
+private:
+    QSemaphore m_ready;
+    QAtomicInt m_stop;
+    quint16 m_port = 0;
+    QMutex m_mutex;
+    QByteArray m_received;
+};
+
+// The service file and the password file for the length of a test, with
+// more services in them.
+class ExtraServices
+{
+public:
+    ExtraServices(const QString &folder, const QByteArray &services, const QByteArray &passwords)
+        : m_services(qgetenv("PGSERVICEFILE")), m_passwords(qgetenv("PGPASSFILE"))
+    {
+        const QString serviceFile = folder + QStringLiteral("/pg_service.conf");
+        const QString passFile = folder + QStringLiteral("/pgpass");
+        testsupport::writeFile(serviceFile,
+                               testsupport::readFile(QString::fromLocal8Bit(m_services)) + '\n' + services);
+        testsupport::writeFile(passFile, testsupport::readFile(QString::fromLocal8Bit(m_passwords)) + passwords);
+        QFile::setPermissions(passFile, QFile::ReadOwner | QFile::WriteOwner);
+        qputenv("PGSERVICEFILE", serviceFile.toLocal8Bit());
+        qputenv("PGPASSFILE", passFile.toLocal8Bit());
+    }
+    ~ExtraServices()
+    {
+        qputenv("PGSERVICEFILE", m_services);
+        qputenv("PGPASSFILE", m_passwords);
+    }
+
+private:
+    QByteArray m_services;
+    QByteArray m_passwords;
+};
 
 ServerStore *serverOf(const ResultsTable &table)
 {
@@ -137,32 +274,63 @@ private slots:
 
         // A reset on one computer reaches the child shown on the other.
         QVERIFY(b->findKey(QStringLiteral("2")));
+        QVERIFY(!succeeded(b->resetCounts(), &error)); // the computers' login may not
+        QVERIFY2(error.contains(ServerStore::teacherPasswordText()), qPrintable(error));
+        serverOf(*b)->setTeacherPassword(teacherPassword());
         QVERIFY2(succeeded(b->resetCounts(), &error), qPrintable(error));
         QTRY_COMPARE(a->integer(Field::Ok), 0);
         QCOMPARE(a->text(Field::NotOk), QStringLiteral("0"));
         QCOMPARE(admin(QStringLiteral("SELECT COUNT(*) || '/' || SUM(event) FROM answers WHERE child = 2")).toString(),
                  QStringLiteral("4/1"));
 
-        // The quiz's login may not rewrite the history nor the tables.
-        QSqlDatabase room = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("room"));
-        room.setConnectOptions(QStringLiteral("service=") + Service);
-        QVERIFY(room.open());
-        for (const char *sql : {"UPDATE answers SET correct = 1", "TRUNCATE table1", "DROP TABLE answers",
-                                "CREATE TABLE mine (x integer)", "UPDATE table1 SET no = 9"}) {
+        // The quiz's login may only play: it can neither read nor write a
+        // table, nor call the teachers' functions, nor make anything; what
+        // it sends is checked and kept in bounds.
+        QVERIFY2(succeeded(SchoolServer::connect(QStringLiteral("room"), Service), &error), qPrintable(error));
+        {
+            QSqlDatabase room = QSqlDatabase::database(QStringLiteral("room"), false);
+            for (const char *sql :
+                 {"DELETE FROM quiz.answers", "DELETE FROM quiz.table1", "TRUNCATE quiz.table1", "TRUNCATE quiz.answers",
+                  "UPDATE quiz.answers SET correct = 1", "UPDATE quiz.table1 SET ok = 1000", "UPDATE quiz.table1 SET no = 9",
+                  "SELECT * FROM quiz.table1", "INSERT INTO quiz.table1 (name, ok) VALUES ('x', 99)",
+                  "DROP TABLE quiz.answers", "SELECT quiz.delete_child(1)", "SELECT quiz.rename_child(1, 'x')",
+                  "SELECT quiz.reset_child(1, gen_random_uuid(), 0)", "CREATE TABLE public.mine (x integer)",
+                  "CREATE TABLE quiz.mine (x integer)", "CREATE TEMP TABLE mine (x integer)",
+                  "CREATE FUNCTION public.now() RETURNS timestamptz LANGUAGE sql AS 'SELECT NULL::timestamptz'"}) {
+                QSqlQuery q(room);
+                QVERIFY2(!q.exec(QLatin1String(sql)), sql);
+                QVERIFY2(q.lastError().nativeErrorCode() == QLatin1String("42501"), sql);
+            }
+            // A forged answer: a time far ahead, a count and choices out of
+            // range, a name too long and with control characters.
             QSqlQuery q(room);
-            QVERIFY2(!q.exec(QLatin1String(sql)), sql);
-            QCOMPARE(q.lastError().nativeErrorCode(), QStringLiteral("42501"));
+            QVERIFY(q.exec(QStringLiteral("SELECT no FROM quiz.add_child(E'\\u202Eab\\ncd' || repeat('x', 80))")));
+            QVERIFY(q.next());
+            const int forged = q.value(0).toInt();
+            q.finish();
+            QVERIFY(q.exec(QStringLiteral("SELECT ok FROM quiz.count_answer(gen_random_uuid(), 9000000000000000, "
+                                          "'l', 7, 9, -1, 5, %1)").arg(forged)));
+            QVERIFY(q.next());
+            QCOMPARE(q.value(0).toInt(), 0); // counted as one wrong answer
+            q.finish();
+            QCOMPARE(admin(QStringLiteral("SELECT char_length(name) || '/' || (name ~ '[[:cntrl:]]')::text || '/' || "
+                                          "(SELECT (time <= extract(epoch FROM now()) * 1000 + 1000)::text || "
+                                          "coalesce(asked, 0) || coalesce(clicked, 0) || coalesce(questiontype, -1) "
+                                          "FROM answers WHERE child = no) FROM table1 WHERE no = %1").arg(forged))
+                         .toString(),
+                     QStringLiteral("50/false/true00-1"));
+            QCOMPARE(admin(QStringLiteral("SELECT quiz.delete_child(%1)").arg(forged)).toBool(), true);
         }
-        room.close();
-        room = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("room"));
+        SchoolServer::disconnect(QStringLiteral("room"));
 
         // Deleting on one computer moves the other's cursor on, as a
         // deletion there would.
         QVERIFY(a->findKey(QStringLiteral("1")));
+        serverOf(*b)->setTeacherPassword(teacherPassword());
         QVERIFY2(succeeded(b->deleteChild(), &error), qPrintable(error)); // b stands on child 2
         QCOMPARE(b->currentNo(), 1);
         QVERIFY(a->findKey(QStringLiteral("1")));
+        serverOf(*a)->setTeacherPassword(teacherPassword());
         QVERIFY2(succeeded(a->deleteChild(), &error), qPrintable(error));
         QTRY_COMPARE(b->recordCount(), 0);
         QCOMPARE(b->currentNo(), 0);
@@ -248,7 +416,8 @@ private slots:
     }
 
     // Two quiz processes count the same child 1,000 times each, at the same
-    // moment: the server has all 2,000.
+    // moment, one over TCP with TLS and one over the Unix socket: the server
+    // has all 2,000.
     void twoProcessesCountTheSameChild()
     {
         QTemporaryDir dir;
@@ -257,7 +426,7 @@ private slots:
         for (int i = 0; i < 2; ++i) {
             players[i].setProcessChannelMode(QProcess::ForwardedErrorChannel);
             players[i].start(QStringLiteral(SCHOOLPLAYER),
-                             {Service, dir.filePath(QStringLiteral("p%1.db").arg(i)), QStringLiteral("1"),
+                             {i == 0 ? Service : QStringLiteral("quizsocket"), dir.filePath(QStringLiteral("p%1.db").arg(i)), QStringLiteral("1"),
                               QStringLiteral("--answers"), QStringLiteral("1000")});
         }
         for (QProcess &p : players) {
@@ -374,6 +543,122 @@ private slots:
         QVERIFY(!page.Table1->isShared());
         QCOMPARE(page.Table1->recordCount(), 1);
         QVERIFY(!QFile::exists(folder.dataDir() + StoreChoice::fileName()));
+    }
+
+    // The password goes only to a server that proves it is the school's: a
+    // server declining TLS (even with a service that asks for no TLS), one
+    // whose certificate is for another name, or a computer without the root
+    // certificate get nothing, and the computer says why, quietly.
+    void passwordOnlyToTheProvenServer()
+    {
+        FakeServer fake;
+        const quint16 port = fake.listen();
+        QTemporaryDir dir;
+        const QByteArray secret = "fake-secret-" + QByteArray::number(QRandomGenerator::global()->generate());
+        const QByteArray pgPort = qgetenv("QUIZ_PG_PORT");
+        const QByteArray root = qgetenv("QUIZ_PG_DIR") + "/root.crt";
+        ExtraServices services(dir.path(),
+                               "[fake]\nhost=127.0.0.1\nport=" + QByteArray::number(port)
+                                   + "\ndbname=school\nuser=room\nsslmode=disable\nchannel_binding=disable\n\n"
+                                     "[elsewhere]\nhost=not-the-school.example\nhostaddr=127.0.0.1\nport="
+                                   + pgPort + "\ndbname=school\nuser=room\nsslrootcert=" + root
+                                   + "\n\n[noroot]\nhost=127.0.0.1\nport=" + pgPort
+                                   + "\ndbname=school\nuser=room\nsslrootcert=" + dir.path().toLocal8Bit()
+                                   + "/none/root.crt\n",
+                               "*:" + QByteArray::number(port) + ":school:room:" + secret + "\n");
+
+        // What the fake server gets from a client that follows the service:
+        // the password (the test would see a leak).
+        {
+            QSqlDatabase plain = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("plain"));
+            plain.setConnectOptions(QStringLiteral("service=fake;connect_timeout=3"));
+            QVERIFY(!plain.open());
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("plain"));
+        QTRY_VERIFY(fake.received().contains(secret));
+        fake.forget();
+
+        const struct
+        {
+            const char *service;
+            const char *reason;
+        } rows[] = {{"fake", "TLS"}, {"elsewhere", "لاسم خادم آخر"}, {"noroot", "root.crt"}};
+        for (const auto &row : rows) {
+            QString reason;
+            QVERIFY2(!succeeded(ServerStore::probe(QLatin1String(row.service)), &reason), row.service);
+            QVERIFY2(reason.contains(QString::fromUtf8(row.reason)), qPrintable(QLatin1String(row.service) + QLatin1Char(' ') + reason));
+        }
+        QVERIFY(fake.received().startsWith(QByteArray("\0\0\0\x08\x04\xd2\x16\x2f", 8))); // asked for TLS
+        QVERIFY(!fake.received().contains(secret));
+
+        // A computer on it counts on into its outbox and says why in its
+        // quiet line, trying again and again without ever sending it.
+        QString error;
+        auto a = computer(dir.filePath(QStringLiteral("a.db")), &error, QStringLiteral("fake"));
+        QVERIFY2(a, qPrintable(error));
+        ServerStore *server = serverOf(*a);
+        QTRY_VERIFY(server->problem().contains(QStringLiteral("TLS")));
+        QVERIFY(!server->online());
+        QTest::qWait(600);
+        QVERIFY(!server->stateText().isEmpty());
+        QVERIFY(!fake.received().contains(secret));
+        QVERIFY(fake.received().size() >= 16);
+    }
+
+    // On the children's page a reset and a deletion ask for the teachers'
+    // password, use it for that operation only and keep it nowhere; a wrong
+    // one or none changes nothing.
+    void teacherResetsAndDeletes()
+    {
+        testsupport::ProgramFolder folder;
+        ScriptedDialogs dialogs;
+        ChildrenPage page(dialogs);
+        page.setServerRetryInterval(200);
+        QCOMPARE(admin(QStringLiteral("INSERT INTO table1 (name, ok, notok) VALUES ('ليلى', 4, 2), ('عمر', 1, 1) "
+                                      "RETURNING no")).toInt(), 1);
+        QVERIFY(testsupport::writeFile(folder.dataDir() + StoreChoice::fileName(), "quiztest\n"));
+        page.openTable(folder.appDir() + QStringLiteral("results.db"), folder.dataDir());
+        QTRY_COMPARE(page.Table1->recordCount(), 2);
+        QVERIFY(page.Table1->findKey(QStringLiteral("1")));
+        const QString typedWrong = QStringLiteral("not-the-teachers-password");
+
+        const auto reset = [&](const std::optional<QString> &password) -> QString {
+            dialogs.confirmAnswers.enqueue(true);
+            dialogs.passwordAnswers.enqueue(password);
+            try {
+                page.resetChild();
+            } catch (const QuizError &e) {
+                return e.text();
+            }
+            return QString();
+        };
+        QCOMPARE(reset(std::nullopt), QString()); // cancelled: nothing asked of the server
+        QVERIFY2(reset(typedWrong).contains(QStringLiteral("كلمة مرور المعلمين")), "a wrong password was taken");
+        QCOMPARE(admin(QStringLiteral("SELECT ok || '/' || notok FROM table1 WHERE no = 1")).toString(),
+                 QStringLiteral("4/2"));
+        QCOMPARE(reset(teacherPassword()), QString());
+        QCOMPARE(admin(QStringLiteral("SELECT ok || '/' || notok || '/' || (SELECT COUNT(*) FROM answers "
+                                      "WHERE child = 1 AND event = 1) FROM table1 WHERE no = 1")).toString(),
+                 QStringLiteral("0/0/1"));
+        QCOMPARE(page.Table1->integer(Field::Ok), 0);
+
+        dialogs.confirmAnswers.enqueue(true);
+        dialogs.passwordAnswers.enqueue(teacherPassword());
+        page.deleteChild();
+        QCOMPARE(admin(QStringLiteral("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM answers) FROM table1")).toString(),
+                 QStringLiteral("1/0"));
+        QCOMPARE(page.Table1->recordCount(), 1);
+
+        // Asked each time, shown nowhere, kept in no file of the program.
+        QCOMPARE(dialogs.count(ScriptedDialogs::Kind::Password), 4);
+        for (const ScriptedDialogs::Call &call : dialogs.calls())
+            QVERIFY(!call.text.contains(teacherPassword()) && !call.text.contains(typedWrong));
+        QDirIterator files(folder.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            const QByteArray bytes = testsupport::readFile(files.next());
+            QVERIFY2(!bytes.contains(teacherPassword().toUtf8()), qPrintable(files.filePath()));
+        }
+        QVERIFY(!QSqlDatabase::connectionNames().filter(QStringLiteral("teacher")).size());
     }
 
     // The real window on a computer that has never reached the server,

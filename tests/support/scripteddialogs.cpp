@@ -39,6 +39,16 @@ std::optional<QString> ScriptedDialogs::askText(const QString &caption, const QS
     return textAnswers.dequeue();
 }
 
+std::optional<QString> ScriptedDialogs::askPassword(const QString &, const QString &prompt)
+{
+    m_calls.append({Kind::Password, prompt});
+    if (passwordAnswers.isEmpty()) {
+        ++m_unscripted;
+        return std::nullopt;
+    }
+    return passwordAnswers.dequeue();
+}
+
 std::optional<QColor> ScriptedDialogs::chooseColor(const QColor &initial)
 {
     m_calls.append({Kind::Color, initial.name()});

@@ -11,7 +11,7 @@
 class ScriptedDialogs : public Dialogs
 {
 public:
-    enum class Kind { Notice, Message, Error, Confirm, AskText, Color, Font, Picture, SaveFile };
+    enum class Kind { Notice, Message, Error, Confirm, AskText, Color, Font, Picture, SaveFile, Password };
     struct Call
     {
         Kind kind;
@@ -24,6 +24,8 @@ public:
     bool confirm(const QString &text) override;
     std::optional<QString> askText(const QString &caption, const QString &prompt,
                                    const QString &initial) override;
+    /// Records the prompt, never the answer.
+    std::optional<QString> askPassword(const QString &caption, const QString &prompt) override;
     std::optional<QColor> chooseColor(const QColor &initial) override;
     std::optional<FontChoice> chooseFont(const FontChoice &initial) override;
     std::optional<QString> choosePicture(const QString &initialPath) override;
@@ -34,6 +36,7 @@ public:
     // Answers, taken in order. std::nullopt stands for Cancel.
     QQueue<bool> confirmAnswers;
     QQueue<std::optional<QString>> textAnswers;
+    QQueue<std::optional<QString>> passwordAnswers;
     QQueue<std::optional<QColor>> colorAnswers;
     QQueue<std::optional<FontChoice>> fontAnswers;
     QQueue<std::optional<QString>> pictureAnswers;

@@ -290,14 +290,22 @@ void ChildrenPage::resetChild()
 {
     if (!m_dialogs.confirm(QStringLiteral("هل تريد حذف نتائج الطفل فعلاً")))
         return;
-    Table1->resetCounts();
+    if (!isShared()) {
+        Table1->resetCounts();
+        return;
+    }
+    asTeacher([this] { return Table1->resetCounts(); });
 }
 
 void ChildrenPage::deleteChild()
 {
     if (!m_dialogs.confirm(QStringLiteral("هل تريد حذف الطفل فعلاً")))
         return;
-    raiseIfFailed(Table1->deleteChild());
+    if (!isShared()) {
+        raiseIfFailed(Table1->deleteChild());
+        return;
+    }
+    asTeacher([this] { return Table1->deleteChild(); });
 }
 
 QString ChildrenPage::suggestedPath(const QString &name) const

@@ -16,6 +16,7 @@ class QToolButton;
 class ResultsModel;
 class ResultsTable;
 struct AnswerDetails;
+struct Result;
 
 /// The current lesson as the children's page needs it: its name and how its
 /// choices look.
@@ -115,6 +116,10 @@ private:
     void showStore();
     void openServer(const QString &service);
     QString currentService() const;
+    bool isShared() const;
+    /// Runs a teachers' operation on the school's server: asks for the
+    /// password of the teachers' login for it, and forgets it afterwards.
+    void asTeacher(const std::function<Result()> &operation);
 
     Dialogs &m_dialogs;
     Runner m_runner;

@@ -58,6 +58,37 @@ QString ChildrenPage::currentService() const
     return server ? server->service() : QString();
 }
 
+bool ChildrenPage::isShared() const
+{
+    return qobject_cast<const ServerStore *>(Table1->store()) != nullptr;
+}
+
+// The teachers' login is not kept on the computers the children use: its
+// password is typed for each reset or deletion, used for that one
+// connection and dropped, whatever came of it.
+void ChildrenPage::asTeacher(const std::function<Result()> &operation)
+{
+    auto *server = qobject_cast<ServerStore *>(Table1->store());
+    if (!server)
+        return;
+    std::optional<QString> password = m_dialogs.askPassword(
+        QStringLiteral("خادم المدرسة"),
+        QStringLiteral("كلمة مرور حساب المعلمين على خادم المدرسة (خدمة الاتصال %1):")
+            .arg(Bidi::word(SchoolServer::teacherService(server->service()))));
+    if (!password || password->isEmpty())
+        return;
+    server->setTeacherPassword(*password);
+    password->fill(QLatin1Char(' '));
+    password.reset();
+    Result done = Result::failure(QString());
+    {
+        const WaitCursor wait;
+        done = operation();
+    }
+    server->forgetTeacherPassword();
+    raiseIfFailed(done);
+}
+
 void ChildrenPage::chooseServer()
 {
     const QString current = currentService();

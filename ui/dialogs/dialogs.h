@@ -32,6 +32,9 @@ public:
     /// A text input box; no value when cancelled.
     virtual std::optional<QString> askText(const QString &caption, const QString &prompt,
                                            const QString &initial) = 0;
+    /// A password input box: what is typed is never shown, and the box
+    /// starts empty; no value when cancelled.
+    virtual std::optional<QString> askPassword(const QString &caption, const QString &prompt) = 0;
     virtual std::optional<QColor> chooseColor(const QColor &initial) = 0;
     virtual std::optional<FontChoice> chooseFont(const FontChoice &initial) = 0;
     /// An open-picture dialog with a preview; the chosen file's full path.

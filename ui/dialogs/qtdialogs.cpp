@@ -12,6 +12,7 @@
 #include <QGridLayout>
 #include <QImage>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPixmap>
 #include <QMessageBox>
@@ -92,6 +93,23 @@ std::optional<QString> QtDialogs::askText(const QString &caption, const QString 
     if (run(box) != QDialog::Accepted)
         return std::nullopt;
     return box.textValue();
+}
+
+std::optional<QString> QtDialogs::askPassword(const QString &caption, const QString &prompt)
+{
+    QInputDialog box(m_parent);
+    box.setWindowTitle(caption);
+    box.setLabelText(shown(prompt));
+    box.setTextEchoMode(QLineEdit::Password);
+    box.setInputMethodHints(Qt::ImhHiddenText | Qt::ImhSensitiveData | Qt::ImhNoPredictiveText);
+    box.setOkButtonText(QStringLiteral("موافق"));
+    box.setCancelButtonText(QStringLiteral("إلغاء"));
+    if (run(box) != QDialog::Accepted)
+        return std::nullopt;
+    QString typed = box.textValue();
+    // The box's own field holds no copy once the password is taken.
+    box.setTextValue(QString());
+    return typed;
 }
 
 std::optional<QColor> QtDialogs::chooseColor(const QColor &initial)

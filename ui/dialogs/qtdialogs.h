@@ -26,6 +26,7 @@ public:
     bool confirm(const QString &text) override;
     std::optional<QString> askText(const QString &caption, const QString &prompt,
                                    const QString &initial) override;
+    std::optional<QString> askPassword(const QString &caption, const QString &prompt) override;
     std::optional<QColor> chooseColor(const QColor &initial) override;
     std::optional<FontChoice> chooseFont(const FontChoice &initial) override;
     std::optional<QString> choosePicture(const QString &initialPath) override;
