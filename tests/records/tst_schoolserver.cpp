@@ -605,6 +605,33 @@ private slots:
         QVERIFY(fake.received().size() >= 16);
     }
 
+    // What the server sends is taken in bounds: a name written past the
+    // functions comes without its control characters; a flood
+    // of notices, junk among them, is one reading of the table; a table of
+    // more children than a computer takes is refused with its reason.
+    void whatTheServerSendsIsBounded()
+    {
+        QTemporaryDir dir;
+        QString error;
+        admin(QStringLiteral("INSERT INTO table1 (name) VALUES ('أ')"));
+        auto a = computer(dir.filePath(QStringLiteral("a.db")), &error);
+        QVERIFY2(a, qPrintable(error));
+        QTRY_COMPARE(a->recordCount(), 1);
+        QCOMPARE(admin(QStringLiteral("UPDATE table1 SET name = E'\\u202Eab\\ncd\\u0007' || repeat('x', 40) WHERE no = 1")), QVariant());
+        admin(QStringLiteral("SELECT pg_notify('quiz_table1', x) FROM (SELECT g::text AS x FROM generate_series(1, 400) g "
+                             "UNION ALL VALUES ('-5'), ('x'), (repeat('9', 7000))) s"));
+        QTRY_COMPARE(a->text(Field::Name), QStringLiteral("abcd") + QString(40, QLatin1Char('x')));
+        QVERIFY(serverOf(*a)->online());
+        QCOMPARE(a->recordCount(), 1);
+
+        a.reset();
+        admin(QStringLiteral("INSERT INTO table1 (name) SELECT 'ط' FROM generate_series(1, %1)").arg(SchoolServer::MaxRows));
+        auto b = computer(dir.filePath(QStringLiteral("b.db")), &error);
+        QVERIFY2(b, qPrintable(error));
+        QTRY_VERIFY(serverOf(*b)->problem().contains(QLocale().toString(SchoolServer::MaxRows)));
+        QCOMPARE(b->recordCount(), 0);
+    }
+
     // On the children's page a reset and a deletion ask for the teachers'
     // password, use it for that operation only and keep it nowhere; a wrong
     // one or none changes nothing.
