@@ -688,6 +688,80 @@ private slots:
         QVERIFY(!QSqlDatabase::connectionNames().filter(QStringLiteral("teacher")).size());
     }
 
+    // The setup file on a database made by the earlier one, with its rows:
+    // run once, the rows are kept and the old login may only play; run again,
+    // nothing changes.
+    void setupFileUpgradesAndRepeats()
+    {
+        QVERIFY(admin(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = 'upgraded'")).isNull());
+        QCOMPARE(admin(QStringLiteral("CREATE DATABASE upgraded")), QVariant());
+        const auto psql = [](const QString &file) {
+            QProcess p;
+            p.setProcessChannelMode(QProcess::MergedChannels);
+            p.start(QStringLiteral("psql"), {QStringLiteral("service=quizadmin dbname=upgraded"), QStringLiteral("-qX"),
+                                             QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-f"), file});
+            return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0
+                       ? QByteArray()
+                       : p.readAll() + "<failed>";
+        };
+        const QString setup = testsupport::sourcePath(QStringLiteral("core/records/school-server.sql"));
+        QCOMPARE(psql(testsupport::testData(QStringLiteral("records-school/school-server-v1.sql"))), QByteArray());
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("upgraded"));
+        db.setConnectOptions(QStringLiteral("service=quizadmin;dbname=upgraded"));
+        QVERIFY(db.open());
+        const auto on = [&db](const QString &sql) {
+            QSqlQuery q(db);
+            return q.exec(sql) && q.next() ? q.value(0) : QVariant();
+        };
+        on(QStringLiteral("CREATE ROLE earlier LOGIN PASSWORD 'earlier-pw' IN ROLE quiz_player"));
+        on(QStringLiteral("INSERT INTO table1 (name, ok, notok) VALUES ('قديم', 3, 1)"));
+        on(QStringLiteral("INSERT INTO answers (id, child, time) VALUES (gen_random_uuid(), 1, 5)"));
+
+        const QString state = QStringLiteral(
+            "SELECT string_agg(x, ' ' ORDER BY x) FROM ("
+            " SELECT c.relname || coalesce(c.relacl::text, '') || pg_get_userbyid(c.relowner) AS x FROM pg_class c"
+            "  WHERE c.relnamespace IN ('quiz'::regnamespace, 'public'::regnamespace)"
+            " UNION ALL SELECT p.oid::regprocedure::text || coalesce(p.proacl::text, '') || md5(p.prosrc)"
+            "  || pg_get_userbyid(p.proowner) || p.prosecdef || coalesce(p.proconfig::text, '') FROM pg_proc p"
+            "  WHERE p.pronamespace IN ('quiz'::regnamespace, 'public'::regnamespace)"
+            " UNION ALL SELECT conname || convalidated FROM pg_constraint WHERE connamespace = 'quiz'::regnamespace"
+            " UNION ALL SELECT datacl::text FROM pg_database WHERE datname = current_database()"
+            " UNION ALL SELECT nspname || nspacl::text FROM pg_namespace WHERE nspname IN ('public', 'quiz')"
+            " UNION ALL SELECT name || ok || notok FROM quiz.table1"
+            " UNION ALL SELECT count(*)::text FROM quiz.answers) s");
+        QCOMPARE(psql(setup), QByteArray());
+        const QVariant once = on(state);
+        QVERIFY2(once.toString().contains(QStringLiteral("قديم31")), qPrintable(once.toString()));
+        QCOMPARE(psql(setup), QByteArray());
+        QCOMPARE(on(state), once);
+
+        // The earlier login, over the socket: it plays and may do no more.
+        QString error;
+        QSqlDatabase earlier = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("earlier"));
+        earlier.setConnectOptions(QStringLiteral("service=quizsocket;dbname=upgraded;user=earlier;password=earlier-pw"));
+        QVERIFY2(earlier.open(), qPrintable(earlier.lastError().text()));
+        {
+            QSqlQuery q(earlier);
+            QVERIFY(q.exec(QStringLiteral("SELECT name FROM quiz.children()")) && q.next());
+            QCOMPARE(q.value(0).toString(), QStringLiteral("قديم"));
+            for (const char *sql : {"DELETE FROM quiz.answers", "UPDATE quiz.table1 SET ok = 0", "DELETE FROM public.table1",
+                                    "CREATE TABLE public.mine (x integer)"}) {
+                QVERIFY2(!q.exec(QLatin1String(sql)), sql);
+                QVERIFY2(q.lastError().nativeErrorCode() == QLatin1String("42501")
+                             || q.lastError().nativeErrorCode() == QLatin1String("42P01"),
+                         sql);
+            }
+        }
+        earlier.close();
+        earlier = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("earlier"));
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("upgraded"));
+        QCOMPARE(admin(QStringLiteral("DROP DATABASE upgraded")), QVariant());
+        QCOMPARE(admin(QStringLiteral("DROP ROLE earlier")), QVariant());
+    }
+
     // The real window on a computer that has never reached the server,
     // started while the server is away: an answer then makes no child "-"
     // for the whole school, and the child the options name becomes current
