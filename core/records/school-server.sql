@@ -180,7 +180,11 @@ CREATE OR REPLACE FUNCTION quiz.count_answer(p_id uuid, p_time bigint, p_lesson 
                                              p_asked integer, p_clicked integer, p_correct integer,
                                              p_child integer)
 RETURNS TABLE (no integer, name varchar, ok integer, notok integer)
-LANGUAGE sql VOLATILE SECURITY DEFINER SET search_path = pg_catalog, quiz AS $$
+-- PL/pgSQL keeps the statement's plan for the session: every answer of a
+-- class passes here.
+LANGUAGE plpgsql VOLATILE SECURITY DEFINER SET search_path = pg_catalog, quiz AS $$
+BEGIN
+    RETURN QUERY
     WITH added AS (
         INSERT INTO quiz.answers AS a (id, child, time, event, lesson, questiontype, asked, clicked, correct)
         SELECT p_id, t.no, LEAST(p_time, (pg_catalog.date_part('epoch', pg_catalog.now()) * 1000)::bigint),
@@ -198,8 +202,8 @@ LANGUAGE sql VOLATILE SECURITY DEFINER SET search_path = pg_catalog, quiz AS $$
         notok = CASE WHEN added.correct = 1 THEN t.notok
                      ELSE LEAST(COALESCE(t.notok::bigint, 0) + 1, 2147483647)::integer END
     FROM added WHERE t.no = added.child
-    RETURNING t.no, t.name, t.ok, t.notok
-$$;
+    RETURNING t.no, t.name, t.ok, t.notok;
+END $$;
 
 -- A new child, with no answers yet; its row as stored.
 CREATE OR REPLACE FUNCTION quiz.add_child(p_name text)
