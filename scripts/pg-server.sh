@@ -143,7 +143,7 @@ host=$QUIZ_PG_DIR
 port=$port
 dbname=school
 user=postgres
-options=-csearch_path=quiz,public
+options=-csearch_path=quiz,public -cclient_min_messages=warning
 CONF
     printf '*:%s:*:postgres:%s\n*:%s:school:room:%s\n' "$port" "$admin_pw" "$port" "$room_pw" >"$PGPASSFILE"
     chmod 600 "$PGPASSFILE"
