@@ -11,9 +11,11 @@
 #include "ui/window/shapecontrol.h"
 #include "support/quizwindow.h"
 #include "ui/window/playarea.h"
+#include "ui/dialogs/okbox.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -58,6 +60,7 @@ private slots:
         QCOMPARE(quiz.form->AppDir, quiz.folder.appDir());
         QVERIFY(!quiz.form->optionsMode());
         QVERIFY(quiz.asked() >= 1 && quiz.asked() <= 3);
+        QCOMPARE(quiz.control<QWidget>("SpeedButton8")->toolTip(), QStringLiteral(u"اسمع السؤال مرة ثانية"));
         QVERIFY(quiz.control<ShapeControl>("Shape1")->isVisible());
         QCOMPARE(quiz.form->layoutDirection(), Qt::RightToLeft);
         QVERIFY(quiz.form->windowFlags() & Qt::FramelessWindowHint);
@@ -276,6 +279,20 @@ private slots:
         QVERIFY(playwaitTimer->remainingTime() > 59000);
         WaitSE->setValue(1);
         QCOMPARE(playwaitTimer->interval(), 1000);
+
+        // Typed out of range: brought into it when the field is left.
+        quiz.openOptions();
+        QWidget *Ed1 = quiz.control<QWidget>("Ed1");
+        const std::pair<QString, int> typed[] = {{QStringLiteral("75"), 60}, {QStringLiteral("0"), 1},
+                                                 {QStringLiteral("7"), 7}};
+        for (const auto &[text, value] : typed) {
+            WaitSE->setFocus();
+            WaitSE->selectAll();
+            typeText(WaitSE, text);
+            Ed1->setFocus();
+            QCOMPARE(WaitSE->value(), value);
+            QCOMPARE(playwaitTimer->interval(), value * 1000);
+        }
     }
 
     void numbersOnAnArabicSystem()
@@ -492,6 +509,20 @@ private slots:
         QCOMPARE(deriveAppDir(QStringLiteral("quiz")), QString());
         QCOMPARE(deriveAppDir(QString()), QString());
         QVERIFY(runningProgramFile().endsWith(QStringLiteral("/tst_tform1")));
+    }
+
+    void aMessageBoxHasRoomForItsTitle()
+    {
+        // A window manager draws the title larger and bold, beside its own
+        // buttons: a short message must not cut it.
+        const std::unique_ptr<QMessageBox> box =
+            OkBox::make(QMessageBox::Information, QStringLiteral(u"يجب اختيار درس لحذفه"), nullptr);
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+        QFont bold = box->font();
+        bold.setBold(true);
+        const int title = QFontMetrics(bold).horizontalAdvance(box->windowTitle());
+        QVERIFY2(box->width() >= title * 13 / 10 + 3 * 28 + 40, qPrintable(QString::number(box->width())));
     }
 
     void errorTextsEndWithAFullStop()

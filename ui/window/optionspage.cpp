@@ -22,9 +22,48 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <optional>
 #include <utility>
 
 namespace {
+
+/// The waiting time's spin box: any number of up to three digits can be
+/// typed, and one outside the range is brought into it when the field is
+/// left (0 gives the least, 75 the most), rather than being refused as it is
+/// typed or thrown back to the value before.
+class WaitSpinBox : public QSpinBox
+{
+public:
+    using QSpinBox::QSpinBox;
+
+    QValidator::State validate(QString &text, int &pos) const override
+    {
+        const QValidator::State state = QSpinBox::validate(text, pos);
+        if (state == QValidator::Invalid && typedNumber(text))
+            return QValidator::Intermediate;
+        return state;
+    }
+
+    void fixup(QString &text) const override
+    {
+        if (const std::optional<int> value = typedNumber(text))
+            text = textFromValue(qBound(minimum(), *value, maximum()));
+        else
+            QSpinBox::fixup(text);
+    }
+
+private:
+    // A whole number in the digits of the field's language, without a sign.
+    std::optional<int> typedNumber(const QString &text) const
+    {
+        const QString digits = text.trimmed();
+        bool ok = false;
+        const int value = locale().toInt(digits, &ok);
+        if (!ok || digits.size() > 3 || value < 0)
+            return std::nullopt;
+        return value;
+    }
+};
 
 template <typename W>
 W *named(W *widget, const char *name)
@@ -124,8 +163,9 @@ void OptionsPage::buildLessons()
     SpeedButton6 = speedButton(p, "SpeedButton6", QStringLiteral("حذف الدرس المختار"), 150, 155, 100, 22);
     SpeedButton6->setToolTip(SpeedButton6->text());
     Label15 = label(p, "Label15", QStringLiteral("مؤقت انتظار بين الأسئلة"), 23, 136);
-    WaitSE = placed(new QSpinBox(p), "WaitSE", 56, 152, 57, 22);
+    WaitSE = placed(new WaitSpinBox(p), "WaitSE", 56, 152, 57, 22);
     WaitSE->setRange(1, 60);
+    WaitSE->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     WaitSE->setValue(2);
     Label16 = label(p, "Label16", QStringLiteral("ثانية"), 28, 155);
     Panel3 = placed(new QWidget(p), "Panel3", 2, 185, 425, 384);

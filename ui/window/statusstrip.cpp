@@ -50,6 +50,7 @@ StatusStrip::StatusStrip(const QString &chords, QWidget *parent) : QWidget(paren
     SpeedButton8->setGeometry(0, 0, 35, 23);
     SpeedButton8->setFocusPolicy(Qt::NoFocus);
     SpeedButton8->setIcon(styleIcon(QStyle::SP_MediaVolume));
+    SpeedButton8->setToolTip(QStringLiteral("اسمع السؤال مرة ثانية"));
 
     Label14 = named(new QLabel(QStringLiteral("  www.quiz.example  "), this), "Label14");
     Label14->setFixedWidth(114);
