@@ -1,5 +1,6 @@
 #include "ui/children/childrenpage.h"
 
+#include "core/base/bidi.h"
 #include "core/base/quizerror.h"
 #include "core/records/answerhistory.h"
 #include "core/records/resultsexport.h"
@@ -326,9 +327,9 @@ void ChildrenPage::exportCounts()
         raiseIfFailed(ResultsExport::writeCounts(*Table1, *path, &summary));
     }
     m_exportFolder = QFileInfo(*path).absolutePath();
-    m_dialogs.showMessage(QStringLiteral("حُفظت أعداد إجابات %1 من الأطفال في الملف\n\r%2")
+    m_dialogs.showMessage(QStringLiteral("حُفظت أعداد إجابات %L1 من الأطفال في الملف\n\r%2")
                               .arg(summary.rows)
-                              .arg(QDir::toNativeSeparators(*path)));
+                              .arg(Bidi::path(QDir::toNativeSeparators(*path))));
 }
 
 void ChildrenPage::exportAnswers()
@@ -347,14 +348,14 @@ void ChildrenPage::exportAnswers()
         raiseIfFailed(ResultsExport::writeAnswers(*Table1, *path, Table1->now(), &summary));
     }
     m_exportFolder = QFileInfo(*path).absolutePath();
-    QString text = QStringLiteral("حُفظ سجل الإجابات (%1 من السجلات) في الملف\n\r%2")
+    QString text = QStringLiteral("حُفظ سجل الإجابات (%L1 من السجلات) في الملف\n\r%2")
                        .arg(summary.rows)
-                       .arg(QDir::toNativeSeparators(*path));
+                       .arg(Bidi::path(QDir::toNativeSeparators(*path)));
     if (summary.orphanRows > 0)
-        text += QStringLiteral("\n\r%1 من السجلات لأطفال لم يعودوا في الجدول، فكُتبت بلا اسم.")
+        text += QStringLiteral("\n\r%L1 من السجلات لأطفال لم يعودوا في الجدول، فكُتبت بلا اسم.")
                     .arg(summary.orphanRows);
     if (summary.futureRows > 0)
-        text += QStringLiteral("\n\r%1 من السجلات بتاريخ بعد اليوم؛ ربما كانت ساعة الجهاز غير مضبوطة حين كُتبت.")
+        text += QStringLiteral("\n\r%L1 من السجلات بتاريخ بعد اليوم؛ ربما كانت ساعة الجهاز غير مضبوطة حين كُتبت.")
                     .arg(summary.futureRows);
     m_dialogs.showMessage(text);
 }
