@@ -9,8 +9,9 @@ class QToolButton;
 /// The strip at the bottom of the play area: the replay button, the
 /// program's address, the hint that names the options chords, the current
 /// child's right and wrong answers and name, and a quiet line while the
-/// children's table is on the school's server. Controls keep the names of
-/// the window definition.
+/// children's table is on the school's server. The controls are public and
+/// named (Panel7, DBText1...) so that the window and the tests reach them by
+/// the names the handlers use.
 class StatusStrip : public QWidget
 {
     Q_OBJECT
