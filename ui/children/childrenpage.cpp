@@ -169,12 +169,11 @@ void ChildrenPage::buildButtons()
     Label11->setObjectName(QStringLiteral("Label11"));
     Label11->adjustSize();
     Label11->move(139, 27);
+    // Words only: beside a style icon a right-to-left caption is pushed
+    // against the button's edge at these widths.
     BitBtn7 = placed(new QPushButton(QStringLiteral("إضافة طفل"), Panel1), "BitBtn7", 256, 2, 121, 25);
-    BitBtn7->setIcon(styleIcon(QStyle::SP_FileIcon));
     BitBtn8 = placed(new QPushButton(QStringLiteral("تصفير نتائج الطفل"), Panel1), "BitBtn8", 136, 2, 113, 25);
-    BitBtn8->setIcon(styleIcon(QStyle::SP_BrowserReload));
     BitBtn6 = placed(new QPushButton(QStringLiteral("حذف الطفل تماماً"), Panel1), "BitBtn6", 16, 2, 113, 25);
-    BitBtn6->setIcon(styleIcon(QStyle::SP_DialogCancelButton));
 
     // Escape works as the window's cancel button: only while the delete
     // button can be reached, that is while the children's tab is showing.

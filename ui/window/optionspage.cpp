@@ -124,12 +124,12 @@ OptionsPage::OptionsPage(QWidget *parent) : QWidget(parent)
 void OptionsPage::buildLessons()
 {
     QWidget *p = OptPanel;
+    // The buttons show their words only: beside a style icon a right-to-left
+    // caption is pushed against the button's edge at these widths.
     BitBtn1 = placed(new QPushButton(QStringLiteral("الخروج"), p), "BitBtn1", 8, 8, 75, 25);
-    BitBtn1->setIcon(styleIcon(QStyle::SP_DialogCloseButton));
     Button1 = placed(new QPushButton(QStringLiteral("اخفاء الخيارات"), p), "Button1", 8, 37, 75, 25);
     Button2 = placed(new QPushButton(QStringLiteral("تغيير الخط"), p), "Button2", 8, 66, 75, 25);
     BitBtn2 = placed(new QPushButton(QStringLiteral("مساعدة"), p), "BitBtn2", 8, 94, 75, 25);
-    BitBtn2->setIcon(styleIcon(QStyle::SP_DialogHelpButton));
     Label2 = label(p, "Label2", QStringLiteral("خيارات"), 169, 2);
     Label2->setFont(pixelFont(24));
     Label2->setGeometry(169, 2, 79, 37);
@@ -143,7 +143,7 @@ void OptionsPage::buildLessons()
         CurLesson->setPalette(pal);
     }
     Lesson = placed(new QListView(p), "Lesson", 256, 56, 169, 129);
-    SpeedButton7 = speedButton(p, "SpeedButton7", QStringLiteral("اختيار الدرس التلقائي"), 150, 59, 100, 22);
+    SpeedButton7 = speedButton(p, "SpeedButton7", QStringLiteral("اختيار الدرس التلقائي"), 130, 59, 120, 22);
     SpeedButton7->setToolTip(SpeedButton7->text());
     ProButton1 = placed(new QPushButton(QStringLiteral("حفظ الدرس الحالي إلى الاسم المختار"), p),
                         "ProButton1", 150, 84, 100, 33);
@@ -160,7 +160,7 @@ void OptionsPage::buildLessons()
         inner->setGeometry(b->rect().adjusted(3, 1, -3, -1));
         b->setAccessibleName(text);
     }
-    SpeedButton6 = speedButton(p, "SpeedButton6", QStringLiteral("حذف الدرس المختار"), 150, 155, 100, 22);
+    SpeedButton6 = speedButton(p, "SpeedButton6", QStringLiteral("حذف الدرس المختار"), 130, 155, 120, 22);
     SpeedButton6->setToolTip(SpeedButton6->text());
     Label15 = label(p, "Label15", QStringLiteral("مؤقت انتظار بين الأسئلة"), 23, 136);
     WaitSE = placed(new WaitSpinBox(p), "WaitSE", 56, 152, 57, 22);

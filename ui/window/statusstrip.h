@@ -32,4 +32,16 @@ public:
     QFrame *Shape4, *Shape5, *Shape6, *Shape7;
     QLabel *DBText1, *DBText2, *DBText3;
     QLabel *SchoolLbl;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    /// Where the strip is narrow (a small screen with the options pane
+    /// open), the address goes first and then the chord hint is shortened,
+    /// so that nothing runs over the counts or the child's name.
+    void fitHints();
+    QString m_hint;
+    QString m_shortHint;
+    int m_hintWidth = 0;
 };
