@@ -113,6 +113,7 @@ screen_run() { # name width height scale
     sleep 2
     shot "help" >/dev/null
     # Its end, where the folders are named.
+    click $((SCREEN_W / 2)) $((SCREEN_H - $(S 40)))
     xdotool key ctrl+End
     sleep 0.5
     shot "help-end" >/dev/null
