@@ -112,11 +112,6 @@ screen_run() { # name width height scale
     click $(spoint 8 94 75 25)            # BitBtn2 "مساعدة"
     sleep 2
     shot "help" >/dev/null
-    # Its end, where the folders are named.
-    click $((SCREEN_W / 2)) $((SCREEN_H - $(S 40)))
-    xdotool key ctrl+End
-    sleep 0.5
-    shot "help-end" >/dev/null
     stop_quiz
     E2E_ARTIFACTS=$keep
     kill "$WM" "$XVFB" 2>/dev/null
