@@ -3,7 +3,9 @@
 #   tests/e2e/program.sh  the quiz played and set up with real clicks and keys,
 #                         quit and started again, its files checked on disk;
 #   tests/e2e/install.sh  `cmake --install` into a program folder, installed
-#                         again over a teacher's settings, started from there.
+#                         again over a teacher's settings, started from there;
+#   tests/e2e/screens.sh  every page at 1024x600, 1366x768, 1920x1080 and at
+#                         a scale factor of 2, as screenshots.
 # Usage: e2e.sh [build-dir]   (default: build; it must be built already)
 # Prints one PASS or FAIL line per check and exits non-zero when one failed.
 # Screenshots of every step are kept in <build-dir>/e2e/.
@@ -66,6 +68,8 @@ run() { # name script args...
 
 run program tests/e2e/program.sh "$prog"
 run install tests/e2e/install.sh "$build" "$work/installed"
+# Every page at four screen sizes, kept as screenshots to be looked at.
+run screens tests/e2e/screens.sh "$build" "$root"
 # Two programs sharing one table on a PostgreSQL server: scripts/test.sh has
 # one running; alone, this script starts its own.
 if [ -z "${QUIZ_PG_DIR:-}" ]; then

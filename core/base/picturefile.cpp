@@ -1,6 +1,7 @@
 #include "core/base/picturefile.h"
 
 #include "core/base/bidi.h"
+#include "core/base/metafile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -98,6 +99,9 @@ QStringList PictureFile::supportedSuffixes()
         if (!out.contains(s))
             out.append(s);
     }
+    for (const QString &s : Metafile::suffixes())
+        if (!out.contains(s))
+            out.append(s);
     return out;
 }
 
@@ -162,6 +166,12 @@ Result PictureFile::load(const QString &path, QImage *image, int maxSide)
         || ((lower == QLatin1String("bmp") || lower == QLatin1String("dib"))
             && bitmapIsTruncated(path)))
         return fail(invalidText(suffix));
+
+    if (Metafile::handles(lower)) {
+        if (!Metafile::load(path, lower, qMax(1, maxSide), image))
+            return fail(invalidText(suffix));
+        return Result::success();
+    }
 
     // Process-wide, but the quiz reads no other large images: it stops a
     // reader before it allocates a huge picture instead of after.

@@ -10,7 +10,7 @@ QuestionCycle::QuestionCycle(CycleHost &host, Random &random)
 {
 }
 
-quint8 QuestionCycle::pickAskedChoice()
+quint8 QuestionCycle::PickAskedChoice()
 {
     const int index = m_host.askForIndex();
     // No selection (a hand-edited options file) asks at random as well:
@@ -35,11 +35,11 @@ std::pair<int, int> QuestionCycle::pickPlaces(bool optionsMode)
 
 void QuestionCycle::newAct()
 {
-    m_asked = pickAskedChoice();
+    m_asked = PickAskedChoice();
     m_host.showAsked(m_asked);
     // The clip starts before the display changes; if it cannot be opened the
     // panels keep the previous question's look.
-    playQuestionClip();
+    PlayQuestionClip();
     const auto [top, middle] = pickPlaces(m_host.optionsMode());
     m_host.applyChoiceColours();
     m_host.placePanels(top, middle);
@@ -50,9 +50,9 @@ void QuestionCycle::newAct()
     m_host.refreshChoiceTexts();
 }
 
-void QuestionCycle::playQuestionClip()
+void QuestionCycle::PlayQuestionClip()
 {
-    if (m_answered)
+    if (Answered)
         return;
     // Before the first question nothing is asked and no clip plays.
     static const CycleHost::Clip clips[] = {CycleHost::Clip::Choice1, CycleHost::Clip::Choice2,
@@ -63,7 +63,7 @@ void QuestionCycle::playQuestionClip()
 
 void QuestionCycle::answerChoice(quint8 choice)
 {
-    if (m_answered)
+    if (Answered)
         return;
     m_clicked = choice;
     // Before the first question nothing is asked, and every click is wrong.
@@ -71,30 +71,30 @@ void QuestionCycle::answerChoice(quint8 choice)
     m_host.showAnswer(m_clicked, m_judgement);
     m_host.recordResult(m_judgement, m_asked, m_clicked);
     try {
-        playResultClip();
+        PlayResultClip();
     } catch (const QuizError &) {
         // The answer is judged and counted; a result clip that cannot be
         // started must not leave the question open to be counted again.
-        m_answered = true;
+        Answered = true;
         m_host.setTimerEnabled(true);
         throw;
     }
-    m_answered = true;
+    Answered = true;
     m_host.setTimerEnabled(true);
 }
 
-void QuestionCycle::playResultClip()
+void QuestionCycle::PlayResultClip()
 {
     if (m_judgement == Judgement::Wrong)
         m_host.startClip(CycleHost::Clip::Wrong);
     else if (m_judgement == Judgement::Right)
         m_host.startClip(CycleHost::Clip::Right);
-    m_answered = true;
+    Answered = true;
 }
 
 void QuestionCycle::timerTick()
 {
-    m_answered = false;
+    Answered = false;
     // Disabled before the next question: a question clip that cannot be
     // opened is then reported once, not at every tick.
     m_host.setTimerEnabled(false);

@@ -15,7 +15,7 @@ class QuestionCycle
 public:
     QuestionCycle(CycleHost &host, Random &random);
 
-    bool answered() const { return m_answered; }
+    bool answered() const { return Answered; }
     /// The choice the current question asks for, 1..3; 0 before the first.
     quint8 asked() const { return m_asked; }
     /// The choice last clicked, 1..3; 0 before the first answer.
@@ -24,11 +24,11 @@ public:
 
     /// The asked choice 1..3: the selected one, or a random one for the
     /// random item and for no selection.
-    quint8 pickAskedChoice();
+    quint8 PickAskedChoice();
     void newAct();
-    void playQuestionClip();
+    void PlayQuestionClip();
     void answerChoice(quint8 choice);
-    void playResultClip();
+    void PlayResultClip();
     void timerTick();
 
     /// The places a new question gives the panels: {top panel, middle panel}.
@@ -37,7 +37,7 @@ public:
 private:
     CycleHost &m_host;
     Random &m_random;
-    bool m_answered = false;
+    bool Answered = false;
     quint8 m_asked = 0;
     quint8 m_clicked = 0;
     Judgement m_judgement = Judgement::None;

@@ -61,7 +61,9 @@ QByteArray CsvFile::encodeText(const QString &text)
     int first = 0;
     while (first < cell.size() && cell.at(first) == QLatin1Char(' '))
         ++first;
-    if (first < cell.size() && startsFormula(cell.at(first)))
+    // A lone minus (the default child "-") starts no formula.
+    const bool loneMinus = first + 1 == cell.size() && cell.at(first) == QLatin1Char('-');
+    if (first < cell.size() && startsFormula(cell.at(first)) && !loneMinus)
         cell.insert(first, QLatin1Char('\''));
     bool quote = cell.startsWith(QLatin1Char(' ')) || cell.endsWith(QLatin1Char(' '));
     for (const QChar c : std::as_const(cell)) {

@@ -67,6 +67,19 @@ bool renameNoReplace(const QString &from, const QString &to)
     return std::rename(f.constData(), t.constData()) == 0;
 }
 
+// Whether an entry other than `except` already has the name in any letter
+// case: lesson names that differ only in case name the same lesson.
+bool takenByAnother(const QString &folder, const QString &name, const QString &except)
+{
+    const QStringList entries =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        if (entry != except && entry.compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 LessonLibrary::LessonLibrary(const QString &dataDir)
@@ -140,6 +153,13 @@ QStringList LessonLibrary::lessonNames() const
     return QDir(m_dataDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
 }
 
+QString LessonLibrary::lessonNameFor(const QString &name) const
+{
+    if (!isSafeFolderName(name) || name == automaticName())
+        return name;
+    return QFileInfo(FileLookup::inFolder(m_dataDir, name)).fileName();
+}
+
 std::optional<QString> LessonLibrary::optionsPathFor(const QString &lessonName) const
 {
     const QString dataOptions = FileLookup::inFolder(m_dataDir, OptionsFile::fileName());
@@ -176,10 +196,10 @@ Result LessonLibrary::createLesson(const QString &name) const
     if (!data)
         return Result::failure(notCopiedText());
     const QStringList sources = dataFiles(*data);
-    const QString target = *data + QLatin1Char('/') + name;
+    const QString target = FileLookup::inFolder(*data, name);
 
     if (existsOrIsLink(target)) {
-        const std::optional<QString> lesson = existingLessonDir(*data, name);
+        const std::optional<QString> lesson = existingLessonDir(*data, QFileInfo(target).fileName());
         if (!lesson)
             return Result::failure(notCopiedText());
         for (const QString &source : sources) {
@@ -216,7 +236,8 @@ Result LessonLibrary::saveIntoLesson(const QString &name) const
     const std::optional<QString> data = canonicalDataDir();
     if (!data)
         return Result::failure(notCopiedText());
-    const std::optional<QString> lesson = existingLessonDir(*data, name);
+    const std::optional<QString> lesson =
+        existingLessonDir(*data, QFileInfo(FileLookup::inFolder(*data, name)).fileName());
     if (!lesson)
         return Result::failure(notCopiedText());
     // A lesson file spelled in other letter case is replaced, not doubled.
@@ -275,6 +296,10 @@ Result LessonLibrary::renameLesson(const QString &oldName, const QString &newNam
         return Result::failure(QStringLiteral(u"الدرس غير موجود"));
     if (oldName == newName)
         return Result::success();
+    // Only the lesson's own spelling may change; another lesson's name in
+    // other letter case is taken.
+    if (takenByAnother(*data, newName, oldName))
+        return Result::failure(askAgain(QStringLiteral(u"يوجد درس بهذا الاسم")));
     if (!renameNoReplace(*data + QLatin1Char('/') + oldName, *data + QLatin1Char('/') + newName)) {
         if (errno == EEXIST || errno == ENOTEMPTY)
             return Result::failure(askAgain(QStringLiteral(u"يوجد درس بهذا الاسم")));

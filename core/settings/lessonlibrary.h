@@ -53,6 +53,11 @@ public:
     /// hidden, sorted by name.
     QStringList lessonNames() const;
 
+    /// The lesson's name as its folder spells it where a folder's name
+    /// differs only in letter case (names are equal regardless of case);
+    /// otherwise the name itself.
+    QString lessonNameFor(const QString &name) const;
+
     /// The options file to read for a lesson name: the Data folder's own for
     /// the automatic name and for the empty name; the lesson folder's
     /// otherwise, whether or not it exists (a missing file makes the load fail
@@ -63,7 +68,8 @@ public:
     std::optional<QString> optionsPathFor(const QString &lessonName) const;
 
     /// Creates the lesson from the Data folder's regular files (never its
-    /// sub-folders or links). A new lesson is filled in a hidden folder and
+    /// sub-folders or links); a lesson whose name differs only in letter
+    /// case is the existing lesson. A new lesson is filled in a hidden folder and
     /// appears under its name only when complete; over an existing lesson each
     /// file is replaced in one step, so options.txt is never missing. Either
     /// way every copy must succeed, or the result is a failure.
@@ -87,7 +93,8 @@ public:
     Result deleteLesson(const QString &name) const;
 
     /// Renames the lesson folder in place; the new name is checked as for a
-    /// new lesson and must not exist yet.
+    /// new lesson and no other lesson may have it in any letter case (the
+    /// lesson's own spelling may change).
     Result renameLesson(const QString &oldName, const QString &newName) const;
 
 private:

@@ -11,9 +11,11 @@
 #include "ui/window/shapecontrol.h"
 #include "support/quizwindow.h"
 #include "ui/window/playarea.h"
+#include "ui/dialogs/okbox.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -58,6 +60,7 @@ private slots:
         QCOMPARE(quiz.form->AppDir, quiz.folder.appDir());
         QVERIFY(!quiz.form->optionsMode());
         QVERIFY(quiz.asked() >= 1 && quiz.asked() <= 3);
+        QCOMPARE(quiz.control<QWidget>("SpeedButton8")->toolTip(), QStringLiteral(u"اسمع السؤال مرة ثانية"));
         QVERIFY(quiz.control<ShapeControl>("Shape1")->isVisible());
         QCOMPARE(quiz.form->layoutDirection(), Qt::RightToLeft);
         QVERIFY(quiz.form->windowFlags() & Qt::FramelessWindowHint);
@@ -143,7 +146,27 @@ private slots:
         quiz.keyUp(Qt::Key_F1, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(quiz.form->optionsMode());
         QCOMPARE(quiz.order(), (std::array<int, 3>{0, 1, 2}));
+        // With the pane open the strip is narrow: the hint gives way rather
+        // than running over the counts and the child's name.
         const QLabel *hint = quiz.control<QLabel>("Label10");
+        const auto apart = [&quiz] {
+            QRect taken;
+            for (const char *name : {"Panel7", "Label14", "Label10", "DBText2", "Label13", "DBText3", "Label12", "DBText1"}) {
+                const QWidget *w = quiz.control<QWidget>(name);
+                if (w->isHidden())
+                    continue;
+                if (w->geometry().intersects(taken) || w->geometry().right() >= w->parentWidget()->width())
+                    return false;
+                taken = taken.united(w->geometry());
+            }
+            return true;
+        };
+        QTRY_VERIFY(apart());
+        QVERIFY(quiz.control<QWidget>("DBText1")->width() >= 60);
+        // In play mode it names both chords, uncut.
+        QTest::mouseClick(Button1, Qt::LeftButton);
+        QTRY_VERIFY(apart());
+        QVERIFY(hint->isVisible());
         QVERIFY(hint->text().contains(QStringLiteral("Ctrl+Shift+F1")) && hint->text().contains(QStringLiteral("Ctrl+Alt+F1")));
         QVERIFY(hint->width() >= hint->fontMetrics().horizontalAdvance(hint->text()));
     }
@@ -276,6 +299,20 @@ private slots:
         QVERIFY(playwaitTimer->remainingTime() > 59000);
         WaitSE->setValue(1);
         QCOMPARE(playwaitTimer->interval(), 1000);
+
+        // Typed out of range: brought into it when the field is left.
+        quiz.openOptions();
+        QWidget *Ed1 = quiz.control<QWidget>("Ed1");
+        const std::pair<QString, int> typed[] = {{QStringLiteral("75"), 60}, {QStringLiteral("0"), 1},
+                                                 {QStringLiteral("7"), 7}};
+        for (const auto &[text, value] : typed) {
+            WaitSE->setFocus();
+            WaitSE->selectAll();
+            typeText(WaitSE, text);
+            Ed1->setFocus();
+            QCOMPARE(WaitSE->value(), value);
+            QCOMPARE(playwaitTimer->interval(), value * 1000);
+        }
     }
 
     void numbersOnAnArabicSystem()
@@ -492,6 +529,20 @@ private slots:
         QCOMPARE(deriveAppDir(QStringLiteral("quiz")), QString());
         QCOMPARE(deriveAppDir(QString()), QString());
         QVERIFY(runningProgramFile().endsWith(QStringLiteral("/tst_tform1")));
+    }
+
+    void aMessageBoxHasRoomForItsTitle()
+    {
+        // A window manager draws the title larger and bold, beside its own
+        // buttons: a short message must not cut it.
+        const std::unique_ptr<QMessageBox> box =
+            OkBox::make(QMessageBox::Information, QStringLiteral(u"يجب اختيار درس لحذفه"), nullptr);
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+        QFont bold = box->font();
+        bold.setBold(true);
+        const int title = QFontMetrics(bold).horizontalAdvance(box->windowTitle());
+        QVERIFY2(box->width() >= title * 13 / 10 + 3 * 28 + 40, qPrintable(QString::number(box->width())));
     }
 
     void errorTextsEndWithAFullStop()

@@ -129,8 +129,8 @@ panel_y() { echo $((PANEL_H * ($1 - 1) + PANEL_H / 2)); }
 PLAY_X=$((SCREEN_W / 2))
 OPTIONS_PLAY_X=$((PANE_X / 2))
 
-# A point of a control on the options pane, from its (left, top) and size in
-# the window definition, relative to the page below the tab bar.
+# A point of a control on the options pane, from its (left, top) and size as
+# optionspage.cpp places it, relative to the page below the tab bar.
 pane_point() { # left top width height [parent_left parent_top]
     echo $((PANE_X + ${5:-0} + $1 + $3 / 2)) $((TABBAR_H + ${6:-0} + $2 + $4 / 2))
 }

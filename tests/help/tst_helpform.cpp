@@ -122,6 +122,9 @@ private slots:
                                   "حذف الطفل تماماً", "اخفاء الخيارات"};
         for (const char *c : captions)
             QVERIFY2(text.contains(QString::fromUtf8(c)), c);
+        // The user's folder reads left to right with the Arabic words in it
+        // in place: the viewer honours isolates inside a line.
+        QVERIFY(text.contains(QStringLiteral(u"\u2066/home/\u2068اسم المستخدم\u2069/.local/share/kidsquiz/quiz\u2069")));
     }
 };
 

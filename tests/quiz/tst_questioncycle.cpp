@@ -72,17 +72,17 @@ private slots:
         QuestionCycle cycle(host, random);
         std::set<int> seen;
         for (int i = 0; i < 200; ++i)
-            seen.insert(cycle.pickAskedChoice());
+            seen.insert(cycle.PickAskedChoice());
         QCOMPARE(seen, (std::set<int>{1, 2, 3}));
         for (int index : {1, 2, 3}) {
             host.askFor = index;
-            QCOMPARE(int(cycle.pickAskedChoice()), index);
+            QCOMPARE(int(cycle.PickAskedChoice()), index);
         }
         // No selection asks at random, as the random item does.
         host.askFor = -1;
         seen.clear();
         for (int i = 0; i < 200; ++i)
-            seen.insert(cycle.pickAskedChoice());
+            seen.insert(cycle.PickAskedChoice());
         QCOMPARE(seen, (std::set<int>{1, 2, 3}));
     }
 
@@ -152,7 +152,7 @@ private slots:
         QVERIFY(host.timer);
         // Further clicks and replays are ignored while the result shows.
         cycle.answerChoice(1);
-        cycle.playQuestionClip();
+        cycle.PlayQuestionClip();
         QCOMPARE(host.recorded, QStringList{QStringLiteral("Y")});
         QCOMPARE(host.clicked, QStringLiteral("3"));
         QCOMPARE(host.started, QList<CycleHost::Clip>{CycleHost::Clip::Right});
@@ -176,7 +176,7 @@ private slots:
         Random random;
         random.seedOnce(5);
         QuestionCycle cycle(host, random);
-        cycle.playQuestionClip(); // nothing asked: no clip
+        cycle.PlayQuestionClip(); // nothing asked: no clip
         QVERIFY(host.started.isEmpty());
         cycle.answerChoice(1);
         QCOMPARE(host.result, QStringLiteral("N"));

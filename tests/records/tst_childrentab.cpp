@@ -4,12 +4,15 @@
 #include "ui/children/childrenpage.h"
 #include "ui/window/choicepanel.h"
 #include "ui/window/clicklabel.h"
+#include "core/base/bidi.h"
 #include "core/base/errorreport.h"
 #include "core/records/resultsmodel.h"
 #include "core/records/resultstable.h"
 #include "support/quizwindow.h"
 
+#include <QBarCategoryAxis>
 #include <QBarSet>
+#include <QRegularExpression>
 #include <QChart>
 #include <QChartView>
 #include <QDialog>
@@ -347,8 +350,32 @@ private slots:
         QCOMPARE(testsupport::readFile(answers).count("\r\n"), 2);
         const QStringList messages = quiz.dialogs.texts(Kind::Message);
         QCOMPARE(messages.size(), 2);
-        QVERIFY2(messages[0].contains(counts) && messages[1].contains(answers), qPrintable(messages.join(QLatin1Char('|'))));
+        // The paths read left to right inside the Arabic text.
+        QVERIFY2(messages[0].contains(Bidi::path(counts)) && messages[1].contains(Bidi::path(answers)),
+                 qPrintable(messages.join(QLatin1Char('|'))));
         QCOMPARE(quiz.dialogs.count(Kind::Error), 0);
+    }
+
+    void countsInTheSystemsDigitsInTheChartAndTheMessages()
+    {
+        const QLocale system;
+        QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+        const auto restore = qScopeGuard([&system] { QLocale::setDefault(system); });
+        Quiz quiz({QStringLiteral("سارة")});
+        quiz.answer(true);
+        quiz.openChildrenTab();
+        ChildChart *chart = quiz.control<ChildChart>("ResultsChart");
+        QTRY_VERIFY(!chart->chart()->series().isEmpty());
+        QVERIFY(chart->chart()->localizeNumbers());
+        QCOMPARE(chart->chart()->locale().zeroDigit(), QStringLiteral(u"٠"));
+        auto *days = qobject_cast<QBarCategoryAxis *>(chart->chart()->axes(Qt::Horizontal).value(0));
+        QVERIFY(days && days->count() == 1);
+        QVERIFY2(!days->at(0).contains(QRegularExpression(QStringLiteral("[0-9]"))), qPrintable(days->at(0)));
+
+        quiz.dialogs.saveFileAnswers << quiz.folder.appDir() + QStringLiteral("counts.csv");
+        QTest::mouseClick(quiz.control<QPushButton>("ExportCountsBtn"), Qt::LeftButton);
+        QVERIFY2(quiz.messages().value(0).startsWith(QStringLiteral(u"حُفظت أعداد إجابات ١ من الأطفال")),
+                 qPrintable(quiz.messages().value(0)));
     }
 
     void aBrokenTableStopsTheLoadAndIsKept()

@@ -794,6 +794,13 @@ private slots:
         QCOMPARE(w.control<QLabel>("DBText1")->text(), QStringLiteral("منى"));
         QTRY_VERIFY(serverOf(*Table1)->online());
         QVERIFY(SchoolLbl->isHidden());
+        // The settings loaded again (a lesson chosen): the teacher's child stays.
+        QVERIFY(Table1->first());
+        w.form->LoadOptions();
+        QCOMPARE(w.form->currentChildNo(), 1);
+        QVERIFY(w.form->findChildByKey(QStringLiteral("2")));
+        w.form->LoadOptions(); // nor is the table opened anew, which would put the first child back
+        QCOMPARE(w.form->currentChildNo(), 2);
         reconnectAdmin();
         QCOMPARE(admin(QStringLiteral("SELECT COUNT(*) FROM table1")).toInt(), 2);
 

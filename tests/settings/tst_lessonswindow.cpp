@@ -5,6 +5,7 @@
 #include "settingstestutil.h"
 #include "support/quizwindow.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPointer>
@@ -177,6 +178,79 @@ private slots:
         QCOMPARE(q.messages(), QStringList{QStringLiteral(u"يجب اختيار درس لحذفه")});
         QCOMPARE(q.dialogs.count(Kind::Confirm), 0);
         QVERIFY(q.listed(name));
+    }
+
+    void theChildStaysWhoTheTeacherChoseWhateverTheLesson()
+    {
+        // The lesson was saved while the child "-" sat at the computer.
+        const QString name = QStringLiteral("درس");
+        Lessons q([&](QuizWindow &w) {
+            seedChildren(w.folder.appDir() + QStringLiteral("results.db"),
+                         {QStringLiteral("-"), QStringLiteral("سارة")});
+            makeLesson(w, name, 9);
+            writeFile(w.data(name + QStringLiteral("/options.txt")),
+                      optionsWithLine(readFile(w.data(name + QStringLiteral("/options.txt"))), 20, "1"));
+        });
+        QVERIFY(q.form->findChildByKey(QStringLiteral("2")));
+        q.click(name);
+        QCOMPARE(q.waitSE()->value(), 9);
+        QCOMPARE(q.form->currentChildNo(), 2);
+        QTest::mouseClick(q.control<QPushButton>("Button1"), Qt::LeftButton); // back to play
+        q.clickPanel(q.asked());
+        QCOMPARE(q.control<QLabel>("DBText1")->text(), QStringLiteral("سارة"));
+
+        // After a restart on the lesson: the child of the last close.
+        q.restart();
+        QCOMPARE(q.current(), name);
+        QCOMPARE(q.form->currentChildNo(), 2);
+        QCOMPARE(fileLines(readFile(q.data(name + QStringLiteral("/options.txt")))).at(19), QByteArray("1"));
+    }
+
+    void namesInOtherLetterCaseAreTheSameLesson()
+    {
+        Lessons q([](const QuizWindow &w) {
+            makeLesson(w, QStringLiteral("أ"), 3);
+            makeLesson(w, QStringLiteral("abc"), 4);
+        });
+        const auto lessons = [&q] { return QDir(q.data()).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden); };
+        q.click(QStringLiteral("أ"));
+        q.waitSE()->setValue(6);
+        q.dialogs.textAnswers << QStringLiteral("ABC");
+        q.press("ProButton2");
+        QCOMPARE(q.dialogs.count(Kind::Message), 0);
+        QCOMPARE(lessons(), QStringList({QStringLiteral("abc"), QStringLiteral("أ")}));
+        QCOMPARE(q.current(), QStringLiteral("abc"));
+        QCOMPARE(readFile(q.data(QStringLiteral("abc/options.txt"))), q.optionsBytes());
+        // The row picked before is not the lesson made: nothing is offered for deleting.
+        QCOMPARE(q.selected(), std::nullopt);
+        q.press("SpeedButton6");
+        QCOMPARE(q.messages(), QStringList{QStringLiteral(u"يجب اختيار درس لحذفه")});
+        QCOMPARE(q.dialogs.count(Kind::Confirm), 0);
+
+        // Renamed: another lesson's name in other case is taken, the lesson's own spelling may change.
+        q.dialogs.clear();
+        q.rename(QStringLiteral("أ"), QStringLiteral("ABC"));
+        QCOMPARE(q.messages(), QStringList{QStringLiteral(u"يوجد درس بهذا الاسم\n\rاختر اسماً آخر")});
+        QCOMPARE(lessons(), QStringList({QStringLiteral("abc"), QStringLiteral("أ")}));
+        q.dialogs.clear();
+        q.rename(QStringLiteral("abc"), QStringLiteral("Abc"));
+        QCOMPARE(q.messages(), QStringList());
+        QCOMPARE(lessons(), QStringList({QStringLiteral("Abc"), QStringLiteral("أ")}));
+        QCOMPARE(q.current(), QStringLiteral("Abc"));
+
+        // Saved into under a name spelled otherwise (a current-lesson file
+        // from a system where case does not count).
+        QVERIFY(q.closeByButton());
+        writeFile(q.data(QStringLiteral("CurLesson.txt")), "ABC\r\n");
+        q.start();
+        QCOMPARE(q.current(), QStringLiteral("ABC"));
+        QCOMPARE(q.waitSE()->value(), 6);
+        q.waitSE()->setValue(15);
+        q.dialogs.clear();
+        q.press("ProButton1");
+        QCOMPARE(q.messages(), QStringList{QStringLiteral(u"تمت عملية النسخ بنجاح")});
+        QCOMPARE(lessons(), QStringList({QStringLiteral("Abc"), QStringLiteral("أ")}));
+        QCOMPARE(fileLines(readFile(q.data(QStringLiteral("Abc/options.txt")))).at(20), QByteArray("15"));
     }
 
     void theAutomaticNameIsRefusedTwiceThenAnotherAccepted()

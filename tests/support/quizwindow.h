@@ -2,7 +2,7 @@
 
 // The real main window in a throw-away program folder, started, closed and
 // started again as a teacher would, with every dialog scripted; its controls
-// are found by their object names, as the window definition names them.
+// are found by their object names, the names the window's handlers use.
 
 #include "core/quiz/random.h"
 #include "core/settings/lessonlibrary.h"
@@ -169,8 +169,8 @@ struct QuizWindow
     /// given; by default the program folder holds everything.
     QString userDataDir;
     DataLocation::WritableProbe canWrite;
-    /// Shown full screen as the program shows it, rather than at the size of
-    /// the window definition.
+    /// Shown full screen as the program shows it, rather than at the
+    /// window's built-in size (1003 x 612).
     bool maximized = false;
     /// Runs on every new window before it is shown.
     std::function<void(TForm1 &)> beforeShow;

@@ -11,6 +11,7 @@
 #include <QHorizontalStackedBarSeries>
 #include <QLabel>
 #include <QLegend>
+#include <QLocale>
 #include <QScatterSeries>
 #include <QToolButton>
 #include <QValueAxis>
@@ -60,11 +61,11 @@ std::array<QString, 3> distinctNames(const std::array<QString, 3> &names)
 {
     std::array<QString, 3> out;
     for (int i = 0; i < 3; ++i)
-        out[i] = names[i].trimmed().isEmpty() ? QStringLiteral("الخيار %1").arg(i + 1) : names[i];
+        out[i] = names[i].trimmed().isEmpty() ? QStringLiteral("الخيار %L1").arg(i + 1) : names[i];
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j)
             if (i != j && out[i] == out[j]) {
-                out[i] += QStringLiteral(" (%1)").arg(i + 1);
+                out[i] += QStringLiteral(" (%L1)").arg(i + 1);
                 break;
             }
     return out;
@@ -104,7 +105,10 @@ ChildChart::ChildChart(int maxDays, QWidget *parent) : QWidget(parent), m_maxDay
 
     m_chart = new QChart;
     m_chart->setObjectName(QStringLiteral("chart"));
-    m_chart->setLocalizeNumbers(false);
+    // Counts and days in the system's digits, as the grid and the status
+    // strip show them (Arabic-Indic on an Arabic system).
+    m_chart->setLocalizeNumbers(true);
+    m_chart->setLocale(QLocale());
     m_chart->setMargins(QMargins(2, 2, 2, 2));
     m_chart->setBackgroundRoundness(0);
     m_chart->setTitleFont(chartFont(12, true));
@@ -146,7 +150,7 @@ void ChildChart::setView(View view)
 QString ChildChart::childTitle() const
 {
     return m_content.childName.trimmed().isEmpty()
-               ? QStringLiteral("الطفل رقم %1").arg(m_content.childNo)
+               ? QStringLiteral("الطفل رقم %L1").arg(m_content.childNo)
                : m_content.childName;
 }
 
@@ -205,7 +209,7 @@ void ChildChart::buildDays(QStringList *notes)
     // from right to left like the page.
     for (int i = 0; i < days.size(); ++i) {
         const DayTally &d = days.at(days.size() - 1 - i);
-        QString label = d.day.toString(years ? QStringLiteral("d/M/yy") : QStringLiteral("d/M"));
+        QString label = QLocale().toString(d.day, years ? QStringLiteral("d/M/yy") : QStringLiteral("d/M"));
         // A day after today: the computer's clock was wrong when it was written.
         if (d.day > m_content.today)
             label += QStringLiteral(" ؟");
@@ -248,9 +252,9 @@ void ChildChart::buildDays(QStringList *notes)
     m_chart->legend()->show();
 
     if (all.size() > days.size())
-        *notes << QStringLiteral("تظهر آخر %1 أيام فيها إجابات من %2 يوماً.").arg(days.size()).arg(all.size());
+        *notes << QStringLiteral("تظهر آخر %L1 أيام فيها إجابات من %L2 يوماً.").arg(days.size()).arg(all.size());
     if (m_content.history.futureRows > 0)
-        *notes << QStringLiteral("تنبيه: %1 من السجلات بتاريخ بعد اليوم (عليها علامة ؟)؛ "
+        *notes << QStringLiteral("تنبيه: %L1 من السجلات بتاريخ بعد اليوم (عليها علامة ؟)؛ "
                                  "ربما كانت ساعة الجهاز غير مضبوطة حين كُتبت.")
                       .arg(m_content.history.futureRows);
 }
@@ -273,7 +277,7 @@ void ChildChart::buildChoices(QStringList *notes)
                               .arg(childTitle(), lesson));
         m_chart->legend()->hide();
         if (h.unplacedChoices > 0)
-            *notes << QStringLiteral("%1 من الإجابات لم يكن فيها خيار مطلوب فلم تُعرض.").arg(h.unplacedChoices);
+            *notes << QStringLiteral("%L1 من الإجابات لم يكن فيها خيار مطلوب فلم تُعرض.").arg(h.unplacedChoices);
         return;
     }
     m_chart->setTitle(QStringLiteral("ما اختاره %1 لكل خيار مطلوب (الدرس «%2»)").arg(childTitle(), lesson));
@@ -326,5 +330,5 @@ void ChildChart::buildChoices(QStringList *notes)
     series->attachAxis(y);
     m_chart->legend()->show();
     if (h.unplacedChoices > 0)
-        *notes << QStringLiteral("%1 من الإجابات لم يكن فيها خيار مطلوب فلم تُعرض.").arg(h.unplacedChoices);
+        *notes << QStringLiteral("%L1 من الإجابات لم يكن فيها خيار مطلوب فلم تُعرض.").arg(h.unplacedChoices);
 }

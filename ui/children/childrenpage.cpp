@@ -1,5 +1,6 @@
 #include "ui/children/childrenpage.h"
 
+#include "core/base/bidi.h"
 #include "core/base/quizerror.h"
 #include "core/records/answerhistory.h"
 #include "core/records/resultsexport.h"
@@ -168,12 +169,11 @@ void ChildrenPage::buildButtons()
     Label11->setObjectName(QStringLiteral("Label11"));
     Label11->adjustSize();
     Label11->move(139, 27);
+    // Words only: beside a style icon a right-to-left caption is pushed
+    // against the button's edge at these widths.
     BitBtn7 = placed(new QPushButton(QStringLiteral("إضافة طفل"), Panel1), "BitBtn7", 256, 2, 121, 25);
-    BitBtn7->setIcon(styleIcon(QStyle::SP_FileIcon));
     BitBtn8 = placed(new QPushButton(QStringLiteral("تصفير نتائج الطفل"), Panel1), "BitBtn8", 136, 2, 113, 25);
-    BitBtn8->setIcon(styleIcon(QStyle::SP_BrowserReload));
     BitBtn6 = placed(new QPushButton(QStringLiteral("حذف الطفل تماماً"), Panel1), "BitBtn6", 16, 2, 113, 25);
-    BitBtn6->setIcon(styleIcon(QStyle::SP_DialogCancelButton));
 
     // Escape works as the window's cancel button: only while the delete
     // button can be reached, that is while the children's tab is showing.
@@ -334,9 +334,9 @@ void ChildrenPage::exportCounts()
         raiseIfFailed(ResultsExport::writeCounts(*Table1, *path, &summary));
     }
     m_exportFolder = QFileInfo(*path).absolutePath();
-    m_dialogs.showMessage(QStringLiteral("حُفظت أعداد إجابات %1 من الأطفال في الملف\n\r%2")
+    m_dialogs.showMessage(QStringLiteral("حُفظت أعداد إجابات %L1 من الأطفال في الملف\n\r%2")
                               .arg(summary.rows)
-                              .arg(QDir::toNativeSeparators(*path)));
+                              .arg(Bidi::path(QDir::toNativeSeparators(*path))));
 }
 
 void ChildrenPage::exportAnswers()
@@ -355,14 +355,14 @@ void ChildrenPage::exportAnswers()
         raiseIfFailed(ResultsExport::writeAnswers(*Table1, *path, Table1->now(), &summary));
     }
     m_exportFolder = QFileInfo(*path).absolutePath();
-    QString text = QStringLiteral("حُفظ سجل الإجابات (%1 من السجلات) في الملف\n\r%2")
+    QString text = QStringLiteral("حُفظ سجل الإجابات (%L1 من السجلات) في الملف\n\r%2")
                        .arg(summary.rows)
-                       .arg(QDir::toNativeSeparators(*path));
+                       .arg(Bidi::path(QDir::toNativeSeparators(*path)));
     if (summary.orphanRows > 0)
-        text += QStringLiteral("\n\r%1 من السجلات لأطفال لم يعودوا في الجدول، فكُتبت بلا اسم.")
+        text += QStringLiteral("\n\r%L1 من السجلات لأطفال لم يعودوا في الجدول، فكُتبت بلا اسم.")
                     .arg(summary.orphanRows);
     if (summary.futureRows > 0)
-        text += QStringLiteral("\n\r%1 من السجلات بتاريخ بعد اليوم؛ ربما كانت ساعة الجهاز غير مضبوطة حين كُتبت.")
+        text += QStringLiteral("\n\r%L1 من السجلات بتاريخ بعد اليوم؛ ربما كانت ساعة الجهاز غير مضبوطة حين كُتبت.")
                     .arg(summary.futureRows);
     m_dialogs.showMessage(text);
 }

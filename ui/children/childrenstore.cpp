@@ -22,6 +22,10 @@ void ChildrenPage::openTable(const QString &resultsPath, const QString &dataDir)
     m_resultsPath = resultsPath;
     m_dataDir = dataDir;
     const QString service = StoreChoice::read(dataDir);
+    // Every settings load opens the table; opening the server again would
+    // put the first child back where the teacher chose another.
+    if (!service.isEmpty() && service == currentService())
+        return;
     if (!service.isEmpty()) {
         try {
             openServer(service);

@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QPushButton>
 #include <QWindow>
 
@@ -26,6 +28,23 @@ void plainButtons(QDialog &box)
     }
 }
 
+void roomForTitle(QMessageBox &box)
+{
+    // A window manager draws the title in a larger, bold font beside its own
+    // buttons; the box's own allowance (the title in the application's font
+    // and 50 pixels) cut it to "اختبا...طفال". The text's label is given
+    // the width the whole title bar needs.
+    QFont font = box.font();
+    font.setBold(true);
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * 1.4);
+    else
+        font.setPixelSize(font.pixelSize() * 14 / 10);
+    const int needed = QFontMetrics(font).horizontalAdvance(box.windowTitle()) + 160;
+    if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label")))
+        label->setMinimumWidth(needed);
+}
+
 std::unique_ptr<QMessageBox> make(QMessageBox::Icon icon, const QString &text, QWidget *parent)
 {
     // The button is added by its caption, not as a standard button: a
@@ -41,6 +60,7 @@ std::unique_ptr<QMessageBox> make(QMessageBox::Icon icon, const QString &text, Q
     box->setDefaultButton(box->addButton(QStringLiteral("موافق"), QMessageBox::AcceptRole));
     box->setLayoutDirection(Qt::RightToLeft);
     plainButtons(*box);
+    roomForTitle(*box);
     return box;
 }
 

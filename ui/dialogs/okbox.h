@@ -16,6 +16,8 @@ namespace OkBox {
 QString shown(QString text);
 /// Takes the style's icons off the dialog's buttons (see there).
 void plainButtons(QDialog &box);
+/// Wide enough for the title in a window manager's title bar.
+void roomForTitle(QMessageBox &box);
 /// A box captioned with the application's title, showing text, with one OK
 /// button; right to left.
 std::unique_ptr<QMessageBox> make(QMessageBox::Icon icon, const QString &text, QWidget *parent);

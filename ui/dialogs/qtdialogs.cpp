@@ -76,6 +76,7 @@ bool QtDialogs::confirm(const QString &text)
     box.setDefaultButton(QMessageBox::Cancel);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("نعم"));
     box.button(QMessageBox::Cancel)->setText(QStringLiteral("إلغاء"));
+    OkBox::roomForTitle(box);
     return run(box) == QMessageBox::Yes;
 }
 

@@ -8,6 +8,7 @@
 
 #include <QItemSelectionModel>
 #include <QListView>
+#include <QScopedValueRollback>
 #include <QStyle>
 
 LessonList::LessonList(QListView *view)
@@ -28,8 +29,10 @@ LessonList::LessonList(QListView *view)
         pal.setColor(QPalette::Inactive, role, pal.color(QPalette::Active, role));
     m_view->setPalette(pal);
 
-    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &LessonList::selectionChanged);
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!m_quiet)
+            emit selectionChanged();
+    });
 }
 
 Result LessonList::setRoot(const QString &folder)
@@ -81,13 +84,22 @@ std::optional<QString> LessonList::createLesson(Dialogs &dialogs, const LessonLi
     }
     if (!name)
         return std::nullopt;
-    const Result created = library.createLesson(*name);
+    // A lesson whose name differs only in letter case is the same lesson:
+    // it is replaced and made current under the name it has on disk.
+    const QString lesson = library.lessonNameFor(*name);
+    const Result created = library.createLesson(lesson);
     refresh();
     if (!created) {
         dialogs.showMessage(created.text);
         return std::nullopt;
     }
-    return name;
+    // The row picked before is no longer the lesson on screen: left marked,
+    // the delete button would offer it.
+    {
+        const QScopedValueRollback quiet(m_quiet, true);
+        clearSelection();
+    }
+    return lesson;
 }
 
 void LessonList::deleteSelected(Dialogs &dialogs, const LessonLibrary &library)

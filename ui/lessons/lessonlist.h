@@ -45,8 +45,8 @@ public:
     /// nothing, with a message, for a folder whose name the current-lesson
     /// file could not hold.
     std::optional<QString> pickedLesson(Dialogs &dialogs) const;
-    /// Asks for a name until it can be a lesson and makes the lesson; its
-    /// name, or nothing when the box was cancelled or the lesson could not
+    /// Asks for a name until it can be a lesson and makes the lesson, leaving
+    /// nothing picked in the list; its name as it is on disk, or nothing when the box was cancelled or the lesson could not
     /// be made (told).
     std::optional<QString> createLesson(Dialogs &dialogs, const LessonLibrary &library);
     /// Deletes the selected lesson once the teacher confirms; Cancel changes
@@ -60,4 +60,6 @@ signals:
 private:
     QListView *m_view;
     LessonFolderModel *m_model;
+    /// Set while the list changes its selection on its own, which is no pick.
+    bool m_quiet = false;
 };

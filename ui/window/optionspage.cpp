@@ -22,9 +22,48 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <optional>
 #include <utility>
 
 namespace {
+
+/// The waiting time's spin box: any number of up to three digits can be
+/// typed, and one outside the range is brought into it when the field is
+/// left (0 gives the least, 75 the most), rather than being refused as it is
+/// typed or thrown back to the value before.
+class WaitSpinBox : public QSpinBox
+{
+public:
+    using QSpinBox::QSpinBox;
+
+    QValidator::State validate(QString &text, int &pos) const override
+    {
+        const QValidator::State state = QSpinBox::validate(text, pos);
+        if (state == QValidator::Invalid && typedNumber(text))
+            return QValidator::Intermediate;
+        return state;
+    }
+
+    void fixup(QString &text) const override
+    {
+        if (const std::optional<int> value = typedNumber(text))
+            text = textFromValue(qBound(minimum(), *value, maximum()));
+        else
+            QSpinBox::fixup(text);
+    }
+
+private:
+    // A whole number in the digits of the field's language, without a sign.
+    std::optional<int> typedNumber(const QString &text) const
+    {
+        const QString digits = text.trimmed();
+        bool ok = false;
+        const int value = locale().toInt(digits, &ok);
+        if (!ok || digits.size() > 3 || value < 0)
+            return std::nullopt;
+        return value;
+    }
+};
 
 template <typename W>
 W *named(W *widget, const char *name)
@@ -85,12 +124,12 @@ OptionsPage::OptionsPage(QWidget *parent) : QWidget(parent)
 void OptionsPage::buildLessons()
 {
     QWidget *p = OptPanel;
+    // The buttons show their words only: beside a style icon a right-to-left
+    // caption is pushed against the button's edge at these widths.
     BitBtn1 = placed(new QPushButton(QStringLiteral("الخروج"), p), "BitBtn1", 8, 8, 75, 25);
-    BitBtn1->setIcon(styleIcon(QStyle::SP_DialogCloseButton));
     Button1 = placed(new QPushButton(QStringLiteral("اخفاء الخيارات"), p), "Button1", 8, 37, 75, 25);
     Button2 = placed(new QPushButton(QStringLiteral("تغيير الخط"), p), "Button2", 8, 66, 75, 25);
     BitBtn2 = placed(new QPushButton(QStringLiteral("مساعدة"), p), "BitBtn2", 8, 94, 75, 25);
-    BitBtn2->setIcon(styleIcon(QStyle::SP_DialogHelpButton));
     Label2 = label(p, "Label2", QStringLiteral("خيارات"), 169, 2);
     Label2->setFont(pixelFont(24));
     Label2->setGeometry(169, 2, 79, 37);
@@ -104,7 +143,7 @@ void OptionsPage::buildLessons()
         CurLesson->setPalette(pal);
     }
     Lesson = placed(new QListView(p), "Lesson", 256, 56, 169, 129);
-    SpeedButton7 = speedButton(p, "SpeedButton7", QStringLiteral("اختيار الدرس التلقائي"), 150, 59, 100, 22);
+    SpeedButton7 = speedButton(p, "SpeedButton7", QStringLiteral("اختيار الدرس التلقائي"), 130, 59, 120, 22);
     SpeedButton7->setToolTip(SpeedButton7->text());
     ProButton1 = placed(new QPushButton(QStringLiteral("حفظ الدرس الحالي إلى الاسم المختار"), p),
                         "ProButton1", 150, 84, 100, 33);
@@ -121,11 +160,12 @@ void OptionsPage::buildLessons()
         inner->setGeometry(b->rect().adjusted(3, 1, -3, -1));
         b->setAccessibleName(text);
     }
-    SpeedButton6 = speedButton(p, "SpeedButton6", QStringLiteral("حذف الدرس المختار"), 150, 155, 100, 22);
+    SpeedButton6 = speedButton(p, "SpeedButton6", QStringLiteral("حذف الدرس المختار"), 130, 155, 120, 22);
     SpeedButton6->setToolTip(SpeedButton6->text());
     Label15 = label(p, "Label15", QStringLiteral("مؤقت انتظار بين الأسئلة"), 23, 136);
-    WaitSE = placed(new QSpinBox(p), "WaitSE", 56, 152, 57, 22);
+    WaitSE = placed(new WaitSpinBox(p), "WaitSE", 56, 152, 57, 22);
     WaitSE->setRange(1, 60);
+    WaitSE->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     WaitSE->setValue(2);
     Label16 = label(p, "Label16", QStringLiteral("ثانية"), 28, 155);
     Panel3 = placed(new QWidget(p), "Panel3", 2, 185, 425, 384);

@@ -24,8 +24,9 @@ class RadioGroup;
 /// The options pane's first page (TabSheet1): the exit, hide, font and help
 /// buttons, the lessons, the waiting time and the editors of the settings:
 /// question type, asked choice, medium and video place, the five clip rows,
-/// the colours, texts, pictures and shapes. Controls keep the names and the
-/// places of the window definition; the window's handlers act on them.
+/// the colours, texts, pictures and shapes. Controls have fixed names, which
+/// the window's handlers and the tests use, and fixed places in pixels: the
+/// pane has one width (430 pixels) at every screen size.
 class OptionsPage : public QWidget
 {
     Q_OBJECT

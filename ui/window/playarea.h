@@ -16,7 +16,8 @@ class StatusStrip;
 
 /// The play area (Panel4): the three choice panels with their shapes,
 /// texts and pictures, the video panel with its splitter, and the status
-/// strip. Controls keep the names of the window definition. The pictures are
+/// strip. Controls are named as the handlers that act on them (SPanel1,
+/// Image1...), so that a handler and its control read alike. The pictures are
 /// crossed: the second panel shows picture slot 3 and the third slot 2.
 class PlayArea : public QWidget
 {

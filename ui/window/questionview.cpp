@@ -28,8 +28,9 @@ QColor colourOf(const QWidget *label)
 
 } // namespace
 
-// The hidden controls show the cycle's state as they always have: the
-// choice numbers as digits, the judgement as "Y" or "N".
+// The hidden controls hold the cycle's state as text, where the tests and
+// the end-to-end run read it: the choice numbers as digits, the judgement
+// as "Y" or "N".
 void QuestionView::showAsked(quint8 asked)
 {
     m_w.options->AskColorED->setText(QString::number(asked));

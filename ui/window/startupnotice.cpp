@@ -6,8 +6,8 @@ namespace StartupNotice {
 
 QString text()
 {
-    // Six lines joined by line feed + carriage return, indented as they
-    // have always been shown.
+    // Six lines joined by line feed + carriage return; the blanks before
+    // each line set it roughly centred under the first in the notice box.
     const QString sep = QStringLiteral("\n\r");
     return QStringLiteral("  برنامج تعليمي للأطفال: الألوان والكلمات والصور") + sep
            + QStringLiteral("للخروج وتغيير الخيارات اضغط على") + sep

@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QResizeEvent>
 #include <QStyle>
 #include <QToolButton>
 
@@ -50,16 +51,21 @@ StatusStrip::StatusStrip(const QString &chords, QWidget *parent) : QWidget(paren
     SpeedButton8->setGeometry(0, 0, 35, 23);
     SpeedButton8->setFocusPolicy(Qt::NoFocus);
     SpeedButton8->setIcon(styleIcon(QStyle::SP_MediaVolume));
+    SpeedButton8->setToolTip(QStringLiteral("اسمع السؤال مرة ثانية"));
 
     Label14 = named(new QLabel(QStringLiteral("  www.quiz.example  "), this), "Label14");
     Label14->setFixedWidth(114);
     Label14->setAlignment(Qt::AlignCenter);
     Label14->setFont(pixelFont(11));
-    Label10 = named(new QLabel(QStringLiteral("  للخيارات اضغط ") + chords + QStringLiteral("  "), this), "Label10");
+    m_hint = QStringLiteral("  للخيارات اضغط ") + chords + QStringLiteral("  ");
+    // Where both do not fit, the first chord alone.
+    m_shortHint = QStringLiteral(" للخيارات اضغط ") + chords.section(QStringLiteral(" أو "), 0, 0) + QStringLiteral(" ");
+    Label10 = named(new QLabel(m_hint, this), "Label10");
     Label10->setAlignment(Qt::AlignCenter);
     Label10->setFont(pixelFont(11));
     // Both chords are named: the label is as wide as its text needs.
-    Label10->setFixedWidth(qMax(145, Label10->fontMetrics().horizontalAdvance(Label10->text()) + 8));
+    m_hintWidth = qMax(145, Label10->fontMetrics().horizontalAdvance(m_hint) + 8);
+    Label10->setFixedWidth(m_hintWidth);
     Shape4 = separator(this, "Shape4");
     DBText2 = named(new QLabel(this), "DBText2");
     DBText2->setFixedWidth(49);
@@ -82,6 +88,8 @@ StatusStrip::StatusStrip(const QString &chords, QWidget *parent) : QWidget(paren
     SchoolLbl->hide();
     DBText1 = named(new QLabel(this), "DBText1");
     DBText1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Clear of the separators on either side.
+    DBText1->setContentsMargins(6, 0, 6, 0);
     Shape6 = separator(this, "Shape6");
 
     for (QWidget *w : {static_cast<QWidget *>(Panel7), static_cast<QWidget *>(Label14),
@@ -97,6 +105,34 @@ StatusStrip::StatusStrip(const QString &chords, QWidget *parent) : QWidget(paren
         l->setLayoutDirection(Qt::RightToLeft);
 }
 
+void StatusStrip::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    fitHints();
+}
+
+void StatusStrip::fitHints()
+{
+    // The counts, their titles, the separators and the replay button keep
+    // their widths, and the child's name keeps room for a short name.
+    int fixed = Panel7->maximumWidth() + 80;
+    for (QWidget *w : {static_cast<QWidget *>(Shape4), static_cast<QWidget *>(DBText2),
+                       static_cast<QWidget *>(Label13), static_cast<QWidget *>(Shape7),
+                       static_cast<QWidget *>(DBText3), static_cast<QWidget *>(Label12),
+                       static_cast<QWidget *>(Shape5), static_cast<QWidget *>(Shape6)})
+        fixed += w->maximumWidth(); // fixed widths, whether or not laid out yet
+    if (!SchoolLbl->isHidden())
+        fixed += SchoolLbl->sizeHint().width();
+    const int room = width() - fixed;
+    const bool address = room >= m_hintWidth + Label14->maximumWidth();
+    Label14->setVisible(address);
+    const int shortWidth = Label10->fontMetrics().horizontalAdvance(m_shortHint) + 8;
+    const bool full = room >= m_hintWidth;
+    Label10->setVisible(full || room >= shortWidth);
+    Label10->setText(full ? m_hint : m_shortHint);
+    Label10->setFixedWidth(full ? m_hintWidth : shortWidth);
+}
+
 void StatusStrip::showChild(const QString &name, const QString &right, const QString &wrong)
 {
     DBText1->setText(name);
@@ -109,4 +145,5 @@ void StatusStrip::showStoreState(const QString &text, const QString &problem)
     SchoolLbl->setText(text);
     SchoolLbl->setToolTip(problem);
     SchoolLbl->setVisible(!text.isEmpty());
+    fitHints();
 }

@@ -9,8 +9,9 @@ class QToolButton;
 /// The strip at the bottom of the play area: the replay button, the
 /// program's address, the hint that names the options chords, the current
 /// child's right and wrong answers and name, and a quiet line while the
-/// children's table is on the school's server. Controls keep the names of
-/// the window definition.
+/// children's table is on the school's server. The controls are public and
+/// named (Panel7, DBText1...) so that the window and the tests reach them by
+/// the names the handlers use.
 class StatusStrip : public QWidget
 {
     Q_OBJECT
@@ -31,4 +32,16 @@ public:
     QFrame *Shape4, *Shape5, *Shape6, *Shape7;
     QLabel *DBText1, *DBText2, *DBText3;
     QLabel *SchoolLbl;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    /// Where the strip is narrow (a small screen with the options pane
+    /// open), the address goes first and then the chord hint is shortened,
+    /// so that nothing runs over the counts or the child's name.
+    void fitHints();
+    QString m_hint;
+    QString m_shortHint;
+    int m_hintWidth = 0;
 };

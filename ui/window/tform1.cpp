@@ -407,7 +407,7 @@ void TForm1::playwaitTimerTimer()
 
 void TForm1::SpeedButton8Click()
 {
-    m_cycle->playQuestionClip();
+    m_cycle->PlayQuestionClip();
 }
 
 void TForm1::WaitSEChange()
@@ -430,6 +430,3 @@ void TForm1::setWaitSeconds(int seconds)
     if (TabSheet1->WaitSE->value() != before)
         WaitSEChange();
 }
-
-// The hidden controls show the cycle's state as they always have: the
-// choice numbers as digits, the judgement as "Y" or "N".

@@ -40,8 +40,9 @@ struct QuizEnvironment
 };
 
 /// The quiz's main window: the play area with the three choice panels, the
-/// video panel and the status strip, and the options pane. Controls keep the
-/// names the product's documentation uses; handlers are thin and hand the
+/// video panel and the status strip, and the options pane. Handlers are
+/// named after their control and event (SPanel1Click, WaitSEChange), so a
+/// control and what it does read alike; handlers are thin and hand the
 /// work to the subsystem that owns it. The implementation is split by
 /// subsystem: tform1.cpp (the window, its controls and the question cycle),
 /// tform1_editors.cpp, tform1_media.cpp, tform1_records.cpp and
@@ -208,13 +209,14 @@ private:
     void bindSettingsControls();
     OptionsValues collectOptions() const;
     void applyOptions(const OptionsRead &read);
+    void placeChildOnce();
     bool renameLessonFolder(const QString &oldName, const QString &newName);
     void showCurrentChild();
     void connectHandlers();
     void layoutNow();
     void setOptionsVisible(bool visible);
 
-    // The control tree, as the window definition names it: the pages build
+    // The control tree, by the names the handlers use: the pages build
     // their own controls (playarea.h, optionspage.h, childrenpage.h) and
     // the handlers reach them there.
     PlayArea *Panel4;
@@ -234,6 +236,8 @@ private:
     std::unique_ptr<QuestionCycle> m_cycle;
     bool m_shown = false;
     bool m_inFirstShow = false;
+    /// The current child was taken from the Data folder's options file.
+    bool m_childPlaced = false;
     OptionsChord m_chord;
     /// The colour values last loaded for the font and the three choice
     /// colours, so that a system colour is saved back unchanged.

@@ -20,6 +20,8 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 
+#include <utility>
+
 
 void TForm1::bindSettingsControls()
 {
@@ -45,6 +47,7 @@ void TForm1::LoadOptions()
     AppDir = m_settings.appDir();
     raiseIfFailed(m_lessons->setRoot(m_settings.dataDir()));
     openResultsTable();
+    placeChildOnce();
     const QString name = m_settings.storedLessonName();
     setCurLesson(name);
 
@@ -58,6 +61,20 @@ void TForm1::LoadOptions()
         raiseIfFailed(m_settings.readAutomatic(&*read));
     }
     applyOptions(*read);
+}
+
+// Who sits at the computer is the teacher's choice, not part of a lesson: a
+// lesson's file keeps the child of the day it was saved, and choosing the
+// lesson must not hand the next answers to that child. So the child is
+// placed once a run, from the Data folder's own file, which the last close
+// wrote.
+void TForm1::placeChildOnce()
+{
+    if (std::exchange(m_childPlaced, true))
+        return;
+    OptionsRead own;
+    if (m_settings.readAutomatic(&own) && !own.keeps(OptionsLine::ChildNo))
+        findChildByKey(QString::number(own.values.childNo)); // not found: the child stays
 }
 
 void TForm1::applyOptions(const OptionsRead &read)
@@ -103,8 +120,6 @@ void TForm1::applyOptions(const OptionsRead &read)
         loadPictureSilently(slot); // a failure keeps the picture shown
     }
     TabSheet1->StretchChk->setChecked(r.stretch);
-    if (!read.keeps(OptionsLine::ChildNo))
-        findChildByKey(QString::number(r.childNo)); // not found: the child stays
     setWaitSeconds(r.waitSeconds);
     WaitSEChange(); // the timer follows the value even where it did not change
 
