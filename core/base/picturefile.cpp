@@ -90,17 +90,22 @@ bool jpegKeepsWholeFrame(const QByteArray &bytes)
 bool svgReachesOutside(const QByteArray &bytes)
 {
     QXmlStreamReader xml(bytes);
+    // Read as the drawing's reader reads it: names as written, prefix and all.
+    xml.setNamespaceProcessing(false);
     while (!xml.atEnd()) {
         if (xml.readNext() == QXmlStreamReader::StartElement) {
             for (const QXmlStreamAttribute &a : xml.attributes()) {
+                const QStringView name = a.qualifiedName();
                 const QStringView value = a.value().trimmed();
-                if (a.name() == QLatin1String("href") && !value.startsWith(QLatin1Char('#'))
+                const bool href = name == QLatin1String("href") || name.endsWith(QLatin1String(":href"));
+                if (href && !value.startsWith(QLatin1Char('#'))
                     && !value.startsWith(QLatin1String("data:"), Qt::CaseInsensitive))
                     return true;
             }
         }
     }
-    return false;
+    // A file the check could not read to its end is not read further either.
+    return xml.hasError();
 }
 
 /// What one attempt with one reader gave.

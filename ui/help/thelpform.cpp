@@ -1,6 +1,7 @@
 #include "ui/help/thelpform.h"
 
 #include <QFileInfo>
+#include <QImage>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -21,14 +22,27 @@ public:
     QVariant loadResource(int type, const QUrl &name) override
     {
         const QUrl url = source().isValid() ? source().resolved(name) : name;
-        if (!url.isLocalFile())
-            return QVariant();
-        const QFileInfo info(url.toLocalFile());
+        const QFileInfo info(url.isLocalFile() ? url.toLocalFile() : QString());
         const QString canonical = info.canonicalFilePath();
         if (folder.isEmpty() || canonical.isEmpty() || !info.isFile() || info.size() > MaxResourceBytes
             || !canonical.startsWith(folder + QLatin1Char('/')))
-            return QVariant();
+            return refused(type);
         return QTextBrowser::loadResource(type, QUrl::fromLocalFile(canonical));
+    }
+
+private:
+    // Something rather than nothing: where nothing comes back, the page's
+    // document goes and reads the name itself.
+    static QVariant refused(int type)
+    {
+        if (type == QTextDocument::ImageResource) {
+            QImage none(1, 1, QImage::Format_ARGB32);
+            none.fill(Qt::transparent);
+            return none;
+        }
+        if (type == QTextDocument::HtmlResource)
+            return QStringLiteral("<html><body><p>لا تُفتح من صفحة المساعدة إلا الملفات التي بجانبها.</p></body></html>");
+        return QStringLiteral(" ");
     }
 };
 
