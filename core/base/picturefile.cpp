@@ -16,9 +16,9 @@ namespace {
 
 /// An uncompressed bitmap shorter than its header promises: Qt's reader
 /// accepts it and leaves the missing rows undefined, so it is refused here.
-bool bitmapIsTruncated(const QByteArray &bytes)
+bool bitmapIsTruncated(const QByteArray &start, qint64 fileSize)
 {
-    const QByteArray head = bytes.left(14 + 20);
+    const QByteArray head = start.left(14 + 20);
     if (head.size() < 14 + 16 || !head.startsWith("BM"))
         return false; // not a plain bitmap header: left to the reader
     const auto *p = reinterpret_cast<const uchar *>(head.constData());
@@ -44,8 +44,13 @@ bool bitmapIsTruncated(const QByteArray &bytes)
         return false;
     const qint64 stride = (width * bitCount + 31) / 32 * 4;
     const qint64 needed = qint64(dataOffset) + stride * qAbs(height);
-    return bytes.size() < needed;
+    return fileSize < needed;
 }
+
+// The start of a file that the checks before decoding look at.
+constexpr qint64 HeadBytes = 1 << 20;
+// A drawing is looked through whole before it is drawn: drawings are small.
+constexpr qint64 MaxSvgBytes = 8 * 1024 * 1024;
 
 bool decodesScaled(const QByteArray &format)
 {
@@ -55,7 +60,8 @@ bool decodesScaled(const QByteArray &format)
 /// True for a jpeg whose frame is not sequential (progressive, lossless or
 /// hierarchical): its decoder keeps the coefficients of the whole picture,
 /// at full size, whatever size is asked for, so it gets the pixel budget of
-/// the other readers. Walks the markers up to the first frame header.
+/// the other readers. Walks the markers up to the first frame header within
+/// the start of the file; one found no earlier is taken as such a frame.
 bool jpegKeepsWholeFrame(const QByteArray &bytes)
 {
     const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
@@ -80,7 +86,7 @@ bool jpegKeepsWholeFrame(const QByteArray &bytes)
             return false;
         at += 2 + length; // every step moves on: the walk ends with the data
     }
-    return false;
+    return at + 4 > size && size >= HeadBytes;
 }
 
 /// True when the svg names anything outside itself: a picture in another
@@ -111,28 +117,33 @@ bool svgReachesOutside(const QByteArray &bytes)
 /// What one attempt with one reader gave.
 enum class Read { Ok, Failed, TooLarge };
 
-/// One attempt with one reader on the bytes. *fullSize receives the
-/// picture's own size when the header could be read.
-Read readScaled(const QByteArray &bytes, const QByteArray &format, int maxSide, QImage *out,
-                QSize *fullSize)
+/// One attempt with one reader on the file's device, whose start is `head`.
+/// *fullSize receives the picture's own size when the header could be read.
+Read readScaled(QIODevice *device, const QByteArray &head, const QByteArray &format, int maxSide,
+                QImage *out, QSize *fullSize)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format);
+    device->seek(0);
+    QImageReader reader(device, format);
     // The format named is the one used: the content decides only in the
     // attempt that names none, where the format found is then checked.
     reader.setAutoDetectImageFormat(format.isEmpty());
     // Phone photos are stored sideways with an orientation tag.
     reader.setAutoTransform(true);
     const QByteArray actual = reader.format().toLower();
-    if (actual.startsWith("svg") && (actual != "svg" || svgReachesOutside(bytes)))
-        return Read::Failed; // compressed, or reaching outside: not checked, not read
+    if (actual.startsWith("svg")) {
+        // Compressed, too long to look through, or reaching outside: not read.
+        if (actual != "svg" || device->size() > MaxSvgBytes)
+            return Read::Failed;
+        device->seek(0);
+        if (svgReachesOutside(device->read(MaxSvgBytes)))
+            return Read::Failed;
+        device->seek(0);
+    }
     const QSize size = reader.size();
     if (size.isValid() && !size.isEmpty()) {
         *fullSize = size;
         const qint64 pixels = qint64(size.width()) * size.height();
-        const bool scaledDecode = decodesScaled(actual) && !(actual != "svg" && jpegKeepsWholeFrame(bytes));
+        const bool scaledDecode = decodesScaled(actual) && !(actual != "svg" && jpegKeepsWholeFrame(head));
         if (actual == "svg") {
             // Drawn at the size asked for: no pixel budget applies.
         } else if (pixels > (scaledDecode ? PictureFile::MaxJpegPixels : PictureFile::MaxPixels)) {
@@ -230,24 +241,29 @@ Result PictureFile::load(const QString &path, QImage *image, int maxSide)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("لا يمكن قراءة ملف الصورة: %1").arg(Bidi::path(path)));
-    // Read whole, once, and never past the bound, even if the file grows meanwhile.
-    QByteArray bytes;
-    try {
-        bytes = file.read(MaxFileBytes + 1);
-    } catch (const std::bad_alloc &) {
-        return fail(tooLargeFileText(path, info.size()));
-    }
-    if (bytes.size() > MaxFileBytes)
-        return fail(tooLargeFileText(path, bytes.size()));
-    return decode(bytes, suffix, image, maxSide);
+    // Decoded from the file itself: no copy of it is held meanwhile.
+    return decodeFrom(&file, suffix, image, maxSide);
 }
 
 Result PictureFile::decode(const QByteArray &bytes, const QString &suffix, QImage *image, int maxSide)
 {
+    if (bytes.size() > MaxFileBytes)
+        return Result::failure(QStringLiteral("ملف الصورة كبير جداً (%L1 ميغابايت): اختر صورة أصغر")
+                                   .arg((bytes.size() + (1 << 20) - 1) >> 20));
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return decodeFrom(&buffer, suffix, image, maxSide);
+}
+
+Result PictureFile::decodeFrom(QIODevice *device, const QString &suffix, QImage *image, int maxSide)
+{
     const auto fail = [](const QString &text) { return Result::failure(text); };
     const QString lower = suffix.toLower();
-    if (bytes.isEmpty()
-        || ((lower == QLatin1String("bmp") || lower == QLatin1String("dib")) && bitmapIsTruncated(bytes)))
+    const QByteArray head = device->peek(HeadBytes);
+    if (head.isEmpty()
+        || ((lower == QLatin1String("bmp") || lower == QLatin1String("dib"))
+            && bitmapIsTruncated(head, device->size())))
         return fail(invalidText(suffix));
 
     // Process-wide, but the quiz reads no other large images: it stops a
@@ -259,11 +275,11 @@ Result PictureFile::decode(const QByteArray &bytes, const QString &suffix, QImag
     // A decoder that runs out of memory, or throws for any other reason,
     // costs this picture only.
     try {
-        result = readScaled(bytes, lower.toLatin1(), qMax(1, maxSide), &read, &fullSize);
+        result = readScaled(device, head, lower.toLatin1(), qMax(1, maxSide), &read, &fullSize);
         // A photo saved with the wrong extension (a png named .jpg) is
         // common; when the named format fails the content decides.
         if (result == Read::Failed)
-            result = readScaled(bytes, QByteArray(), qMax(1, maxSide), &read, &fullSize);
+            result = readScaled(device, head, QByteArray(), qMax(1, maxSide), &read, &fullSize);
     } catch (const std::bad_alloc &) {
         result = fullSize.isValid() ? Read::TooLarge : Read::Failed;
     } catch (...) {

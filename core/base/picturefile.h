@@ -8,6 +8,7 @@
 #include <QStringList>
 
 class QImage;
+class QIODevice;
 
 /// Reads the pictures a teacher gives the choice panels. Every format that
 /// Qt's image readers offer on this machine is accepted (parents bring phone
@@ -34,7 +35,7 @@ public:
     /// first, at about 25 ms per million on a modest machine.
     static constexpr qint64 MaxPixels = 16'000'000;
     static constexpr qint64 MaxJpegPixels = 64'000'000;
-    /// Largest picture file read: it is held in memory while it is decoded.
+    /// Largest picture file read.
     static constexpr qint64 MaxFileBytes = 64 * 1024 * 1024;
 
     /// The lower-case extensions some reader on this machine can read.
@@ -60,4 +61,8 @@ public:
     static QString unknownExtensionText(const QString &suffix);
     /// The text for a file beyond MaxFileBytes.
     static QString tooLargeFileText(const QString &path, qint64 bytes);
+
+private:
+    /// decode() on an open device, read from its start.
+    static Result decodeFrom(QIODevice *device, const QString &suffix, QImage *image, int maxSide);
 };
