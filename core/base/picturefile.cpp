@@ -10,6 +10,7 @@
 #include <QXmlStreamReader>
 #include <QtEndian>
 
+#include <limits>
 #include <new>
 
 namespace {
@@ -42,8 +43,13 @@ bool bitmapIsTruncated(const QByteArray &start, qint64 fileSize)
     const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
     if (!uncompressed || width <= 0 || bitCount <= 0)
         return false;
+    // Within 64 bits: width below 2^31 and bitCount below 2^16.
     const qint64 stride = (width * bitCount + 31) / 32 * 4;
-    const qint64 needed = qint64(dataOffset) + stride * qAbs(height);
+    const qint64 rows = qAbs(height);
+    // Rows that no file could hold: truncated, whatever the file's size.
+    if (rows > (std::numeric_limits<qint64>::max() - qint64(dataOffset)) / stride)
+        return true;
+    const qint64 needed = qint64(dataOffset) + stride * rows;
     return fileSize < needed;
 }
 
