@@ -461,11 +461,13 @@ private slots:
         testsupport::FileOpenWatch watch(probe);
         QVERIFY(watch.isValid());
 
+        // With a direction override and a control character, which are dropped
+        // where the name or the word is read.
         QuizWindow q([&](const QuizWindow &w) {
             seedChildren(w.folder.appDir() + QStringLiteral("results.db"),
-                         {asName ? markup : QStringLiteral("سارة")});
+                         {asName ? markup + QStringLiteral("\u202E") : QStringLiteral("سارة")});
             setOptionsLine(w, 6, "1"); // text question
-            setOptionsLine(w, 7, asName ? QByteArray("1") : markup.toLatin1());
+            setOptionsLine(w, 7, asName ? QByteArray("1") : markup.toLatin1() + "\x01");
             setOptionsLine(w, 20, "1");
         });
         QCOMPARE(shown(q.dialogs), QStringList());
