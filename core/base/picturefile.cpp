@@ -3,22 +3,24 @@
 #include "core/base/bidi.h"
 #include "core/base/metafile.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
+#include <QXmlStreamReader>
 #include <QtEndian>
+
+#include <limits>
+#include <new>
 
 namespace {
 
 /// An uncompressed bitmap shorter than its header promises: Qt's reader
 /// accepts it and leaves the missing rows undefined, so it is refused here.
-bool bitmapIsTruncated(const QString &path)
+bool bitmapIsTruncated(const QByteArray &start, qint64 fileSize)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false; // the reader reports what is wrong with it
-    const QByteArray head = file.read(14 + 20);
+    const QByteArray head = start.left(14 + 20);
     if (head.size() < 14 + 16 || !head.startsWith("BM"))
         return false; // not a plain bitmap header: left to the reader
     const auto *p = reinterpret_cast<const uchar *>(head.constData());
@@ -42,37 +44,116 @@ bool bitmapIsTruncated(const QString &path)
     const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
     if (!uncompressed || width <= 0 || bitCount <= 0)
         return false;
+    // Within 64 bits: width below 2^31 and bitCount below 2^16.
     const qint64 stride = (width * bitCount + 31) / 32 * 4;
-    const qint64 needed = qint64(dataOffset) + stride * qAbs(height);
-    return file.size() < needed;
+    const qint64 rows = qAbs(height);
+    // Rows that no file could hold: truncated, whatever the file's size.
+    if (rows > (std::numeric_limits<qint64>::max() - qint64(dataOffset)) / stride)
+        return true;
+    const qint64 needed = qint64(dataOffset) + stride * rows;
+    return fileSize < needed;
 }
+
+// The start of a file that the checks before decoding look at.
+constexpr qint64 HeadBytes = 1 << 20;
+// A drawing is looked through whole before it is drawn: drawings are small.
+constexpr qint64 MaxSvgBytes = 8 * 1024 * 1024;
 
 bool decodesScaled(const QByteArray &format)
 {
-    return format == "jpg" || format == "jpeg" || format == "jfif" || format == "svg"
-        || format == "svgz";
+    return format == "jpg" || format == "jpeg" || format == "jfif" || format == "svg";
+}
+
+/// True for a jpeg whose frame is not sequential (progressive, lossless or
+/// hierarchical): its decoder keeps the coefficients of the whole picture,
+/// at full size, whatever size is asked for, so it gets the pixel budget of
+/// the other readers. Walks the markers up to the first frame header within
+/// the start of the file; one found no earlier is taken as such a frame.
+bool jpegKeepsWholeFrame(const QByteArray &bytes)
+{
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    const qsizetype size = bytes.size();
+    if (size < 4 || p[0] != 0xFF || p[1] != 0xD8)
+        return false;
+    qsizetype at = 2;
+    while (at + 4 <= size) {
+        if (p[at] != 0xFF)
+            return false; // not a marker: the reader will refuse the file
+        const uchar marker = p[at + 1];
+        if (marker == 0xFF) { // fill byte
+            ++at;
+            continue;
+        }
+        // Frame headers: C0 and C1 are sequential; C4 (tables), C8 and CC
+        // are not frames.
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC)
+            return marker != 0xC0 && marker != 0xC1;
+        const qsizetype length = (qsizetype(p[at + 2]) << 8) | p[at + 3];
+        if (length < 2)
+            return false;
+        at += 2 + length; // every step moves on: the walk ends with the data
+    }
+    return at + 4 > size && size >= HeadBytes;
+}
+
+/// True when the svg names anything outside itself: a picture in another
+/// file would be read from wherever the name points (a device, a
+/// pipe, a file of someone else), so such a file is not a picture here.
+/// Only references into the file itself ("#id") and embedded data pass.
+bool svgReachesOutside(const QByteArray &bytes)
+{
+    QXmlStreamReader xml(bytes);
+    // Read as the drawing's reader reads it: names as written, prefix and all.
+    xml.setNamespaceProcessing(false);
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement) {
+            for (const QXmlStreamAttribute &a : xml.attributes()) {
+                const QStringView name = a.qualifiedName();
+                const QStringView value = a.value().trimmed();
+                const bool href = name == QLatin1String("href") || name.endsWith(QLatin1String(":href"));
+                if (href && !value.startsWith(QLatin1Char('#'))
+                    && !value.startsWith(QLatin1String("data:"), Qt::CaseInsensitive))
+                    return true;
+            }
+        }
+    }
+    // A file the check could not read to its end is not read further either.
+    return xml.hasError();
 }
 
 /// What one attempt with one reader gave.
 enum class Read { Ok, Failed, TooLarge };
 
-/// One attempt with one reader. *fullSize receives the picture's own size
-/// when the header could be read.
-Read readScaled(const QString &path, const QByteArray &format, int maxSide, QImage *out,
-                QSize *fullSize)
+/// One attempt with one reader on the file's device, whose start is `head`.
+/// *fullSize receives the picture's own size when the header could be read.
+Read readScaled(QIODevice *device, const QByteArray &head, const QByteArray &format, int maxSide,
+                QImage *out, QSize *fullSize)
 {
-    QImageReader reader(path, format);
+    device->seek(0);
+    QImageReader reader(device, format);
+    // The format named is the one used: the content decides only in the
+    // attempt that names none, where the format found is then checked.
+    reader.setAutoDetectImageFormat(format.isEmpty());
     // Phone photos are stored sideways with an orientation tag.
     reader.setAutoTransform(true);
+    const QByteArray actual = reader.format().toLower();
+    if (actual.startsWith("svg")) {
+        // Compressed, too long to look through, or reaching outside: not read.
+        if (actual != "svg" || device->size() > MaxSvgBytes)
+            return Read::Failed;
+        device->seek(0);
+        if (svgReachesOutside(device->read(MaxSvgBytes)))
+            return Read::Failed;
+        device->seek(0);
+    }
     const QSize size = reader.size();
     if (size.isValid() && !size.isEmpty()) {
         *fullSize = size;
-        const QByteArray actual = reader.format().toLower();
         const qint64 pixels = qint64(size.width()) * size.height();
-        if (actual.startsWith("svg")) {
+        const bool scaledDecode = decodesScaled(actual) && !(actual != "svg" && jpegKeepsWholeFrame(head));
+        if (actual == "svg") {
             // Drawn at the size asked for: no pixel budget applies.
-        } else if (pixels > (decodesScaled(actual) ? PictureFile::MaxJpegPixels
-                                                   : PictureFile::MaxPixels)) {
+        } else if (pixels > (scaledDecode ? PictureFile::MaxJpegPixels : PictureFile::MaxPixels)) {
             return Read::TooLarge;
         }
         if (size.width() > maxSide || size.height() > maxSide) {
@@ -96,6 +177,9 @@ QStringList PictureFile::supportedSuffixes()
     const QList<QByteArray> formats = QImageReader::supportedImageFormats();
     for (const QByteArray &f : formats) {
         const QString s = QString::fromLatin1(f).toLower();
+        // A compressed drawing cannot be looked through before it is read.
+        if (s == QLatin1String("svgz"))
+            continue;
         if (!out.contains(s))
             out.append(s);
     }
@@ -159,12 +243,37 @@ Result PictureFile::load(const QString &path, QImage *image, int maxSide)
         return fail(unknownExtensionText(suffix));
     if (!info.exists())
         return fail(QStringLiteral("ملف الصورة غير موجود: %1").arg(Bidi::path(path)));
+    // Only a plain file is read: a pipe or a device would never end.
     if (!info.isFile() || !info.isReadable())
         return fail(QStringLiteral("لا يمكن قراءة ملف الصورة: %1").arg(Bidi::path(path)));
+    if (info.size() > MaxFileBytes)
+        return fail(tooLargeFileText(path, info.size()));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("لا يمكن قراءة ملف الصورة: %1").arg(Bidi::path(path)));
+    // Decoded from the file itself: no copy of it is held meanwhile.
+    return decodeFrom(&file, suffix, image, maxSide);
+}
+
+Result PictureFile::decode(const QByteArray &bytes, const QString &suffix, QImage *image, int maxSide)
+{
+    if (bytes.size() > MaxFileBytes)
+        return Result::failure(QStringLiteral("ملف الصورة كبير جداً (%L1 ميغابايت): اختر صورة أصغر")
+                                   .arg((bytes.size() + (1 << 20) - 1) >> 20));
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return decodeFrom(&buffer, suffix, image, maxSide);
+}
+
+Result PictureFile::decodeFrom(QIODevice *device, const QString &suffix, QImage *image, int maxSide)
+{
+    const auto fail = [](const QString &text) { return Result::failure(text); };
     const QString lower = suffix.toLower();
-    if (info.size() == 0
+    const QByteArray head = device->peek(HeadBytes);
+    if (head.isEmpty()
         || ((lower == QLatin1String("bmp") || lower == QLatin1String("dib"))
-            && bitmapIsTruncated(path)))
+            && bitmapIsTruncated(head, device->size())))
         return fail(invalidText(suffix));
 
     if (Metafile::handles(lower)) {
@@ -178,15 +287,24 @@ Result PictureFile::load(const QString &path, QImage *image, int maxSide)
     QImageReader::setAllocationLimit(AllocationLimitMB);
     QImage read;
     QSize fullSize;
-    Read result = readScaled(path, lower.toLatin1(), qMax(1, maxSide), &read, &fullSize);
-    // A photo saved with the wrong extension (a png named .jpg) is common;
-    // when the named format fails the content decides.
-    if (result == Read::Failed)
-        result = readScaled(path, QByteArray(), qMax(1, maxSide), &read, &fullSize);
-    const qint64 bytes = qint64(fullSize.width()) * fullSize.height() * 4;
+    Read result = Read::Failed;
+    // A decoder that runs out of memory, or throws for any other reason,
+    // costs this picture only.
+    try {
+        result = readScaled(device, head, lower.toLatin1(), qMax(1, maxSide), &read, &fullSize);
+        // A photo saved with the wrong extension (a png named .jpg) is
+        // common; when the named format fails the content decides.
+        if (result == Read::Failed)
+            result = readScaled(device, head, QByteArray(), qMax(1, maxSide), &read, &fullSize);
+    } catch (const std::bad_alloc &) {
+        result = fullSize.isValid() ? Read::TooLarge : Read::Failed;
+    } catch (...) {
+        result = Read::Failed;
+    }
+    const qint64 pixelBytes = qint64(fullSize.width()) * fullSize.height() * 4;
     if (result == Read::TooLarge
         || (result == Read::Failed && fullSize.isValid()
-            && bytes > qint64(AllocationLimitMB) * 1024 * 1024))
+            && pixelBytes > qint64(AllocationLimitMB) * 1024 * 1024))
         return fail(QStringLiteral("الصورة كبيرة جداً (%L1×%L2 نقطة): اختر صورة أصغر")
                         .arg(fullSize.width())
                         .arg(fullSize.height()));
@@ -194,4 +312,11 @@ Result PictureFile::load(const QString &path, QImage *image, int maxSide)
         return fail(invalidText(suffix));
     *image = read;
     return Result::success();
+}
+
+QString PictureFile::tooLargeFileText(const QString &path, qint64 bytes)
+{
+    return QStringLiteral("ملف الصورة كبير جداً (%L1 ميغابايت): %2، اختر صورة أصغر")
+        .arg((bytes + (1 << 20) - 1) >> 20)
+        .arg(Bidi::path(path));
 }

@@ -11,6 +11,10 @@ struct ChildRecord
     QVariant name;
     QVariant ok;
     QVariant notOk;
+    /// The stored name is longer than a name may be, or holds characters
+    /// that are never shown: `name` is its cleaned, cut form, and an update
+    /// of the counts leaves the stored one as it is.
+    bool nameCleaned = false;
 };
 
 /// What was asked in a judged answer, kept in the answers history beside the

@@ -24,6 +24,17 @@ bool startsFormula(QChar c)
     }
 }
 
+// What a spreadsheet may pass over before it looks for a formula: blanks of
+// any kind (the no-break and ideographic spaces among them) and invisible
+// format characters (zero-width spaces and joiners, direction marks, the
+// byte-order mark). Tab, CR and LF are formula starters themselves.
+bool isSkippedBeforeFormula(char32_t c)
+{
+    if (c < 0x10000 && startsFormula(QChar(char16_t(c))))
+        return false;
+    return QChar::isSpace(c) || QChar::category(c) == QChar::Other_Format;
+}
+
 QString writeFailed(const QString &path, const QString &reason)
 {
     return QStringLiteral("تعذر حفظ الملف %1\n\r%2").arg(QDir::toNativeSeparators(path), reason);
@@ -59,8 +70,17 @@ QByteArray CsvFile::encodeText(const QString &text)
     // A NUL would cut the row short in many readers.
     cell.replace(QChar(0), QChar(0xFFFD));
     int first = 0;
-    while (first < cell.size() && cell.at(first) == QLatin1Char(' '))
-        ++first;
+    while (first < cell.size()) {
+        char32_t c = cell.at(first).unicode();
+        int units = 1;
+        if (cell.at(first).isHighSurrogate() && first + 1 < cell.size() && cell.at(first + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(cell.at(first), cell.at(first + 1));
+            units = 2;
+        }
+        if (!isSkippedBeforeFormula(c))
+            break;
+        first += units;
+    }
     // A lone minus (the default child "-") starts no formula.
     const bool loneMinus = first + 1 == cell.size() && cell.at(first) == QLatin1Char('-');
     if (first < cell.size() && startsFormula(cell.at(first)) && !loneMinus)

@@ -32,10 +32,11 @@ const char *const CountSql =
 struct FileStore::Queries
 {
     explicit Queries(const QSqlDatabase &db)
-        : insert(db), update(db), remove(db), addEvent(db), removeHistory(db), countRight(db), countWrong(db)
+        : insert(db), update(db), updateCounts(db), remove(db), addEvent(db), removeHistory(db), countRight(db),
+          countWrong(db)
     {
     }
-    QSqlQuery insert, update, remove, addEvent, removeHistory, countRight, countWrong;
+    QSqlQuery insert, update, updateCounts, remove, addEvent, removeHistory, countRight, countWrong;
 };
 
 FileStore::FileStore(const QString &connection, QObject *parent)
@@ -70,6 +71,7 @@ Result FileStore::open(const QString &path)
     const std::pair<QSqlQuery *, QString> all[] = {
         {&m_q->insert, QStringLiteral("INSERT INTO Table1 (Name, Ok, NotOk) VALUES (?, ?, ?)")},
         {&m_q->update, QStringLiteral("UPDATE Table1 SET Name = ?, Ok = ?, NotOk = ? WHERE No = ?")},
+        {&m_q->updateCounts, QStringLiteral("UPDATE Table1 SET Ok = ?, NotOk = ? WHERE No = ?")},
         {&m_q->remove, QStringLiteral("DELETE FROM Table1 WHERE No = ?")},
         {&m_q->addEvent, QStringLiteral("INSERT INTO Answers (Child, Seq, Time, Event, Lesson, QuestionType, "
                                         "Asked, Clicked, Correct) VALUES (?, (SELECT ifnull(MAX(Seq), 0) + 1 "
@@ -148,9 +150,18 @@ Result FileStore::updateRecord(const ChildRecord &record, const QVector<HistoryR
     if (!m_q)
         return notOpen();
     const auto write = [&]() -> Result {
-        QSqlQuery &q = m_q->update;
-        RowReader::bindValues(q, 0, record);
-        q.bindValue(3, record.no);
+        // A name shown cleaned or cut keeps its stored text: a reset must
+        // not rewrite what was never changed.
+        QSqlQuery &q = record.nameCleaned ? m_q->updateCounts : m_q->update;
+        if (record.nameCleaned) {
+            const auto count = [](const QVariant &v) { return v.isNull() ? nullInt() : QVariant(v.toInt()); };
+            q.bindValue(0, count(record.ok));
+            q.bindValue(1, count(record.notOk));
+            q.bindValue(2, record.no);
+        } else {
+            RowReader::bindValues(q, 0, record);
+            q.bindValue(3, record.no);
+        }
         if (!q.exec())
             return Result::failure(ResultsFile::reasonOf(q.lastError()));
         const int affected = q.numRowsAffected();

@@ -1,5 +1,7 @@
 #include "core/records/resultsmodel.h"
 
+#include "core/base/plaintext.h"
+
 #include <algorithm>
 
 ResultsModel::ResultsModel(ResultsTable &table, QObject *parent)
@@ -99,7 +101,12 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const
     case NotOkColumn: value = record->notOk; break;
     }
     // Empty counts show blank, not 0.
-    return value.isNull() ? QVariant() : value;
+    if (value.isNull())
+        return QVariant();
+    // A tooltip takes markup whenever a name looks like it.
+    if (role == Qt::ToolTipRole && index.column() == NameColumn)
+        return PlainText::toolTip(value.toString());
+    return value;
 }
 
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -233,6 +233,7 @@ Result ResultsTable::setText(Field field, const QString &text)
         return Result::failure(QStringLiteral("Table1: لا يمكن تغيير رقم الطفل No"));
     case Field::Name:
         m_current.name = cutName(text);
+        m_current.nameCleaned = false;
         break;
     case Field::Ok:
     case Field::NotOk: {

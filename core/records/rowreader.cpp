@@ -1,6 +1,8 @@
 #include "core/records/rowreader.h"
 
+#include "core/base/plaintext.h"
 #include "core/records/resultsfile.h"
+#include "core/records/resultstable.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -48,7 +50,16 @@ ChildRecord RowReader::readRecord(const QSqlQuery &query, int first)
     ChildRecord record;
     record.no = query.value(first).toInt();
     const QVariant name = query.value(first + 1);
-    record.name = name.isNull() ? QVariant(QMetaType::fromType<QString>()) : QVariant(name.toString());
+    if (name.isNull()) {
+        record.name = QVariant(QMetaType::fromType<QString>());
+    } else {
+        // A file from elsewhere may hold any text in a name: it is shown,
+        // and kept on this computer, as a name may be.
+        const QString stored = name.toString();
+        const QString shown = PlainText::cleanText(stored, ResultsTable::NameLength);
+        record.name = shown;
+        record.nameCleaned = shown != stored;
+    }
     record.ok = nullableInt(query.value(first + 2));
     record.notOk = nullableInt(query.value(first + 3));
     return record;

@@ -1,6 +1,8 @@
 #include "core/settings/lessonfoldermodel.h"
 
 #include "core/base/bidi.h"
+#include "core/base/plaintext.h"
+#include "core/settings/lessonlibrary.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -194,6 +196,9 @@ QVariant LessonFolderModel::data(const QModelIndex &index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
+        // A folder made by hand elsewhere is listed under its name as a
+        // lesson name may be; choosing it still takes the folder itself.
+        return PlainText::cleanText(m_names.at(index.row()), LessonLibrary::NameLength);
     case Qt::EditRole:
         return m_names.at(index.row());
     case Qt::DecorationRole:

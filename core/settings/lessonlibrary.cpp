@@ -19,6 +19,7 @@ namespace {
 
 // One folder name on Linux file systems: 255 bytes.
 constexpr qsizetype MaxNameBytes = 255;
+static_assert(LessonLibrary::NameLength == MaxNameBytes);
 
 QString askAgain(const QString &text)
 {

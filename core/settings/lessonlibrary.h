@@ -24,6 +24,9 @@ public:
 
     QString dataDir() const { return m_dataDir; }
 
+    /// Most characters a lesson name read from the disk keeps: a folder name
+    /// has at most 255 bytes, so no lesson has a longer name.
+    static constexpr int NameLength = 255;
     /// The reserved name of the Data folder's own settings.
     static QString automaticName();
 

@@ -16,6 +16,9 @@
 struct OptionsValues
 {
     static constexpr int DefaultFontSize = 36;
+    /// Most characters a choice text or the font's name holds: what a panel
+    /// can show, and a whole folder name.
+    static constexpr int TextLength = 255;
 
     int askedChoice = 0;          ///< line 1: AskForColorRG index (0 random, 1-3)
     int medium = 0;               ///< line 2: AVRG index (0 wav, 1 avi)

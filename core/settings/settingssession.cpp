@@ -2,6 +2,7 @@
 
 #include "core/base/appdir.h"
 #include "core/base/filelookup.h"
+#include "core/base/plaintext.h"
 #include "core/settings/currentlessonfile.h"
 
 #include <QFileInfo>
@@ -47,9 +48,24 @@ QString SettingsSession::helpPage() const
     return FileLookup::inFolder(m_appDir, QStringLiteral("help.htm"));
 }
 
+namespace {
+
+// The texts of a file copied in from elsewhere reach the panels, the chart
+// and the file written back: only as characters a field may hold.
+void cleanTexts(OptionsValues *v)
+{
+    for (QString *text : {&v->fontName, &v->text1, &v->text2, &v->text3})
+        *text = PlainText::cleanText(*text, OptionsValues::TextLength);
+}
+
+} // namespace
+
 QString SettingsSession::storedLessonName() const
 {
-    return CurrentLessonFile::read(dataDir()).value_or(LessonLibrary::automaticName());
+    const std::optional<QString> name = CurrentLessonFile::read(dataDir());
+    if (!name)
+        return LessonLibrary::automaticName();
+    return PlainText::cleanText(*name, LessonLibrary::NameLength);
 }
 
 std::optional<OptionsRead> SettingsSession::readLesson(const QString &name) const
@@ -58,12 +74,15 @@ std::optional<OptionsRead> SettingsSession::readLesson(const QString &name) cons
     OptionsRead read;
     if (!path || !OptionsFile::load(*path, &read))
         return std::nullopt;
+    cleanTexts(&read.values);
     return read;
 }
 
 Result SettingsSession::readAutomatic(OptionsRead *read) const
 {
-    return OptionsFile::load(optionsFile(), read);
+    const Result loaded = OptionsFile::load(optionsFile(), read);
+    cleanTexts(&read->values);
+    return loaded;
 }
 
 QString SettingsSession::fallbackText()

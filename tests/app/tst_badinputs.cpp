@@ -3,6 +3,7 @@
 // beyond what the controls can show. Whatever the quiz meets, it must not
 // crash, must not change or lose a file it could not use, and must say what
 // went wrong in Arabic, naming the file.
+#include "ui/children/childchart.h"
 #include "ui/window/choicearea.h"
 #include "ui/window/choicepanel.h"
 #include "ui/window/picturecontrol.h"
@@ -13,10 +14,20 @@
 #include <QLabel>
 #include "ui/window/clicklabel.h"
 
+#include <QAbstractBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTabWidget>
+#include <QTableView>
 #include <QToolButton>
+#include <QToolTip>
 #include <QtTest>
 
 #include <linux/capability.h>
@@ -426,6 +437,128 @@ private slots:
         // A child must still see three panels to click.
         QVERIFY2(SPanel1->height() >= 40 && SPanel1->width() >= 40,
                  qPrintable(QStringLiteral("%1x%2").arg(SPanel1->width()).arg(SPanel1->height())));
+    }
+
+    // A child named, or a choice worded, as markup naming a file: shown as
+    // the very characters in every place, and the file never read.
+    void markupInDataIsShownAsWritten_data()
+    {
+        QTest::addColumn<bool>("asName");
+        QTest::newRow("child's name in results.db") << true;
+        QTest::newRow("choice word of a text lesson") << false;
+    }
+
+    void markupInDataIsShownAsWritten()
+    {
+        QFETCH(bool, asName);
+        QTemporaryDir outside;
+        const QString probe = outside.filePath(QStringLiteral("p.png"));
+        QImage dot(4, 4, QImage::Format_RGB32);
+        dot.fill(Qt::red);
+        QVERIFY(dot.save(probe));
+        const QString markup = QStringLiteral("<img src=\"%1\">").arg(probe);
+        QVERIFY2(markup.size() <= 50, qPrintable(markup)); // within a name's length
+        testsupport::FileOpenWatch watch(probe);
+        QVERIFY(watch.isValid());
+
+        // With a direction override and a control character, which are dropped
+        // where the name or the word is read.
+        QuizWindow q([&](const QuizWindow &w) {
+            seedChildren(w.folder.appDir() + QStringLiteral("results.db"),
+                         {asName ? markup + QStringLiteral("\u202E") : QStringLiteral("سارة")});
+            setOptionsLine(w, 6, "1"); // text question
+            setOptionsLine(w, 7, asName ? QByteArray("1") : markup.toLatin1() + "\x01");
+            setOptionsLine(w, 20, "1");
+        });
+        QCOMPARE(shown(q.dialogs), QStringList());
+        q.clickPanel(q.asked()); // an answer for the chart
+        q.form->grab();
+        q.openOptions();
+        auto *pages = q.control<QTabWidget>("OptionsPC");
+        pages->setCurrentWidget(q.control<QWidget>("TabSheet2"));
+        ChildChart *chart = q.control<ChildChart>("ResultsChart");
+        QTRY_VERIFY(!chart->chart()->title().isEmpty());
+        QTest::mouseClick(chart->findChild<QToolButton *>(QStringLiteral("ChartChoicesBtn")), Qt::LeftButton);
+        q.form->grab();
+        chart->chartView()->grab();
+        // The grid's tooltip over the name.
+        auto *grid = q.control<QTableView>("DBGrid1");
+        const QRect cell = grid->visualRect(grid->model()->index(0, 1));
+        QHelpEvent tip(QEvent::ToolTip, cell.center(), grid->viewport()->mapToGlobal(cell.center()));
+        QCoreApplication::sendEvent(grid->viewport(), &tip);
+        QCoreApplication::processEvents();
+        QToolTip::hideText();
+
+        QVERIFY2(!watch.opened(), "the file named in the markup was read");
+        if (asName) {
+            QCOMPARE(q.control<QLabel>("DBText1")->text(), markup);
+            QVERIFY(chart->chart()->title().contains(markup.toHtmlEscaped()));
+        } else {
+            QCOMPARE(q.control<ClickLabel>("lbask1")->text(), markup);
+            QStringList labels;
+            for (QAbstractSeries *s : chart->chart()->series())
+                if (auto *bars = qobject_cast<QAbstractBarSeries *>(s))
+                    for (QBarSet *set : bars->barSets())
+                        labels << set->label();
+            QVERIFY2(labels.contains(markup.toHtmlEscaped()), qPrintable(labels.join(QLatin1Char('|'))));
+        }
+        // Every label showing it shows it as plain text.
+        int showing = 0;
+        for (QLabel *label : q.form->findChildren<QLabel *>()) {
+            if (label->text().contains(markup)) {
+                ++showing;
+                QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->objectName()));
+            }
+        }
+        QVERIFY(showing >= 1);
+    }
+
+    // A name far beyond a name's length, written into results.db by another
+    // program: shown cut, counted, reset, and kept whole in the file.
+    void aNameOfTenThousandCharactersIsShownCutAndKept()
+    {
+        const QString huge = QString(5000, QChar(0x0645)) + QStringLiteral("\u202E\x01") + QString(4998, QLatin1Char('x'));
+        QString results;
+        QuizWindow q([&](const QuizWindow &w) {
+            results = w.folder.appDir() + QStringLiteral("results.db");
+            seedChildren(results, {QStringLiteral("-")});
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("seed"));
+                db.setDatabaseName(results);
+                QVERIFY(db.open());
+                QSqlQuery update(db);
+                // As another program that does not hold to the table's limit.
+                QVERIFY(update.exec(QStringLiteral("PRAGMA ignore_check_constraints = ON")));
+                QVERIFY(update.prepare(QStringLiteral("UPDATE Table1 SET Name = ?")));
+                update.bindValue(0, huge);
+                QVERIFY(update.exec());
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("seed"));
+            setOptionsLine(w, 20, "1");
+        });
+        QCOMPARE(shown(q.dialogs), QStringList());
+        QCOMPARE(q.control<QLabel>("DBText1")->text(), QString(50, QChar(0x0645)));
+        q.clickPanel(q.asked());
+        q.openOptions();
+        q.control<QTabWidget>("OptionsPC")->setCurrentWidget(q.control<QWidget>("TabSheet2"));
+        auto *grid = q.control<QTableView>("DBGrid1");
+        QCOMPARE(grid->model()->index(0, 1).data().toString(), QString(50, QChar(0x0645)));
+        q.dialogs.confirmAnswers.enqueue(true);
+        QTest::mouseClick(q.control<QPushButton>("BitBtn8"), Qt::LeftButton);
+        QCOMPARE(q.control<QLabel>("DBText3")->text(), QStringLiteral("0"));
+        QVERIFY(q.closeByButton());
+        QString stored;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+            db.setDatabaseName(results);
+            QVERIFY(db.open());
+            QSqlQuery read(QStringLiteral("SELECT Name, Ok FROM Table1 WHERE No = 1"), db);
+            QVERIFY(read.next());
+            stored = read.value(0).toString();
+            QCOMPARE(read.value(1).toInt(), 0);
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("check"));
+        QCOMPARE(stored, huge);
     }
 
     void anUnreadablePictureIsNamedAndTheOldOneStays()

@@ -5,9 +5,12 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using testsupport::succeeded;
 
@@ -314,6 +317,74 @@ private slots:
         QVERIFY2(error.contains(QStringLiteral("كبيرة جداً"))
                      && error.contains(QStringLiteral("%L1×%L1").arg(8000)),
                  qPrintable(error));
+        QCOMPARE(image, previous());
+    }
+
+    // Pictures of odd shapes and from odd places: each loads within the
+    // bounds or is refused with its reason, and reads nothing but itself.
+    void oddPicturesStayWithinTheirBounds()
+    {
+        QTemporaryDir tmp;
+        QImage image = previous();
+        QString error;
+        // One pixel wide, 100,000 high: read, its long side at the bound.
+        QImage tall(1, 100'000, QImage::Format_RGB32);
+        tall.fill(Qt::blue);
+        const QString tallPath = tmp.filePath(QStringLiteral("tall.png"));
+        QVERIFY(tall.save(tallPath));
+        QVERIFY2(succeeded(PictureFile::load(tallPath, &image), &error), qPrintable(error));
+        QCOMPARE(image.size(), QSize(1, PictureFile::DefaultMaxSide));
+
+        // A drawing whose picture lies elsewhere: not read, refused.
+        const QString elsewhere = tmp.filePath(QStringLiteral("elsewhere.png"));
+        QVERIFY(QFile::copy(data(QStringLiteral("square.png")), elsewhere));
+        testsupport::FileOpenWatch watch(elsewhere);
+        QVERIFY(watch.isValid());
+        const QString svgPath = tmp.filePath(QStringLiteral("outside.svg"));
+        QVERIFY(testsupport::writeFile(svgPath, QStringLiteral(
+            "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+            "width=\"40\" height=\"40\"><image width=\"40\" height=\"40\" xlink:href=\"%1\"/></svg>")
+                                                             .arg(elsewhere).toUtf8()));
+        image = previous();
+        if (QImageReader::supportedImageFormats().contains("svg")) {
+            QVERIFY(!succeeded(PictureFile::load(svgPath, &image), &error));
+            QCOMPARE(error, QStringLiteral("SVG image is not valid"));
+            QCOMPARE(image, previous());
+            // Also when it is named as another kind of picture.
+            const QString named = tmp.filePath(QStringLiteral("outside.png"));
+            QVERIFY(QFile::copy(svgPath, named));
+            QVERIFY(!PictureFile::load(named, &image));
+            QVERIFY(!watch.opened());
+        }
+
+        // A progressive jpeg keeps its whole frame while it decodes: beyond
+        // the pixel budget of the other readers it is refused by its size.
+        QImage big(4100, 4100, QImage::Format_RGB32);
+        big.fill(Qt::green);
+        QImageWriter writer(tmp.filePath(QStringLiteral("progressive.jpg")));
+        writer.setProgressiveScanWrite(true);
+        QVERIFY(writer.write(big));
+        big = QImage();
+        image = previous();
+        QVERIFY(!succeeded(PictureFile::load(tmp.filePath(QStringLiteral("progressive.jpg")), &image), &error));
+        QVERIFY2(error.contains(QStringLiteral("كبيرة جداً")), qPrintable(error));
+        QCOMPARE(image, previous());
+
+        // A file beyond the size read into memory: refused before it is read.
+        QFile sparse(tmp.filePath(QStringLiteral("vast.png")));
+        QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(PictureFile::MaxFileBytes + 1));
+        sparse.close();
+        QVERIFY(!succeeded(PictureFile::load(sparse.fileName(), &image), &error));
+        QVERIFY2(error.contains(QStringLiteral("كبير جداً")) && error.contains(sparse.fileName()), qPrintable(error));
+        // A compressed drawing cannot be looked through first: not offered.
+        QVERIFY(!succeeded(PictureFile::load(tmp.filePath(QStringLiteral("x.svgz")), &image), &error));
+        QCOMPARE(error, PictureFile::unknownExtensionText(QStringLiteral("svgz")));
+
+        // A pipe or a device is no picture: refused at once, never read.
+        const QString pipe = tmp.filePath(QStringLiteral("pipe.png"));
+        QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+        QVERIFY(!succeeded(PictureFile::load(pipe, &image), &error));
+        QVERIFY2(error.contains(pipe), qPrintable(error));
         QCOMPARE(image, previous());
     }
 

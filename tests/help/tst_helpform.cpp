@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QImage>
 #include <QTextBrowser>
 #include <QtTest>
 
@@ -52,6 +53,36 @@ private slots:
         form.loadPage(page);
         QVERIFY(form.WebBrowser1->toPlainText().contains(QStringLiteral("الصفحة الأولى")));
         QVERIFY(!form.WebBrowser1->toPlainText().contains(QStringLiteral("second")));
+    }
+
+    // A page put in place of the program's: its pictures are read from its
+    // own folder only, never from a file elsewhere, a device or a pipe.
+    void aPageReadsPicturesOnlyBesideItself()
+    {
+        QTemporaryDir outside;
+        const QString elsewhere = outside.filePath(QStringLiteral("p.png"));
+        QImage dot(4, 4, QImage::Format_RGB32);
+        dot.fill(Qt::red);
+        QVERIFY(dot.save(elsewhere));
+        testsupport::FileOpenWatch watch(elsewhere);
+        QVERIFY(watch.isValid());
+        QTemporaryDir dir;
+        QVERIFY(dot.save(dir.filePath(QStringLiteral("own.png"))));
+        const QString page = dir.filePath(QStringLiteral("help.htm"));
+        QVERIFY(writeFile(page, QStringLiteral("<html><body><p>x</p><img src=\"own.png\">"
+                                               "<img src=\"%1\"><img src=\"file://%1\"><img src=\"../%2/p.png\">"
+                                               "</body></html>").arg(elsewhere, QFileInfo(outside.path()).fileName()).toUtf8()));
+        THelpForm form;
+        form.loadPage(page);
+        form.resize(400, 300);
+        const QImage shot = form.grab().toImage();
+        QVERIFY(!watch.opened());
+        // The page's own picture is there.
+        int red = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                red += shot.pixelColor(x, y) == QColor(Qt::red);
+        QVERIFY2(red >= 16, qPrintable(QString::number(red)));
     }
 
     void showingTwiceShowsTheSameWindowAndClosingOnlyHides()

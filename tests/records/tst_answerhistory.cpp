@@ -265,7 +265,10 @@ private slots:
         const QStringList names{QStringLiteral("سارة"), QStringLiteral("Ali, \"the\"\nsecond"),
                                 QStringLiteral("=HYPERLINK(\"x\")"), QStringLiteral("+1"), QStringLiteral("-"),
                                 QStringLiteral("@SUM(A1)"), QStringLiteral("\tx"), QStringLiteral(" =1"),
-                                QStringLiteral("  ")};
+                                QStringLiteral("  "),
+                                // Blanks and invisible characters a spreadsheet passes over.
+                                QStringLiteral("\u00A0=1"), QStringLiteral("\u200B+1"), QStringLiteral("\u2060@x"),
+                                QStringLiteral("\u3000\u200F-1")};
         QString error;
         for (const QString &name : names)
             QVERIFY(succeeded(c.table.addChild(name), &error));
@@ -298,7 +301,8 @@ private slots:
         // A lone minus (the default child) is no formula and stays as it is.
         const QStringList guarded{QStringLiteral("'=HYPERLINK(\"x\")"), QStringLiteral("'+1"), QStringLiteral("-"),
                                   QStringLiteral("'@SUM(A1)"), QStringLiteral("'\tx"), QStringLiteral(" '=1"),
-                                  QStringLiteral("  ")};
+                                  QStringLiteral("  "), QStringLiteral("\u00A0'=1"), QStringLiteral("\u200B'+1"),
+                                  QStringLiteral("\u2060'@x"), QStringLiteral("\u3000\u200F'-1")};
         for (int i = 0; i < guarded.size(); ++i)
             QCOMPARE(rows[3 + i][1], guarded[i]);
 

@@ -253,13 +253,16 @@ private slots:
             QCOMPARE(table.text(Field::Name), stored);
             no = table.currentNo();
         }
-        // Read back by a new instance, as at the next start.
+        // The file holds the name as typed; read back by a new instance, as
+        // at the next start, it is shown without embeddings and overrides.
+        QCOMPARE(RawDb(path).scalar(QStringLiteral("SELECT Name FROM Table1")).toString(), stored);
         ResultsTable again;
         QString error;
         QVERIFY2(succeeded(again.open(path), &error), qPrintable(error));
         QCOMPARE(again.recordCount(), 1);
         QVERIFY(again.findKey(QString::number(no)));
-        QCOMPARE(again.text(Field::Name), stored);
+        const bool marks = QByteArray(QTest::currentDataTag()) == "rtl marks";
+        QCOMPARE(again.text(Field::Name), marks ? QStringLiteral("\u200Fمريم\u200E (5)") : stored);
         QVERIFY(again.value(Field::Ok).isNull());
         QVERIFY(again.value(Field::NotOk).isNull());
     }

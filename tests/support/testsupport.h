@@ -15,7 +15,9 @@
 #include <QtEndian>
 
 #include <csignal>
+#include <sys/inotify.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace testsupport {
 
@@ -138,6 +140,41 @@ public:
 private:
     rlimit m_old{};
     void (*m_oldHandler)(int) = nullptr;
+};
+
+/// Tells whether anything opened the file since the watch began: proof that
+/// a text naming the file was shown as text and never read as markup.
+class FileOpenWatch
+{
+public:
+    explicit FileOpenWatch(const QString &path)
+        : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        if (m_fd >= 0)
+            m_watch = ::inotify_add_watch(m_fd, QFile::encodeName(path).constData(), IN_OPEN | IN_ACCESS);
+    }
+    ~FileOpenWatch()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileOpenWatch(const FileOpenWatch &) = delete;
+    FileOpenWatch &operator=(const FileOpenWatch &) = delete;
+
+    bool isValid() const { return m_fd >= 0 && m_watch >= 0; }
+    /// True once any open or read of the file was seen.
+    bool opened()
+    {
+        alignas(inotify_event) char buffer[4096];
+        while (::read(m_fd, buffer, sizeof buffer) > 0)
+            m_opened = true;
+        return m_opened;
+    }
+
+private:
+    int m_fd = -1;
+    int m_watch = -1;
+    bool m_opened = false;
 };
 
 } // namespace testsupport

@@ -1,5 +1,7 @@
 #include "ui/children/childchart.h"
 
+#include "core/base/plaintext.h"
+
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -125,6 +127,7 @@ ChildChart::ChildChart(int maxDays, QWidget *parent) : QWidget(parent), m_maxDay
     m_note = new QLabel(this);
     m_note->setObjectName(QStringLiteral("chartNote"));
     m_note->setWordWrap(true);
+    m_note->setTextFormat(Qt::PlainText);
     m_note->setStyleSheet(QStringLiteral("color: #8a4b00"));
     m_note->hide();
     column->addWidget(m_note);
@@ -147,11 +150,12 @@ void ChildChart::setView(View view)
     rebuild();
 }
 
+// Chart texts are markup: the name goes in escaped, to show as written.
 QString ChildChart::childTitle() const
 {
     return m_content.childName.trimmed().isEmpty()
                ? QStringLiteral("الطفل رقم %L1").arg(m_content.childNo)
-               : m_content.childName;
+               : PlainText::escaped(m_content.childName);
 }
 
 void ChildChart::clearChart()
@@ -168,7 +172,7 @@ void ChildChart::rebuild()
     clearChart();
     QStringList notes;
     if (!m_content.problem.isEmpty()) {
-        m_chart->setTitle(m_content.problem);
+        m_chart->setTitle(PlainText::escaped(m_content.problem));
         m_chart->legend()->hide();
     } else if (m_viewMode == View::Days) {
         buildDays(&notes);
@@ -271,7 +275,7 @@ void ChildChart::buildChoices(QStringList *notes)
         total += sum;
         top = std::max(top, sum);
     }
-    const QString lesson = m_content.lesson;
+    const QString lesson = PlainText::escaped(m_content.lesson);
     if (total == 0) {
         m_chart->setTitle(QStringLiteral("لا توجد إجابات لـ%1 في الدرس الحالي «%2» بهذا النوع من الأسئلة")
                               .arg(childTitle(), lesson));
@@ -283,7 +287,10 @@ void ChildChart::buildChoices(QStringList *notes)
     m_chart->setTitle(QStringLiteral("ما اختاره %1 لكل خيار مطلوب (الدرس «%2»)").arg(childTitle(), lesson));
 
     const ChoiceLabels &labels = m_content.labels;
-    const std::array<QString, 3> names = distinctNames(labels.names);
+    // The legend and the axis take markup: the choice texts go in escaped.
+    std::array<QString, 3> names = distinctNames(labels.names);
+    for (QString &name : names)
+        name = PlainText::escaped(name);
     // Text choices have no colour of their own: three that tell apart well.
     const QColor textColours[] = {QColor(0x4e, 0x79, 0xa7), QColor(0xf2, 0x8e, 0x2b), QColor(0x76, 0x4e, 0xa7)};
     auto *series = new QHorizontalStackedBarSeries;

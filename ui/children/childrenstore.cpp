@@ -4,6 +4,7 @@
 #include "ui/children/childrenpage.h"
 
 #include "core/base/bidi.h"
+#include "core/base/plaintext.h"
 #include "core/base/quizerror.h"
 #include "core/records/resultstable.h"
 #include "core/records/schoolserver.h"
@@ -171,6 +172,7 @@ void ChildrenPage::buildStoreBar()
     StoreLbl = new QLabel(StoreBar);
     StoreLbl->setObjectName(QStringLiteral("StoreLbl"));
     StoreLbl->setWordWrap(true);
+    StoreLbl->setTextFormat(Qt::PlainText); // the server's name and words
     ServerBtn = new QPushButton(QStringLiteral("خادم المدرسة…"), StoreBar);
     ServerBtn->setObjectName(QStringLiteral("ServerBtn"));
     ServerBtn->setToolTip(QStringLiteral("حفظ النتائج على خادم المدرسة ليراها كل جهاز في المدرسة"));
@@ -198,7 +200,7 @@ void ChildrenPage::showStore()
         if (waiting > 0)
             state += QStringLiteral("؛ إجابات تنتظر الإرسال: %L1").arg(waiting);
         StoreLbl->setText(QStringLiteral("تُحفظ النتائج على خادم المدرسة «%1» (%2)").arg(Bidi::word(server->service()), state));
-        StoreLbl->setToolTip(server->problem());
+        StoreLbl->setToolTip(PlainText::toolTip(server->problem()));
     }
     LocalBtn->setEnabled(server != nullptr);
     emit storeStateChanged();

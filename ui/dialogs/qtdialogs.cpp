@@ -71,8 +71,12 @@ void QtDialogs::showError(const QString &text)
 
 bool QtDialogs::confirm(const QString &text)
 {
-    QMessageBox box(QMessageBox::Question, applicationTitle(), shown(text),
+    // The question may name a lesson folder made elsewhere: plain text, set
+    // only once the box knows it.
+    QMessageBox box(QMessageBox::Question, applicationTitle(), QString(),
                     QMessageBox::Yes | QMessageBox::Cancel, m_parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(shown(text));
     box.setDefaultButton(QMessageBox::Cancel);
     box.button(QMessageBox::Yes)->setText(QStringLiteral("نعم"));
     box.button(QMessageBox::Cancel)->setText(QStringLiteral("إلغاء"));
@@ -85,6 +89,9 @@ std::optional<QString> QtDialogs::askText(const QString &caption, const QString 
 {
     QInputDialog box(m_parent);
     box.setWindowTitle(caption);
+    box.setLabelText(QString()); // makes the label, to be made plain first
+    for (QLabel *label : box.findChildren<QLabel *>())
+        label->setTextFormat(Qt::PlainText);
     box.setLabelText(shown(prompt));
     box.setTextValue(initial);
     // Set here rather than left to the translation, so that the buttons are
@@ -159,6 +166,7 @@ std::optional<QString> QtDialogs::choosePicture(const QString &initialPath)
     preview->setAlignment(Qt::AlignCenter);
     preview->setFrameShape(QFrame::StyledPanel);
     preview->setWordWrap(true);
+    preview->setTextFormat(Qt::PlainText); // the reason names the file
     if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
         grid->addWidget(preview, 1, grid->columnCount(), grid->rowCount() - 1, 1);
     const auto showPreview = [preview](const QString &path) {

@@ -1,9 +1,52 @@
 #include "ui/help/thelpform.h"
 
 #include <QFileInfo>
+#include <QImage>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+
+namespace {
+
+// A page's pictures and links are read only where the page itself lies, only
+// from plain files and only up to a size: a page replaced by another cannot
+// make the window read a device, a pipe or a file elsewhere on the computer.
+class HelpBrowser : public QTextBrowser
+{
+public:
+    using QTextBrowser::QTextBrowser;
+    static constexpr qint64 MaxResourceBytes = 16 * 1024 * 1024;
+    /// The canonical folder of the help page.
+    QString folder;
+
+    QVariant loadResource(int type, const QUrl &name) override
+    {
+        const QUrl url = source().isValid() ? source().resolved(name) : name;
+        const QFileInfo info(url.isLocalFile() ? url.toLocalFile() : QString());
+        const QString canonical = info.canonicalFilePath();
+        if (folder.isEmpty() || canonical.isEmpty() || !info.isFile() || info.size() > MaxResourceBytes
+            || !canonical.startsWith(folder + QLatin1Char('/')))
+            return refused(type);
+        return QTextBrowser::loadResource(type, QUrl::fromLocalFile(canonical));
+    }
+
+private:
+    // Something rather than nothing: where nothing comes back, the page's
+    // document goes and reads the name itself.
+    static QVariant refused(int type)
+    {
+        if (type == QTextDocument::ImageResource) {
+            QImage none(1, 1, QImage::Format_ARGB32);
+            none.fill(Qt::transparent);
+            return none;
+        }
+        if (type == QTextDocument::HtmlResource)
+            return QStringLiteral("<html><body><p>لا تُفتح من صفحة المساعدة إلا الملفات التي بجانبها.</p></body></html>");
+        return QStringLiteral(" ");
+    }
+};
+
+} // namespace
 
 THelpForm::THelpForm(QWidget *parent)
     : QWidget(parent, Qt::Window)
@@ -17,7 +60,7 @@ THelpForm::THelpForm(QWidget *parent)
     // window has closed.
     setAttribute(Qt::WA_QuitOnClose, false);
 
-    WebBrowser1 = new QTextBrowser(this);
+    WebBrowser1 = new HelpBrowser(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     // Links inside the page are followed; nothing leaves the program.
     WebBrowser1->setOpenExternalLinks(false);
@@ -36,6 +79,7 @@ void THelpForm::loadPage(const QString &filePath)
         WebBrowser1->setHtml(missingPageHtml(filePath));
         return;
     }
+    static_cast<HelpBrowser *>(WebBrowser1)->folder = info.canonicalPath();
     WebBrowser1->setSource(QUrl::fromLocalFile(info.absoluteFilePath()),
                            QTextDocument::HtmlResource);
     WebBrowser1->clearHistory();

@@ -1,4 +1,5 @@
 #include "ui/media/clipplayerbar.h"
+#include "core/base/plaintext.h"
 
 #include "ui/window/styleicon.h"
 #include "core/media/clipplayer.h"
@@ -103,7 +104,8 @@ void ClipPlayerBar::followPlayer()
     m_record->setEnabled(stopped && m_player->canRecord() && m_noInput.isEmpty());
     const auto tip = [](const char *what, const QString &note) {
         const QString name = QString::fromUtf8(what);
-        return note.isEmpty() ? name : name + QStringLiteral(": ") + note;
+        // The note may name a sound device: never read as markup.
+        return PlainText::toolTip(note.isEmpty() ? name : name + QStringLiteral(": ") + note);
     };
     m_play->setToolTip(tip("تشغيل", m_noOutput));
     m_record->setToolTip(tip("تسجيل", m_noInput));

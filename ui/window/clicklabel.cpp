@@ -2,7 +2,12 @@
 
 #include <QMouseEvent>
 
-ClickLabel::ClickLabel(const QString &text, QWidget *parent) : QLabel(text, parent) {}
+// The choice texts come from options files copied in from anywhere: they
+// show as the characters they are, never as markup.
+ClickLabel::ClickLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
+{
+    setTextFormat(Qt::PlainText);
+}
 
 void ClickLabel::mousePressEvent(QMouseEvent *event)
 {

@@ -1,6 +1,7 @@
 #include "ui/window/optionspage.h"
 #include "ui/window/styleicon.h"
 
+#include "core/settings/optionsfile.h"
 #include "core/settings/windows1256.h"
 #include "core/settings/windows1256validator.h"
 #include "ui/dialogs/dialogs.h"
@@ -238,6 +239,9 @@ void OptionsPage::buildEditors()
     Ed1 = placed(new QLineEdit(QStringLiteral("1"), TextPanel), "Ed1", 5, 16, 33, 21);
     Ed2 = placed(new QLineEdit(QStringLiteral("2"), TextPanel), "Ed2", 5, 48, 33, 21);
     Ed3 = placed(new QLineEdit(QStringLiteral("3"), TextPanel), "Ed3", 5, 80, 33, 21);
+    // As long as a text read back from the file may be: nothing typed is cut later.
+    for (QLineEdit *edit : {Ed1, Ed2, Ed3})
+        edit->setMaxLength(OptionsValues::TextLength);
     TextPanel->hide();
 
     const QIcon pictureIcon = styleIcon(QStyle::SP_DirOpenIcon);
@@ -255,6 +259,7 @@ void OptionsPage::buildEditors()
                     "Label4", 8, 173, 217, 68);
     Label4->setWordWrap(true);
     SoundNote = placed(new QLabel(p), "SoundNote", 8, 245, 217, 40);
+    SoundNote->setTextFormat(Qt::PlainText); // names the sound devices
     SoundNote->setWordWrap(true);
     SoundNote->hide();
 

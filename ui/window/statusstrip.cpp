@@ -1,4 +1,6 @@
 #include "ui/window/statusstrip.h"
+
+#include "core/base/plaintext.h"
 #include "ui/window/styleicon.h"
 
 #include <QFrame>
@@ -101,8 +103,11 @@ StatusStrip::StatusStrip(const QString &chords, QWidget *parent) : QWidget(paren
         strip->addWidget(w);
     strip->addWidget(DBText1, 1);
     strip->addWidget(Shape6);
-    for (QLabel *l : {Label14, Label10, DBText2, Label13, DBText3, Label12, SchoolLbl, DBText1})
+    for (QLabel *l : {Label14, Label10, DBText2, Label13, DBText3, Label12, SchoolLbl, DBText1}) {
         l->setLayoutDirection(Qt::RightToLeft);
+        // A child's name and the server's words are shown as written, never as markup.
+        l->setTextFormat(Qt::PlainText);
+    }
 }
 
 void StatusStrip::resizeEvent(QResizeEvent *event)
@@ -143,7 +148,7 @@ void StatusStrip::showChild(const QString &name, const QString &right, const QSt
 void StatusStrip::showStoreState(const QString &text, const QString &problem)
 {
     SchoolLbl->setText(text);
-    SchoolLbl->setToolTip(problem);
+    SchoolLbl->setToolTip(PlainText::toolTip(problem));
     SchoolLbl->setVisible(!text.isEmpty());
     fitHints();
 }
