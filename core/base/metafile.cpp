@@ -1,7 +1,7 @@
 #include "core/base/metafile.h"
 
 #include <QByteArray>
-#include <QFile>
+#include <QIODevice>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -162,12 +162,11 @@ bool handles(const QString &suffix)
     return suffixes().contains(suffix);
 }
 
-bool load(const QString &path, const QString &suffix, int maxSide, QImage *image)
+bool load(QIODevice *device, const QString &suffix, int maxSide, QImage *image)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxBytes)
+    if (device->size() > MaxBytes)
         return false;
-    QByteArray bytes = file.read(MaxBytes + 1);
+    QByteArray bytes = device->read(MaxBytes + 1);
     if (bytes.isEmpty() || bytes.size() > MaxBytes)
         return false;
     // The libraries are C: nothing is thrown through them, and each checks

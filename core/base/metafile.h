@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+class QIODevice;
 class QImage;
 
 /// Windows metafiles (wmf, and the enhanced emf), as old clip-art collections
@@ -16,10 +17,10 @@ QStringList suffixes();
 /// Whether the lower-case extension is one of them.
 bool handles(const QString &suffix);
 
-/// Draws the metafile at path into *image at its own size, scaled down so
+/// Draws the metafile read from device into *image at its own size, scaled down so
 /// that no side exceeds maxSide. False, with *image untouched, for a file
 /// that is too large, damaged or draws nothing.
-bool load(const QString &path, const QString &suffix, int maxSide, QImage *image);
+bool load(QIODevice *device, const QString &suffix, int maxSide, QImage *image);
 
 /// The largest metafile read, in bytes: clip art is a few kilobytes, and
 /// the whole file is held in memory while it is converted.

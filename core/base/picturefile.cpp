@@ -277,7 +277,7 @@ Result PictureFile::decodeFrom(QIODevice *device, const QString &suffix, QImage 
         return fail(invalidText(suffix));
 
     if (Metafile::handles(lower)) {
-        if (!Metafile::load(path, lower, qMax(1, maxSide), image))
+        if (!Metafile::load(device, lower, qMax(1, maxSide), image))
             return fail(invalidText(suffix));
         return Result::success();
     }
