@@ -52,6 +52,10 @@ public:
     /// The lessons: folders directly inside the Data folder that are not
     /// hidden, sorted by name.
     QStringList lessonNames() const;
+    /// The folders of `dataDir` that can be lessons, unsorted: not hidden,
+    /// and not a link that leads out of the Data folder (a link to /etc is
+    /// no lesson, and nothing is read or written through it).
+    static QStringList lessonFolders(const QString &dataDir);
 
     /// The options file to read for a lesson name: the Data folder's own for
     /// the automatic name and for the empty name; the lesson folder's
