@@ -1,6 +1,7 @@
 #include "core/records/schoolserver.h"
 
 #include "core/records/resultsfile.h"
+#include "core/records/sqlitefile.h"
 
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -121,28 +122,34 @@ Result SchoolServer::openCache(const QString &connection, const QString &path, i
 {
     QString reason;
     bool ok = false;
+    // The file's objects, checked before anything is written to it.
+    const QStringList objects = {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS Outbox (Seq INTEGER PRIMARY KEY AUTOINCREMENT, "
+                       "Id TEXT NOT NULL UNIQUE, Service TEXT NOT NULL, Child INTEGER NOT NULL, "
+                       "Time INTEGER NOT NULL, Lesson TEXT, QuestionType INTEGER, Asked INTEGER, "
+                       "Clicked INTEGER, Correct INTEGER NOT NULL)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS OutboxChild ON Outbox (Service, Child)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS Copy (Service TEXT NOT NULL, No INTEGER NOT NULL, "
+                       "Name TEXT, Ok INTEGER, NotOk INTEGER, PRIMARY KEY (Service, No)) WITHOUT ROWID"),
+    };
+    const Result notLinked = SqliteFile::checkNoLinks(path);
+    if (!notLinked)
+        return notLinked;
+    SqliteFile::keepPrivate(path);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setDatabaseName(path);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyMs));
+        Result checked = Result::success();
         if (!db.open()) {
             reason = ResultsFile::reasonOf(db.lastError());
+        } else if (!(checked = SqliteFile::harden(db)) || !(checked = SqliteFile::holdsOnly(db, objects))) {
+            reason = checked.text;
         } else {
             QSqlQuery q(db);
-            // Write-ahead logging: the sender reads while the game writes.
             // Every answer is on the disk before the count returns.
-            const QString setup[] = {
-                QStringLiteral("PRAGMA journal_mode = WAL"),
-                QStringLiteral("PRAGMA synchronous = FULL"),
-                QStringLiteral("BEGIN IMMEDIATE"),
-                QStringLiteral("CREATE TABLE IF NOT EXISTS Outbox (Seq INTEGER PRIMARY KEY AUTOINCREMENT, "
-                               "Id TEXT NOT NULL UNIQUE, Service TEXT NOT NULL, Child INTEGER NOT NULL, "
-                               "Time INTEGER NOT NULL, Lesson TEXT, QuestionType INTEGER, Asked INTEGER, "
-                               "Clicked INTEGER, Correct INTEGER NOT NULL)"),
-                QStringLiteral("CREATE INDEX IF NOT EXISTS OutboxChild ON Outbox (Service, Child)"),
-                QStringLiteral("CREATE TABLE IF NOT EXISTS Copy (Service TEXT NOT NULL, No INTEGER NOT NULL, "
-                               "Name TEXT, Ok INTEGER, NotOk INTEGER, PRIMARY KEY (Service, No)) WITHOUT ROWID"),
-            };
+            const QStringList setup =
+                QStringList{QStringLiteral("PRAGMA synchronous = FULL"), QStringLiteral("BEGIN IMMEDIATE")} + objects;
             ok = true;
             for (const QString &sql : setup) {
                 if (!q.exec(sql)) {
@@ -168,6 +175,13 @@ Result SchoolServer::openCache(const QString &connection, const QString &path, i
                 }
             }
             if (ok && !q.exec(QStringLiteral("COMMIT"))) {
+                reason = ResultsFile::reasonOf(q.lastError());
+                ok = false;
+            }
+            // Write-ahead logging: the sender reads while the game writes.
+            // Switched only once the file has shown it is the quiz's, so
+            // that a refused file keeps every byte.
+            if (ok && !q.exec(QStringLiteral("PRAGMA journal_mode = WAL"))) {
                 reason = ResultsFile::reasonOf(q.lastError());
                 ok = false;
             }
