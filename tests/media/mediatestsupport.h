@@ -77,6 +77,39 @@ inline QString soundServerSkipReason()
     return {};
 }
 
+inline bool pactl(const QStringList &arguments, QString *output = nullptr)
+{
+    QProcess process;
+    process.start(QStringLiteral("pactl"), arguments);
+    const bool ok = process.waitForFinished(5000) && process.exitStatus() == QProcess::NormalExit
+        && process.exitCode() == 0;
+    if (output)
+        *output = QString::fromLocal8Bit(process.readAllStandardOutput());
+    return ok;
+}
+
+/// Takes the test server's input "quizmic" away, as a microphone pulled out.
+inline bool removeInput()
+{
+    QString modules;
+    if (!pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("modules")}, &modules))
+        return false;
+    for (const QString &line : modules.split(QLatin1Char('\n'))) {
+        if (line.contains(QLatin1String("module-remap-source")) && line.contains(QLatin1String("quizmic")))
+            return pactl({QStringLiteral("unload-module"), line.section(QLatin1Char('\t'), 0, 0)});
+    }
+    return false;
+}
+
+/// Puts "quizmic" back as scripts/sound-server.sh made it.
+inline bool restoreInput()
+{
+    return pactl({QStringLiteral("load-module"), QStringLiteral("module-remap-source"),
+                  QStringLiteral("master=quiz.monitor"), QStringLiteral("source_name=quizmic"),
+                  QStringLiteral("source_properties=device.description=quizmic")})
+        && pactl({QStringLiteral("set-default-source"), QStringLiteral("quizmic")});
+}
+
 /// Peak and RMS of 16-bit PCM sound data in a canonical wav, from 0 to 1.
 struct Loudness
 {
