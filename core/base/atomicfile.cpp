@@ -62,6 +62,10 @@ Result AtomicFile::writeBytes(const QString &path, const QByteArray &bytes, Acce
     // file is put in place. errno is cleared before each step, so that the
     // reason told is the one this step left.
     const QFileInfo target(path);
+    // A file the teacher made read-only is kept, though its folder would
+    // let a rename replace it.
+    if (!target.isSymLink() && target.exists() && !target.isWritable())
+        return Result::failure(writeFailedText(path, fileErrorReason(EACCES)));
     QTemporaryFile out(target.absolutePath() + QLatin1String("/.save-XXXXXX"));
     errno = 0;
     if (!out.open())

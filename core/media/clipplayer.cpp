@@ -76,9 +76,12 @@ void ClipPlayer::ensureBackend()
 
 ClipPlayer::~ClipPlayer()
 {
-    // Saved by now, or the teacher chose to leave without it.
-    discardRecording();
-    close();
+    // A recording is saved by now, or the teacher chose to leave without
+    // it: none is left hidden beside the clips. Closed first, so that
+    // nothing is loaded again on the way out.
+    release();
+    dropRecording();
+    pausePlayback();
     SoundMixer::instance().removeVoice(m_voice);
     if (!m_player)
         return;

@@ -45,6 +45,11 @@ CsvFile::~CsvFile() = default;
 
 Result CsvFile::open()
 {
+    // An older export the teacher made read-only is kept, as any other
+    // read-only file is.
+    const QFileInfo target(m_path);
+    if (!target.isSymLink() && target.exists() && !target.isWritable())
+        return Result::failure(writeFailed(m_path, fileErrorReason(EACCES)));
     errno = 0;
     if (!m_file.open())
         return Result::failure(writeFailed(m_path, lastFileErrorReason(m_file.errorString())));
