@@ -182,6 +182,8 @@ Result ResultsFile::open(const QString &connection, const QString &path)
         if (result)
             result = SqliteFile::holdsOnly(QSqlDatabase::database(connection, false), schemaStatements());
         if (result)
+            result = SqliteFile::checkIntact(QSqlDatabase::database(connection, false));
+        if (result)
             result = probeWrite(connection);
         // A file from before answers were kept (or one whose answers table
         // was removed, which would refuse every count): the table is added

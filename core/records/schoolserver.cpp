@@ -143,7 +143,8 @@ Result SchoolServer::openCache(const QString &connection, const QString &path, i
         Result checked = Result::success();
         if (!db.open()) {
             reason = ResultsFile::reasonOf(db.lastError());
-        } else if (!(checked = SqliteFile::harden(db)) || !(checked = SqliteFile::holdsOnly(db, objects))) {
+        } else if (!(checked = SqliteFile::harden(db)) || !(checked = SqliteFile::holdsOnly(db, objects))
+                   || !(checked = SqliteFile::checkIntact(db))) {
             reason = checked.text;
         } else {
             QSqlQuery q(db);

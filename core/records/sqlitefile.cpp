@@ -188,4 +188,15 @@ Result holdsOnly(const QSqlDatabase &db, const QStringList &statements)
     return Result::success();
 }
 
+Result checkIntact(const QSqlDatabase &db)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("PRAGMA quick_check(1)")) || !q.next())
+        return Result::failure(ResultsFile::reasonOf(q.lastError()));
+    if (q.value(0).toString() != QLatin1String("ok"))
+        return Result::failure(QStringLiteral("الملف ليس قاعدة بيانات صالحة أو أنه تالف"));
+    return Result::success();
+}
+
 } // namespace SqliteFile

@@ -41,4 +41,9 @@ Result harden(const QSqlDatabase &db);
 /// are allowed: a file made before they were added. Reads only.
 Result holdsOnly(const QSqlDatabase &db, const QStringList &statements);
 
+/// The file's pages are whole (SQLite's quick check, which stops at the
+/// first fault): a damaged file is refused at its opening, untouched, rather
+/// than failing at every answer later. Reads only.
+Result checkIntact(const QSqlDatabase &db);
+
 } // namespace SqliteFile

@@ -166,6 +166,7 @@ private slots:
         QTest::newRow("other fields") << "records-bad/other-fields.db" << QString() << "ليست الحقول الأربعة";
         QTest::newRow("no children table") << "records-bad/no-table.db" << QString() << "لا يحتوي الملف على جدول";
         QTest::newRow("newer program") << "records-bad/newer-version.db" << QString() << "إصدار أحدث";
+        QTest::newRow("damaged pages") << "sqlite-corpus/damaged-page.db" << QString() << "تالف";
         // At every counted answer, every other child's counts become 0.
         QTest::newRow("trigger") << valid
                                  << "CREATE TRIGGER Wipe AFTER UPDATE ON Table1 BEGIN "
