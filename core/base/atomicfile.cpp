@@ -6,12 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -30,32 +30,57 @@ bool writeAll(int fd, const char *data, qint64 size)
     return true;
 }
 
+// The permissions a file written under `destination` gets: those of the
+// regular file it replaces (a link's target is not looked at), else the
+// usual ones for a new file, or the owner's only where asked.
+mode_t modeFor(const QString &destination, AtomicFile::Access access)
+{
+    if (access == AtomicFile::Access::OwnerOnly)
+        return 0600;
+    struct stat st;
+    if (::lstat(QFile::encodeName(destination).constData(), &st) == 0 && S_ISREG(st.st_mode))
+        return st.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// rename(2) replaces the destination in one step (QFile::rename would refuse
+// an existing one); a symbolic link under that name is replaced as a link.
+bool renameOver(const QString &from, const QString &to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
 } // namespace
 
-Result AtomicFile::writeBytes(const QString &path, const QByteArray &bytes)
+Result AtomicFile::writeBytes(const QString &path, const QByteArray &bytes, Access access)
 {
-    QSaveFile file(path);
-    // No fallback to writing the file in place: that is exactly what could
-    // leave it half written.
-    file.setDirectWriteFallback(false);
-    // Unbuffered: a buffered QFileDevice can report a write that the disk
-    // cut short (full disk, size limit) as complete, and commit() would then
-    // put a truncated file in place. Written straight through, the short
-    // count shows, and the size is checked once more before the rename.
-    // errno is cleared before each step, so that the reason told is the
-    // one this step left.
+    // Not QSaveFile: it writes to the target of a link found under the name.
+    // Written through the descriptor, not a buffer, so that a write the disk
+    // cuts short (full disk, size limit) shows in the count and no truncated
+    // file is put in place. errno is cleared before each step, so that the
+    // reason told is the one this step left.
+    const QFileInfo target(path);
+    // A file the teacher made read-only is kept, though its folder would
+    // let a rename replace it.
+    if (!target.isSymLink() && target.exists() && !target.isWritable())
+        return Result::failure(writeFailedText(path, fileErrorReason(EACCES)));
+    QTemporaryFile out(target.absolutePath() + QLatin1String("/.save-XXXXXX"));
     errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return Result::failure(writeFailedText(path, lastFileErrorReason(file.errorString())));
+    if (!out.open())
+        return Result::failure(writeFailedText(path, lastFileErrorReason(out.errorString())));
     errno = 0;
-    if (file.write(bytes) != bytes.size() || file.size() != bytes.size()) {
-        const QString reason = lastFileErrorReason(file.errorString());
-        file.cancelWriting();
-        return Result::failure(writeFailedText(path, reason));
-    }
+    if (!writeAll(out.handle(), bytes.constData(), bytes.size()))
+        return Result::failure(writeFailedText(path, lastFileErrorReason()));
+    // On disk before the name points at it (see copyReplacing).
     errno = 0;
-    if (!file.commit())
-        return Result::failure(writeFailedText(path, lastFileErrorReason(file.errorString())));
+    if (::fsync(out.handle()) != 0 || ::fchmod(out.handle(), modeFor(path, access)) != 0)
+        return Result::failure(writeFailedText(path, lastFileErrorReason()));
+    errno = 0;
+    if (!renameOver(out.fileName(), path))
+        return Result::failure(writeFailedText(path, lastFileErrorReason()));
+    out.setAutoRemove(false);
     return Result::success();
 }
 
@@ -95,19 +120,14 @@ Result AtomicFile::copyReplacing(const QString &source, const QString &destinati
         return Result::failure(writeFailedText(destination, lastFileErrorReason()));
     out.setPermissions(in.permissions());
 
-    // rename(2) replaces the destination in one step; QFile::rename would
-    // refuse an existing destination. A symbolic link under that name is
-    // replaced as a link, its target is left alone.
-    const QByteArray from = QFile::encodeName(out.fileName());
-    const QByteArray to = QFile::encodeName(destination);
     errno = 0;
-    if (std::rename(from.constData(), to.constData()) != 0)
+    if (!renameOver(out.fileName(), destination))
         return Result::failure(writeFailedText(destination, lastFileErrorReason()));
     out.setAutoRemove(false);
     return Result::success();
 }
 
-Result AtomicFile::moveReplacing(const QString &source, const QString &destination)
+Result AtomicFile::moveReplacing(const QString &source, const QString &destination, Access access)
 {
     QFile file(source);
     errno = 0;
@@ -117,17 +137,26 @@ Result AtomicFile::moveReplacing(const QString &source, const QString &destinati
     errno = 0;
     if (::fsync(file.handle()) != 0)
         return Result::failure(writeFailedText(destination, lastFileErrorReason()));
-    file.close();
-    const QFileInfo old(destination);
-    if (old.isFile())
-        file.setPermissions(old.permissions());
-    else
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser
-                            | QFile::ReadGroup | QFile::ReadOther);
     errno = 0;
-    if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(destination).constData()) != 0)
+    if (::fchmod(file.handle(), modeFor(destination, access)) != 0)
+        return Result::failure(writeFailedText(destination, lastFileErrorReason()));
+    file.close();
+    errno = 0;
+    if (!renameOver(source, destination))
         return Result::failure(writeFailedText(destination, lastFileErrorReason()));
     return Result::success();
+}
+
+bool AtomicFile::isPrivateFolder(const QString &folder)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder).constData(), &st) == 0
+        && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
+}
+
+AtomicFile::Access AtomicFile::accessIn(const QString &folder)
+{
+    return isPrivateFolder(folder) ? Access::OwnerOnly : Access::Usual;
 }
 
 bool AtomicFile::readUpTo(const QString &path, qint64 maxBytes, QByteArray *bytes, bool *complete)

@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -97,6 +98,10 @@ DataLocation DataLocation::settle(const QString &appDir, const QString &userDir,
         const int error = errno ? errno : EACCES;
         return readOnly(appDir, false, userRoot, fileErrorReason(error));
     }
+    // The children's names and counts and the teacher's recordings are
+    // nobody else's business on a computer with several accounts; a folder
+    // an older version made with the umask is closed now.
+    ::chmod(QFile::encodeName(userRoot).constData(), 0700);
     const QString userData = FileLookup::inFolder(userRoot, DataName);
     if (QFileInfo(userData).isDir()) {
         if (!probe(userRoot) || !probe(userData))

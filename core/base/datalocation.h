@@ -34,7 +34,8 @@ struct DataLocation
     /// Settles the location for the program folder `appDir` (the program's
     /// AppDir, "" for the current directory) and the user's own data folder
     /// `userDir`. An empty `userDir` keeps everything in the program folder.
-    /// May create and fill the user's folder; does nothing else on disk.
+    /// May create and fill the user's folder, which is made (or closed to)
+    /// its user's own, mode 0700; does nothing else on disk.
     static DataLocation settle(const QString &appDir, const QString &userDir,
                                const WritableProbe &canWrite = {});
 

@@ -2,6 +2,7 @@
 
 #include "core/base/atomicfile.h"
 #include "core/base/bidi.h"
+#include "core/base/filelookup.h"
 #include "core/base/systemerror.h"
 #include "core/media/aviclip.h"
 #include "core/media/backendplayers.h"
@@ -75,7 +76,12 @@ void ClipPlayer::ensureBackend()
 
 ClipPlayer::~ClipPlayer()
 {
-    close();
+    // A recording is saved by now, or the teacher chose to leave without
+    // it: none is left hidden beside the clips. Closed first, so that
+    // nothing is loaded again on the way out.
+    release();
+    dropRecording();
+    pausePlayback();
     SoundMixer::instance().removeVoice(m_voice);
     if (!m_player)
         return;
@@ -108,6 +114,16 @@ void ClipPlayer::finishDroppedPlayers(int waitMs)
 Result ClipPlayer::open()
 {
     close();
+    findFileName();
+    // A recording not saved yet is what this clip is now: it is heard at
+    // every start until it is saved, recorded anew or the clip is emptied.
+    if (holdsRecordingForClip()) {
+        m_isSound = true;
+        m_hasVideo = false;
+        loadSource(m_recordingFile);
+        setState(State::Stopped);
+        return Result::success();
+    }
     const ClipFile::Check check = ClipFile::check(m_fileName);
     if (!check.ok())
         return Result::failure(check.error);
@@ -125,6 +141,8 @@ Result ClipPlayer::openToRestart()
 {
     if (m_state != State::Playing || !holdsUnchanged(m_fileName))
         return open();
+    if (holdsRecordingForClip())
+        return Result::success();
     const ClipFile::Check check = ClipFile::check(m_fileName);
     if (!check.ok()) {
         close();
@@ -153,8 +171,39 @@ bool ClipPlayer::backendLoading() const
 
 void ClipPlayer::close()
 {
+    // A recording under way is finished, not thrown away: it is kept as far
+    // as it got.
+    if (m_state == State::Recording) {
+        const Result finished = finishRecording();
+        if (!finished)
+            keepError(100 + m_recorder->lastError(), finished.text);
+    }
     release();
     pausePlayback();
+}
+
+void ClipPlayer::discardRecording()
+{
+    if (m_state == State::Recording || holdsRecordingForClip())
+        dropRecording();
+}
+
+void ClipPlayer::findFileName()
+{
+    // A clip replaced by a file whose name differs only in letter case
+    // (COLOR1.WAV copied in for color1.wav) is found at every open, as
+    // SetupMediaFiles finds it; the save then writes under that name.
+    if (m_fileName.isEmpty())
+        return;
+    const QFileInfo info(m_fileName);
+    m_fileName = FileLookup::inFolder(info.path(), info.fileName());
+}
+
+bool ClipPlayer::holdsRecordingForClip() const
+{
+    return !m_recordingFile.isEmpty() && m_state != State::Recording
+        && QFileInfo(m_recordingClip).absoluteFilePath().compare(QFileInfo(m_fileName).absoluteFilePath(),
+                                                                 Qt::CaseInsensitive) == 0;
 }
 
 void ClipPlayer::pausePlayback()
@@ -174,7 +223,6 @@ void ClipPlayer::release()
     // the end of a playback.
     setState(State::Closed);
     m_playWhenLoaded = false;
-    dropRecording();
     leaveOutput();
     m_shownFrame = -1;
     m_isSound = false;
@@ -289,14 +337,20 @@ void ClipPlayer::record()
         return;
     }
     m_recordingFile = file.fileName();
+    m_recordingClip = m_fileName;
+    m_cutOff = false;
     file.close();
 
     if (!m_recorder) {
         m_recorder = new ClipRecorder(this);
         connect(m_recorder, &ClipRecorder::interrupted, this, [this] {
-            // The input went away: keep what was recorded, as a stop would.
-            if (m_state == State::Recording)
-                stop();
+            // The input went away: keep what was recorded, as a stop would,
+            // and say that it was cut off.
+            if (m_state != State::Recording)
+                return;
+            stop();
+            m_cutOff = hasRecording();
+            emit stateChanged();
         });
     }
     const Result started = m_recorder->start(m_recordingFile);
@@ -328,7 +382,7 @@ Result ClipPlayer::save()
 {
     if (m_fileName.isEmpty())
         return Result::success();
-    if (!isOpen())
+    if (!isOpen() && m_recordingFile.isEmpty())
         return Result::failure(QStringLiteral("لا يوجد مقطع مفتوح لحفظه في \"%1\"").arg(Bidi::path(m_fileName)));
     if (m_state == State::Recording) {
         const Result finished = finishRecording();
@@ -338,16 +392,22 @@ Result ClipPlayer::save()
     if (m_recordingFile.isEmpty())
         return Result::success();
 
-    // The finished recording takes the clip's name in one step: the clip
-    // file is always either the old clip or the new one, whole.
-    const Result moved = AtomicFile::moveReplacing(m_recordingFile, m_fileName);
+    // The finished recording takes its clip's name in one step: the clip
+    // file is always either the old clip or the new one, whole. It is the
+    // clip it was recorded for, even after the medium changed meanwhile.
+    const bool current = holdsRecordingForClip();
+    const Result moved = AtomicFile::moveReplacing(m_recordingFile, m_recordingClip);
     if (!moved)
         return Result::failure(QStringLiteral("لم يُحفظ التسجيل وبقي المقطع كما كان: ") + moved.text);
     // The recording is the clip now: nothing is left to remove.
     m_recordingFile.clear();
-    pausePlayback();
-    loadClip();
-    setState(State::Stopped);
+    m_cutOff = false;
+    if (current && isOpen()) {
+        pausePlayback();
+        loadClip();
+        setState(State::Stopped);
+    }
+    emit stateChanged();
     return Result::success();
 }
 
@@ -481,11 +541,15 @@ void ClipPlayer::dropRecording()
 {
     if (m_recorder && m_recorder->isRecording())
         m_recorder->abort();
+    m_cutOff = false;
+    if (m_state == State::Recording)
+        setState(State::Stopped);
     if (m_recordingFile.isEmpty())
         return;
     const bool playingRecording = m_source == m_recordingFile;
     QFile::remove(m_recordingFile);
     m_recordingFile.clear();
+    emit stateChanged();
     if (playingRecording && isOpen()) {
         pausePlayback();
         loadClip();

@@ -40,7 +40,14 @@ class QTimer;
 ///
 /// A recording goes into a hidden temporary file beside the clip and reaches
 /// the clip file only through save(), which renames it into place: a failed
-/// save leaves the old clip whole.
+/// save leaves the old clip whole. Until it is saved, recorded anew or the
+/// clip is emptied (discardRecording()), the recording is the clip: every
+/// open and start of the clip plays it, whatever closes and reopens the
+/// player meanwhile. A recording cut off by a lost input is kept as far as
+/// it got (recordingCutOff()).
+///
+/// Every open finds the clip file whatever the letter case of its name on
+/// disk (FileLookup), so a clip replaced by COLOR1.WAV is heard.
 class ClipPlayer : public QObject
 {
     Q_OBJECT
@@ -69,7 +76,7 @@ public:
     /// and unchanged on disk keeps sounding: a seek and play that follow
     /// send it back to its start without the gap of a stop and a start.
     Result openToRestart();
-    /// Stops playback or recording and drops an unsaved recording; never
+    /// Stops playback, finishes a recording under way (it is kept); never
     /// fails. The loaded clip is kept: the next open loads the file anew
     /// only when it changed on disk meanwhile (replaced, rewritten or
     /// touched), so a clip replaced by another program is picked up while
@@ -84,6 +91,11 @@ public:
     bool hasVideo() const { return isOpen() && m_hasVideo; }
     /// A finished recording that has not been saved to the clip file yet.
     bool hasRecording() const { return !m_recordingFile.isEmpty() && m_state != State::Recording; }
+    /// That recording ended because the sound input went away.
+    bool recordingCutOff() const { return m_cutOff && hasRecording(); }
+    /// Drops the recording of this clip (running or finished) unsaved: the
+    /// teacher empties the clip.
+    void discardRecording();
 
     int trackCount() const { return isOpen() ? 1 : 0; }
     qint64 trackStart(int track) const;
@@ -100,11 +112,12 @@ public:
     /// Stops playback (the position stays) or finishes a recording, which
     /// is then held until it is saved.
     void stop();
-    /// Writes what was recorded to the clip file, replacing it atomically; a
-    /// recording still running is finished first. With nothing recorded the
+    /// Writes what was recorded to the clip file it was recorded for,
+    /// replacing it atomically; a recording still running is finished first. With nothing recorded the
     /// clip file is left as it is (it may have been replaced by another
-    /// program meanwhile). Fails for a player without an open clip ("no
-    /// device open") and for a recording that cannot be written.
+    /// program meanwhile). Fails for a player without an open clip and
+    /// without a recording ("no device open") and for a recording that
+    /// cannot be written, which is then kept for the next save.
     Result save();
 
     /// Where video clips draw their picture: an object with an invokable
@@ -144,6 +157,8 @@ private:
     bool holdsUnchanged(const QString &fileName) const;
     Result finishRecording();
     void dropRecording();
+    void findFileName();
+    bool holdsRecordingForClip() const;
     void forwardFrame(const QVideoFrame &frame);
     void showOnOutput();
     /// Gives the video output up, if this player draws there.
@@ -204,4 +219,8 @@ private:
 
     ClipRecorder *m_recorder = nullptr;
     QString m_recordingFile;
+    /// The clip file the recording is for (the medium may change before it
+    /// is saved), and whether the input was lost while recording it.
+    QString m_recordingClip;
+    bool m_cutOff = false;
 };

@@ -14,6 +14,14 @@ namespace {
 constexpr int PreferredRate = 22050;
 constexpr int PreferredChannels = 1;
 constexpr int HeaderSize = 44;
+// A live input delivers sound (silence too) many times a second. One that
+// delivers nothing for this long has gone, even when the audio system does
+// not say so: a sound server that ends the stream leaves Qt's input
+// "active" with nothing to read.
+constexpr int WatchMs = 250;
+constexpr int SilentInputMs = 2000;
+// The server may take a moment before the first sound of a recording.
+constexpr int FirstSoundMs = 8000;
 
 QAudioFormat recordingFormat(const QAudioDevice &device)
 {
@@ -56,7 +64,11 @@ QByteArray waveHeader(const QAudioFormat &format, qint64 dataBytes)
 
 } // namespace
 
-ClipRecorder::ClipRecorder(QObject *parent) : QObject(parent) {}
+ClipRecorder::ClipRecorder(QObject *parent) : QObject(parent)
+{
+    m_watch.setInterval(WatchMs);
+    connect(&m_watch, &QTimer::timeout, this, &ClipRecorder::watchInput);
+}
 
 ClipRecorder::~ClipRecorder()
 {
@@ -100,6 +112,8 @@ Result ClipRecorder::start(const QString &fileName)
         return Result::failure(QStringLiteral("تعذر بدء التسجيل من مدخل الصوت \"%1\"").arg(Bidi::word(device.description())));
     }
     connect(m_input, &QIODevice::readyRead, this, &ClipRecorder::takeSound);
+    m_sinceSound.start();
+    m_watch.start();
     return Result::success();
 }
 
@@ -153,6 +167,19 @@ void ClipRecorder::takeSound()
         return;
     }
     m_dataBytes += sound.size();
+    m_sinceSound.start();
+}
+
+void ClipRecorder::watchInput()
+{
+    if (!m_source)
+        return;
+    takeSound();
+    if (m_sinceSound.elapsed() < (m_dataBytes > 0 ? SilentInputMs : FirstSoundMs))
+        return;
+    m_watch.stop();
+    m_lastError = QAudio::IOError;
+    emit interrupted();
 }
 
 void ClipRecorder::onSourceStateChanged()
@@ -169,6 +196,7 @@ void ClipRecorder::release()
 {
     if (!m_source)
         return;
+    m_watch.stop();
     QAudioSource *source = m_source;
     m_source = nullptr;
     m_input = nullptr;

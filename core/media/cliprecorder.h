@@ -3,8 +3,10 @@
 #include "core/base/result.h"
 
 #include <QAudioFormat>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QObject>
+#include <QTimer>
 
 class QAudioSource;
 class QIODevice;
@@ -36,11 +38,13 @@ public:
     int lastError() const { return m_lastError; }
 
 signals:
-    /// The input stopped by itself (device lost) while recording.
+    /// The input stopped by itself (device lost) while recording, or has
+    /// delivered nothing for two seconds (eight before its first sound).
     void interrupted();
 
 private:
     void takeSound();
+    void watchInput();
     void onSourceStateChanged();
     void release();
 
@@ -51,4 +55,6 @@ private:
     qint64 m_dataBytes = 0;
     bool m_writeFailed = false;
     int m_lastError = 0;
+    QTimer m_watch;
+    QElapsedTimer m_sinceSound;
 };

@@ -52,6 +52,9 @@ Result keepClip(ClipPlayer &player, const QString &reason)
 
 Result resetClip(ClipPlayer &player, const QString &blankFile)
 {
+    // Emptying the clip is the one way besides recording anew that a
+    // recording not saved yet goes.
+    player.discardRecording();
     player.close();
     if (player.fileName().isEmpty())
         return Result::failure(QStringLiteral("لا يوجد ملف مقطع لتفريغه"));
@@ -77,7 +80,7 @@ Result saveAll(const QList<ClipPlayer *> &players)
 {
     QStringList failures;
     for (ClipPlayer *player : players) {
-        if (!player->isOpen())
+        if (!player->isOpen() && !player->hasRecording())
             continue;
         const Result saved = player->save();
         if (!saved)

@@ -3,8 +3,10 @@
 #include "core/base/systemerror.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <cerrno>
+#include <unistd.h>
 
 namespace {
 
@@ -42,24 +44,26 @@ QString writeFailed(const QString &path, const QString &reason)
 
 } // namespace
 
-CsvFile::CsvFile(const QString &path) : m_file(path)
+CsvFile::CsvFile(const QString &path, AtomicFile::Access access)
+    : m_path(path), m_access(access), m_file(QFileInfo(path).absolutePath() + QLatin1String("/.export-XXXXXX"))
 {
-    m_file.setDirectWriteFallback(false);
     m_buffer.reserve(FlushAt + 4096);
 }
 
-CsvFile::~CsvFile()
-{
-    if (m_file.isOpen())
-        m_file.cancelWriting();
-}
+// An export that was not committed leaves nothing behind: the temporary
+// file removes itself.
+CsvFile::~CsvFile() = default;
 
 Result CsvFile::open()
 {
-    // Unbuffered: a write the disk cuts short shows in the count at once.
+    // An older export the teacher made read-only is kept, as any other
+    // read-only file is.
+    const QFileInfo target(m_path);
+    if (!target.isSymLink() && target.exists() && !target.isWritable())
+        return Result::failure(writeFailed(m_path, fileErrorReason(EACCES)));
     errno = 0;
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return Result::failure(writeFailed(m_file.fileName(), lastFileErrorReason(m_file.errorString())));
+    if (!m_file.open())
+        return Result::failure(writeFailed(m_path, lastFileErrorReason(m_file.errorString())));
     m_buffer.append("\xEF\xBB\xBF");
     return Result::success();
 }
@@ -147,11 +151,22 @@ bool CsvFile::flush()
 {
     if (m_failed || m_buffer.isEmpty())
         return !m_failed;
-    errno = 0;
-    if (m_file.write(m_buffer) != m_buffer.size()) {
-        m_failed = true;
-        m_reason = lastFileErrorReason(m_file.errorString());
-        return false;
+    // Through the descriptor, not QFile's buffer: a write the disk cuts
+    // short shows in the count at once.
+    const char *data = m_buffer.constData();
+    qint64 left = m_buffer.size();
+    while (left > 0) {
+        errno = 0;
+        const ssize_t n = ::write(m_file.handle(), data, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            m_failed = true;
+            m_reason = lastFileErrorReason();
+            return false;
+        }
+        data += n;
+        left -= n;
     }
     m_written += m_buffer.size();
     m_buffer.clear();
@@ -163,11 +178,13 @@ Result CsvFile::commit()
     if (!flush() || m_file.size() != m_written) {
         if (!m_failed)
             m_reason = lastFileErrorReason(m_file.errorString());
-        m_file.cancelWriting();
-        return Result::failure(writeFailed(m_file.fileName(), m_reason));
+        return Result::failure(writeFailed(m_path, m_reason));
     }
-    errno = 0;
-    if (!m_file.commit())
-        return Result::failure(writeFailed(m_file.fileName(), lastFileErrorReason(m_file.errorString())));
+    // Flushed to disk and given the name in one rename, which replaces a
+    // link under that name rather than its target.
+    const Result moved = AtomicFile::moveReplacing(m_file.fileName(), m_path, m_access);
+    if (!moved)
+        return moved;
+    m_file.setAutoRemove(false);
     return Result::success();
 }

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "core/base/atomicfile.h"
 #include "core/base/result.h"
 
 #include <QByteArray>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QString>
 
 /// A CSV file that common spreadsheet programs open as it is meant: UTF-8
@@ -11,12 +12,14 @@
 /// comma-separated, CRLF line ends and RFC 4180 quoting. A text cell that a
 /// spreadsheet could take for a formula is written with a leading apostrophe.
 ///
-/// The file is written through QSaveFile: until commit() it does not exist
-/// under its name, and a failed export leaves an older file as it was.
+/// The file is written to a hidden temporary file beside it and takes its
+/// name only at commit() (AtomicFile::moveReplacing): a failed export leaves
+/// an older file as it was, and a symbolic link chosen as the file is
+/// replaced, never written through.
 class CsvFile
 {
 public:
-    explicit CsvFile(const QString &path);
+    explicit CsvFile(const QString &path, AtomicFile::Access access = AtomicFile::Access::Usual);
     ~CsvFile();
 
     /// Creates the temporary file and writes the byte-order mark.
@@ -41,7 +44,9 @@ private:
     void separate();
     bool flush();
 
-    QSaveFile m_file;
+    QString m_path;
+    AtomicFile::Access m_access;
+    QTemporaryFile m_file;
     QByteArray m_buffer;
     bool m_rowStarted = false;
     bool m_failed = false;

@@ -117,7 +117,8 @@ QString ResultsExport::questionTypeText(int type)
     }
 }
 
-Result ResultsExport::writeCounts(const ResultsTable &table, const QString &path, ExportSummary *summary)
+Result ResultsExport::writeCounts(const ResultsTable &table, const QString &path, ExportSummary *summary,
+                                  AtomicFile::Access access)
 {
     *summary = ExportSummary();
     QString connection;
@@ -128,7 +129,7 @@ Result ResultsExport::writeCounts(const ResultsTable &table, const QString &path
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("SELECT No, Name, Ok, NotOk FROM %1 ORDER BY No").arg(table.store()->childrenSource())))
         return Result::failure(readFailed(q));
-    CsvFile csv(path);
+    CsvFile csv(path, access);
     const Result opened = csv.open();
     if (!opened)
         return opened;
@@ -152,7 +153,7 @@ Result ResultsExport::writeCounts(const ResultsTable &table, const QString &path
 }
 
 Result ResultsExport::writeAnswers(const ResultsTable &table, const QString &path, const QDateTime &now,
-                                   ExportSummary *summary)
+                                   ExportSummary *summary, AtomicFile::Access access)
 {
     *summary = ExportSummary();
     QString connection;
@@ -177,7 +178,7 @@ Result ResultsExport::writeAnswers(const ResultsTable &table, const QString &pat
             "SELECT Child, Time, Event, Lesson, QuestionType, Asked, Clicked, Correct "
             "FROM %1 ORDER BY Child, Seq").arg(table.store()->historySource(0))))
         return Result::failure(readFailed(q));
-    CsvFile csv(path);
+    CsvFile csv(path, access);
     const Result opened = csv.open();
     if (!opened)
         return opened;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/atomicfile.h"
 #include "core/base/result.h"
 
 #include <QDateTime>
@@ -18,17 +19,20 @@ struct ExportSummary
 };
 
 /// Writes the children's table and its answers history as CSV files for a
-/// spreadsheet (see CsvFile). Reads only; the table must be open.
+/// spreadsheet (see CsvFile). Reads only; the table must be open. The
+/// files are their owner's only with Access::OwnerOnly (the children's data
+/// kept in the user's own folder).
 class ResultsExport
 {
 public:
     /// One row per child: number, name, right and wrong answers (blank when
     /// empty), under the grid's column titles.
-    static Result writeCounts(const ResultsTable &table, const QString &path, ExportSummary *summary);
+    static Result writeCounts(const ResultsTable &table, const QString &path, ExportSummary *summary,
+                              AtomicFile::Access access = AtomicFile::Access::Usual);
     /// One row per answer and per reset, child by child in the order they
     /// happened, with the local time and the child's current name.
     static Result writeAnswers(const ResultsTable &table, const QString &path, const QDateTime &now,
-                               ExportSummary *summary);
+                               ExportSummary *summary, AtomicFile::Access access = AtomicFile::Access::Usual);
 
     /// The question type as the options pane names it.
     static QString questionTypeText(int type);

@@ -2,6 +2,7 @@
 
 #include "core/base/systemerror.h"
 #include "core/records/resultstable.h"
+#include "core/records/sqlitefile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -117,8 +118,25 @@ QString ResultsFile::reasonOf(const QSqlError &error)
     }
 }
 
+// What the quiz makes in a results.db, in every version that is still read:
+// the children's table and, since answers are kept, the answers table.
+QStringList ResultsFile::schemaStatements()
+{
+    return {QStringLiteral("CREATE TABLE Table1 ("
+                           "No INTEGER PRIMARY KEY AUTOINCREMENT, "
+                           "Name TEXT CHECK (Name IS NULL OR length(Name) <= %1), "
+                           "Ok INTEGER, "
+                           "NotOk INTEGER)").arg(ResultsTable::NameLength),
+            QLatin1String(AnswersTableSql)};
+}
+
 Result ResultsFile::open(const QString &connection, const QString &path)
 {
+    // Before anything else looks at the name: a link is followed by every
+    // check below and by SQLite, and a dangling one would be created.
+    const Result notLinked = SqliteFile::checkNoLinks(path);
+    if (!notLinked)
+        return notLinked;
     const QFileInfo info(path);
     const bool existed = info.exists();
     if (existed && !info.isFile())
@@ -136,6 +154,8 @@ Result ResultsFile::open(const QString &connection, const QString &path)
     // A zero-length file holds nothing that could be lost; SQLite takes it as
     // an empty database, so it gets the table like a missing file.
     const bool fresh = !existed || info.size() == 0;
+    if (!existed)
+        SqliteFile::keepPrivate(path);
 
     Result result = Result::success();
     {
@@ -146,6 +166,8 @@ Result ResultsFile::open(const QString &connection, const QString &path)
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=250"));
         if (!db.open())
             result = Result::failure(reasonOf(db.lastError()));
+        else
+            result = SqliteFile::harden(db);
     }
     if (result && fresh) {
         const Result created = createSchema(connection);
@@ -157,6 +179,10 @@ Result ResultsFile::open(const QString &connection, const QString &path)
         result = checkSchema(connection, &version);
         if (result)
             result = checkAnswersTable(connection, &hasAnswers);
+        if (result)
+            result = SqliteFile::holdsOnly(QSqlDatabase::database(connection, false), schemaStatements());
+        if (result)
+            result = SqliteFile::checkIntact(QSqlDatabase::database(connection, false));
         if (result)
             result = probeWrite(connection);
         // A file from before answers were kept (or one whose answers table
@@ -170,6 +196,8 @@ Result ResultsFile::open(const QString &connection, const QString &path)
         QSqlQuery sync(QSqlDatabase::database(connection, false));
         if (!sync.exec(QStringLiteral("PRAGMA synchronous = FULL")))
             result = Result::failure(reasonOf(sync.lastError()));
+        else if (existed)
+            SqliteFile::keepPrivate(path);
     }
     if (!result) {
         QSqlDatabase::database(connection, false).close();
@@ -201,15 +229,8 @@ Result ResultsFile::createSchema(const QString &connection)
     if (!db.transaction())
         return Result::failure(reasonOf(db.lastError()));
     QSqlQuery q(db);
-    const QString statements[] = {
-        QStringLiteral("CREATE TABLE Table1 ("
-                       "No INTEGER PRIMARY KEY AUTOINCREMENT, "
-                       "Name TEXT CHECK (Name IS NULL OR length(Name) <= %1), "
-                       "Ok INTEGER, "
-                       "NotOk INTEGER)").arg(ResultsTable::NameLength),
-        QLatin1String(AnswersTableSql),
-        QStringLiteral("PRAGMA user_version = %1").arg(ResultsTable::SchemaVersion),
-    };
+    const QStringList statements = schemaStatements()
+        << QStringLiteral("PRAGMA user_version = %1").arg(ResultsTable::SchemaVersion);
     for (const QString &sql : statements) {
         if (!q.exec(sql)) {
             const Result failed = Result::failure(reasonOf(q.lastError()));

@@ -3,6 +3,7 @@
 #include "core/base/result.h"
 
 #include <QString>
+#include <QStringList>
 
 class QSqlError;
 
@@ -10,9 +11,11 @@ class QSqlError;
 /// a missing (or zero-length) file gets the tables, created in one
 /// transaction; an existing file is only read and probed, never written,
 /// until it has shown that it holds exactly the children's table and can be
-/// written. A file made before answers were kept (schema version 0 or 1) then
-/// gets the answers table in one transaction; a file of a later version is
-/// refused. On failure the connection is removed and the file is as it was.
+/// written (nothing but the quiz's own objects, see SqliteFile). A file made
+/// before answers were kept (schema version 0 or 1) then gets the answers
+/// table in one transaction; a file of a later version is refused, and so is
+/// a file that is a symbolic link. On failure the connection is removed and
+/// the file is as it was. In a private folder the file is its owner's only.
 ///
 /// The answers table `Answers` keeps one row per judged answer and one per
 /// reset of a child's counts (Event 1), child by child in the order they
@@ -27,6 +30,10 @@ public:
     static Result open(const QString &connection, const QString &path);
     /// The Arabic reason for an SQLite failure.
     static QString reasonOf(const QSqlError &error);
+    /// The statements that make every object the quiz keeps in the file; a
+    /// file holding any other object (a trigger, a view, an index, a table
+    /// declared otherwise) is refused untouched.
+    static QStringList schemaStatements();
 
 private:
     static Result checkWritable(const QString &path);

@@ -1,8 +1,10 @@
 #include "core/records/schoolserver.h"
 
 #include "core/base/bidi.h"
+#include "core/base/plaintext.h"
 #include "core/records/resultsfile.h"
 #include "core/records/resultstable.h"
+#include "core/records/sqlitefile.h"
 
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -209,28 +211,35 @@ Result SchoolServer::openCache(const QString &connection, const QString &path, i
 {
     QString reason;
     bool ok = false;
+    // The file's objects, checked before anything is written to it.
+    const QStringList objects = {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS Outbox (Seq INTEGER PRIMARY KEY AUTOINCREMENT, "
+                       "Id TEXT NOT NULL UNIQUE, Service TEXT NOT NULL, Child INTEGER NOT NULL, "
+                       "Time INTEGER NOT NULL, Lesson TEXT, QuestionType INTEGER, Asked INTEGER, "
+                       "Clicked INTEGER, Correct INTEGER NOT NULL)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS OutboxChild ON Outbox (Service, Child)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS Copy (Service TEXT NOT NULL, No INTEGER NOT NULL, "
+                       "Name TEXT, Ok INTEGER, NotOk INTEGER, PRIMARY KEY (Service, No)) WITHOUT ROWID"),
+    };
+    const Result notLinked = SqliteFile::checkNoLinks(path);
+    if (!notLinked)
+        return notLinked;
+    SqliteFile::keepPrivate(path);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
         db.setDatabaseName(path);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyMs));
+        Result checked = Result::success();
         if (!db.open()) {
             reason = ResultsFile::reasonOf(db.lastError());
+        } else if (!(checked = SqliteFile::harden(db)) || !(checked = SqliteFile::holdsOnly(db, objects))
+                   || !(checked = SqliteFile::checkIntact(db))) {
+            reason = checked.text;
         } else {
             QSqlQuery q(db);
-            // Write-ahead logging: the sender reads while the game writes.
             // Every answer is on the disk before the count returns.
-            const QString setup[] = {
-                QStringLiteral("PRAGMA journal_mode = WAL"),
-                QStringLiteral("PRAGMA synchronous = FULL"),
-                QStringLiteral("BEGIN IMMEDIATE"),
-                QStringLiteral("CREATE TABLE IF NOT EXISTS Outbox (Seq INTEGER PRIMARY KEY AUTOINCREMENT, "
-                               "Id TEXT NOT NULL UNIQUE, Service TEXT NOT NULL, Child INTEGER NOT NULL, "
-                               "Time INTEGER NOT NULL, Lesson TEXT, QuestionType INTEGER, Asked INTEGER, "
-                               "Clicked INTEGER, Correct INTEGER NOT NULL)"),
-                QStringLiteral("CREATE INDEX IF NOT EXISTS OutboxChild ON Outbox (Service, Child)"),
-                QStringLiteral("CREATE TABLE IF NOT EXISTS Copy (Service TEXT NOT NULL, No INTEGER NOT NULL, "
-                               "Name TEXT, Ok INTEGER, NotOk INTEGER, PRIMARY KEY (Service, No)) WITHOUT ROWID"),
-            };
+            const QStringList setup =
+                QStringList{QStringLiteral("PRAGMA synchronous = FULL"), QStringLiteral("BEGIN IMMEDIATE")} + objects;
             ok = true;
             for (const QString &sql : setup) {
                 if (!q.exec(sql)) {
@@ -259,6 +268,13 @@ Result SchoolServer::openCache(const QString &connection, const QString &path, i
                 reason = ResultsFile::reasonOf(q.lastError());
                 ok = false;
             }
+            // Write-ahead logging: the sender reads while the game writes.
+            // Switched only once the file has shown it is the quiz's, so
+            // that a refused file keeps every byte.
+            if (ok && !q.exec(QStringLiteral("PRAGMA journal_mode = WAL"))) {
+                reason = ResultsFile::reasonOf(q.lastError());
+                ok = false;
+            }
             if (!ok)
                 QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
         }
@@ -284,18 +300,5 @@ QVariant SchoolServer::cleanName(const QVariant &name)
 {
     if (name.isNull())
         return name;
-    const QString text = name.toString();
-    QString kept;
-    kept.reserve(qMin<qsizetype>(text.size(), ResultsTable::NameLength * 2));
-    for (const QChar c : text) {
-        const ushort u = c.unicode();
-        const bool control = c.category() == QChar::Other_Control || u == 0x2028 || u == 0x2029
-                             || (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
-        if (!control)
-            kept.append(c);
-        // Enough kept to cut from: the rest of a long name is never looked at.
-        if (kept.size() > ResultsTable::NameLength * 2)
-            break;
-    }
-    return ResultsTable::cutName(kept);
+    return PlainText::cleanText(name.toString(), ResultsTable::NameLength);
 }

@@ -114,9 +114,9 @@ QStringList LessonFolderModel::readFolder() const
 {
     if (m_root.isEmpty())
         return {};
-    // Without QDir::Hidden the dot folders stay out; links to folders are
-    // listed as the folders they stand for.
-    QStringList names = QDir(m_root).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+    // Dot folders stay out; links to folders inside the Data folder are
+    // listed as the folders they stand for, links leading out of it are not.
+    QStringList names = LessonLibrary::lessonFolders(m_root);
     std::sort(names.begin(), names.end(),
               [this](const QString &a, const QString &b) { return lessThan(a, b); });
     return names;

@@ -151,7 +151,23 @@ Result LessonLibrary::checkName(const QString &name)
 
 QStringList LessonLibrary::lessonNames() const
 {
-    return QDir(m_dataDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    QStringList names = lessonFolders(m_dataDir);
+    names.sort();
+    return names;
+}
+
+QStringList LessonLibrary::lessonFolders(const QString &dataDir)
+{
+    const QDir dir(dataDir);
+    const QString canonicalData = QFileInfo(dataDir).canonicalFilePath();
+    QStringList names;
+    const QFileInfoList entries = dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+    for (const QFileInfo &entry : entries) {
+        if (entry.isSymLink() && (canonicalData.isEmpty() || !isInside(entry.canonicalFilePath(), canonicalData)))
+            continue;
+        names << entry.fileName();
+    }
+    return names;
 }
 
 QString LessonLibrary::lessonNameFor(const QString &name) const

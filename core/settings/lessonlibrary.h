@@ -55,6 +55,10 @@ public:
     /// The lessons: folders directly inside the Data folder that are not
     /// hidden, sorted by name.
     QStringList lessonNames() const;
+    /// The folders of `dataDir` that can be lessons, unsorted: not hidden,
+    /// and not a link that leads out of the Data folder (a link to /etc is
+    /// no lesson, and nothing is read or written through it).
+    static QStringList lessonFolders(const QString &dataDir);
 
     /// The lesson's name as its folder spells it where a folder's name
     /// differs only in letter case (names are equal regardless of case);

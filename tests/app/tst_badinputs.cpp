@@ -26,6 +26,7 @@
 #include <QSqlQuery>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QToolTip>
 #include <QtTest>
@@ -359,6 +360,57 @@ private slots:
         QCOMPARE(readFile(path + QStringLiteral("/inner/keep.txt")), QByteArray("kept"));
         QCOMPARE(QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{QStringLiteral("inner")});
+    }
+
+    // A file of the data folder that is a symbolic link to a file elsewhere
+    // is never written through: the save puts a file of its own under the
+    // name, and the file elsewhere keeps its bytes. results.db, which SQLite
+    // would write through, is not opened at all: one error names it and the
+    // questions go on, uncounted.
+    void linksOutOfTheDataFolderAreNeverWrittenThrough_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("options file") << "Data/options.txt";
+        QTest::newRow("current-lesson file") << "Data/CurLesson.txt";
+        QTest::newRow("results table") << "results.db";
+    }
+    void linksOutOfTheDataFolderAreNeverWrittenThrough()
+    {
+        QFETCH(QString, name);
+        QTemporaryDir elsewhere;
+        const QString target = elsewhere.filePath(QStringLiteral("kept"));
+        QByteArray bytes;
+        QuizWindow q([&](const QuizWindow &w) {
+            const QString path = w.folder.appDir() + name;
+            const QString from = name == QLatin1String("results.db")
+                ? testsupport::testData(QStringLiteral("records-valid/results.db"))
+                : path;
+            QVERIFY(QFile::copy(from, target));
+            QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner));
+            QFile::remove(path);
+            QVERIFY(QFile::link(target, path));
+            bytes = readFile(target);
+        });
+        const QString path = q.folder.appDir() + name;
+        const QStringList errors = q.dialogs.texts(Kind::Error);
+        if (name == QLatin1String("results.db")) {
+            QCOMPARE(errors.size(), 1);
+            QVERIFY2(errors.first().contains(path) && errors.first().contains(QStringLiteral("رابط رمزي")),
+                     qPrintable(errors.first()));
+        } else {
+            QCOMPARE(errors, QStringList());
+        }
+        q.clickPanel(q.asked());
+        q.waitForNextQuestion();
+        q.openOptions();
+        q.control<QSpinBox>("WaitSE")->setValue(9);
+        q.dialogs.clear();
+        QVERIFY(q.closeByButton());
+        QCOMPARE(readFile(target), bytes);
+        if (name != QLatin1String("results.db")) {
+            QVERIFY(!QFileInfo(path).isSymLink());
+            QVERIFY(QFileInfo(path).isFile());
+        }
     }
 
     void aSavedChildThatIsGoneLeavesTheFirstChild_data()

@@ -108,6 +108,13 @@ private slots:
                  QByteArray("9"));
         QVERIFY(QFileInfo(user + QStringLiteral("/results.db")).size() > 0);
         QCOMPARE(treeSnapshot(quiz.folder.path()), installed);
+        // The user's own: no other account reads the children's names.
+        const auto owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+        const auto all = owner | QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+            | QFile::WriteOther | QFile::ExeOther;
+        QCOMPARE(QFileInfo(user).permissions() & all, owner);
+        QCOMPARE(QFileInfo(user + QStringLiteral("/results.db")).permissions() & all,
+                 QFile::ReadOwner | QFile::WriteOwner);
     }
 
     void aUserFolderThatCannotBeMadeIsToldOnceAndNothingIsWritten()

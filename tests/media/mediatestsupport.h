@@ -77,6 +77,46 @@ inline QString soundServerSkipReason()
     return {};
 }
 
+inline bool pactl(const QStringList &arguments, QString *output = nullptr)
+{
+    QProcess process;
+    process.start(QStringLiteral("pactl"), arguments);
+    const bool ok = process.waitForFinished(5000) && process.exitStatus() == QProcess::NormalExit
+        && process.exitCode() == 0;
+    if (output)
+        *output = QString::fromLocal8Bit(process.readAllStandardOutput());
+    return ok;
+}
+
+/// Cuts every running recording off as a microphone pulled out does: the
+/// sound server ends their input streams ("Entity killed"). Taking the
+/// source away would not do: the server moves its streams to another one.
+inline bool cutInputsOff()
+{
+    QString outputs;
+    if (!pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("source-outputs")}, &outputs))
+        return false;
+    QString modules;
+    pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("modules")}, &modules);
+    // pacmd talks to the server through its command socket.
+    if (!modules.contains(QLatin1String("module-cli-protocol-unix"))
+        && !pactl({QStringLiteral("load-module"), QStringLiteral("module-cli-protocol-unix")}))
+        return false;
+    bool any = false;
+    for (const QString &line : outputs.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        // A program's stream has its client; the server's own remapping of
+        // the monitor has none and stays.
+        if (line.section(QLatin1Char('\t'), 2, 2) == QLatin1String("-"))
+            continue;
+        QProcess pacmd;
+        pacmd.start(QStringLiteral("pacmd"), {QStringLiteral("kill-source-output"), line.section(QLatin1Char('\t'), 0, 0)});
+        if (!pacmd.waitForFinished(5000) || pacmd.exitStatus() != QProcess::NormalExit || pacmd.exitCode() != 0)
+            return false;
+        any = true;
+    }
+    return any;
+}
+
 /// Peak and RMS of 16-bit PCM sound data in a canonical wav, from 0 to 1.
 struct Loudness
 {

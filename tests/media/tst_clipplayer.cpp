@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using testsupport::succeeded;
@@ -225,6 +226,36 @@ private slots:
         QVERIFY(succeeded(startClip(player, random), &error));
         QTRY_VERIFY_WITH_TIMEOUT(player.duration() > 0 && player.duration() < before * 3 / 4, 3000);
         QVERIFY(player.duration() > before / 3);
+    }
+
+    void aClipRenamedInLetterCaseIsFoundAtItsNextStart()
+    {
+        // COLOR1.WAV copied in for color1.wav while the quiz runs: heard at
+        // the clip's next start, and what the clip saves goes under that name.
+        QTemporaryDir dir;
+        const QString lower = dir.filePath(QStringLiteral("color1.wav"));
+        const QString upper = dir.filePath(QStringLiteral("COLOR1.WAV"));
+        QByteArray wave = readFile(m_folder.data(QStringLiteral("color2.wav")));
+        QVERIFY(writeFile(lower, wave));
+        Random random;
+        random.seedOnce(3);
+        ClipPlayer player;
+        player.setFileName(lower);
+        QString error;
+        QVERIFY(succeeded(startClip(player, random), &error));
+        const qint64 before = player.duration();
+        QVERIFY(before > 0);
+        QVERIFY(QFile::remove(lower));
+        // Twice the sample rate: the same bytes last half as long.
+        qToLittleEndian<quint32>(quint32(qFromLittleEndian<quint32>(wave.constData() + 24) * 2), wave.data() + 24);
+        qToLittleEndian<quint32>(quint32(qFromLittleEndian<quint32>(wave.constData() + 28) * 2), wave.data() + 28);
+        QVERIFY(writeFile(upper, wave));
+        for (int start = 0; start < 2; ++start) {
+            QVERIFY2(succeeded(startClip(player, random), &error), qPrintable(error));
+            QCOMPARE(player.state(), ClipPlayer::State::Playing);
+            QVERIFY(player.duration() > before / 3 && player.duration() < before * 3 / 4);
+        }
+        QCOMPARE(player.fileName(), upper);
     }
 
     void aClipAskedForWhileAnotherLoadsIsTheOneHeard()

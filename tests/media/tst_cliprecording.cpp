@@ -238,7 +238,10 @@ private slots:
         QVERIFY(ClipFile::check(player.fileName()).ok());
     }
 
-    void closeDropsAnUnsavedRecording()
+    // Whatever closes and reopens the player (SetupMediaFiles, a start of
+    // the clip by the question cycle), the recording not saved yet is the
+    // clip and is heard; only emptying the clip drops it.
+    void aRecordingStaysUntilSavedOrEmptied()
     {
         ProgramFolder folder;
         const QString clip = folder.data(QStringLiteral("false.wav"));
@@ -246,18 +249,28 @@ private slots:
         ClipPlayer player;
         openOn(player, clip);
         QVERIFY(startRecording(player));
+        QTest::qWait(300);
         player.close();
         QCOMPARE(player.state(), State::Closed);
-        QVERIFY(!player.hasRecording());
+        QVERIFY(player.hasRecording());
         QCOMPARE(readFile(clip), before);
-        QVERIFY(recordingsIn(folder).isEmpty());
+        QCOMPARE(recordingsIn(folder).size(), 1);
 
-        // A reopen shows the clip as it was on disk.
         QString error;
         QVERIFY(succeeded(player.open(), &error));
-        QString saveError;
-        QVERIFY(succeeded(player.save(), &saveError));
-        QCOMPARE(readFile(clip), before);
+        const qint64 recorded = player.duration();
+        QVERIFY(recorded > 0);
+        Random random;
+        random.seedOnce(4);
+        QVERIFY(succeeded(startClip(player, random), &error));
+        QCOMPARE(player.state(), State::Playing);
+        QCOMPARE(player.duration(), recorded);
+        QVERIFY(player.hasRecording());
+
+        QVERIFY(succeeded(ClipSet::resetClip(player, folder.data(QStringLiteral("0.wav"))), &error));
+        QVERIFY(!player.hasRecording());
+        QVERIFY(recordingsIn(folder).isEmpty());
+        QCOMPARE(readFile(clip), readFile(folder.data(QStringLiteral("0.wav"))));
     }
 
     void saveAllReportsARecordingThatCannotBeWritten()
@@ -284,6 +297,13 @@ private slots:
         QString error;
         QVERIFY(!succeeded(ClipSet::saveAll(list), &error));
         QVERIFY2(error.contains(clip), qPrintable(error));
+        QVERIFY(players[1].hasRecording());
+        // The question cycle starts the clip meanwhile: the recording is
+        // what it plays, and it is kept.
+        Random random;
+        random.seedOnce(2);
+        QVERIFY(succeeded(startClip(players[1], random), &error));
+        QCOMPARE(players[1].state(), State::Playing);
         QVERIFY(players[1].hasRecording());
 
         // Once the name is free again, the held recording is saved.

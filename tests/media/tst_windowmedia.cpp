@@ -9,6 +9,7 @@
 
 #include "mediatestsupport.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSpinBox>
@@ -350,6 +351,7 @@ private slots:
         quiz.press(0, Button::Record);
         quiz.press(2, Button::Record);
         QTRY_VERIFY_WITH_TIMEOUT(quiz.player(0).recordedDuration() > 0 && quiz.player(2).recordedDuration() > 0, 8000);
+        const QByteArray oldBlocked = testsupport::readFile(blocked);
         QVERIFY(QFile::remove(blocked));
         QVERIFY(QDir().mkpath(blocked + "/inside"));
         const QByteArray before = testsupport::readFile(clip);
@@ -364,8 +366,48 @@ private slots:
         QVERIFY(ClipFile::check(clip).ok());
         QVERIFY(QFileInfo::exists(quiz.data("CurLesson.txt")));
         QVERIFY(testsupport::readFile(quiz.data("options.txt")).endsWith("\r\n9\r\n"));
-        // The recording that could not be written is held for the next try.
+        // The recording that could not be written is held for the next try,
+        // through a start of its clip and through SetupMediaFiles (the medium
+        // switched and back), and the next close saves it.
         QVERIFY(quiz.player(0).hasRecording());
+        quiz.press(0, Button::Play);
+        QCOMPARE(quiz.player(0).state(), State::Playing);
+        quiz.chooseMedium(1);
+        quiz.chooseMedium(0);
+        QVERIFY(quiz.player(0).hasRecording());
+        QVERIFY(QDir(blocked).removeRecursively());
+        quiz.dialogs.clear();
+        QVERIFY(quiz.form->close());
+        QVERIFY(ClipFile::check(blocked).ok());
+        QVERIFY(testsupport::readFile(blocked) != oldBlocked);
+    }
+
+    // The microphone goes away in the middle of a recording (the sound
+    // server ends the input stream): what was recorded is kept, the clip's row
+    // says it was cut off, and it is saved with the clips.
+    void aRecordingCutOffByALostInputIsKept()
+    {
+        const QString skip = MediaTest::soundServerSkipReason();
+        if (!skip.isEmpty())
+            QSKIP(qPrintable(skip));
+        Quiz quiz;
+        quiz.openOptions();
+        const QString clip = quiz.data("true.wav");
+        const QByteArray before = testsupport::readFile(clip);
+        QLabel *cutOff = quiz.bar(3)->findChild<QLabel *>("cutOff");
+        QVERIFY(cutOff && cutOff->isHidden());
+        quiz.press(3, Button::Record);
+        QTRY_VERIFY_WITH_TIMEOUT(quiz.player(3).recordedDuration() > 300, 8000);
+        QVERIFY(MediaTest::cutInputsOff());
+        QTRY_COMPARE_WITH_TIMEOUT(quiz.player(3).state(), State::Stopped, 10000);
+        QVERIFY(quiz.player(3).recordingCutOff());
+        QVERIFY(cutOff->isVisible());
+        QVERIFY(cutOff->text().contains(QStringLiteral("انقطع")));
+        QVERIFY(quiz.player(3).duration() >= 300);
+        QVERIFY(quiz.form->close());
+        QVERIFY(testsupport::readFile(clip) != before);
+        QVERIFY(ClipFile::check(clip).ok());
+        QVERIFY(cutOff->isHidden());
     }
 };
 

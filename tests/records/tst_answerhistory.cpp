@@ -257,6 +257,32 @@ private slots:
         QCOMPARE(h.unplacedChoices, 1);
     }
 
+    // The file chosen for an export is a symbolic link: the link is
+    // replaced by the export, the file it pointed to keeps its bytes. With
+    // OwnerOnly (the user's own data folder) no other account reads it.
+    void anExportOverALinkReplacesTheLink()
+    {
+        QTemporaryDir dir;
+        QTemporaryDir elsewhere;
+        Clocked c(dir.filePath(QStringLiteral("results.db")));
+        QString error;
+        QVERIFY(succeeded(c.table.addChild(QStringLiteral("سارة")), &error));
+        const QString target = elsewhere.filePath(QStringLiteral("kept.txt"));
+        QVERIFY(testsupport::writeFile(target, "kept"));
+        const QString counts = dir.filePath(QStringLiteral("counts.csv"));
+        QVERIFY(QFile::link(target, counts));
+        ExportSummary summary;
+        QVERIFY2(succeeded(ResultsExport::writeCounts(c.table, counts, &summary, AtomicFile::Access::OwnerOnly),
+                           &error),
+                 qPrintable(error));
+        QCOMPARE(fileBytes(target), QByteArray("kept"));
+        QVERIFY(!QFileInfo(counts).isSymLink());
+        QVERIFY(fileBytes(counts).contains(QStringLiteral("سارة").toUtf8()));
+        QCOMPARE(QFileInfo(counts).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{QStringLiteral("counts.csv"), QStringLiteral("results.db")}));
+    }
+
     void exportedFilesReadBackAsWritten()
     {
         QTemporaryDir dir;

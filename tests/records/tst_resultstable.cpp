@@ -1,4 +1,5 @@
 #include "core/records/resultstable.h"
+#include "core/records/schoolserver.h"
 #include "support/testsupport.h"
 
 #include <QCryptographicHash>
@@ -9,6 +10,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using testsupport::succeeded;
 
@@ -152,19 +155,46 @@ private slots:
     void badFilesAreRefusedAndLeftAsTheyWere_data()
     {
         QTest::addColumn<QString>("fixture");
+        // Statements run on the fixture first, one a line: objects planted
+        // by another program in a file that is otherwise the quiz's.
+        QTest::addColumn<QString>("planted");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("text file") << "records-bad/text-file.db" << "ليس قاعدة بيانات صالحة";
-        QTest::newRow("extra column") << "records-bad/extra-column.db" << "ليست الحقول الأربعة";
-        QTest::newRow("other fields") << "records-bad/other-fields.db" << "ليست الحقول الأربعة";
-        QTest::newRow("no children table") << "records-bad/no-table.db" << "لا يحتوي الملف على جدول";
-        QTest::newRow("newer program") << "records-bad/newer-version.db" << "إصدار أحدث";
+        const QString valid = QStringLiteral("records-valid/results.db");
+        const QString stranger = QStringLiteral("لم يصنعه هذا البرنامج");
+        QTest::newRow("text file") << "records-bad/text-file.db" << QString() << "ليس قاعدة بيانات صالحة";
+        QTest::newRow("extra column") << "records-bad/extra-column.db" << QString() << "ليست الحقول الأربعة";
+        QTest::newRow("other fields") << "records-bad/other-fields.db" << QString() << "ليست الحقول الأربعة";
+        QTest::newRow("no children table") << "records-bad/no-table.db" << QString() << "لا يحتوي الملف على جدول";
+        QTest::newRow("newer program") << "records-bad/newer-version.db" << QString() << "إصدار أحدث";
+        QTest::newRow("damaged pages") << "sqlite-corpus/damaged-page.db" << QString() << "تالف";
+        // At every counted answer, every other child's counts become 0.
+        QTest::newRow("trigger") << valid
+                                 << "CREATE TRIGGER Wipe AFTER UPDATE ON Table1 BEGIN "
+                                    "UPDATE Table1 SET Ok = 0, NotOk = 0 WHERE No <> NEW.No; END"
+                                 << stranger;
+        QTest::newRow("view") << valid << "CREATE VIEW Best AS SELECT Name FROM Table1 WHERE Ok > 3" << stranger;
+        QTest::newRow("index") << valid << "CREATE INDEX ByName ON Table1 (Name)" << stranger;
+        QTest::newRow("other table") << valid << "CREATE TABLE Notes (Text TEXT)" << stranger;
+        // The same four columns, but a child whose name comes again would
+        // replace (delete) the child there.
+        QTest::newRow("table of another shape")
+            << valid
+            << "DROP TABLE Table1\nCREATE TABLE Table1 (No INTEGER PRIMARY KEY AUTOINCREMENT, "
+               "Name TEXT UNIQUE ON CONFLICT REPLACE, Ok INTEGER, NotOk INTEGER)"
+            << stranger;
     }
     void badFilesAreRefusedAndLeftAsTheyWere()
     {
         QFETCH(QString, fixture);
+        QFETCH(QString, planted);
         QFETCH(QString, reason);
         QTemporaryDir dir;
         const QString path = freshFile(dir, fixture);
+        if (!planted.isEmpty()) {
+            RawDb raw(path);
+            for (const QString &sql : planted.split(QLatin1Char('\n')))
+                QVERIFY2(raw.exec(sql), qPrintable(sql));
+        }
         const QByteArray before = fileBytes(path);
         QVERIFY(!before.isEmpty());
 
@@ -181,6 +211,115 @@ private slots:
         QVERIFY(!succeeded(table.recordResult(QStringLiteral("Y")), &error));
         QVERIFY(!succeeded(table.addChild(QStringLiteral("x")), &error));
         QCOMPARE(fileBytes(path), before);
+    }
+
+    // The school server's outbox is held to the same rule: what the quiz
+    // made in it reopens, anything planted makes it unusable, untouched.
+    void outboxWithPlantedObjectsIsRefusedUntouched_data()
+    {
+        QTest::addColumn<QString>("planted");
+        QTest::newRow("as the quiz made it") << QString();
+        QTest::newRow("trigger") << "CREATE TRIGGER Gone AFTER INSERT ON Outbox BEGIN DELETE FROM Outbox; END";
+        QTest::newRow("view") << "CREATE VIEW Waiting AS SELECT * FROM Outbox";
+        QTest::newRow("index") << "CREATE INDEX ByTime ON Outbox (Time)";
+    }
+    void outboxWithPlantedObjectsIsRefusedUntouched()
+    {
+        QFETCH(QString, planted);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("school-outbox.db"));
+        QString error;
+        QVERIFY2(succeeded(SchoolServer::openCache(QStringLiteral("outbox"), path, 50), &error), qPrintable(error));
+        SchoolServer::closeCache(QStringLiteral("outbox"));
+        if (!planted.isEmpty()) {
+            RawDb raw(path);
+            QVERIFY(raw.exec(planted));
+        }
+        const QByteArray before = fileBytes(path);
+        const bool opened = succeeded(SchoolServer::openCache(QStringLiteral("outbox"), path, 50), &error);
+        SchoolServer::closeCache(QStringLiteral("outbox"));
+        QCOMPARE(opened, planted.isEmpty());
+        if (!opened) {
+            QVERIFY2(error.contains(QStringLiteral("لم يصنعه هذا البرنامج")), qPrintable(error));
+            QCOMPARE(fileBytes(path), before);
+        }
+    }
+
+    // SQLite follows a link for the file and for the journal it writes
+    // beside it: the children's table is never read or written through one.
+    void linkedFilesAreNeverOpened_data()
+    {
+        QTest::addColumn<QString>("linked");
+        QTest::newRow("results.db") << "results.db";
+        QTest::newRow("its journal") << "results.db-journal";
+        QTest::newRow("outbox") << "school-outbox.db";
+        QTest::newRow("outbox's log") << "school-outbox.db-wal";
+    }
+    void linkedFilesAreNeverOpened()
+    {
+        QFETCH(QString, linked);
+        QTemporaryDir dir;
+        QTemporaryDir elsewhere;
+        const QString target = elsewhere.filePath(QStringLiteral("kept.db"));
+        QVERIFY(QFile::copy(dataPath(QStringLiteral("records-valid/results.db")), target));
+        QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner));
+        const QByteArray before = fileBytes(target);
+        const QFile::Permissions permissions = QFileInfo(target).permissions();
+        QVERIFY(QFile::link(target, dir.filePath(linked)));
+        QString error;
+        if (linked.startsWith(QLatin1String("results"))) {
+            ResultsTable table;
+            QVERIFY(!succeeded(table.open(dir.filePath(QStringLiteral("results.db"))), &error));
+        } else {
+            QVERIFY(!succeeded(
+                SchoolServer::openCache(QStringLiteral("outbox"), dir.filePath(QStringLiteral("school-outbox.db")), 50),
+                &error));
+        }
+        QVERIFY2(error.contains(QStringLiteral("رابط رمزي")) && error.contains(linked), qPrintable(error));
+        QCOMPARE(fileBytes(target), before);
+        QCOMPARE(QFileInfo(target).permissions(), permissions);
+    }
+
+    // In a folder that is the user's own, the files with the children's
+    // names are too; in a folder others may read (a program folder the
+    // teacher chose), they keep the usual permissions.
+    void filesInAPrivateFolderAreTheOwnersOnly()
+    {
+        const auto others = QFile::ReadGroup | QFile::ReadOther;
+        QTemporaryDir dir;
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QString path = dir.filePath(QStringLiteral("results.db"));
+        QString error;
+        {
+            ResultsTable table;
+            QVERIFY2(succeeded(table.open(path), &error), qPrintable(error));
+            addChildren(table, {QStringLiteral("سارة")});
+        }
+        QCOMPARE(QFileInfo(path).permissions() & others, QFile::Permissions());
+        // One made elsewhere and copied in gets the same at its first open.
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QFile::copy(dataPath(QStringLiteral("records-valid/results.db")), path));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | others));
+        {
+            ResultsTable table;
+            QVERIFY2(succeeded(table.open(path), &error), qPrintable(error));
+        }
+        QCOMPARE(QFileInfo(path).permissions() & others, QFile::Permissions());
+        const QString outbox = dir.filePath(QStringLiteral("school-outbox.db"));
+        QVERIFY(succeeded(SchoolServer::openCache(QStringLiteral("outbox"), outbox, 50), &error));
+        SchoolServer::closeCache(QStringLiteral("outbox"));
+        QCOMPARE(QFileInfo(outbox).permissions() & others, QFile::Permissions());
+
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | others
+                                                      | QFile::ExeGroup | QFile::ExeOther));
+        QVERIFY(QFile::remove(path));
+        const mode_t mask = ::umask(022);
+        {
+            ResultsTable table;
+            QVERIFY2(succeeded(table.open(path), &error), qPrintable(error));
+        }
+        ::umask(mask);
+        QCOMPARE(QFileInfo(path).permissions() & others, others);
     }
 
     void readOnlyFileIsRefusedUntouched()

@@ -343,9 +343,13 @@ private slots:
         makeLesson(QStringLiteral("b"), {});
         makeLesson(QStringLiteral("a"), {});
         makeLesson(QStringLiteral(".hidden-folder"), {});
+        // A link to a folder inside Data is a lesson under its own name; a
+        // link leading out of it (to /etc, say) is none.
         QVERIFY(QFile::link(outside(), inData("away")));
+        QVERIFY(QFile::link(QStringLiteral("/etc"), inData("etc")));
+        QVERIFY(QFile::link(inData("a"), inData("also a")));
         QCOMPARE(LessonLibrary(data()).lessonNames(),
-                 (QStringList{QStringLiteral("a"), QStringLiteral("away"), QStringLiteral("b"), QStringLiteral("sub")}));
+                 (QStringList{QStringLiteral("a"), QStringLiteral("also a"), QStringLiteral("b"), QStringLiteral("sub")}));
     }
 };
 

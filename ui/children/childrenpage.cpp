@@ -318,6 +318,13 @@ QString ChildrenPage::suggestedPath(const QString &name) const
     return QDir(folder).filePath(name);
 }
 
+// The children's names leave the data folder in an export: where that
+// folder is the user's own, the exported file is too.
+AtomicFile::Access ChildrenPage::exportAccess() const
+{
+    return AtomicFile::accessIn(QFileInfo(m_resultsPath).absolutePath());
+}
+
 void ChildrenPage::exportCounts()
 {
     if (!Table1->isOpen())
@@ -331,7 +338,7 @@ void ChildrenPage::exportCounts()
     ExportSummary summary;
     {
         const WaitCursor wait;
-        raiseIfFailed(ResultsExport::writeCounts(*Table1, *path, &summary));
+        raiseIfFailed(ResultsExport::writeCounts(*Table1, *path, &summary, exportAccess()));
     }
     m_exportFolder = QFileInfo(*path).absolutePath();
     m_dialogs.showMessage(QStringLiteral("حُفظت أعداد إجابات %L1 من الأطفال في الملف\n\r%2")
@@ -352,7 +359,7 @@ void ChildrenPage::exportAnswers()
     ExportSummary summary;
     {
         const WaitCursor wait;
-        raiseIfFailed(ResultsExport::writeAnswers(*Table1, *path, Table1->now(), &summary));
+        raiseIfFailed(ResultsExport::writeAnswers(*Table1, *path, Table1->now(), &summary, exportAccess()));
     }
     m_exportFolder = QFileInfo(*path).absolutePath();
     QString text = QStringLiteral("حُفظ سجل الإجابات (%L1 من السجلات) في الملف\n\r%2")

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/atomicfile.h"
 #include "ui/children/childchart.h"
 
 #include <QWidget>
@@ -111,6 +112,7 @@ private:
     void scheduleChart();
     ChartContent chartContent() const;
     QString suggestedPath(const QString &name) const;
+    AtomicFile::Access exportAccess() const;
     void run(const std::function<void()> &operation);
     void buildStoreBar();
     void showStore();

@@ -5,6 +5,7 @@
 #include "core/media/clipplayer.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
@@ -52,6 +53,15 @@ ClipPlayerBar::ClipPlayerBar(QWidget *parent) : QWidget(parent)
     layout->addWidget(m_play);
     layout->addWidget(m_stop);
     layout->addWidget(m_record);
+    // Said in the clip's row, where the teacher looks after a recording.
+    m_note = new QLabel(QStringLiteral("انقطع التسجيل"), this);
+    m_note->setObjectName(QStringLiteral("cutOff"));
+    m_note->setTextFormat(Qt::PlainText);
+    m_note->setToolTip(QStringLiteral("انقطع مدخل الصوت (الميكروفون) أثناء التسجيل، وبقي ما سُجِّل قبل ذلك؛ "
+                                      "يُحفظ مع المقطع، أو سجِّل من جديد"));
+    m_note->setStyleSheet(QStringLiteral("color: #b00000"));
+    m_note->hide();
+    layout->addWidget(m_note);
 
     connect(m_play, &QToolButton::clicked, this, [this] { emit buttonClicked(Button::Play); });
     connect(m_stop, &QToolButton::clicked, this, [this] { emit buttonClicked(Button::Stop); });
@@ -107,6 +117,7 @@ void ClipPlayerBar::followPlayer()
         // The note may name a sound device: never read as markup.
         return PlainText::toolTip(note.isEmpty() ? name : name + QStringLiteral(": ") + note);
     };
+    m_note->setVisible(m_player && m_player->recordingCutOff());
     m_play->setToolTip(tip("تشغيل", m_noOutput));
     m_record->setToolTip(tip("تسجيل", m_noInput));
 }

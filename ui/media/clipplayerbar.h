@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class ClipPlayer;
+class QLabel;
 class QToolButton;
 
 /// The buttons of one clip player: play, stop and record, in this order.
@@ -10,7 +11,8 @@ class QToolButton;
 /// decides what happens. Its buttons follow the player it watches: an open
 /// clip offers play, and record where the clip can be recorded into;
 /// playing or recording offers only stop; a player without an open clip
-/// offers nothing.
+/// offers nothing. A recording that a lost input cut off is said beside
+/// the buttons ("انقطع التسجيل") until it is saved or replaced.
 class ClipPlayerBar : public QWidget
 {
     Q_OBJECT
@@ -41,4 +43,6 @@ private:
     QToolButton *m_play;
     QToolButton *m_stop;
     QToolButton *m_record;
+    /// Shown while the clip holds a recording the lost input cut off.
+    QLabel *m_note;
 };
