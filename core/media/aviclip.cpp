@@ -216,6 +216,22 @@ std::shared_ptr<const AviClip> AviClip::decode(QByteArray bytes, Failure *why)
         if (!sound)
             return nullptr;
     }
+    // Only the pictures stay: padding, an index or the sound's bytes in the
+    // file would otherwise be held for as long as the clip is.
+    qint64 pictureBytes = 0;
+    for (const Frame &f : clip->frames)
+        pictureBytes += f.size;
+    if (pictureBytes < size / 4 * 3) {
+        QByteArray pictures;
+        pictures.reserve(qsizetype(pictureBytes));
+        for (Frame &f : clip->frames) {
+            const qint64 offset = pictures.size();
+            pictures.append(base + f.offset, qsizetype(f.size));
+            f.offset = offset;
+        }
+        clip->m_file = std::move(pictures);
+        base = nullptr;
+    }
     if (!clip->hasVideo() && sound && sound->samples.empty())
         return fail(why, QStringLiteral("لا يحوي ملف avi أي صوت"));
     if (!sound && !clip->hasVideo())

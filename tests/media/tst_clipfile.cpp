@@ -89,6 +89,8 @@ private slots:
         QTest::newRow("text named wav")
             << "color1.wav" << QByteArray("This is not a sound, only some text.\n")
             << QStringLiteral("ليس مقطع صوت wav ولا فيديو avi");
+        QTest::newRow("one byte") << "color1.avi" << QByteArray("R")
+                                  << QStringLiteral("ليس مقطع صوت wav ولا فيديو avi");
         QTest::newRow("too short") << "color1.wav" << QByteArray("RIFF")
                                    << QStringLiteral("ليس مقطع صوت wav ولا فيديو avi");
         QTest::newRow("other riff form")
