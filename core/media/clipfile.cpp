@@ -255,6 +255,9 @@ ClipFile::Check ClipFile::check(const QString &path)
         return fail(path, QStringLiteral("الملف غير موجود"));
     if (info.isDir())
         return fail(path, QStringLiteral("هذا الاسم لمجلد وليس لملف"));
+    // A named pipe or a device would make the opening wait, or read for ever.
+    if (!info.isFile())
+        return fail(path, QStringLiteral("هذا الاسم ليس لملف عادي"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return fail(path, QStringLiteral("لا يمكن قراءة الملف، فقد يكون محمياً "

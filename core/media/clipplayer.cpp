@@ -411,7 +411,7 @@ Result ClipPlayer::loadIntoMixer(const QString &fileName)
         }
     } catch (const std::bad_alloc &) {
         why = {false, QStringLiteral("لا تتسع الذاكرة لقراءته")};
-    } catch (const std::exception &) {
+    } catch (...) {
         why = {false, QStringLiteral("تعذرت قراءة محتواه")};
     }
     if (!sound) {

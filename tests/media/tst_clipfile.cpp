@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+
+#include <sys/stat.h>
 #include <QTest>
 #include <QtEndian>
 
@@ -164,6 +166,14 @@ private slots:
         QVERIFY(check.error.contains(QStringLiteral("مجلد")));
 
         QVERIFY(!ClipFile::check(QString()).ok());
+
+        // A named pipe: refused at once rather than waited on.
+        const QString pipe = path(QStringLiteral("color3.wav"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        check = ClipFile::check(pipe);
+        QVERIFY(!check.ok());
+        QVERIFY2(check.error.contains(pipe) && check.error.contains(QStringLiteral("ليس لملف عادي")),
+                 qPrintable(check.error));
     }
 
     void decodersPlayOtherToolsClipsAndRefuseBrokenOnes_data()
