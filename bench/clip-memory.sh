@@ -5,11 +5,11 @@
 # started under the offscreen platform with a private sound server, left to
 # open its clips and ask its first question, and ended with SIGTERM.
 # Prints one line per case:  figure clip_peak_rss_<case> <value> MB
-# Usage: bench/clip-memory.sh [program-folder, default build/program] [seconds, default 6]
+# Usage: bench/clip-memory.sh [program-folder, default build/program] [seconds, default 12]
 set -u
 cd "$(dirname "$0")/.."
 program=$(realpath "${1:-build/program}")
-seconds=${2:-6}
+seconds=${2:-12}
 [ -x "$program/quiz" ] || { echo "no program in $program" >&2; exit 1; }
 
 source scripts/sound-server.sh
