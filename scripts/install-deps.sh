@@ -11,6 +11,8 @@ build_pkgs="cmake g++ make qt6-base-dev qt6-multimedia-dev libqt6sql6-sqlite qt6
   libqt6sql6-psql libpq-dev pkgconf qt6-svg-dev libwmf-dev libemf2svg-dev libsqlite3-dev"
 test_pkgs="xvfb xauth xdotool pulseaudio pulseaudio-utils sox x11-utils imagemagick clang libclang-rt-14-dev sqlite3
   locales openbox dpkg-dev desktop-file-utils"
+# ffmpeg makes the clip fuzz targets' seed corpora (scripts/make-fuzz-seeds.sh).
+test_pkgs="$test_pkgs ffmpeg"
 # The school server's tests run a throwaway PostgreSQL server with TLS
 # (openssl makes its certificates).
 test_pkgs="$test_pkgs postgresql openssl"

@@ -4,10 +4,10 @@
 #include <QImage>
 #include <QString>
 
+#include "core/media/wavesound.h"
+
 #include <memory>
 #include <vector>
-
-struct WaveSound;
 
 /// A video clip held in memory: its sound decoded for the SoundMixer and its
 /// pictures kept as the file's compressed frames, each turned into a picture
@@ -37,10 +37,14 @@ struct AviClip
     /// one; null when it cannot be decoded.
     QImage picture(int frame) const;
 
-    /// Reads a RIFF AVI file. Returns null, with reason set, for codecs it
-    /// does not read (the media backend then plays the clip), a damaged
-    /// file or one too large to hold in memory.
-    static std::shared_ptr<const AviClip> decodeFile(const QString &fileName, QString *reason);
+    /// Reads a RIFF AVI file. Returns null, with why set: foreign for
+    /// codecs it does not read and files too large to hold in memory (the
+    /// media backend then plays the clip); otherwise the file is damaged or
+    /// breaks a limit (lists nested too deep, too many chunks or frames, a
+    /// frame time or a length beyond WaveSound::MaxFrames) and is not opened.
+    static std::shared_ptr<const AviClip> decodeFile(const QString &fileName, WaveSound::Failure *why);
+    /// The same on the file's bytes.
+    static std::shared_ptr<const AviClip> decode(QByteArray bytes, WaveSound::Failure *why);
 
 private:
     QByteArray m_file;

@@ -10,7 +10,12 @@
 namespace {
 
 constexpr quint32 UnknownSize = 0xFFFFFFFFu;
-constexpr int MaxChunks = 100000;
+// Real clips have a handful of chunks before their sound or movie; the walk
+// stops long before a file of millions of tiny chunks is read.
+constexpr int MaxChunks = 1000;
+// The first chunks of the movie list show whether it holds the streams'
+// data; the decoder walks the rest, within its own limits.
+constexpr int MovieChunksLooked = 64;
 
 quint32 le32(const QByteArray &bytes, int at)
 {
@@ -85,8 +90,10 @@ ClipFile::Check checkWave(const Walk &walk, const QString &name)
             return fail(name, broken);
         const qint64 chunkEnd = offset + 8 + qint64(length);
         if (id == "fmt ") {
-            if (length < 16 || chunkEnd > walk.end)
+            if (length < 16)
                 return fail(name, broken);
+            if (chunkEnd > walk.end)
+                return fail(name, reasonIncomplete());
             const QByteArray format = readAt(walk.device, offset + 8, 16);
             if (format.size() < 16)
                 return fail(name, reasonIncomplete());
@@ -97,14 +104,11 @@ ClipFile::Check checkWave(const Walk &walk, const QString &name)
                 return fail(name, QStringLiteral("صيغة الصوت المكتوبة في رأس ملف wav غير صالحة"));
             haveFormat = true;
         } else if (id == "data") {
-            haveData = true;
-            // A writer that streams leaves the data size open; the data then
-            // runs to the end of the file.
-            if (length == UnknownSize || length == 0 || !walk.sizeKnown)
-                break;
-            if (chunkEnd > walk.end)
-                return fail(name, reasonIncomplete());
-            if (haveFormat)
+            // A writer that streams leaves the data size open or at zero, a
+            // recorder cut off leaves it beyond the end: the data then runs
+            // to the end of the file, and what is there plays.
+            haveData = offset + 8 < walk.end;
+            if (length == UnknownSize || length == 0 || chunkEnd > walk.end || haveFormat)
                 break;
         } else if (chunkEnd > walk.end) {
             return fail(name, broken);
@@ -141,7 +145,7 @@ QList<QByteArray> aviStreamTypes(QIODevice &device, qint64 begin, qint64 end, bo
         }
         if (head.left(4) == "LIST" && head.mid(8, 4) == "strl") {
             qint64 inner = offset + 12;
-            while (inner + 8 <= chunkEnd) {
+            for (int m = 0; m < MaxChunks && inner + 8 <= chunkEnd; ++m) {
                 const QByteArray sub = readAt(device, inner, 12);
                 if (sub.size() < 8 || !isChunkId(sub.left(4))) {
                     *ok = false;
@@ -156,6 +160,29 @@ QList<QByteArray> aviStreamTypes(QIODevice &device, qint64 begin, qint64 end, bo
         offset = chunkEnd + (length & 1);
     }
     return types;
+}
+
+// The first chunks of the movie list: stream data ("00dc", "01wb"...), the
+// "rec " lists that group them and padding, each inside the list.
+bool movieLooksSound(QIODevice &device, qint64 begin, qint64 end)
+{
+    qint64 offset = begin;
+    for (int n = 0; n < MovieChunksLooked && offset + 8 <= end; ++n) {
+        const QByteArray head = readAt(device, offset, 12);
+        if (head.size() < 8 || !isChunkId(head.left(4)))
+            return false;
+        const quint32 length = le32(head, 4);
+        // A chunk still being written: what the decoder reads of it is the
+        // decoder's concern.
+        if (offset + 8 + qint64(length) > end)
+            return true;
+        // Into a group of chunks, rather than over it.
+        if (head.left(4) == "LIST" && head.size() == 12 && head.mid(8, 4) == "rec ")
+            offset += 12;
+        else
+            offset += 8 + qint64(length) + (length & 1);
+    }
+    return true;
 }
 
 ClipFile::Check checkAvi(const Walk &walk, const QString &name)
@@ -191,6 +218,8 @@ ClipFile::Check checkAvi(const Walk &walk, const QString &name)
             if (walk.sizeKnown && chunkEnd > walk.end)
                 return fail(name, reasonIncomplete());
             haveMovie = true;
+            if (!movieLooksSound(walk.device, offset + 12, qMin(chunkEnd, walk.end)))
+                return fail(name, broken);
         } else if (chunkEnd > walk.end) {
             return fail(name, broken);
         }
@@ -226,6 +255,9 @@ ClipFile::Check ClipFile::check(const QString &path)
         return fail(path, QStringLiteral("الملف غير موجود"));
     if (info.isDir())
         return fail(path, QStringLiteral("هذا الاسم لمجلد وليس لملف"));
+    // A named pipe or a device would make the opening wait, or read for ever.
+    if (!info.isFile())
+        return fail(path, QStringLiteral("هذا الاسم ليس لملف عادي"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return fail(path, QStringLiteral("لا يمكن قراءة الملف، فقد يكون محمياً "
@@ -249,7 +281,10 @@ ClipFile::Check ClipFile::check(QIODevice &device, const QString &name)
         return fail(name, reasonNotAClip());
 
     const quint32 riffSize = le32(head, 4);
-    const bool sizeKnown = riffSize != 0 && riffSize != UnknownSize;
+    bool sizeKnown = riffSize != 0 && riffSize != UnknownSize;
+    // A wav cut off holds what it holds: its sizes are mended as it is read.
+    if (form == "WAVE" && qint64(riffSize) + 8 > size + 1)
+        sizeKnown = false;
     qint64 end = size;
     if (sizeKnown) {
         // One byte of slack: some writers leave out the final pad byte.

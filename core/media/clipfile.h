@@ -33,7 +33,8 @@ public:
     /// Mends the sizes in a wav header when they are wrong or unknown, as in
     /// a recording whose writer stopped before fixing them: the RIFF size and
     /// the size of the final data chunk are made to match the data's length.
-    /// Returns false when the data is not a wav with a data chunk.
+    /// Returns false when the data is not a wav with a data chunk. The wav
+    /// reader mends every file so before it decodes it.
     static bool fixWaveSizes(QByteArray &wave);
 
     /// "تعذر فتح المقطع "name": reason", the form of every open failure.

@@ -132,7 +132,11 @@ Result ClipPlayer::open()
         return rejected;
     m_isSound = check.kind == ClipFile::Kind::Wave;
     m_hasVideo = check.hasVideo;
-    loadClip();
+    const Result loaded = loadClip();
+    if (!loaded) {
+        release();
+        return loaded;
+    }
     setState(State::Stopped);
     return Result::success();
 }
@@ -411,12 +415,12 @@ Result ClipPlayer::save()
     return Result::success();
 }
 
-void ClipPlayer::loadClip()
+Result ClipPlayer::loadClip()
 {
-    loadSource(m_fileName);
+    return loadSource(m_fileName);
 }
 
-void ClipPlayer::loadSource(const QString &fileName)
+Result ClipPlayer::loadSource(const QString &fileName)
 {
     // A file already held, unchanged on disk, stays loaded: it only needs a
     // seek to start again, which is quicker and keeps memory steady over
@@ -425,10 +429,13 @@ void ClipPlayer::loadSource(const QString &fileName)
         && (!m_player || m_player->mediaStatus() == QMediaPlayer::InvalidMedia
             || m_player->mediaStatus() == QMediaPlayer::NoMedia);
     if (holdsUnchanged(fileName) && !failed)
-        return;
+        return Result::success();
     m_playWhenLoaded = false;
-    if (loadIntoMixer(fileName))
-        return;
+    const Result decoded = loadIntoMixer(fileName);
+    if (!decoded)
+        return decoded;
+    if (m_inMixer)
+        return Result::success();
     // Left to the backend: a codec the quiz does not decode.
     m_inMixer = false;
     m_video.reset();
@@ -438,28 +445,50 @@ void ClipPlayer::loadSource(const QString &fileName)
     m_sourceStamp = Stamp::of(fileName);
     if (m_player->mediaStatus() == QMediaPlayer::LoadingMedia) {
         m_sourcePending = true;
-        return;
+        return Result::success();
     }
     handSourceToBackend();
+    return Result::success();
 }
 
-bool ClipPlayer::loadIntoMixer(const QString &fileName)
+Result ClipPlayer::loadIntoMixer(const QString &fileName)
 {
     // The version is taken before the bytes: a file changed while it is
     // read is read again at its next start.
     const Stamp stamp = Stamp::of(fileName);
-    QString reason;
+    WaveSound::Failure why;
     std::shared_ptr<const WaveSound> sound;
     std::shared_ptr<const AviClip> video;
-    if (m_isSound) {
-        sound = WaveSound::decodeFile(fileName, &reason);
-    } else if ((video = AviClip::decodeFile(fileName, &reason))) {
-        sound = video->sound;
-        if (!video->hasVideo())
-            video.reset();
+    // Whatever a decoder meets in a file, even memory that runs out, ends
+    // here as a clip that cannot be opened, never in the event loop.
+    try {
+        if (m_isSound) {
+            sound = WaveSound::decodeFile(fileName, &why);
+        } else if ((video = AviClip::decodeFile(fileName, &why))) {
+            sound = video->sound;
+            if (!video->hasVideo())
+                video.reset();
+        }
+    } catch (const std::bad_alloc &) {
+        why = {false, QStringLiteral("لا تتسع الذاكرة لقراءته")};
+    } catch (...) {
+        why = {false, QStringLiteral("تعذرت قراءة محتواه")};
     }
-    if (!sound)
-        return false;
+    if (!sound) {
+        // The clip held before goes: its file is not this one any more.
+        m_video.reset();
+        m_inMixer = false;
+        SoundMixer::instance().setSound(m_voice, nullptr);
+        if (why.foreign)
+            return Result::success();
+        m_source.clear();
+        // Refused once for this version of the file: later starts fail at
+        // once with the same text, and the file is not read again.
+        m_rejectedFile = fileName;
+        m_rejectedStamp = stamp;
+        m_rejectedError = ClipFile::openError(fileName, why.reason);
+        return Result::failure(m_rejectedError);
+    }
     m_video = std::move(video);
     m_shownFrame = -1;
     if (m_player && m_player->playbackState() == QMediaPlayer::PlayingState)
@@ -470,7 +499,7 @@ bool ClipPlayer::loadIntoMixer(const QString &fileName)
     m_inMixer = true;
     m_soundMs = sound->durationMs();
     SoundMixer::instance().setSound(m_voice, std::move(sound));
-    return true;
+    return Result::success();
 }
 
 void ClipPlayer::onSoundEnded(quint64 generation)

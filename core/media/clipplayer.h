@@ -146,12 +146,16 @@ private:
 
     void setState(State state);
     void ensureBackend();
-    bool loadIntoMixer(const QString &fileName);
+    /// Holds the clip decoded in the mixer (m_inMixer), or fails for a clip
+    /// the decoders refuse; success without m_inMixer leaves it to the backend.
+    Result loadIntoMixer(const QString &fileName);
     void onSoundEnded(quint64 generation);
     void release();
     void pausePlayback();
-    void loadClip();
-    void loadSource(const QString &fileName);
+    /// Fails for a clip that the quiz's own decoders refuse; a codec they
+    /// leave to the backend is found out there, later (rejected()).
+    Result loadClip();
+    Result loadSource(const QString &fileName);
     void handSourceToBackend();
     bool backendLoading() const;
     bool holdsUnchanged(const QString &fileName) const;

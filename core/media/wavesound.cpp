@@ -1,5 +1,7 @@
 #include "core/media/wavesound.h"
 
+#include "core/media/clipfile.h"
+
 #include <QFile>
 #include <QtEndian>
 
@@ -11,11 +13,24 @@ namespace {
 constexpr quint16 FormatPcm = 1;
 constexpr quint16 FormatFloat = 3;
 constexpr quint16 FormatExtensible = 0xFFFE;
-// A clip for a child lasts seconds; an hour-long file handed over by
-// mistake must not take the memory of the whole program.
-constexpr qint64 MaxFrames = qint64(WaveSound::Rate) * 60 * 3;
+constexpr qint64 MaxFrames = WaveSound::MaxFrames;
+constexpr qint64 MaxFileBytes = WaveSound::MaxFileBytes;
+// A wav is a handful of chunks; a file of thousands is not a recording.
+constexpr int MaxChunks = 10000;
 
 using Format = WaveSound::Format;
+
+std::nullptr_t fail(WaveSound::Failure *why, const QString &reason, bool foreign = false)
+{
+    why->foreign = foreign;
+    why->reason = reason;
+    return nullptr;
+}
+
+QString tooLong()
+{
+    return QStringLiteral("المقطع أطول من ثلاث دقائق، أطول مما يحفظه البرنامج");
+}
 
 // One sample of the source as a value from -1 to 1.
 double sampleAt(const char *at, const Format &format)
@@ -67,16 +82,21 @@ WaveSound::Format WaveSound::Format::read(const char *chunk, qint64 length)
     return format;
 }
 
-std::shared_ptr<const WaveSound> WaveSound::decode(const QByteArray &bytes, QString *reason)
+std::shared_ptr<const WaveSound> WaveSound::decode(QByteArray bytes, Failure *why)
 {
-    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE") {
-        *reason = QStringLiteral("not a RIFF WAVE file");
-        return nullptr;
-    }
+    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
+        return fail(why, QStringLiteral("الملف ليس مقطع صوت wav"));
+    // A recorder cut off, or one that writes the sizes only at its end,
+    // leaves them at zero or open: the data then runs to the end of what the
+    // file holds. The bytes are this reader's own, so nothing is copied.
+    ClipFile::fixWaveSizes(bytes);
     Format format;
     const char *data = nullptr;
     qint64 dataSize = 0;
-    for (qint64 at = 12; at + 8 <= bytes.size();) {
+    int chunks = 0;
+    for (qint64 at = 12; at + 8 <= bytes.size(); ++chunks) {
+        if (chunks == MaxChunks)
+            return fail(why, QStringLiteral("رأس ملف الصوت wav تالف"));
         const char *head = bytes.constData() + at;
         const quint32 length = qFromLittleEndian<quint32>(head + 4);
         const qint64 available = bytes.size() - at - 8;
@@ -84,38 +104,39 @@ std::shared_ptr<const WaveSound> WaveSound::decode(const QByteArray &bytes, QStr
             format = Format::read(head + 8, qMin<qint64>(length, available));
         } else if (std::memcmp(head, "data", 4) == 0) {
             data = head + 8;
-            // A writer that streams leaves the size open; a file cut short
-            // holds what it holds.
             dataSize = qMin<qint64>(length, available);
             if (format.tag != 0)
                 break;
         }
         at += 8 + qint64(length) + (length & 1);
     }
-    return decodeSamples(format, data, dataSize, reason);
+    std::shared_ptr<const WaveSound> sound = decodeSamples(format, data, dataSize, why);
+    if (sound && sound->samples.empty())
+        return fail(why, QStringLiteral("لا يحوي ملف wav أي صوت"));
+    return sound;
 }
 
-std::shared_ptr<const WaveSound> WaveSound::decodeSamples(const Format &format, const char *data,
-                                                          qint64 dataSize, QString *reason)
+std::shared_ptr<WaveSound> WaveSound::decodeSamples(const Format &format, const char *data,
+                                                    qint64 dataSize, Failure *why)
 {
     const bool pcm = format.tag == FormatPcm
         && (format.bits == 8 || format.bits == 16 || format.bits == 24 || format.bits == 32);
     const bool floating = format.tag == FormatFloat && (format.bits == 32 || format.bits == 64);
     if (!pcm && !floating) {
-        *reason = QStringLiteral("wave format 0x%1, %2 bits").arg(format.tag, 4, 16, QLatin1Char('0')).arg(format.bits);
-        return nullptr;
+        // Compressed sound (mu-law, ADPCM...) is the backend's to decode.
+        return fail(why, QStringLiteral("صيغة الصوت 0x%1 بـ %2 بت")
+                             .arg(format.tag, 4, 16, QLatin1Char('0')).arg(format.bits),
+                    true);
     }
     if (!data || format.channels < 1 || format.rate < 1000 || format.rate > 384000
-        || format.blockAlign < format.channels * format.bits / 8) {
-        *reason = QStringLiteral("no sound data");
-        return nullptr;
-    }
-    const qint64 sourceFrames = dataSize / format.blockAlign;
+        || format.blockAlign < format.channels * format.bits / 8)
+        return fail(why, QStringLiteral("صيغة الصوت المكتوبة في رأس الملف غير صالحة"));
+    // Sizes of at most 32 bits, rates of at most 384000: no product below
+    // leaves 64 bits.
+    const qint64 sourceFrames = qMax<qint64>(0, dataSize) / format.blockAlign;
     const qint64 frames = sourceFrames * Rate / format.rate;
-    if (frames > MaxFrames) {
-        *reason = QStringLiteral("too long to hold in memory");
-        return nullptr;
-    }
+    if (frames > MaxFrames)
+        return fail(why, tooLong());
 
     auto sound = std::make_shared<WaveSound>();
     // Two channels at most: what more a file has is not for a child's
@@ -148,20 +169,17 @@ std::shared_ptr<const WaveSound> WaveSound::decodeSamples(const Format &format, 
     return sound;
 }
 
-std::shared_ptr<const WaveSound> WaveSound::decodeFile(const QString &fileName, QString *reason)
+std::shared_ptr<const WaveSound> WaveSound::decodeFile(const QString &fileName, Failure *why)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *reason = file.errorString();
-        return nullptr;
-    }
-    // Even at the lowest rate in the widest samples, more than this is
-    // longer than a clip held in memory.
-    if (file.size() > MaxFrames * 2 * 8 + 65536) {
-        *reason = QStringLiteral("too long to hold in memory");
-        return nullptr;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(why, QStringLiteral("لا يمكن قراءة الملف"));
+    // A file larger than this is never read into memory: the backend
+    // streams it. So no wav costs more than these bytes, for the time of
+    // the decoding, and its sound.
+    if (file.size() > MaxFileBytes)
+        return fail(why, QStringLiteral("الملف أكبر مما يحفظه البرنامج في الذاكرة"), true);
     // Read in one go: mapping would keep the file open for as long as the
     // clip is held, and another program replaces clip files.
-    return decode(file.readAll(), reason);
+    return decode(file.readAll(), why);
 }

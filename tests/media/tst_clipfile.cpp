@@ -1,11 +1,19 @@
 // The header check that tells a playable clip from a bad file before a
-// player is handed it, and the mending of a recording's wav sizes.
+// player is handed it, the mending of a recording's wav sizes, and what the
+// quiz's own decoders make of clips from other tools and of damaged ones.
+#include "core/media/aviclip.h"
 #include "core/media/clipfile.h"
+#include "core/media/wavesound.h"
 
 #include "mediatestsupport.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include <sys/stat.h>
 #include <QTest>
 #include <QtEndian>
 
@@ -83,6 +91,8 @@ private slots:
         QTest::newRow("text named wav")
             << "color1.wav" << QByteArray("This is not a sound, only some text.\n")
             << QStringLiteral("ليس مقطع صوت wav ولا فيديو avi");
+        QTest::newRow("one byte") << "color1.avi" << QByteArray("R")
+                                  << QStringLiteral("ليس مقطع صوت wav ولا فيديو avi");
         QTest::newRow("too short") << "color1.wav" << QByteArray("RIFF")
                                    << QStringLiteral("ليس مقطع صوت wav ولا فيديو avi");
         QTest::newRow("other riff form")
@@ -109,9 +119,9 @@ private slots:
                    return head;
                }() << QStringLiteral("أي صوت");
 
-        // Another program is still writing it: the header promises more
-        // than the file holds yet.
-        QTest::newRow("being written") << "color1.wav" << wave.left(wave.size() / 2)
+        // Another program is still writing it: not even its header is
+        // there yet. (Cut inside its sound, it plays what it holds.)
+        QTest::newRow("being written") << "color1.wav" << wave.left(30)
                                        << QStringLiteral("ناقص");
         QTest::newRow("avi cut short") << "color1.avi" << avi.left(avi.size() / 3)
                                        << QStringLiteral("ناقص");
@@ -156,6 +166,78 @@ private slots:
         QVERIFY(check.error.contains(QStringLiteral("مجلد")));
 
         QVERIFY(!ClipFile::check(QString()).ok());
+
+        // A named pipe: refused at once rather than waited on.
+        const QString pipe = path(QStringLiteral("color3.wav"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        check = ClipFile::check(pipe);
+        QVERIFY(!check.ok());
+        QVERIFY2(check.error.contains(pipe) && check.error.contains(QStringLiteral("ليس لملف عادي")),
+                 qPrintable(check.error));
+    }
+
+    void decodersPlayOtherToolsClipsAndRefuseBrokenOnes_data()
+    {
+        // The seeds of the clip readers' fuzz targets (scripts/make-fuzz-seeds.sh).
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("outcome");  // "plays", "backend" or the reason it is refused
+        QTest::addColumn<qint64>("ms");        // how long it plays
+        const QString wav = QStringLiteral("wavesound-corpus/");
+        for (const char *f : {"u8", "s16", "s24"})
+            QTest::newRow(f) << wav + f + ".wav" << "plays" << qint64(30);
+        for (const char *f : {"s32", "float32"})
+            QTest::newRow(f) << wav + f + ".wav" << "plays" << qint64(20);
+        QTest::newRow("six channels") << wav + "six-channels.wav" << "plays" << qint64(10);
+        QTest::newRow("22050 stereo") << wav + "s16-stereo-22050.wav" << "plays" << qint64(9);
+        for (const char *f : {"mulaw", "alaw", "ima-adpcm", "ms-adpcm"})
+            QTest::newRow(f) << wav + f + ".wav" << "backend" << qint64(0);
+        // A recorder cut off, a streaming writer, a header that promises more:
+        // the sound the file holds plays.
+        for (const char *f : {"sizes-zero", "sizes-open", "data-past-end"})
+            QTest::newRow(f) << wav + f + ".wav" << "plays" << qint64(30);
+        QTest::newRow("cut inside a sample") << wav + "cut-mid-sample.wav" << "plays" << qint64(29);
+        QTest::newRow("no sound at all") << wav + "no-sound.wav" << "لا يحوي ملف wav أي صوت" << qint64(0);
+
+        const QString avi = QStringLiteral("aviclip-corpus/");
+        QTest::newRow("mjpeg u8") << avi + "mjpeg-u8.avi" << "plays" << qint64(250);
+        QTest::newRow("mjpeg s16") << avi + "mjpeg-s16.avi" << "plays" << qint64(250);
+        QTest::newRow("mjpeg silent") << avi + "mjpeg-silent.avi" << "plays" << qint64(500);
+        QTest::newRow("sound only avi") << avi + "sound-only.avi" << "plays" << qint64(100);
+        QTest::newRow("mu-law avi") << avi + "mjpeg-mulaw.avi" << "backend" << qint64(0);
+        QTest::newRow("lists nested 40 deep") << avi + "nested-lists.avi" << "تالف" << qint64(0);
+        QTest::newRow("a frame of ten hours") << avi + "hours-frame.avi" << "أطول من ثلاث دقائق" << qint64(0);
+        QTest::newRow("400 frames of a second") << avi + "empty-frames.avi" << "أطول من ثلاث دقائق" << qint64(0);
+    }
+    void decodersPlayOtherToolsClipsAndRefuseBrokenOnes()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, outcome);
+        QFETCH(qint64, ms);
+        const QString path = testData(file);
+        WaveSound::Failure why;
+        std::shared_ptr<const WaveSound> sound;
+        if (file.endsWith(QLatin1String(".wav"))) {
+            sound = WaveSound::decodeFile(path, &why);
+        } else if (const std::shared_ptr<const AviClip> clip = AviClip::decodeFile(path, &why)) {
+            sound = clip->sound;
+            QCOMPARE(clip->hasVideo(), !file.contains(QLatin1String("sound-only")));
+            if (clip->hasVideo())
+                QVERIFY(!clip->picture(clip->frameAt(ms)).isNull());
+        }
+        if (outcome == QLatin1String("plays")) {
+            QVERIFY2(sound, qPrintable(why.reason));
+            QCOMPARE(sound->durationMs(), ms);
+            // It is heard, not silence.
+            const bool silent = file.contains(QLatin1String("silent"));
+            QCOMPARE(std::any_of(sound->samples.begin(), sound->samples.end(),
+                                 [](qint16 v) { return std::abs(v) > 1000; }), !silent);
+            QVERIFY2(ClipFile::check(path).ok(), qPrintable(ClipFile::check(path).error));
+        } else {
+            QVERIFY(!sound);
+            QCOMPARE(why.foreign, outcome == QLatin1String("backend"));
+            if (!why.foreign)
+                QVERIFY2(why.reason.contains(outcome), qPrintable(why.reason));
+        }
     }
 
     void recordingSizesAreMended()

@@ -253,6 +253,43 @@ private slots:
         QCOMPARE(quiz.errors().size(), 1);
     }
 
+    void aCraftedVideoClipIsNamedAndTheFirstQuestionComes_data()
+    {
+        QTest::addColumn<QString>("crafted");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("lists nested 40 deep") << "nested-lists.avi" << QStringLiteral("تالف");
+        QTest::newRow("a frame of ten hours") << "hours-frame.avi" << QStringLiteral("ثلاث دقائق");
+        QTest::newRow("400 empty frames of a second") << "empty-frames.avi" << QStringLiteral("ثلاث دقائق");
+    }
+    void aCraftedVideoClipIsNamedAndTheFirstQuestionComes()
+    {
+        QFETCH(QString, crafted);
+        QFETCH(QString, reason);
+        const QByteArray bytes = testsupport::readFile(testsupport::testData(QStringLiteral("aviclip-corpus/") + crafted));
+        QVERIFY(!bytes.isEmpty());
+        // The video medium stored, asking for the first colour, whose clip is the crafted file.
+        Quiz quiz([&](QuizWindow &w) {
+            QVERIFY(testsupport::writeFile(
+                w.data("options.txt"), optionsWithLine(optionsWithLine(w.optionsBytes(), 1, "1"), 2, "1")));
+            QVERIFY(testsupport::writeFile(w.data("color1.avi"), bytes));
+        });
+        QCOMPARE(quiz.form->MediaExt(), QStringLiteral("avi"));
+        QCOMPARE(quiz.errors().size(), 1);
+        const QString error = quiz.errors().first();
+        QVERIFY2(error.contains(quiz.data("color1.avi")) && error.contains(reason), qPrintable(error));
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(quiz.player(i).isOpen(), i != 0);
+        // The first question was asked and can be answered; the clip is not
+        // told again, and its file stays as it was.
+        QCOMPARE(quiz.control<QLineEdit>("AskColorED")->text(), QStringLiteral("1"));
+        quiz.clickPanel(1);
+        QCOMPARE(quiz.control<QLineEdit>("ResED")->text(), QStringLiteral("Y"));
+        QCOMPARE(quiz.player(3).state(), State::Playing);
+        quiz.form->SetupMediaFiles();
+        QCOMPARE(quiz.errors().size(), 1);
+        QCOMPARE(testsupport::readFile(quiz.data("color1.avi")), bytes);
+    }
+
     void clipsTheBackendRefusesAreToldOnceAndSoundOnlyAviPlays()
     {
         // A sound header over a codec no decoder knows: only the backend finds out.
