@@ -6,6 +6,7 @@
 #include "core/records/resultsexport.h"
 #include "core/records/resultsmodel.h"
 #include "core/records/resultstable.h"
+#include "core/settings/lessonlibrary.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/children/waitcursor.h"
 #include "ui/window/styleicon.h"
@@ -352,7 +353,7 @@ void ChildrenPage::exportAnswers()
     ExportSummary summary;
     {
         const WaitCursor wait;
-        raiseIfFailed(ResultsExport::writeAnswers(*Table1, *path, Table1->now(), &summary));
+        raiseIfFailed(ResultsExport::writeAnswers(*Table1, *path, Table1->now(), LessonLibrary(m_dataDir), &summary));
     }
     m_exportFolder = QFileInfo(*path).absolutePath();
     QString text = QStringLiteral("حُفظ سجل الإجابات (%L1 من السجلات) في الملف\n\r%2")
