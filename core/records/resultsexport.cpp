@@ -4,12 +4,17 @@
 #include "core/records/resultsfile.h"
 #include "core/records/resultsmodel.h"
 #include "core/records/resultstable.h"
+#include "core/settings/choicenames.h"
+#include "core/settings/settingssession.h"
 
 #include <QHash>
 #include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <array>
+#include <optional>
 
 
 namespace {
@@ -105,6 +110,41 @@ void addNullableNumber(CsvFile &csv, const QVariant &value)
         csv.addNumber(value.toLongLong());
 }
 
+// A lesson's cells, encoded once: its name, and its choices' names for
+// each question type (empty when the lesson can no longer be read).
+struct LessonCells
+{
+    QByteArray lesson;
+    std::array<std::array<QByteArray, 3>, 3> choices;
+};
+
+LessonCells lessonCells(const LessonLibrary &library, const QString &lesson)
+{
+    LessonCells cells;
+    cells.lesson = CsvFile::encodeText(lesson);
+    // A row without a lesson's name says nothing of which lesson it was.
+    if (lesson.isEmpty())
+        return cells;
+    const std::optional<OptionsRead> options = SettingsSession::readLesson(library, lesson);
+    if (!options)
+        return cells;
+    for (int type = 0; type < 3; ++type) {
+        const std::array<QString, 3> names = ChoiceNames::of(*options, type);
+        for (int choice = 0; choice < 3; ++choice)
+            cells.choices[type][choice] = CsvFile::encodeText(names[choice]);
+    }
+    return cells;
+}
+
+void addChoiceName(CsvFile &csv, const LessonCells &cells, int type, const QVariant &choice)
+{
+    const qint64 number = choice.isNull() ? 0 : choice.toLongLong();
+    if (type < 0 || number < 1 || number > 3)
+        csv.addEmpty();
+    else
+        csv.addEncoded(cells.choices[type][number - 1]);
+}
+
 } // namespace
 
 QString ResultsExport::questionTypeText(int type)
@@ -153,7 +193,8 @@ Result ResultsExport::writeCounts(const ResultsTable &table, const QString &path
 }
 
 Result ResultsExport::writeAnswers(const ResultsTable &table, const QString &path, const QDateTime &now,
-                                   ExportSummary *summary, AtomicFile::Access access)
+                                   const LessonLibrary &lessonLibrary, ExportSummary *summary,
+                                   AtomicFile::Access access)
 {
     *summary = ExportSummary();
     QString connection;
@@ -183,7 +224,7 @@ Result ResultsExport::writeAnswers(const ResultsTable &table, const QString &pat
     if (!opened)
         return opened;
     for (const char *title : {"رقم الطفل", "اسم الطفل", "الوقت", "الدرس", "نوع السؤال", "الخيار المطلوب",
-                              "الخيار المختار", "النتيجة"})
+                              "الخيار المختار", "النتيجة", "اسم الخيار المطلوب", "اسم الخيار المختار"})
         csv.addText(QString::fromUtf8(title));
     csv.endRow();
 
@@ -193,9 +234,9 @@ Result ResultsExport::writeAnswers(const ResultsTable &table, const QString &pat
     QByteArray types[3];
     for (int t = 0; t < 3; ++t)
         types[t] = CsvFile::encodeText(questionTypeText(t));
-    QHash<QString, QByteArray> lessons;
+    QHash<QString, LessonCells> lessons;
     QString lastLesson;
-    QByteArray lastLessonCell = CsvFile::encodeText(lastLesson);
+    LessonCells lastLessonCells = lessonCells(lessonLibrary, lastLesson);
     qint64 lastChild = -1;
     const QByteArray *nameCell = nullptr;
     LocalTimeText times;
@@ -222,26 +263,31 @@ Result ResultsExport::writeAnswers(const ResultsTable &table, const QString &pat
         // Rows of one child mostly share a lesson: only a change is looked up.
         const QString lesson = q.value(3).toString();
         if (lesson != lastLesson) {
-            auto cell = lessons.constFind(lesson);
-            if (cell == lessons.cend())
-                cell = lessons.insert(lesson, CsvFile::encodeText(lesson));
+            auto cells = lessons.constFind(lesson);
+            if (cells == lessons.cend())
+                cells = lessons.insert(lesson, lessonCells(lessonLibrary, lesson));
             lastLesson = lesson;
-            lastLessonCell = *cell;
+            lastLessonCells = *cells;
         }
-        csv.addEncoded(lastLessonCell);
+        csv.addEncoded(lastLessonCells.lesson);
         const QVariant type = q.value(4);
-        if (!type.isNull() && type.toInt() >= 0 && type.toInt() <= 2)
-            csv.addEncoded(types[type.toInt()]);
+        const int knownType = !type.isNull() && type.toInt() >= 0 && type.toInt() <= 2 ? type.toInt() : -1;
+        if (knownType >= 0)
+            csv.addEncoded(types[knownType]);
         else
             addNullableNumber(csv, type);
-        addNullableNumber(csv, q.value(5));
-        addNullableNumber(csv, q.value(6));
+        const QVariant asked = q.value(5);
+        const QVariant clicked = q.value(6);
+        addNullableNumber(csv, asked);
+        addNullableNumber(csv, clicked);
         if (isReset)
             csv.addEncoded(reset);
         else if (q.value(7).isNull())
             csv.addEmpty();
         else
             csv.addEncoded(q.value(7).toInt() == 1 ? right : wrong);
+        addChoiceName(csv, lastLessonCells, knownType, asked);
+        addChoiceName(csv, lastLessonCells, knownType, clicked);
         csv.endRow();
         ++summary->rows;
     }

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QString>
 
+class LessonLibrary;
 class ResultsTable;
 
 /// What an export wrote, for the message that follows it.
@@ -30,9 +31,14 @@ public:
     static Result writeCounts(const ResultsTable &table, const QString &path, ExportSummary *summary,
                               AtomicFile::Access access = AtomicFile::Access::Usual);
     /// One row per answer and per reset, child by child in the order they
-    /// happened, with the local time and the child's current name.
+    /// happened, with the local time and the child's current name. The
+    /// names of the asked and the clicked choice come last, so the earlier
+    /// columns keep their places: the lesson's choices as `lessons` holds
+    /// them now, each lesson's options file read once; empty where the
+    /// lesson is gone or the row names no choice 1..3.
     static Result writeAnswers(const ResultsTable &table, const QString &path, const QDateTime &now,
-                               ExportSummary *summary, AtomicFile::Access access = AtomicFile::Access::Usual);
+                               const LessonLibrary &lessons, ExportSummary *summary,
+                               AtomicFile::Access access = AtomicFile::Access::Usual);
 
     /// The question type as the options pane names it.
     static QString questionTypeText(int type);

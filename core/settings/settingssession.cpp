@@ -70,7 +70,12 @@ QString SettingsSession::storedLessonName() const
 
 std::optional<OptionsRead> SettingsSession::readLesson(const QString &name) const
 {
-    const std::optional<QString> path = m_lessons.optionsPathFor(name);
+    return readLesson(m_lessons, name);
+}
+
+std::optional<OptionsRead> SettingsSession::readLesson(const LessonLibrary &lessons, const QString &name)
+{
+    const std::optional<QString> path = lessons.optionsPathFor(name);
     OptionsRead read;
     if (!path || !OptionsFile::load(*path, &read))
         return std::nullopt;

@@ -65,6 +65,9 @@ public:
     /// The options of the lesson; nothing when its options file cannot be
     /// found or opened (the load then falls back to the automatic lesson).
     std::optional<OptionsRead> readLesson(const QString &name) const;
+    /// The same in the given lessons' Data folder, for readers that have no
+    /// session (the export of the answers history).
+    static std::optional<OptionsRead> readLesson(const LessonLibrary &lessons, const QString &name);
     /// The Data folder's own options, for that fallback.
     Result readAutomatic(OptionsRead *read) const;
     /// What the teacher is told when a lesson's options cannot be read.

@@ -5,6 +5,8 @@
 #include "core/records/csvfile.h"
 #include "core/records/resultsexport.h"
 #include "core/records/resultstable.h"
+#include "core/settings/lessonlibrary.h"
+#include "core/settings/optionsfile.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -333,7 +335,8 @@ private slots:
             QCOMPARE(rows[3 + i][1], guarded[i]);
 
         const QString answers = dir.filePath(QStringLiteral("answers.csv"));
-        QVERIFY2(succeeded(ResultsExport::writeAnswers(c.table, answers, c.now, &summary), &error), qPrintable(error));
+        const LessonLibrary noLessons(dir.filePath(QStringLiteral("Data"))); // no Data folder: no names
+        QVERIFY2(succeeded(ResultsExport::writeAnswers(c.table, answers, c.now, noLessons, &summary), &error), qPrintable(error));
         QCOMPARE(summary.rows, 5);
         QCOMPARE(summary.orphanRows, 1);
         QCOMPARE(summary.futureRows, 1);
@@ -344,7 +347,8 @@ private slots:
         QCOMPARE(history[1][4], QStringLiteral("7"));
         QCOMPARE(history[2], (QStringList{QStringLiteral("2"), names[1], QStringLiteral("2024-05-01 09:00:00"),
                                           QStringLiteral("'=cmd|' /C calc'!A0"), QStringLiteral("ألوان"),
-                                          QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("صح")}));
+                                          QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("صح"), QString(),
+                                          QString()}));
         QCOMPARE(history[3][3], QStringLiteral("درس, \"الألوان\""));
         QCOMPARE(history[3][4], QStringLiteral("صور"));
         QCOMPARE(history[3][7], QStringLiteral("خطأ"));
@@ -354,9 +358,85 @@ private slots:
 
         // A file that cannot be made: an Arabic reason naming it, nothing left behind.
         const QString nowhere = dir.filePath(QStringLiteral("missing/answers.csv"));
-        QVERIFY(!succeeded(ResultsExport::writeAnswers(c.table, nowhere, c.now, &summary), &error));
+        QVERIFY(!succeeded(ResultsExport::writeAnswers(c.table, nowhere, c.now, noLessons, &summary), &error));
         QVERIFY2(error.contains(QDir::toNativeSeparators(nowhere)), qPrintable(error));
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
+    }
+
+    void exportedChoicesAreNamed_data()
+    {
+        QTest::addColumn<QString>("lesson");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<int>("clicked");
+        QTest::addColumn<QStringList>("names");
+        const QString automatic = LessonLibrary::automaticName();
+        // The Data folder's own colours: red, a hand-picked near orange, and
+        // one no common name fits.
+        QTest::newRow("colours") << automatic << 0 << 1 << 3 << QStringList{QStringLiteral("أحمر"), QStringLiteral("#123456")};
+        QTest::newRow("no asked choice") << automatic << 0 << 0 << 2 << QStringList{QString(), QStringLiteral("برتقالي")};
+        QTest::newRow("unknown type") << automatic << 7 << 1 << 1 << QStringList{QString(), QString()};
+        // A formula is guarded, a control character cleaned; the lesson is
+        // found whatever the letter case of its folder.
+        QTest::newRow("texts") << QStringLiteral("Animals") << 1 << 3 << 2 << QStringList{QStringLiteral("كلب"), QStringLiteral("'=1+1")};
+        QTest::newRow("the row's type") << QStringLiteral("Animals") << 0 << 1 << 2 << QStringList{QStringLiteral("أحمر"), QStringLiteral("أصفر")};
+        // The panels show picture slot 3 as choice 2 and slot 2 as choice 3.
+        QTest::newRow("pictures") << QStringLiteral("صور") << 2 << 2 << 3 << QStringList{QStringLiteral("bird.jpg"), QStringLiteral("dog.png")};
+        QTest::newRow("picture of a Windows path") << QStringLiteral("صور") << 2 << 1 << 1 << QStringList{QStringLiteral("قطة.bmp"), QStringLiteral("قطة.bmp")};
+        QTest::newRow("gone") << QStringLiteral("قديم") << 1 << 1 << 2 << QStringList{QString(), QString()};
+        QTest::newRow("outside the Data folder") << QStringLiteral("link") << 1 << 1 << 1 << QStringList{QString(), QString()};
+    }
+
+    void exportedChoicesAreNamed()
+    {
+        QFETCH(QString, lesson);
+        QFETCH(int, type);
+        QFETCH(int, asked);
+        QFETCH(int, clicked);
+        QFETCH(QStringList, names);
+        QTemporaryDir dir;
+        const QDir data(dir.filePath(QStringLiteral("Data")));
+        QString error;
+        const auto saveIn = [&error](const QString &folder, const OptionsValues &v) {
+            return QDir().mkpath(folder)
+                && succeeded(OptionsFile::save(QDir(folder).filePath(OptionsFile::fileName()), v), &error);
+        };
+        OptionsValues colours;
+        colours.color2 = 250 | 160 << 8 | 10 << 16;
+        colours.color3 = 0x12 | 0x34 << 8 | 0x56 << 16;
+        OptionsValues texts;
+        texts.text1 = QStringLiteral("قطة");
+        texts.text2 = QStringLiteral("=1+1");
+        texts.text3 = QStringLiteral("كلب\u0007");
+        OptionsValues pictures;
+        pictures.picture1 = QStringLiteral("C:\\صور\\قطة.bmp");
+        pictures.picture2 = QStringLiteral("/home/teacher/dog.png");
+        pictures.picture3 = QStringLiteral("bird.jpg");
+        OptionsValues secret;
+        secret.text1 = QStringLiteral("secret");
+        QVERIFY2(saveIn(data.path(), colours) && saveIn(data.filePath(QStringLiteral("animals")), texts)
+                     && saveIn(data.filePath(QStringLiteral("صور")), pictures)
+                     && saveIn(dir.filePath(QStringLiteral("outside")), secret),
+                 qPrintable(error));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("outside")), data.filePath(QStringLiteral("link"))));
+
+        Clocked c(dir.filePath(QStringLiteral("results.db")));
+        QVERIFY(succeeded(c.table.addChild(QStringLiteral("سارة")), &error));
+        c.answer(asked == clicked, asked, clicked, lesson, type);
+        const QString csv = dir.filePath(QStringLiteral("a.csv"));
+        ExportSummary summary;
+        QVERIFY2(succeeded(ResultsExport::writeAnswers(c.table, csv, c.now, LessonLibrary(data.path()), &summary),
+                           &error),
+                 qPrintable(error));
+        const QList<QStringList> rows = readWithPython(csv);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0].mid(5), (QStringList{QStringLiteral("الخيار المطلوب"), QStringLiteral("الخيار المختار"),
+                                              QStringLiteral("النتيجة"), QStringLiteral("اسم الخيار المطلوب"),
+                                              QStringLiteral("اسم الخيار المختار")}));
+        QCOMPARE(rows[1].size(), 10);
+        // No asked choice is stored as none.
+        QCOMPARE(rows[1].mid(5, 2), (QStringList{asked ? QString::number(asked) : QString(), QString::number(clicked)}));
+        QCOMPARE(rows[1].mid(8), names);
     }
 
     void exportedTimesFollowSummerTime()
@@ -376,7 +456,7 @@ private slots:
         }
         ExportSummary summary;
         const QString csv = dir.filePath(QStringLiteral("a.csv"));
-        QVERIFY2(succeeded(ResultsExport::writeAnswers(c.table, csv, c.now, &summary), &error), qPrintable(error));
+        QVERIFY2(succeeded(ResultsExport::writeAnswers(c.table, csv, c.now, LessonLibrary(dir.filePath(QStringLiteral("Data"))), &summary), &error), qPrintable(error));
         QStringList times;
         for (const QStringList &row : readWithPython(csv).mid(1))
             times << row.value(2);

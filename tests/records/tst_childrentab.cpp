@@ -348,6 +348,13 @@ private slots:
         QTest::mouseClick(quiz.control<QPushButton>("ExportAnswersBtn"), Qt::LeftButton);
         QVERIFY(testsupport::readFile(counts).startsWith("\xEF\xBB\xBF"));
         QCOMPARE(testsupport::readFile(answers).count("\r\n"), 2);
+        // The right answer's choice named twice, from the Data folder's
+        // colours (red, yellow, blue).
+        const QStringList cells =
+            QString::fromUtf8(testsupport::readFile(answers)).split(QStringLiteral("\r\n")).value(1).split(QLatin1Char(','));
+        const QStringList colours{QStringLiteral("أحمر"), QStringLiteral("أصفر"), QStringLiteral("أزرق")};
+        QCOMPARE(cells.size(), 10);
+        QVERIFY2(cells[8] == cells[9] && colours.contains(cells[8]), qPrintable(cells.join(QLatin1Char('|'))));
         const QStringList messages = quiz.dialogs.texts(Kind::Message);
         QCOMPARE(messages.size(), 2);
         // The paths read left to right inside the Arabic text.

@@ -6,6 +6,7 @@
 #include "core/records/resultsexport.h"
 #include "core/records/resultsmodel.h"
 #include "core/records/resultstable.h"
+#include "core/settings/lessonlibrary.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/children/waitcursor.h"
 #include "ui/window/styleicon.h"
@@ -359,7 +360,8 @@ void ChildrenPage::exportAnswers()
     ExportSummary summary;
     {
         const WaitCursor wait;
-        raiseIfFailed(ResultsExport::writeAnswers(*Table1, *path, Table1->now(), &summary, exportAccess()));
+        raiseIfFailed(ResultsExport::writeAnswers(*Table1, *path, Table1->now(), LessonLibrary(m_dataDir), &summary,
+                                                  exportAccess()));
     }
     m_exportFolder = QFileInfo(*path).absolutePath();
     QString text = QStringLiteral("حُفظ سجل الإجابات (%L1 من السجلات) في الملف\n\r%2")
