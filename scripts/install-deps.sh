@@ -11,6 +11,9 @@ build_pkgs="cmake g++ make qt6-base-dev qt6-multimedia-dev libqt6sql6-sqlite qt6
   libqt6sql6-psql libpq-dev pkgconf"
 test_pkgs="xvfb xauth xdotool pulseaudio pulseaudio-utils sox x11-utils imagemagick clang libclang-rt-14-dev sqlite3
   locales openbox dpkg-dev desktop-file-utils"
+# The reports: poppler-utils reads the PDF files back; cups with the cups-pdf
+# printer is the real printer that the printing test prints to.
+test_pkgs="$test_pkgs poppler-utils cups printer-driver-cups-pdf"
 # The school server's tests run a throwaway PostgreSQL server with TLS
 # (openssl makes its certificates).
 test_pkgs="$test_pkgs postgresql openssl"
