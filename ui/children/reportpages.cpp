@@ -255,8 +255,8 @@ Result ReportPages::paintChild(QPagedPaintDevice *device, const ChildReport &rep
     content.childNo = report.no;
     content.childName = report.name;
     content.history = report.history;
-    paintChart(sheet, content, ChildChart::View::Days, 175);
-    paintChart(sheet, content, ChildChart::View::Choices, 150);
+    paintChart(sheet, content, ChildChart::View::Days, 165);
+    paintChart(sheet, content, ChildChart::View::Choices, 170);
 
     const QVector<double> shares{0.26, 0.46, 0.14, 0.14};
     sheet.keep(HeaderHeight + RowHeight * std::max<qsizetype>(1, report.sessions.size()) + 24);
