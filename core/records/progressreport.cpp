@@ -24,7 +24,10 @@ QString readFailed(const QSqlQuery &q)
 
 QString ProgressReport::displayName(int no, const QString &name)
 {
-    return name.trimmed().isEmpty() ? QStringLiteral("الطفل رقم %1").arg(QLocale().toString(no)) : name;
+    // The table keeps no longer names; a longer one from elsewhere is cut
+    // like them rather than laid out across the page.
+    return name.trimmed().isEmpty() ? QStringLiteral("الطفل رقم %1").arg(QLocale().toString(no))
+                                    : ResultsTable::cutName(name);
 }
 
 QString ProgressReport::periodTitle(ReportPeriod period)
@@ -87,20 +90,38 @@ Result ProgressReport::readChild(const ResultsTable &table, int no, const QStrin
     QVector<ReportSession> sessions;
     qint64 lastAnswerMs = 0;
     constexpr qint64 Gap = qint64(SessionGapMinutes) * 60 * 1000;
-    // Answers of one day are in one offset from UTC but for a change of
-    // summer time: the system is asked once per UTC hour, not once per row.
-    qint64 cachedHour = -1;
-    QDate cachedDay;
-    QDateTime cachedTime;
+    // The local day of each row from its time: the system is asked for the
+    // offset from UTC once per UTC hour (at both its ends, so that an hour
+    // with a change of summer time is asked row by row), not once per row.
+    constexpr qint64 Hour = 3600 * 1000;
+    constexpr qint64 Day = 24 * Hour;
+    const QDate epoch(1970, 1, 1);
+    qint64 cachedHour = 0;
+    bool cached = false;
+    bool steady = false;
+    qint64 offsetMs = 0;
+    // Times beyond some 35,000 years from 1970 (a damaged file) are left to
+    // the system, whose answer is no valid day.
+    constexpr qint64 Bound = qint64(1) << 50;
     while (q.next()) {
         const qint64 ms = q.value(0).toLongLong();
-        const qint64 hour = ms >= 0 ? ms / 3600000 : -((-ms + 3599999) / 3600000);
-        if (hour != cachedHour) {
-            cachedHour = hour;
-            cachedTime = QDateTime::fromMSecsSinceEpoch(hour * 3600000);
-            cachedDay = cachedTime.date();
+        QDate day;
+        if (ms > -Bound && ms < Bound) {
+            const qint64 hour = ms / Hour - (ms % Hour < 0 ? 1 : 0);
+            if (!cached || hour != cachedHour) {
+                cached = true;
+                cachedHour = hour;
+                const QDateTime start = QDateTime::fromMSecsSinceEpoch(hour * Hour);
+                const QDateTime end = QDateTime::fromMSecsSinceEpoch(hour * Hour + Hour - 1);
+                steady = start.isValid() && end.isValid() && start.offsetFromUtc() == end.offsetFromUtc();
+                offsetMs = steady ? qint64(start.offsetFromUtc()) * 1000 : 0;
+            }
+            const qint64 local = ms + offsetMs;
+            day = steady ? epoch.addDays(local / Day - (local % Day < 0 ? 1 : 0))
+                         : QDateTime::fromMSecsSinceEpoch(ms).date();
+        } else {
+            day = QDateTime::fromMSecsSinceEpoch(ms).date();
         }
-        const QDate day = cachedDay;
         if (!day.isValid())
             continue;
         if (from.isValid() && (day < from || day > to))
@@ -130,8 +151,9 @@ Result ProgressReport::readChild(const ResultsTable &table, int no, const QStrin
             else
                 ++out->history.unplacedChoices;
         }
-        if (sessions.isEmpty() || sessions.last().lesson != answerLesson || ms - lastAnswerMs > Gap
-            || ms < lastAnswerMs) {
+        // Unsigned: a damaged time far from the one before does not overflow.
+        if (sessions.isEmpty() || sessions.last().lesson != answerLesson || ms < lastAnswerMs
+            || quint64(ms) - quint64(lastAnswerMs) > quint64(Gap)) {
             // Only the latest sessions are shown: older ones are dropped as
             // the list grows, so that a long history costs no memory.
             if (sessions.size() >= 4 * MaxSessions)
