@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <limits>
+
 using testsupport::succeeded;
 
 namespace {
@@ -209,6 +211,44 @@ private slots:
               ProgressReport::periodTitle(ReportPeriod(period)), QStringLiteral("ملاحظات المعلم")})
             QVERIFY2(text.contains(squeezed(expected)), qPrintable(expected + QStringLiteral(" not in:\n") + text));
         checkFontsEmbedded(pdf);
+    }
+
+    // Times no clock writes (a damaged file, or one from elsewhere), a
+    // huge lesson name, a name longer than the table keeps: the reports are
+    // still read and written, the good answer counted, the name cut.
+    void damagedRowsStillMakeAReport()
+    {
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("results.db"));
+        ResultsTable table;
+        QString error;
+        QVERIFY2(succeeded(table.open(db), &error), qPrintable(error));
+        QVERIFY2(succeeded(table.addChild(QStringLiteral("سارة")), &error), qPrintable(error));
+        const QDateTime now(QDate(2026, 3, 18), QTime(15, 0));
+        const qint64 times[] = {std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max(), -1,
+                                now.toMSecsSinceEpoch()};
+        QVERIFY(testsupport::fillHistory(db, 1, int(std::size(times)), [&](int, int n, testsupport::FilledAnswer *a) {
+            a->time = times[n];
+            a->lesson = QString(100000, QChar(0x0628));
+        }));
+        // results.db refuses a longer name; another store may hold one.
+        QCOMPARE(ProgressReport::displayName(1, QString(5000, QChar(0x0633))).size(), ResultsTable::NameLength);
+        for (const ReportPeriod period : {ReportPeriod::Everything, ReportPeriod::ThisWeek}) {
+            ChildReport report;
+            QVERIFY2(succeeded(ProgressReport::readChild(table, 1, QString(), 0, period, now, &report), &error),
+                     qPrintable(error));
+            QVERIFY(report.right >= 1);
+            const QString pdf = dir.filePath(QStringLiteral("damaged.pdf"));
+            QVERIFY2(succeeded(ReportPages::writeChildPdf(pdf, report, ChartContent(), now), &error),
+                     qPrintable(error));
+            QCOMPARE(pdfPages(pdf), 1);
+        }
+        ClassReport klass;
+        QVERIFY2(succeeded(ProgressReport::readClass(table, &klass), &error), qPrintable(error));
+        QCOMPARE(klass.rows.size(), 1);
+        QCOMPARE(klass.rows.at(0).answers, 4);
+        const QString pdf = dir.filePath(QStringLiteral("class.pdf"));
+        QVERIFY2(succeeded(ReportPages::writeClassPdf(pdf, klass, now), &error), qPrintable(error));
     }
 
     void theClassReportPaginatesWithItsHeader()
