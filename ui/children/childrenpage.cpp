@@ -115,10 +115,17 @@ ChildrenPage::ChildrenPage(Dialogs &dialogs, QWidget *parent) : QWidget(parent),
     ExportAnswersBtn = new QPushButton(QStringLiteral("تصدير سجل الإجابات"), ChartBar);
     ExportAnswersBtn->setObjectName(QStringLiteral("ExportAnswersBtn"));
     ExportAnswersBtn->setToolTip(QStringLiteral("حفظ كل إجابة محفوظة لكل طفل، بوقتها ودرسها، في ملف CSV"));
-    ChildReportBtn = new QPushButton(QStringLiteral("تقرير الطفل…"), ChartBar);
+    // The reports have a row of their own under the exports: the options
+    // pane is too narrow for five buttons in one.
+    ReportBar = new QWidget(this);
+    ReportBar->setObjectName(QStringLiteral("ReportBar"));
+    auto *reportRow = new QHBoxLayout(ReportBar);
+    reportRow->setContentsMargins(2, 1, 2, 1);
+    reportRow->setSpacing(4);
+    ChildReportBtn = new QPushButton(QStringLiteral("تقرير الطفل…"), ReportBar);
     ChildReportBtn->setObjectName(QStringLiteral("ChildReportBtn"));
     ChildReportBtn->setToolTip(QStringLiteral("طباعة تقدّم الطفل الحالي أو حفظه ملف PDF لوالديه"));
-    ClassReportBtn = new QPushButton(QStringLiteral("تقرير الصف…"), ChartBar);
+    ClassReportBtn = new QPushButton(QStringLiteral("تقرير الصف…"), ReportBar);
     ClassReportBtn->setObjectName(QStringLiteral("ClassReportBtn"));
     ClassReportBtn->setToolTip(QStringLiteral("طباعة إجابات كل الأطفال في جدول أو حفظها ملف PDF"));
     ChartBigBtn = new QToolButton(ChartBar);
@@ -129,11 +136,13 @@ ChildrenPage::ChildrenPage(Dialogs &dialogs, QWidget *parent) : QWidget(parent),
     ChartBigBtn->setIcon(styleIcon(QStyle::SP_TitleBarMaxButton));
     bar->addWidget(ExportCountsBtn);
     bar->addWidget(ExportAnswersBtn);
-    bar->addWidget(ChildReportBtn);
-    bar->addWidget(ClassReportBtn);
     bar->addStretch(1);
     bar->addWidget(ChartBigBtn);
     column->addWidget(ChartBar);
+    reportRow->addWidget(ChildReportBtn);
+    reportRow->addWidget(ClassReportBtn);
+    reportRow->addStretch(1);
+    column->addWidget(ReportBar);
 
     // The chart itself is made when the page is first shown: the charts
     // library takes a moment to start, which the child's game need not wait for.

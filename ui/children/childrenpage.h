@@ -88,6 +88,8 @@ public:
     QWidget *ChartBar;
     QToolButton *ChartBigBtn;
     QPushButton *ExportCountsBtn, *ExportAnswersBtn;
+    /// The row of the two reports' buttons.
+    QWidget *ReportBar;
     QPushButton *ChildReportBtn, *ClassReportBtn;
     /// Made when the page is first shown.
     ChildChart *ResultsChart = nullptr;
