@@ -80,6 +80,23 @@ if [ -z "${QUIZ_PG_DIR:-}" ]; then
 fi
 run school tests/e2e/school.sh "$build" "$root"
 
+# The reports a parent and a teacher take home, made with the buttons of the
+# window's children's page by the reports' test program (the dialogs
+# answered by it): report-child.pdf and report-class.pdf in the artefacts.
+reports_log=$artifacts/reports.log
+report_status=0
+QT_QPA_PLATFORM=offscreen QUIZ_REPORT_ARTIFACTS=$artifacts \
+    "$build/tests/records/tst_report" reportsFromTheChildrenPage >"$reports_log" 2>&1 || report_status=1
+for report in report-child.pdf report-class.pdf; do
+    if [ "$report_status" -eq 0 ] && [ -s "$artifacts/$report" ] && head -c 5 "$artifacts/$report" | grep -q '%PDF-'; then
+        echo "PASS: the $report of the children's page"
+        passed=$((passed + 1))
+    else
+        echo "FAIL: the $report of the children's page (see $reports_log)"
+        failed=$((failed + 1))
+    fi
+done
+
 echo "Screenshots and logs: $artifacts"
 if [ "$failed" -eq 0 ]; then
     echo "e2e: PASS"

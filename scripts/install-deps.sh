@@ -13,6 +13,9 @@ test_pkgs="xvfb xauth xdotool pulseaudio pulseaudio-utils sox x11-utils imagemag
   locales openbox dpkg-dev desktop-file-utils"
 # ffmpeg makes the clip fuzz targets' seed corpora (scripts/make-fuzz-seeds.sh).
 test_pkgs="$test_pkgs ffmpeg"
+# The reports: poppler-utils reads the PDF files back; cups with the cups-pdf
+# printer is the real printer that the printing test prints to.
+test_pkgs="$test_pkgs poppler-utils cups printer-driver-cups-pdf"
 # The school server's tests run a throwaway PostgreSQL server with TLS
 # (openssl makes its certificates).
 test_pkgs="$test_pkgs postgresql openssl"

@@ -19,7 +19,12 @@ fi
 # (they are not skipped) when it could not be started.
 source scripts/pg-server.sh
 start_pg_server || echo "The PostgreSQL test server could not be started: the school server tests will fail."
-trap 'stop_sound_server; stop_pg_server' EXIT
+# A private CUPS server with the cups-pdf printer for the printing test,
+# which fails (it is not skipped) when the server could not be started.
+source scripts/cups-server.sh
+start_cups_server || echo "test: the CUPS test server could not be started: ${QUIZ_NO_CUPS:-}" >&2
+export QUIZ_PRINT_TEST=required
+trap 'stop_sound_server; stop_pg_server; stop_cups_server' EXIT
 
 # The suite runs under the Arabic locale, as the quiz's users have it:
 # numbers shown in Arabic-Indic digits, Arabic collation and plurals.

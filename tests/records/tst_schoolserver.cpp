@@ -9,6 +9,7 @@
 #include "core/base/quizerror.h"
 #include "support/scripteddialogs.h"
 #include "core/records/answerhistory.h"
+#include "core/records/progressreport.h"
 #include "core/records/resultsmodel.h"
 #include "core/records/resultstable.h"
 #include "core/records/schoolserver.h"
@@ -538,6 +539,24 @@ private slots:
         const QString written = QString::fromUtf8(testsupport::readFile(csv));
         QVERIFY2(written.contains(QStringLiteral("ثانٍ")) && written.contains(QStringLiteral("صح")),
                  qPrintable(written));
+        // So do the reports.
+        ChildReport report;
+        QVERIFY2(succeeded(ProgressReport::readChild(*page.Table1, 2, QStringLiteral("درس"), 0, ReportPeriod::Everything,
+                                                     QDateTime::currentDateTimeUtc(), &report),
+                           &error2),
+                 qPrintable(error2));
+        QCOMPARE(report.name, QStringLiteral("ثانٍ"));
+        QCOMPARE(report.right + report.wrong, 1);
+        QCOMPARE(report.history.choices[0][0], 1);
+        QCOMPARE(report.sessions.size(), 1);
+        ClassReport klass;
+        QVERIFY2(succeeded(ProgressReport::readClass(*page.Table1, &klass), &error2), qPrintable(error2));
+        QCOMPARE(klass.rows.size(), 2);
+        QCOMPARE(klass.rows.at(0).name, QStringLiteral("ثانٍ")); // by name in Arabic order
+        QCOMPARE(klass.rows.at(0).answers, 1);
+        QCOMPARE(klass.rows.at(0).right, 1);
+        QVERIFY(klass.rows.at(0).lastPlayed.isValid());
+        QCOMPARE(klass.rows.at(1).answers, 0);
 
         page.chooseLocalFile();
         QVERIFY(!page.Table1->isShared());

@@ -1,5 +1,7 @@
 #include "support/scripteddialogs.h"
 
+#include <QPrinter>
+
 #include <QStringList>
 
 void ScriptedDialogs::showNotice(const QString &text)
@@ -91,6 +93,31 @@ std::optional<QString> ScriptedDialogs::chooseSaveFile(const QString &, const QS
         return std::nullopt;
     }
     return saveFileAnswers.dequeue();
+}
+
+std::optional<int> ScriptedDialogs::chooseItem(const QString &, const QString &prompt, const QStringList &)
+{
+    m_calls.append({Kind::Item, prompt});
+    if (itemAnswers.isEmpty()) {
+        ++m_unscripted;
+        return std::nullopt;
+    }
+    return itemAnswers.dequeue();
+}
+
+bool ScriptedDialogs::choosePrinter(QPrinter *printer)
+{
+    m_calls.append({Kind::Print, printer->printerName()});
+    if (printerAnswers.isEmpty()) {
+        ++m_unscripted;
+        return false;
+    }
+    const std::optional<QString> answer = printerAnswers.dequeue();
+    if (!answer)
+        return false;
+    if (!answer->isEmpty())
+        printer->setPrinterName(*answer);
+    return true;
 }
 
 QStringList ScriptedDialogs::texts(Kind kind) const

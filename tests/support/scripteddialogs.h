@@ -11,7 +11,7 @@
 class ScriptedDialogs : public Dialogs
 {
 public:
-    enum class Kind { Notice, Message, Error, Confirm, AskText, Color, Font, Picture, SaveFile, Password };
+    enum class Kind { Notice, Message, Error, Confirm, AskText, Color, Font, Picture, SaveFile, Password, Item, Print };
     struct Call
     {
         Kind kind;
@@ -32,6 +32,12 @@ public:
     /// Records the suggested path as the call's text.
     std::optional<QString> chooseSaveFile(const QString &caption, const QString &suggestedPath,
                                           const QString &filter) override;
+    /// Records the prompt.
+    std::optional<int> chooseItem(const QString &caption, const QString &prompt,
+                                  const QStringList &items) override;
+    /// Records the printer's name as it was offered; an answer names the
+    /// printer to print on (empty: keep the one offered), none cancels.
+    bool choosePrinter(QPrinter *printer) override;
 
     // Answers, taken in order. std::nullopt stands for Cancel.
     QQueue<bool> confirmAnswers;
@@ -41,6 +47,8 @@ public:
     QQueue<std::optional<FontChoice>> fontAnswers;
     QQueue<std::optional<QString>> pictureAnswers;
     QQueue<std::optional<QString>> saveFileAnswers;
+    QQueue<std::optional<int>> itemAnswers;
+    QQueue<std::optional<QString>> printerAnswers;
 
     // What the dialogs were seeded with, last call of each kind.
     QColor lastColorSeed;

@@ -2,12 +2,14 @@
 
 #include "core/base/bidi.h"
 #include "core/base/quizerror.h"
+#include "core/records/progressreport.h"
 #include "core/records/answerhistory.h"
 #include "core/records/resultsexport.h"
 #include "core/records/resultsmodel.h"
 #include "core/records/resultstable.h"
 #include "core/settings/lessonlibrary.h"
 #include "ui/dialogs/dialogs.h"
+#include "ui/children/reportpages.h"
 #include "ui/children/waitcursor.h"
 #include "ui/window/styleicon.h"
 
@@ -19,6 +21,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
@@ -113,6 +116,19 @@ ChildrenPage::ChildrenPage(Dialogs &dialogs, QWidget *parent) : QWidget(parent),
     ExportAnswersBtn = new QPushButton(QStringLiteral("تصدير سجل الإجابات"), ChartBar);
     ExportAnswersBtn->setObjectName(QStringLiteral("ExportAnswersBtn"));
     ExportAnswersBtn->setToolTip(QStringLiteral("حفظ كل إجابة محفوظة لكل طفل، بوقتها ودرسها، في ملف CSV"));
+    // The reports have a row of their own under the exports: the options
+    // pane is too narrow for five buttons in one.
+    ReportBar = new QWidget(this);
+    ReportBar->setObjectName(QStringLiteral("ReportBar"));
+    auto *reportRow = new QHBoxLayout(ReportBar);
+    reportRow->setContentsMargins(2, 1, 2, 1);
+    reportRow->setSpacing(4);
+    ChildReportBtn = new QPushButton(QStringLiteral("تقرير الطفل…"), ReportBar);
+    ChildReportBtn->setObjectName(QStringLiteral("ChildReportBtn"));
+    ChildReportBtn->setToolTip(QStringLiteral("طباعة تقدّم الطفل الحالي أو حفظه ملف PDF لوالديه"));
+    ClassReportBtn = new QPushButton(QStringLiteral("تقرير الصف…"), ReportBar);
+    ClassReportBtn->setObjectName(QStringLiteral("ClassReportBtn"));
+    ClassReportBtn->setToolTip(QStringLiteral("طباعة إجابات كل الأطفال في جدول أو حفظها ملف PDF"));
     ChartBigBtn = new QToolButton(ChartBar);
     ChartBigBtn->setObjectName(QStringLiteral("ChartBigBtn"));
     ChartBigBtn->setText(QStringLiteral("تكبير الرسم"));
@@ -124,6 +140,10 @@ ChildrenPage::ChildrenPage(Dialogs &dialogs, QWidget *parent) : QWidget(parent),
     bar->addStretch(1);
     bar->addWidget(ChartBigBtn);
     column->addWidget(ChartBar);
+    reportRow->addWidget(ChildReportBtn);
+    reportRow->addWidget(ClassReportBtn);
+    reportRow->addStretch(1);
+    column->addWidget(ReportBar);
 
     // The chart itself is made when the page is first shown: the charts
     // library takes a moment to start, which the child's game need not wait for.
@@ -139,6 +159,8 @@ ChildrenPage::ChildrenPage(Dialogs &dialogs, QWidget *parent) : QWidget(parent),
 
     connect(ExportCountsBtn, &QPushButton::clicked, this, [this] { run([this] { exportCounts(); }); });
     connect(ExportAnswersBtn, &QPushButton::clicked, this, [this] { run([this] { exportAnswers(); }); });
+    connect(ChildReportBtn, &QPushButton::clicked, this, [this] { run([this] { childReport(); }); });
+    connect(ClassReportBtn, &QPushButton::clicked, this, [this] { run([this] { classReport(); }); });
     connect(ChartBigBtn, &QToolButton::clicked, this, [this] { run([this] { showLargeChart(); }); });
     for (auto signal : {&ResultsTable::reloaded, &ResultsTable::currentChanged})
         connect(Table1, signal, this, &ChildrenPage::scheduleChart);
@@ -374,6 +396,89 @@ void ChildrenPage::exportAnswers()
         text += QStringLiteral("\n\r%L1 من السجلات بتاريخ بعد اليوم؛ ربما كانت ساعة الجهاز غير مضبوطة حين كُتبت.")
                     .arg(summary.futureRows);
     m_dialogs.showMessage(text);
+}
+
+void ChildrenPage::deliverReport(const QString &caption, const QString &fileName,
+                                 const std::function<Result(QPagedPaintDevice *)> &paint,
+                                 const std::function<Result(const QString &)> &writePdf)
+{
+    const std::optional<int> how =
+        m_dialogs.chooseItem(caption, QStringLiteral("ماذا تريد أن تفعل بالتقرير؟"),
+                             {QStringLiteral("طباعة"), QStringLiteral("حفظ ملف PDF")});
+    if (!how)
+        return;
+    if (*how == 0) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setDocName(caption);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        if (!m_dialogs.choosePrinter(&printer))
+            return;
+        const WaitCursor wait;
+        raiseIfFailed(paint(&printer));
+        if (printer.printerState() == QPrinter::Error)
+            throw QuizError(QStringLiteral("تعذرت طباعة التقرير على الطابعة %1").arg(Bidi::word(printer.printerName())));
+        return;
+    }
+    const std::optional<QString> path =
+        m_dialogs.chooseSaveFile(caption, suggestedPath(fileName), QStringLiteral("ملفات PDF (*.pdf)"));
+    if (!path || path->isEmpty())
+        return;
+    {
+        const WaitCursor wait;
+        raiseIfFailed(writePdf(*path));
+    }
+    m_exportFolder = QFileInfo(*path).absolutePath();
+    m_dialogs.showMessage(QStringLiteral("حُفظ التقرير في الملف\n\r%1").arg(QDir::toNativeSeparators(*path)));
+}
+
+void ChildrenPage::childReport()
+{
+    if (!Table1->isOpen())
+        throw QuizError(ResultsTable::closedText());
+    const int no = Table1->currentNo();
+    if (no == 0)
+        throw QuizError(QStringLiteral("لا يوجد طفل حالي: اختر الطفل من الجدول أولاً"));
+    const QString caption = QStringLiteral("تقرير الطفل");
+    const std::optional<int> period =
+        m_dialogs.chooseItem(caption, QStringLiteral("الفترة التي يشملها التقرير"),
+                             {QStringLiteral("كل الإجابات، من أولها إلى آخرها"), QStringLiteral("هذا الأسبوع"),
+                              QStringLiteral("هذا الشهر")});
+    if (!period || *period < 0 || *period > 2)
+        return;
+    const ReportPeriod periods[] = {ReportPeriod::Everything, ReportPeriod::ThisWeek, ReportPeriod::ThisMonth};
+    const LessonView lesson = m_lessonProbe ? m_lessonProbe() : LessonView();
+    const QDateTime now = Table1->now();
+    ChildReport report;
+    {
+        const WaitCursor wait;
+        raiseIfFailed(ProgressReport::readChild(*Table1, no, lesson.name, lesson.labels.questionType,
+                                                periods[*period], now, &report));
+    }
+    ChartContent chart;
+    chart.lesson = lesson.name;
+    chart.labels = lesson.labels;
+    chart.today = now.toLocalTime().date();
+    const QString name = ProgressReport::displayName(report.no, report.name);
+    deliverReport(
+        caption, QStringLiteral("تقرير %1.pdf").arg(QString(name).replace(QLatin1Char('/'), QLatin1Char('-'))),
+        [&](QPagedPaintDevice *device) { return ReportPages::paintChild(device, report, chart, now); },
+        [&](const QString &path) { return ReportPages::writeChildPdf(path, report, chart, now); });
+}
+
+void ChildrenPage::classReport()
+{
+    if (!Table1->isOpen())
+        throw QuizError(ResultsTable::closedText());
+    const QDateTime now = Table1->now();
+    ClassReport report;
+    {
+        const WaitCursor wait;
+        raiseIfFailed(ProgressReport::readClass(*Table1, &report));
+    }
+    deliverReport(
+        QStringLiteral("تقرير الصف"), QStringLiteral("تقرير الصف.pdf"),
+        [&](QPagedPaintDevice *device) { return ReportPages::paintClass(device, report, now); },
+        [&](const QString &path) { return ReportPages::writeClassPdf(path, report, now); });
 }
 
 void ChildrenPage::showLargeChart()

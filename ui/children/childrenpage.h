@@ -9,6 +9,7 @@
 
 class Dialogs;
 class QDialog;
+class QPagedPaintDevice;
 class QLabel;
 class QPushButton;
 class QTableView;
@@ -71,6 +72,10 @@ public:
     void deleteChild();
     void exportCounts();
     void exportAnswers();
+    /// The current child's report, or the class's: printed or saved as a
+    /// PDF file, as the teacher chooses.
+    void childReport();
+    void classReport();
     /// Opens (or raises) the larger chart window.
     void showLargeChart();
     /// Reads the current child's history into the visible charts now.
@@ -84,6 +89,9 @@ public:
     QWidget *ChartBar;
     QToolButton *ChartBigBtn;
     QPushButton *ExportCountsBtn, *ExportAnswersBtn;
+    /// The row of the two reports' buttons.
+    QWidget *ReportBar;
+    QPushButton *ChildReportBtn, *ClassReportBtn;
     /// Made when the page is first shown.
     ChildChart *ResultsChart = nullptr;
     /// The larger chart window and its chart: made when first opened.
@@ -111,6 +119,10 @@ private:
     void syncGrid();
     void scheduleChart();
     ChartContent chartContent() const;
+    /// Asks whether to print or save as PDF, and does it with `paint`.
+    void deliverReport(const QString &caption, const QString &fileName,
+                       const std::function<Result(QPagedPaintDevice *)> &paint,
+                       const std::function<Result(const QString &)> &writePdf);
     QString suggestedPath(const QString &name) const;
     AtomicFile::Access exportAccess() const;
     void run(const std::function<void()> &operation);

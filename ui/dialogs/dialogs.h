@@ -3,8 +3,11 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
+
+class QPrinter;
 
 /// A font together with its colour, as the font dialog hands them out.
 struct FontChoice
@@ -44,4 +47,10 @@ public:
     /// filter's extension when the user typed none.
     virtual std::optional<QString> chooseSaveFile(const QString &caption, const QString &suggestedPath,
                                                   const QString &filter) = 0;
+    /// One of `items`, picked from a list; its index, none when cancelled.
+    virtual std::optional<int> chooseItem(const QString &caption, const QString &prompt,
+                                          const QStringList &items) = 0;
+    /// The system's print dialog for `printer`, which then holds the
+    /// printer, pages and copies chosen; false when cancelled.
+    virtual bool choosePrinter(QPrinter *printer) = 0;
 };

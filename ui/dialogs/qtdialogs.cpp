@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QLabel>
 #include <QPixmap>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -211,4 +213,29 @@ std::optional<QString> QtDialogs::chooseSaveFile(const QString &caption, const Q
     if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
         return std::nullopt;
     return box.selectedFiles().constFirst();
+}
+
+std::optional<int> QtDialogs::chooseItem(const QString &caption, const QString &prompt, const QStringList &items)
+{
+    QInputDialog box(m_parent);
+    box.setWindowTitle(caption);
+    box.setLabelText(prompt);
+    box.setLayoutDirection(Qt::RightToLeft);
+    box.setComboBoxItems(items);
+    box.setComboBoxEditable(false);
+    box.setOkButtonText(QStringLiteral("موافق"));
+    box.setCancelButtonText(QStringLiteral("إلغاء"));
+    if (box.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const int index = int(items.indexOf(box.textValue()));
+    if (index < 0)
+        return std::nullopt;
+    return index;
+}
+
+bool QtDialogs::choosePrinter(QPrinter *printer)
+{
+    QPrintDialog box(printer, m_parent);
+    box.setWindowTitle(QStringLiteral("طباعة"));
+    return box.exec() == QDialog::Accepted;
 }

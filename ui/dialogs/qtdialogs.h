@@ -32,6 +32,9 @@ public:
     std::optional<QString> choosePicture(const QString &initialPath) override;
     std::optional<QString> chooseSaveFile(const QString &caption, const QString &suggestedPath,
                                           const QString &filter) override;
+    std::optional<int> chooseItem(const QString &caption, const QString &prompt,
+                                  const QStringList &items) override;
+    bool choosePrinter(QPrinter *printer) override;
 
 private:
     QWidget *m_parent;
