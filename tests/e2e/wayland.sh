@@ -76,8 +76,7 @@ panel_colours() {
 }
 # covered FILE: the share of the screen that is not the desktop's background.
 covered() {
-    convert "$1" -fill black -fuzz 2% -opaque "#${BACKGROUND#0xff}" -fill white +opaque black \
-        -colorspace gray -format '%[fx:mean]' info:
+    convert "$1" -alpha off -fuzz 2% -transparent "#${BACKGROUND#0xff}" -alpha extract -format '%[fx:mean]' info:
 }
 between() { awk -v v="$1" -v lo="$2" -v hi="$3" 'BEGIN { exit !(v >= lo && v <= hi) }'; }
 # The notice: a box on the desktop, no choice panels yet.
@@ -117,6 +116,10 @@ locking=false
 
 [keyboard]
 keymap_layout=us
+
+# No on-screen keyboard over the pane when a field takes the focus.
+[input-method]
+path=
 INI
 # --debug lets weston-screenshooter take the output.
 weston --backend=x11-backend.so --use-pixman --width="$SCREEN_W" --height="$SCREEN_H" \
