@@ -107,7 +107,7 @@ check "every library of the installed program resolves" bash -c '! ldd /usr/lib/
 # Not even a hint: desktop-file-validate passes hints with its status.
 check "desktop-file-validate accepts the menu entry without a remark" \
     bash -c '[ -z "$(desktop-file-validate /usr/share/applications/quiz.desktop 2>&1)" ]'
-metainfo=$(ls /usr/share/metainfo/*.metainfo.xml 2>/dev/null | head -n1)
+metainfo=$(dpkg -L "$PACKAGE" | grep "^/usr/share/metainfo/.*\.metainfo\.xml$" | head -n1)
 check "the package installed its AppStream metadata ($metainfo)" test -f "$metainfo"
 # No warning either: appstreamcli passes warnings with its status.
 appstream_clean() {
