@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The quiz as a classroom computer has it: the Debian package built from the
-# build folder and installed with apt-get, a teacher's ordinary account with
+# build folder, judged by lintian, appstreamcli, desktop-file-validate and
+# hardening-check, and installed with apt-get, a teacher's ordinary account with
 # its own home, an Arabic system (ar_EG.UTF-8), a real window manager on the
 # X server with its keys as Debian ships them, and the account's own sound
 # server. The account starts the quiz from its menu entry and plays
@@ -24,7 +25,8 @@ fatal() {
 }
 [ "$(id -u)" -eq 0 ] || fatal "this run installs a package and makes an account: run it as root"
 for tool in cpack apt-get dpkg-shlibdeps useradd userdel runuser locale-gen Xvfb xauth openbox xprop \
-            xdotool import convert sqlite3 pulseaudio pactl parec sox desktop-file-validate; do
+            xdotool import convert sqlite3 pulseaudio pactl parec sox desktop-file-validate lintian appstreamcli \
+            hardening-check objdump; do
     command -v "$tool" >/dev/null || fatal "$tool is missing (bash scripts/install-deps.sh test installs it)"
 done
 [ -x "$build/program/quiz" ] || fatal "$build/program/quiz is not built"
@@ -77,6 +79,17 @@ dpkg-deb -c "$deb" >"$artifacts/contents.txt"
 field() { dpkg-deb -f "$deb" "$1"; }
 check "the package depends on the Qt libraries found by dpkg-shlibdeps" grep -q 'libqt6widgets6' <<<"$(field Depends)"
 
+# What the Debian world asks of a package: lintian with its information
+# tags shown, failing on any error or warning and on any hardening tag.
+log "lintian $(basename "$deb")"
+lintian -I --fail-on error,warning "$deb" >"$artifacts/lintian.txt" 2>&1
+lintian_status=$?
+sed 's/^/lintian: /' "$artifacts/lintian.txt"
+check "lintian finds no error and no warning in the package" [ "$lintian_status" -eq 0 ]
+check "lintian finds no hardening tag" bash -c "! grep -q ' hardening-' '$artifacts/lintian.txt'"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")
+check "the package's version is the project's ($version)" [ "$(field Version)" = "$version" ]
+
 log "installing $(basename "$deb") with apt-get"
 start=$(date +%s.%N)
 if ! DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >"$artifacts/apt-install.log" 2>&1; then
@@ -85,12 +98,42 @@ fi
 echo "figure package_install $(since "$start") s"
 pass "apt-get installs the package"
 for f in /usr/lib/quiz/quiz /usr/lib/quiz/help.htm /usr/lib/quiz/Data/options.txt /usr/lib/quiz/Data/color1.wav \
-         /usr/lib/quiz/Data/0.avi /usr/share/applications/quiz.desktop /usr/share/icons/hicolor/scalable/apps/quiz.svg; do
+         /usr/lib/quiz/Data/0.avi /usr/share/applications/quiz.desktop /usr/share/icons/hicolor/scalable/apps/quiz.svg \
+         /usr/share/man/man1/quiz.1.gz /usr/share/doc/quiz/copyright /usr/share/doc/quiz/changelog.gz; do
     check "the package installed $f" test -f "$f"
 done
 check "/usr/bin/quiz starts the installed program" [ "$(readlink -f /usr/bin/quiz)" = /usr/lib/quiz/quiz ]
 check "every library of the installed program resolves" bash -c '! ldd /usr/lib/quiz/quiz | grep -q "not found"'
-check "desktop-file-validate accepts the menu entry" desktop-file-validate /usr/share/applications/quiz.desktop
+# Not even a hint: desktop-file-validate passes hints with its status.
+check "desktop-file-validate accepts the menu entry without a remark" \
+    bash -c '[ -z "$(desktop-file-validate /usr/share/applications/quiz.desktop 2>&1)" ]'
+metainfo=$(dpkg -L "$PACKAGE" | grep "^/usr/share/metainfo/.*\.metainfo\.xml$" | head -n1)
+check "the package installed its AppStream metadata ($metainfo)" test -f "$metainfo"
+# No warning either: appstreamcli passes warnings with its status.
+appstream_clean() {
+    appstreamcli validate --no-net --no-color "$metainfo" >"$artifacts/appstream.txt" 2>&1 || return 1
+    sed 's/^/appstreamcli: /' "$artifacts/appstream.txt"
+    ! grep -q '^[EW]:' "$artifacts/appstream.txt"
+}
+check "appstreamcli validate --no-net accepts the metadata without a warning" appstream_clean
+check "the metadata launches the menu entry" grep -q '<launchable type="desktop-id">quiz.desktop</launchable>' "$metainfo"
+versions_agree() {
+    zcat /usr/share/man/man1/quiz.1.gz | grep -q "^\.TH QUIZ 1 .*\"quiz $version\"" &&
+        grep -q "<release version=\"$version\"" "$metainfo" &&
+        grep -q "<span id=\"version\" dir=\"ltr\">$version</span>" /usr/lib/quiz/help.htm &&
+        zcat /usr/share/doc/quiz/changelog.gz | head -n1 | grep -q "^quiz ($version)"
+}
+check "the man page, the AppStream release, the help page and the changelog carry $version" versions_agree
+# Control-flow protection is asked of every object (-fcf-protection), but
+# the linker marks a program with it only when all its objects carry it, and
+# Debian 12's C start-up files do not: no program linked on this system is
+# marked (hardening-check says the same of /usr/bin/ls). The markers the
+# compiler put in are checked instead: each function starts with endbr64.
+for f in /usr/lib/quiz/quiz /usr/lib/quiz/quiz-window.so; do
+    check "hardening-check passes on $f" bash -c "hardening-check --nocfprotection '$f' >>'$artifacts/hardening.txt' 2>&1"
+    check "the code of $f carries the control-flow markers" bash -c "objdump -d '$f' | grep -q endbr64"
+done
+sed 's/^/hardening-check: /' "$artifacts/hardening.txt"
 
 # ------------------------------------------------------------ the account
 log "making the account $PUPIL"

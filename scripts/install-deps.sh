@@ -8,7 +8,8 @@ build_pkgs="cmake g++ make qt6-base-dev qt6-multimedia-dev libqt6sql6-sqlite qt6
   libqt6svg6 qt6-qpa-plugins gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   gstreamer1.0-libav fonts-dejavu-core fonts-noto-core qt6-translations-l10n
   qt6-charts-dev libqt6charts6 libqt6opengl6-dev
-  libqt6sql6-psql libpq-dev pkgconf qt6-svg-dev libwmf-dev libemf2svg-dev libsqlite3-dev"
+  libqt6sql6-psql libpq-dev pkgconf qt6-svg-dev libwmf-dev libemf2svg-dev libsqlite3-dev
+  qt6-wayland"
 test_pkgs="xvfb xauth xdotool pulseaudio pulseaudio-utils sox x11-utils imagemagick clang libclang-rt-14-dev sqlite3
   locales openbox dpkg-dev desktop-file-utils"
 # ffmpeg makes the clip fuzz targets' seed corpora (scripts/make-fuzz-seeds.sh).
@@ -19,6 +20,9 @@ test_pkgs="$test_pkgs poppler-utils cups printer-driver-cups-pdf"
 # The school server's tests run a throwaway PostgreSQL server with TLS
 # (openssl makes its certificates).
 test_pkgs="$test_pkgs postgresql openssl"
+# The Debian package's checks (lintian, appstreamcli, hardening-check from
+# devscripts) and the Wayland run under Debian's compositor.
+test_pkgs="$test_pkgs lintian appstream devscripts weston"
 
 pkgs=$build_pkgs
 [ "$mode" = test ] && pkgs="$pkgs $test_pkgs"

@@ -42,8 +42,14 @@ cd build
 cd ..
 bash scripts/e2e.sh build
 
+# The same program on Wayland: Debian's compositor, the quiz on Qt's Wayland
+# platform, its notice, window, sound and settings saved at SIGTERM.
+bash scripts/wayland.sh build
+
 # The Debian package built, installed with apt-get and played in a new
-# ordinary account under a window manager and the Arabic locale, then purged.
+# ordinary account under a window manager and the Arabic locale, then purged;
+# before that, lintian, appstreamcli, desktop-file-validate and
+# hardening-check judge it.
 bash scripts/classroom.sh build
 
 # Every reader of outside data under random input for 30 s each (the list
