@@ -272,6 +272,8 @@ private:
     OptionsChord m_chord;
     /// The access settings were read from the data folder (once a run).
     bool m_accessLoaded = false;
+    /// The access settings as the file holds them (read or last written).
+    AccessSettings m_accessRead;
     /// The exit button or the session's end asked to close: the child
     /// lock does not hold it back.
     bool m_closeAllowed = false;

@@ -48,8 +48,10 @@ void TForm1::LoadOptions()
     AppDir = m_settings.appDir();
     // The computer's own settings, read once a run: a lesson's load must
     // not undo what the teacher changed on the page.
-    if (!std::exchange(m_accessLoaded, true))
-        m_accessPage->setValues(AccessSettings::read(m_settings.dataDir()));
+    if (!std::exchange(m_accessLoaded, true)) {
+        m_accessRead = AccessSettings::read(m_settings.dataDir());
+        m_accessPage->setValues(m_accessRead);
+    }
     raiseIfFailed(m_lessons->setRoot(m_settings.dataDir()));
     openResultsTable();
     placeChildOnce();
@@ -144,9 +146,15 @@ void TForm1::SaveOptions()
     // A clip that cannot be saved (its recording is held for another try)
     // costs neither the other clips nor the settings: they are written all
     // the same, and every failure is told in the one error at the end.
+    // The access file is written only once the teacher changed a value: a
+    // data folder where nobody did keeps the files it had.
+    const AccessSettings now = access();
+    const Result accessSaved = m_accessLoaded && now != m_accessRead ? now.write(m_settings.dataDir()) : Result::success();
+    if (accessSaved)
+        m_accessRead = now;
     raiseIfFailed(m_media->saveAll()
                       .andThen(m_settings.save(TabSheet1->CurLesson->text(), collectOptions()))
-                      .andThen(m_accessLoaded ? access().write(m_settings.dataDir()) : Result::success()));
+                      .andThen(accessSaved));
 }
 
 OptionsValues TForm1::collectOptions() const
