@@ -25,6 +25,7 @@
 #include "ui/window/startupnotice.h"
 #include "ui/window/statusstrip.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -66,6 +67,11 @@ TForm1::TForm1(const QuizEnvironment &environment, QWidget *parent)
         [this](quint8 clicked, Judgement judgement) { answerShown(clicked, judgement); }});
     m_cycle = std::make_unique<QuestionCycle>(*m_view, *m_random);
     connectHandlers();
+#ifndef QT_NO_SESSIONMANAGER
+    // A logout through the session manager closes the window as a shutdown
+    // signal does: the child lock must not hold the session up.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { m_closeAllowed = true; });
+#endif
 }
 
 TForm1::~TForm1() = default;
