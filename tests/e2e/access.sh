@@ -76,4 +76,40 @@ sleep 1
 kill -TERM "$QUIZ_PID"
 check "SIGTERM ends the locked quiz with status 0" wait_exit 20
 check "the settings were saved as it ended" [ "$(stat -c %Y "$DIR/Data/options.txt")" -gt "$before" ]
+
+# ------------------------------------------------------ one switch, scanning
+# The frame moves by itself every second; one Return answers once.
+printf 'scan=auto\nscan_interval_ms=1000\n' >"$DIR/Data/access.txt"
+# framed_row: the row (1..3) whose left edge differs from its inside.
+framed_row() {
+    local f=$E2E_ARTIFACTS/.scan.png r
+    import -window root "$f" 2>/dev/null || return 1
+    for r in 1 2 3; do
+        if [ "$(rgb 4 "$(panel_y "$r")" "$f")" != "$(rgb 40 "$(panel_y "$r")" "$f")" ]; then
+            echo "$r"
+            return 0
+        fi
+    done
+    echo 0
+}
+answers() { sql "$DB" "SELECT coalesce(Ok, 0) + coalesce(NotOk, 0) FROM Table1 WHERE No = 1"; }
+start_quiz "$DIR/quiz" "$LOG"
+through_notice
+first=$(framed_row)
+t=$(date +%s.%N)
+moved() { [ "$(framed_row)" != "$first" ]; }
+wait_until 5 moved
+took=$(since "$t")
+second=$(framed_row)
+shot "scan-moved" >/dev/null
+check "the frame starts on the top panel ($first) and moves by itself to the next ($second, after ${took} s)" \
+    [ "$first" = 1 ] && [ "$second" = 2 ]
+before=$(answers)
+xdotool key Return
+sleep 0.5
+xdotool key Return
+sleep 0.5
+check "one Return answers once while scanning ($before -> $(answers))" [ "$(answers)" = $((before + 1)) ]
+kill -TERM "$QUIZ_PID"
+check "SIGTERM ends the scanning quiz with status 0" wait_exit 20
 summary
