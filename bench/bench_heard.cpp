@@ -7,7 +7,8 @@
 //     process (this program started again with --first-question), after an
 //     immediate dismissal and after a second of reading;
 //   - a child's click to the right or wrong clip heard, for the wav and the
-//     avi clips, each click made in silence;
+//     avi clips, each click made in silence, and the same with the Return
+//     key on the framed panel (wav);
 //   - the silence that the clips themselves begin with, counted in those
 //     figures as it is heard.
 // Every delay is printed raw and corrected (the recording path's median
@@ -189,7 +190,7 @@ struct Clicks
 // question clip has been heard to its end, and returns the delays from the
 // click to the result clip heard. A question that is not heard is not
 // answered: a click then could be answered by the question's own late sound.
-Clicks measureClicks(MonitorRecorder &recorder, QuizWindow &quiz, int runs)
+Clicks measureClicks(MonitorRecorder &recorder, QuizWindow &quiz, int runs, bool byKey = false)
 {
     const std::array<ChoicePanel *, 3> panels{{quiz.panel(1), quiz.panel(2), quiz.panel(3)}};
     QTimer *playwaitTimer = quiz.control<QTimer>("playwaitTimer");
@@ -214,8 +215,14 @@ Clicks measureClicks(MonitorRecorder &recorder, QuizWindow &quiz, int runs)
             continue;
         }
         const int choice = run % 2 == 0 ? asked : asked % 3 + 1;
+        // The frame is brought to the panel first, as a child would.
+        for (int step = 0; byKey && step < 3 && quiz.form->framedChoice() != choice; ++step)
+            QTest::keyClick(quiz.form.get(), Qt::Key_Down);
         const qint64 clicked = MonitorRecorder::monotonicNs();
-        QTest::mouseClick(panels[size_t(choice - 1)], Qt::LeftButton);
+        if (byKey)
+            QTest::keyClick(quiz.form.get(), Qt::Key_Return);
+        else
+            QTest::mouseClick(panels[size_t(choice - 1)], Qt::LeftButton);
         // The next question waits for this loop, not for the waiting time:
         // its clip would be taken for a late result clip.
         playwaitTimer->stop();
@@ -296,6 +303,9 @@ int main(int argc, char **argv)
         std::printf("figure results_late_or_unheard_%s %d of_%d\n", qPrintable(ext),
                     clicks.resultsLate + clicks.resultsUnheard, runs);
     }
+    quiz.control<RadioGroup>("AVRG")->setItemIndex(0);
+    delayFigures("key_to_heard", measureClicks(recorder, quiz, runs, true).delays, pathMs,
+                 "Return on the framed panel -> result clip heard, wav");
     const int errors = quiz.dialogs.count(ScriptedDialogs::Kind::Error);
     if (errors)
         std::fprintf(stderr, "errors: %s\n", qPrintable(quiz.errors().join(" | ")));

@@ -2,6 +2,8 @@
 # End-to-end tests of the real executable under a virtual X display:
 #   tests/e2e/program.sh  the quiz played and set up with real clicks and keys,
 #                         quit and started again, its files checked on disk;
+#   tests/e2e/access.sh   keyboard play and the child lock under a window
+#                         manager: Down and Return, Alt+F4, SIGTERM;
 #   tests/e2e/install.sh  `cmake --install` into a program folder, installed
 #                         again over a teacher's settings, started from there;
 #   tests/e2e/screens.sh  every page at 1024x600, 1366x768, 1920x1080 and at
@@ -66,7 +68,10 @@ run() { # name script args...
     echo "e2e $name: $p checks passed, $f failed, $(($(date +%s) - start)) s"
 }
 
+# A copy of its own, before the program run changes the first one.
+cp -a "$prog" "$work/access"
 run program tests/e2e/program.sh "$prog"
+run access tests/e2e/access.sh "$work/access"
 run install tests/e2e/install.sh "$build" "$work/installed"
 # Every page at four screen sizes, kept as screenshots to be looked at.
 run screens tests/e2e/screens.sh "$build" "$root"

@@ -99,6 +99,8 @@ ChildrenPage::ChildrenPage(Dialogs &dialogs, QWidget *parent) : QWidget(parent),
 
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setAccessibleName(QStringLiteral("جدول الأطفال"));
+    DBGrid1->setAccessibleDescription(QStringLiteral("الطفل المختار فيه تُحسب له الإجابات"));
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -235,6 +237,7 @@ void ChildrenPage::buildNavigator()
         auto *button = new QToolButton(DBNavigator1);
         button->setObjectName(QLatin1String(b.name));
         button->setToolTip(QString::fromUtf8(b.hint));
+        button->setAccessibleName(QString::fromUtf8(b.hint)); // the icon says nothing to a screen reader
         button->setIcon(styleIcon(b.icon));
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         button->setFocusPolicy(Qt::NoFocus);

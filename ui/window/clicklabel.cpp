@@ -1,5 +1,7 @@
 #include "ui/window/clicklabel.h"
 
+#include "ui/window/choicepanel.h"
+
 #include <QMouseEvent>
 
 // The choice texts come from options files copied in from anywhere: they
@@ -17,6 +19,6 @@ void ClickLabel::mousePressEvent(QMouseEvent *event)
 void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+    if (!tappedOnPanel(this, event) && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
 }

@@ -120,6 +120,40 @@ OptionsPage::OptionsPage(QWidget *parent) : QWidget(parent)
     buildLessons();
     buildEditors();
     refuseTexts();
+    nameForScreenReaders();
+}
+
+// What a screen reader says for the controls whose caption is an icon, a
+// letter or a label beside them.
+void OptionsPage::nameForScreenReaders()
+{
+    CurLesson->setAccessibleName(QStringLiteral("الدرس الحالي"));
+    Lesson->setAccessibleName(QStringLiteral("الدروس"));
+    Lesson->setAccessibleDescription(QStringLiteral("اختر درساً ليصبح الدرس الحالي؛ انقر مرتين لتغيير اسمه"));
+    WaitSE->setAccessibleName(QStringLiteral("مؤقت انتظار بين الأسئلة بالثواني"));
+    const QString clips[] = {QStringLiteral("الخيار الأول"), QStringLiteral("الخيار الثاني"),
+                             QStringLiteral("الخيار الثالث"), QStringLiteral("الجواب صح"),
+                             QStringLiteral("الجواب خطأ")};
+    ClipPlayerBar *const players[] = {MP1, MP2, MP3, MPTrue, MPFalse};
+    QToolButton *const resets[] = {SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton1, SpeedButton5};
+    for (int i = 0; i < 5; ++i) {
+        players[i]->button(ClipPlayerBar::Button::Play)->setAccessibleName(QStringLiteral("تشغيل: ") + clips[i]);
+        players[i]->button(ClipPlayerBar::Button::Stop)->setAccessibleName(QStringLiteral("إيقاف: ") + clips[i]);
+        players[i]->button(ClipPlayerBar::Button::Record)->setAccessibleName(QStringLiteral("تسجيل: ") + clips[i]);
+        resets[i]->setAccessibleName(QStringLiteral("حذف الملف: ") + clips[i]);
+        resets[i]->setAccessibleDescription(QStringLiteral("يستبدل الملف بملف فارغ"));
+    }
+    const QString ordinals[] = {QStringLiteral("الأول"), QStringLiteral("الثاني"), QStringLiteral("الثالث")};
+    QLineEdit *const texts[] = {Ed1, Ed2, Ed3};
+    QLineEdit *const paths[] = {ImgEd1, ImgEd2, ImgEd3};
+    QPushButton *const pickers[] = {BitBtn3, BitBtn4, BitBtn5};
+    for (int i = 0; i < 3; ++i) {
+        texts[i]->setAccessibleName(QStringLiteral("نص الخيار ") + ordinals[i]);
+        paths[i]->setAccessibleName(QStringLiteral("ملف الصورة %1").arg(i + 1));
+        pickers[i]->setAccessibleName(QStringLiteral("تغيير الصورة %1").arg(i + 1));
+    }
+    for (ClickLabel *c : {ColorLB1, ColorLB2, ColorLB3})
+        c->setAccessibleDescription(c->toolTip());
 }
 
 void OptionsPage::buildLessons()

@@ -88,6 +88,7 @@ private:
     void buildLessons();
     void buildEditors();
     void refuseTexts();
+    void nameForScreenReaders();
 
     bool m_refusalPending = false;
 };

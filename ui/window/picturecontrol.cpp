@@ -1,5 +1,7 @@
 #include "ui/window/picturecontrol.h"
 
+#include "ui/window/choicepanel.h"
+
 #include "core/base/picturefile.h"
 
 #include <QMouseEvent>
@@ -71,6 +73,6 @@ void PictureControl::mousePressEvent(QMouseEvent *event)
 void PictureControl::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+    if (!tappedOnPanel(this, event) && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
 }

@@ -6,6 +6,7 @@
 #include "ui/window/docklayout.h"
 #include "ui/window/docksplitter.h"
 #include "ui/window/picturecontrol.h"
+#include "ui/window/playmarks.h"
 #include "ui/window/shapecontrol.h"
 #include "ui/window/statusstrip.h"
 
@@ -66,6 +67,7 @@ PlayArea::PlayArea(const QString &chords, QWidget *parent) : QWidget(parent)
         *shapes[i] = named(new ShapeControl(panels[i]), shapeNames[i]);
     }
     Panel2->setPanels({{SPanel1, SPanel2, SPanel3}});
+    Marks = new PlayMarks({{SPanel1, SPanel2, SPanel3}}, Panel2);
 }
 
 void PlayArea::relayout()

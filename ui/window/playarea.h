@@ -11,6 +11,7 @@ class ChoicePanel;
 class ClickLabel;
 class DockSplitter;
 class PictureControl;
+class PlayMarks;
 class ShapeControl;
 class StatusStrip;
 
@@ -55,6 +56,8 @@ public:
     ClickLabel *lbask1, *lbask2, *lbask3;
     PictureControl *Image1, *Image2, *Image3;
     ShapeControl *Shape1, *Shape2, *Shape3;
+    /// The key frame and the answer's tick or cross, over the panels.
+    PlayMarks *Marks;
 
 private:
     DockLayout *m_layout;

@@ -40,6 +40,8 @@ void QuestionView::showAnswer(quint8 clicked, Judgement judgement)
 {
     m_w.options->Lb2->setText(QString::number(clicked));
     m_w.options->ResED->setText(judgementText(judgement));
+    if (m_w.answered)
+        m_w.answered(clicked, judgement);
 }
 
 int QuestionView::askForIndex() const
@@ -70,6 +72,8 @@ void QuestionView::recordResult(Judgement judgement, quint8 asked, quint8 clicke
 void QuestionView::placePanels(int topPanel, int middlePanel)
 {
     m_w.play->Panel2->place(topPanel, middlePanel);
+    if (m_w.placed)
+        m_w.placed();
 }
 
 void QuestionView::applyChoiceColours()

@@ -32,6 +32,10 @@ public:
         std::function<void(const QString &, const AnswerDetails &)> record;
         /// The window's RefreshChoiceTexts.
         std::function<void()> refreshTexts;
+        /// A new question's panels are in place (its clip has started).
+        std::function<void()> placed = nullptr;
+        /// An answer was judged: the choice clicked and how it was judged.
+        std::function<void(quint8, Judgement)> answered = nullptr;
     };
 
     explicit QuestionView(Window window) : m_w(std::move(window)) {}

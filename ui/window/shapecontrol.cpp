@@ -1,5 +1,7 @@
 #include "ui/window/shapecontrol.h"
 
+#include "ui/window/choicepanel.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -74,5 +76,6 @@ void ShapeControl::mousePressEvent(QMouseEvent *event)
 void ShapeControl::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
-    emit mouseUp();
+    if (!tappedOnPanel(this, event))
+        emit mouseUp();
 }

@@ -2,9 +2,13 @@
 
 #include "core/base/errorreport.h"
 #include "core/base/quizerror.h"
+#include "core/media/clipplayer.h"
+#include "core/media/sounddevices.h"
 #include "core/media/soundmixer.h"
 #include "core/quiz/random.h"
 #include "ui/children/childrenpage.h"
+#include "ui/media/mediarows.h"
+#include "ui/window/accesspage.h"
 #include "ui/window/choicearea.h"
 #include "ui/window/choicepanel.h"
 #include "ui/window/clicklabel.h"
@@ -14,12 +18,14 @@
 #include "ui/window/optionspage.h"
 #include "ui/window/picturecontrol.h"
 #include "ui/window/playarea.h"
+#include "ui/window/playmarks.h"
 #include "ui/window/questionview.h"
 #include "ui/window/radiogroup.h"
 #include "ui/window/shapecontrol.h"
 #include "ui/window/startupnotice.h"
 #include "ui/window/statusstrip.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -57,9 +63,15 @@ TForm1::TForm1(const QuizEnvironment &environment, QWidget *parent)
     m_view = std::make_unique<QuestionView>(QuestionView::Window{
         Panel4, TabSheet1, OptionsPC, m_media, playwaitTimer, m_random,
         [this](const QString &result, const AnswerDetails &details) { RecordResult(result, details); },
-        [this] { RefreshChoiceTexts(); }});
+        [this] { RefreshChoiceTexts(); }, [this] { questionPlaced(); },
+        [this](quint8 clicked, Judgement judgement) { answerShown(clicked, judgement); }});
     m_cycle = std::make_unique<QuestionCycle>(*m_view, *m_random);
     connectHandlers();
+#ifndef QT_NO_SESSIONMANAGER
+    // A logout through the session manager closes the window as a shutdown
+    // signal does: the child lock must not hold the session up.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { m_closeAllowed = true; });
+#endif
 }
 
 TForm1::~TForm1() = default;
@@ -79,6 +91,8 @@ void TForm1::buildControls()
     m_childrenPage = new ChildrenPage(*m_dialogs, OptionsPC);
     OptionsPC->addTab(TabSheet1, QStringLiteral("خيارات الدروس"));
     OptionsPC->addTab(m_childrenPage, QStringLiteral("قاعدة بيانات الأطفال"));
+    m_accessPage = new AccessPage;
+    OptionsPC->addTab(m_accessPage, QStringLiteral("إمكانية الوصول"));
     bindChildrenPage();
     bindSettingsControls();
     buildMediaControls();
@@ -93,6 +107,13 @@ void TForm1::buildControls()
     // The teacher's waiting time is a promise to the child, so keep it exact.
     playwaitTimer->setTimerType(Qt::PreciseTimer);
     playwaitTimer->setInterval(2000);
+
+    m_scanTimer = new QTimer(this);
+    m_scanTimer->setObjectName(QStringLiteral("scanTimer"));
+    m_scanTimer->setInterval(AccessSettings::DefaultScanIntervalMs);
+    // A click anywhere on the play area answers while scanning, the video
+    // panel included.
+    Panel4->VedioPanel->installEventFilter(this);
 }
 
 void TForm1::connectHandlers()
@@ -128,6 +149,15 @@ void TForm1::connectHandlers()
     on(play->Shape2, &ShapeControl::mouseUp, &TForm1::Shape2MouseUp);
     on(play->Shape3, &ShapeControl::mouseUp, &TForm1::Shape3MouseUp);
     on(playwaitTimer, &QTimer::timeout, &TForm1::playwaitTimerTimer);
+    on(m_scanTimer, &QTimer::timeout, &TForm1::scanTimerTimer);
+    connect(m_accessPage, &AccessPage::changed, this, [this] { applyAccess(); });
+    // The question counts as heard once its clip stops sounding.
+    for (int clip = 0; clip < 3; ++clip) {
+        connect(&player(clip), &ClipPlayer::stateChanged, this, [this, clip] {
+            if (m_cycle->asked() == clip + 1 && player(clip).state() != ClipPlayer::State::Playing)
+                m_questionHeard = true;
+        });
+    }
     on(play->Panel6->SpeedButton8, &QToolButton::clicked, &TForm1::SpeedButton8Click);
     on(o->WaitSE, &QSpinBox::valueChanged, &TForm1::WaitSEChange);
     play->Splitter1->setMovedHandler([this] { guarded([this] { Splitter1Moved(); }); });
@@ -220,19 +250,30 @@ void TForm1::maximize()
 
 void TForm1::closeFromButton()
 {
+    m_closeAllowed = true;
     close();
 }
 
 void TForm1::requestClose()
 {
+    // The session ends: the child lock must not keep the settings unsaved.
+    m_closeAllowed = true;
     QTimer::singleShot(0, this, [this] { closeWhenFree(this, [this] { return m_inFirstShow; }); });
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
+    // With the child lock a close the window manager asks for in play mode
+    // (Alt+F4, the task bar) is refused; the exit button and the session's
+    // end still close, and so does any close in options mode.
+    if (access().childLock && !optionsMode() && !m_closeAllowed) {
+        event->ignore();
+        return;
+    }
     bool accepted = true;
     FormClose(&accepted);
     if (!accepted) {
+        m_closeAllowed = false;
         event->ignore();
         return;
     }
@@ -274,7 +315,78 @@ void TForm1::keyReleaseEvent(QKeyEvent *event)
 void TForm1::keyPressEvent(QKeyEvent *event)
 {
     m_chord.pressed(event);
+    if (!optionsMode() && playKey(event)) {
+        event->accept();
+        return;
+    }
     QWidget::keyPressEvent(event);
+}
+
+bool TForm1::event(QEvent *event)
+{
+    // Tab and Shift+Tab move the frame in play mode; they must not reach
+    // the focus chain, which would hand the keyboard to a hidden control.
+    if (event->type() == QEvent::KeyPress && !optionsMode()) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+            && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            m_chord.pressed(key);
+            const bool back = key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier);
+            guarded([this, back] { stepFrame(back ? -1 : 1); });
+            key->accept();
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+bool TForm1::focusNextPrevChild(bool next)
+{
+    // In play mode no control takes the focus from the window.
+    if (!optionsMode())
+        return true;
+    return QWidget::focusNextPrevChild(next);
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Panel4->VedioPanel && event->type() == QEvent::MouseButtonRelease && !optionsMode()
+        && access().scanAuto) {
+        guarded([this] { answerFramed(); });
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool TForm1::playKey(const QKeyEvent *event)
+{
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Down:
+        guarded([this] { stepFrame(1); });
+        return true;
+    case Qt::Key_Up:
+        guarded([this] { stepFrame(-1); });
+        return true;
+    case Qt::Key_Space:
+        // Two switches step with Space; one switch selects with it.
+        if (access().scanAuto) {
+            if (!event->isAutoRepeat())
+                guarded([this] { answerFramed(); });
+        } else {
+            guarded([this] { stepFrame(1); });
+        }
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // A key held down answers once.
+        if (!event->isAutoRepeat())
+            guarded([this] { answerFramed(); });
+        return true;
+    default:
+        return false;
+    }
 }
 
 void TForm1::FormKeyUp(int key, Qt::KeyboardModifiers shift)
@@ -297,11 +409,19 @@ void TForm1::Button1Click()
     layoutNow();
     RefreshChoiceTexts();
     Panel4->Image1->setToolTip(QString());
+    // Back to play: the frame starts on the top panel again.
+    Panel4->Marks->setFramedRow(0);
+    startScanning();
 }
 
 void TForm1::setOptionsVisible(bool visible)
 {
     OptionsPC->setVisible(visible);
+    if (visible) {
+        // Keys and switches act in play mode only.
+        m_scanTimer->stop();
+        Panel4->Marks->setFramedRow(-1);
+    }
     // The hidden pane's focused control must not keep the keyboard.
     if (!visible)
         setFocus();
@@ -393,12 +513,109 @@ void TForm1::AnswerChoice(quint8 choice)
     m_cycle->answerChoice(choice);
 }
 
-void TForm1::SPanel1Click() { AnswerChoice(1); }
-void TForm1::SPanel2Click() { AnswerChoice(2); }
-void TForm1::SPanel3Click() { AnswerChoice(3); }
-void TForm1::Shape1MouseUp() { AnswerChoice(1); }
-void TForm1::Shape2MouseUp() { AnswerChoice(2); }
-void TForm1::Shape3MouseUp() { AnswerChoice(3); }
+void TForm1::SPanel1Click() { answerFromPlay(1); }
+void TForm1::SPanel2Click() { answerFromPlay(2); }
+void TForm1::SPanel3Click() { answerFromPlay(3); }
+void TForm1::Shape1MouseUp() { answerFromPlay(1); }
+void TForm1::Shape2MouseUp() { answerFromPlay(2); }
+void TForm1::Shape3MouseUp() { answerFromPlay(3); }
+
+// ------------------------------------------- keys, switches and scanning
+
+AccessSettings TForm1::access() const
+{
+    return m_accessPage->values();
+}
+
+void TForm1::answerFromPlay(quint8 choice)
+{
+    if (!optionsMode()) {
+        const AccessSettings a = access();
+        // While scanning, a click anywhere is the one switch's press.
+        if (a.scanAuto) {
+            const int framed = framedChoice();
+            if (framed == 0)
+                return;
+            choice = quint8(framed);
+        }
+        // An answer before the question was heard is not an answer.
+        if (a.waitForQuestion && !m_questionHeard)
+            return;
+    }
+    AnswerChoice(choice);
+}
+
+int TForm1::framedChoice() const
+{
+    return Panel4->Marks->panelInRow(Panel4->Marks->framedRow()) + 1;
+}
+
+void TForm1::stepFrame(int step)
+{
+    if (optionsMode() || m_cycle->answered())
+        return;
+    Panel4->Marks->stepFrame(step);
+    // A step by hand gives the child the full interval on the new panel.
+    if (m_scanTimer->isActive())
+        m_scanTimer->start();
+}
+
+void TForm1::answerFramed()
+{
+    if (optionsMode() || m_cycle->answered())
+        return;
+    // Exactly as a click on the framed panel.
+    switch (framedChoice()) {
+    case 1: SPanel1Click(); break;
+    case 2: SPanel2Click(); break;
+    case 3: SPanel3Click(); break;
+    default: break;
+    }
+}
+
+void TForm1::questionPlaced()
+{
+    const quint8 asked = m_cycle->asked();
+    // With no sound output (or a clip that did not start) there is nothing
+    // to wait for.
+    m_questionHeard = asked < 1 || asked > 3 || !SoundDevices::hasOutput()
+        || player(asked - 1).state() != ClipPlayer::State::Playing;
+    Panel4->Marks->setMark(-1, PlayMarks::Mark::None);
+    Panel4->Marks->setFramedRow(optionsMode() ? -1 : 0);
+    startScanning();
+}
+
+void TForm1::answerShown(quint8 clicked, Judgement judgement)
+{
+    m_scanTimer->stop();
+    if (access().visualFeedback)
+        Panel4->Marks->setMark(clicked - 1, judgement == Judgement::Right ? PlayMarks::Mark::Tick : PlayMarks::Mark::Cross);
+}
+
+void TForm1::startScanning()
+{
+    const AccessSettings a = access();
+    if (!a.scanAuto || optionsMode() || m_cycle->answered()) {
+        m_scanTimer->stop();
+        return;
+    }
+    m_scanTimer->start(a.scanIntervalMs);
+}
+
+void TForm1::scanTimerTimer()
+{
+    if (optionsMode() || m_cycle->answered() || !access().scanAuto) {
+        m_scanTimer->stop();
+        return;
+    }
+    Panel4->Marks->stepFrame(1);
+}
+
+void TForm1::applyAccess()
+{
+    m_scanTimer->setInterval(access().scanIntervalMs);
+    startScanning();
+}
 
 void TForm1::playwaitTimerTimer()
 {

@@ -2,6 +2,7 @@
 
 #include "core/quiz/questioncycle.h"
 #include "core/records/resultstable.h"
+#include "core/settings/accesssettings.h"
 #include "core/settings/colorvalue.h"
 #include "core/settings/settingssession.h"
 #include "ui/dialogs/dialogs.h"
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+class AccessPage;
 class ChildrenPage;
 class ClipPlayer;
 class DockLayout;
@@ -104,6 +106,21 @@ public:
     void SpeedButton8Click();
     void WaitSEChange();
 
+    // Play without a mouse or without sound (keys, switches, scanning,
+    // the tick or cross, the question heard first).
+    /// The accessibility settings as the options pane shows them now.
+    AccessSettings access() const;
+    /// A click or tap on a choice panel (1..3) in play or options mode:
+    /// while scanning any click answers the framed panel, and with the
+    /// wait for the question an early one answers nothing.
+    void answerFromPlay(quint8 choice);
+    /// The choice (1..3) of the framed panel; 0 when no panel is framed.
+    int framedChoice() const;
+    /// Whether the current question's clip has played to its end (or
+    /// there is no sound output to play it on).
+    bool questionHeard() const { return m_questionHeard; }
+    void scanTimerTimer();
+
     // Option editors (tform1_editors.cpp).
     void rg1Click();
     void rg2Click();
@@ -193,6 +210,9 @@ signals:
     void finished();
 
 protected:
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -201,6 +221,14 @@ protected:
 
 private:
     void closeFromButton();
+    /// A key of play mode: true when it was one (and is used up).
+    bool playKey(const QKeyEvent *event);
+    void stepFrame(int step);
+    void answerFramed();
+    void questionPlaced();
+    void answerShown(quint8 clicked, Judgement judgement);
+    void startScanning();
+    void applyAccess();
     void buildControls();
     void buildMediaControls();
     void playerButtonClicked(int player, ClipPlayerBar::Button button);
@@ -224,6 +252,9 @@ private:
     OptionsPage *TabSheet1;
     ChildrenPage *m_childrenPage;
     QTimer *playwaitTimer;
+    AccessPage *m_accessPage;
+    /// Moves the frame by itself while scanning.
+    QTimer *m_scanTimer;
     /// The five clips, their players and rows.
     MediaRows *m_media = nullptr;
     LessonList *m_lessons = nullptr;
@@ -239,6 +270,14 @@ private:
     /// The current child was taken from the Data folder's options file.
     bool m_childPlaced = false;
     OptionsChord m_chord;
+    /// The access settings were read from the data folder (once a run).
+    bool m_accessLoaded = false;
+    /// The access settings as the file holds them (read or last written).
+    AccessSettings m_accessRead;
+    /// The exit button or the session's end asked to close: the child
+    /// lock does not hold it back.
+    bool m_closeAllowed = false;
+    bool m_questionHeard = true;
     /// The colour values last loaded for the font and the three choice
     /// colours, so that a system colour is saved back unchanged.
     std::array<KeptColor, 4> m_keptColors;

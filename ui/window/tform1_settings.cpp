@@ -9,6 +9,7 @@
 #include "core/settings/windows1256.h"
 #include "ui/lessons/lessonlist.h"
 #include "ui/media/mediarows.h"
+#include "ui/window/accesspage.h"
 #include "ui/window/clicklabel.h"
 #include "ui/window/optionspage.h"
 #include "ui/window/playarea.h"
@@ -45,6 +46,12 @@ void TForm1::LoadOptions()
     if (!message.isEmpty())
         m_dialogs->showMessage(message);
     AppDir = m_settings.appDir();
+    // The computer's own settings, read once a run: a lesson's load must
+    // not undo what the teacher changed on the page.
+    if (!std::exchange(m_accessLoaded, true)) {
+        m_accessRead = AccessSettings::read(m_settings.dataDir());
+        m_accessPage->setValues(m_accessRead);
+    }
     raiseIfFailed(m_lessons->setRoot(m_settings.dataDir()));
     openResultsTable();
     placeChildOnce();
@@ -139,7 +146,15 @@ void TForm1::SaveOptions()
     // A clip that cannot be saved (its recording is held for another try)
     // costs neither the other clips nor the settings: they are written all
     // the same, and every failure is told in the one error at the end.
-    raiseIfFailed(m_media->saveAll().andThen(m_settings.save(TabSheet1->CurLesson->text(), collectOptions())));
+    // The access file is written only once the teacher changed a value: a
+    // data folder where nobody did keeps the files it had.
+    const AccessSettings now = access();
+    const Result accessSaved = m_accessLoaded && now != m_accessRead ? now.write(m_settings.dataDir()) : Result::success();
+    if (accessSaved)
+        m_accessRead = now;
+    raiseIfFailed(m_media->saveAll()
+                      .andThen(m_settings.save(TabSheet1->CurLesson->text(), collectOptions()))
+                      .andThen(accessSaved));
 }
 
 OptionsValues TForm1::collectOptions() const
