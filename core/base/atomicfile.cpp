@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -159,16 +160,44 @@ AtomicFile::Access AtomicFile::accessIn(const QString &folder)
     return isPrivateFolder(folder) ? Access::OwnerOnly : Access::Usual;
 }
 
+bool AtomicFile::leadsOutOfItsFolder(const QString &path)
+{
+    const QFileInfo link(path);
+    if (!link.isSymLink())
+        return false;
+    const QString folder = QFileInfo(link.absolutePath()).canonicalFilePath();
+    const QString target = link.canonicalFilePath();
+    return folder.isEmpty() || target.isEmpty() || !target.startsWith(folder + QLatin1Char('/'));
+}
+
 bool AtomicFile::readUpTo(const QString &path, qint64 maxBytes, QByteArray *bytes, bool *complete)
 {
     bytes->clear();
     *complete = true;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const QByteArray native = QFile::encodeName(path);
+    // Without waiting: a named pipe or a device copied in under a file's
+    // name would otherwise hold the quiz until someone writes to it.
+    int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0 && errno == ELOOP) {
+        // A symbolic link is followed only while it stays in its own folder:
+        // a file linked from elsewhere is no file of the data folder.
+        if (leadsOutOfItsFolder(path))
+            return false;
+        fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    }
+    if (fd < 0)
         return false;
-    // A folder opens on some systems; it is no file to read.
-    if (QFileInfo(path).isDir())
+    struct stat st;
+    // Only a plain file: a folder, a pipe or a device is no file to read.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
         return false;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
     QByteArray buffer(64 * 1024, Qt::Uninitialized);
     while (bytes->size() < maxBytes) {
         const qint64 want = qMin<qint64>(buffer.size(), maxBytes - bytes->size());

@@ -44,8 +44,12 @@ public:
     /// OwnerOnly in a private folder, Usual elsewhere.
     static Access accessIn(const QString &folder);
 
+    /// True for a symbolic link whose target is not inside the link's own
+    /// folder (or cannot be found): such a file is never read through.
+    static bool leadsOutOfItsFolder(const QString &path);
     /// Reads at most `maxBytes` of the file. Returns false when the file
-    /// cannot be opened; *complete is false when reading failed part way or
+    /// cannot be opened, is no plain file (a folder, a pipe, a device) or is
+    /// a symbolic link that leads out of its own folder; *complete is false when reading failed part way or
     /// stopped at the limit before the end of the file.
     static bool readUpTo(const QString &path, qint64 maxBytes, QByteArray *bytes, bool *complete);
 

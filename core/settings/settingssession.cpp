@@ -1,5 +1,7 @@
 #include "core/settings/settingssession.h"
 
+#include "core/base/atomicfile.h"
+
 #include "core/base/appdir.h"
 #include "core/base/filelookup.h"
 #include "core/base/plaintext.h"
@@ -107,7 +109,10 @@ Result SettingsSession::save(const QString &lesson, const OptionsValues &values)
 {
     if (!mayWrite())
         return Result::success();
-    if (!m_applied && QFileInfo::exists(optionsFile()))
+    // A file that could not be read is not overwritten, so that what it
+    // holds is not lost; a link leading elsewhere was not read and holds
+    // nothing of this folder: the save puts a file of its own in its place.
+    if (!m_applied && QFileInfo::exists(optionsFile()) && !AtomicFile::leadsOutOfItsFolder(optionsFile()))
         return Result::success();
     const Result written = CurrentLessonFile::write(dataDir(), lesson);
     if (!written)

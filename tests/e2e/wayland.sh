@@ -167,11 +167,14 @@ rm -f "$E2E_ARTIFACTS/heard.raw"
 xdotool keydown ctrl keydown shift keydown F1 keyup F1 keyup shift keyup ctrl
 wait_until 5 pane_is_open || die "Ctrl+Shift+F1 did not open the options pane"
 pass "Ctrl+Shift+F1 opens the options pane"
+# The pane is laid out and drawn before its field is clicked: on a busy
+# machine a click that comes sooner meets the play area still being resized.
+sleep 1
 # shellcheck disable=SC2046
 click $(pane_point 56 152 57 22)         # WaitSE
-sleep 0.3
+sleep 0.8
 xdotool key Up
-sleep 0.5
+sleep 0.8
 shot options-pane >/dev/null
 
 kill -TERM "$QUIZ_PID"

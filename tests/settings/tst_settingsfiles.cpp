@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 class TestSettingsFiles : public QObject
 {
     Q_OBJECT
@@ -64,6 +66,22 @@ private slots:
         QVERIFY(!missing.ok);
         QVERIFY(!missing.text.isEmpty());
         QVERIFY(!OptionsFile::load(m_dir->path(), &read).ok);
+        // A named pipe under the file's name is refused at once instead of
+        // waiting for a writer; a link is read only while it stays in its
+        // own folder.
+        const QByteArray fifo = QFile::encodeName(m_dir->filePath("pipe.txt"));
+        QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
+        QVERIFY(!OptionsFile::load(QFile::decodeName(fifo), &read).ok);
+        QTemporaryDir elsewhere;
+        QVERIFY(OptionsFile::save(elsewhere.filePath("options.txt"), someValues()).ok);
+        QVERIFY(QFile::link(elsewhere.filePath("options.txt"), optionsPath()));
+        QVERIFY(!OptionsFile::load(optionsPath(), &read).ok);
+        QVERIFY(QFile::remove(optionsPath()));
+        QVERIFY(OptionsFile::save(m_dir->filePath("kept.txt"), someValues()).ok);
+        QVERIFY(QFile::link(m_dir->filePath("kept.txt"), optionsPath()));
+        QVERIFY(OptionsFile::load(optionsPath(), &read).ok);
+        QCOMPARE(read.values.waitSeconds, 7);
+        QVERIFY(QFile::remove(optionsPath()));
 
         // An empty file opens: every line takes its empty-line result.
         QVERIFY(writeFile(optionsPath(), QByteArray()));
