@@ -13,8 +13,6 @@ namespace {
 constexpr quint16 FormatPcm = 1;
 constexpr quint16 FormatFloat = 3;
 constexpr quint16 FormatExtensible = 0xFFFE;
-constexpr qint64 MaxFrames = WaveSound::MaxFrames;
-constexpr qint64 MaxFileBytes = WaveSound::MaxFileBytes;
 // A wav is a handful of chunks; a file of thousands is not a recording.
 constexpr int MaxChunks = 10000;
 

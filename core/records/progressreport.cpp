@@ -232,7 +232,8 @@ Result ProgressReport::readClass(const ResultsTable &table, ClassReport *out)
     }
     if (q.lastError().isValid())
         return Result::failure(readFailed(q));
-    QCollator collator(QLocale(QLocale::Arabic));
+    const QLocale arabic(QLocale::Arabic);
+    QCollator collator(arabic);
     collator.setNumericMode(true);
     std::stable_sort(out->rows.begin(), out->rows.end(), [&collator](const ClassRow &a, const ClassRow &b) {
         const int c = collator.compare(displayName(a.no, a.name), displayName(b.no, b.name));
