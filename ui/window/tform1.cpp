@@ -74,7 +74,14 @@ TForm1::TForm1(const QuizEnvironment &environment, QWidget *parent)
 #endif
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The players outlive the question cycle (they go with the window's
+    // children, after its members): a player stopped as it goes must not
+    // reach the cycle any more.
+    for (int clip = 0; clip < 3; ++clip)
+        disconnect(&player(clip), nullptr, this, nullptr);
+}
 
 // The pages build their own controls (playarea.cpp, optionspage.cpp,
 // childrenpage.cpp); the window keeps the pages and the timer.
