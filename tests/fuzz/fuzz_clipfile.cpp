@@ -4,18 +4,14 @@
 
 #include "core/media/clipfile.h"
 
+#include "fuzzcheck.h"
+
 #include <QBuffer>
 
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 // Counts what the check asks of the file.
 class CountingBuffer : public QBuffer

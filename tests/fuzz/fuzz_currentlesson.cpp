@@ -6,22 +6,14 @@
 #include "core/settings/currentlessonfile.h"
 #include "core/settings/lessonlibrary.h"
 
+#include "fuzzcheck.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -6,18 +6,10 @@
 #include "core/settings/lessonlibrary.h"
 #include "core/settings/optionsfile.h"
 
+#include "fuzzcheck.h"
+
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

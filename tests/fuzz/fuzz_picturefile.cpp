@@ -4,6 +4,8 @@
 
 #include "core/base/picturefile.h"
 
+#include "fuzzcheck.h"
+
 #include <QGuiApplication>
 #include <QImage>
 
@@ -11,12 +13,6 @@
 #include <cstdlib>
 
 namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 constexpr int MaxSide = 64;
 

@@ -6,6 +6,8 @@
 #include "core/records/resultstable.h"
 #include "core/records/schoolserver.h"
 
+#include "fuzzcheck.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
@@ -18,12 +20,6 @@
 #include <cstdlib>
 
 namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 QByteArray fileBytes(const QString &path)
 {

@@ -5,18 +5,10 @@
 #include "core/media/clipfile.h"
 #include "core/media/wavesound.h"
 
+#include "fuzzcheck.h"
+
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
