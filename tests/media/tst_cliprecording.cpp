@@ -29,9 +29,13 @@ class TestClipRecording : public QObject
 private:
     QString m_skipReason;
 
+    // When the recording's first sound arrived, and how much it held then.
+    QElapsedTimer m_sinceFirstSound;
+    qint64 m_firstSoundMs = 0;
+
     // Starts recording and waits until sound actually arrives, which the
     // server may take a moment to begin.
-    static bool startRecording(ClipPlayer &player)
+    bool startRecording(ClipPlayer &player)
     {
         player.record();
         if (player.state() != State::Recording)
@@ -42,7 +46,20 @@ private:
             QTest::qWait(20);
         if (player.recordedDuration() <= 0)
             qWarning() << "recording did not start:" << int(player.state()) << player.lastErrorText();
+        m_sinceFirstSound.start();
+        m_firstSoundMs = player.recordedDuration();
         return player.recordedDuration() > 0;
+    }
+
+    // Records on until the recording holds the sound of this moment and a
+    // little after. What a player sounds reaches the recording only after
+    // the sound server's latency, which a loaded machine stretches to
+    // hundreds of milliseconds: saving as soon as the player has stopped
+    // could cut the whole of a short clip off.
+    void recordPastNow(ClipPlayer &recorder)
+    {
+        const qint64 wanted = m_firstSoundMs + m_sinceFirstSound.elapsed() + 200;
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.recordedDuration() >= wanted, 10000);
     }
 
     void openOn(ClipPlayer &player, const QString &file)
@@ -96,6 +113,7 @@ private slots:
         QVERIFY(succeeded(startClip(speaker, random), &error));
         QTRY_COMPARE_WITH_TIMEOUT(speaker.state(), State::Stopped, 10000);
         QCOMPARE(recorder.state(), State::Recording);
+        recordPastNow(recorder);
 
         // The stop button saves first: the recording is finished and written.
         QVERIFY2(succeeded(recorder.save(), &error), qPrintable(error));
@@ -146,6 +164,7 @@ private slots:
         QVERIFY2(succeeded(startClip(speaker, random), &error), qPrintable(error));
         QVERIFY(!speaker.hasVideo());
         QTRY_COMPARE_WITH_TIMEOUT(speaker.state(), State::Stopped, 10000);
+        recordPastNow(recorder);
         QVERIFY2(succeeded(recorder.save(), &error), qPrintable(error));
         const Loudness level = loudness(readFile(recorder.fileName()));
         QVERIFY2(level.peak > 0.2, qPrintable(QStringLiteral("peak %1").arg(level.peak)));
@@ -177,7 +196,7 @@ private slots:
             QVERIFY(startRecording(recorder));
             QVERIFY(succeeded(startClip(speaker, random), &error));
             QTRY_COMPARE_WITH_TIMEOUT(speaker.state(), State::Stopped, 10000);
-            QTest::qWait(200);
+            recordPastNow(recorder);
             QVERIFY2(succeeded(recorder.save(), &error), qPrintable(error));
             const Loudness level = loudness(readFile(recorder.fileName()));
             QVERIFY2(level.peak > 0.05, qPrintable(QStringLiteral("start %1: peak %2").arg(start).arg(level.peak)));
