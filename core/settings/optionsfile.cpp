@@ -4,84 +4,28 @@
 #include "core/base/bidi.h"
 #include "core/settings/windows1256.h"
 
-namespace {
-
-// How a line is read and written, and what it falls back to.
-enum class Form {
-    Number,   // a decimal integer; a line that is no number falls back
-    Text,     // Windows-1256 text, whatever the line holds
-    FontName, // text; an empty line keeps the font's name
-    Picture,  // text; a line that cannot be read keeps the picture
-    Flag,     // "-1"/"0" (any number, "True", "False"); else it falls back
-    ChildNo,  // a number; a line that is none keeps the current child
-};
-
-// One line of the file: its form and where its value lives.
-struct Line
+void OptionsLineSpec::copy(OptionsValues &to, const OptionsValues &from) const
 {
-    Form form;
-    int OptionsValues::*number = nullptr;
-    QString OptionsValues::*text = nullptr;
-    bool OptionsValues::*flag = nullptr;
-
-    void copy(OptionsValues &to, const OptionsValues &from) const
-    {
-        if (number)
-            to.*number = from.*number;
-        else if (text)
-            to.*text = from.*text;
-        else
-            to.*flag = from.*flag;
-    }
-    bool equal(const OptionsValues &a, const OptionsValues &b) const
-    {
-        if (number)
-            return a.*number == b.*number;
-        if (text)
-            return a.*text == b.*text;
-        return a.*flag == b.*flag;
-    }
-};
-
-constexpr Line number(int OptionsValues::*member, Form form = Form::Number)
-{
-    return {form, member, nullptr, nullptr};
-}
-constexpr Line text(QString OptionsValues::*member, Form form = Form::Text)
-{
-    return {form, nullptr, member, nullptr};
+    if (number)
+        to.*number = from.*number;
+    else if (text)
+        to.*text = from.*text;
+    else
+        to.*flag = from.*flag;
 }
 
-// The file, line by line, in order.
-const Line Lines[OptionsFile::LineCount] = {
-    number(&OptionsValues::askedChoice),
-    number(&OptionsValues::medium),
-    text(&OptionsValues::fontName, Form::FontName),
-    number(&OptionsValues::fontSize),
-    number(&OptionsValues::fontColor),
-    number(&OptionsValues::questionType),
-    text(&OptionsValues::text1),
-    text(&OptionsValues::text2),
-    text(&OptionsValues::text3),
-    number(&OptionsValues::color1),
-    number(&OptionsValues::color2),
-    number(&OptionsValues::color3),
-    number(&OptionsValues::videoLocation),
-    number(&OptionsValues::videoWidth),
-    number(&OptionsValues::videoHeight),
-    text(&OptionsValues::picture1, Form::Picture),
-    text(&OptionsValues::picture2, Form::Picture),
-    text(&OptionsValues::picture3, Form::Picture),
-    {Form::Flag, nullptr, nullptr, &OptionsValues::stretch},
-    number(&OptionsValues::childNo, Form::ChildNo),
-    number(&OptionsValues::waitSeconds),
-};
-
-} // namespace
+bool OptionsLineSpec::equal(const OptionsValues &a, const OptionsValues &b) const
+{
+    if (number)
+        return a.*number == b.*number;
+    if (text)
+        return a.*text == b.*text;
+    return a.*flag == b.*flag;
+}
 
 bool OptionsValues::operator==(const OptionsValues &o) const
 {
-    for (const Line &line : Lines) {
+    for (const OptionsLineSpec &line : OptionsFile::Lines) {
         if (!line.equal(*this, o))
             return false;
     }
@@ -93,7 +37,7 @@ OptionsValues OptionsRead::appliedTo(const OptionsValues &current) const
     OptionsValues v = current;
     for (int n = 0; n < OptionsFile::LineCount; ++n) {
         if (!kept[n])
-            Lines[n].copy(v, values);
+            OptionsFile::Lines[n].copy(v, values);
     }
     return v;
 }
@@ -173,28 +117,28 @@ OptionsRead OptionsFile::read(const QByteArray &bytes, bool complete)
 
     OptionsRead r;
     for (int n = 0; n < LineCount; ++n) {
-        const Line &line = Lines[n];
+        const OptionsLineSpec &line = Lines[n];
         const bool readableLine = n < readable;
         const QByteArray &bytes = lines[n];
         bool fellBack = !readableLine;
         switch (line.form) {
-        case Form::Number:
+        case OptionsForm::Number:
             if (const auto value = readableLine ? parseInteger(bytes) : std::nullopt)
                 r.values.*line.number = *value;
             else
                 fellBack = true;
             break;
-        case Form::ChildNo:
+        case OptionsForm::ChildNo:
             if (const auto value = readableLine ? parseInteger(bytes) : std::nullopt)
                 r.values.*line.number = *value;
             else
                 fellBack = r.kept[n] = true;
             break;
-        case Form::Text:
+        case OptionsForm::Text:
             if (readableLine)
                 r.values.*line.text = Windows1256::decode(bytes);
             break;
-        case Form::FontName:
+        case OptionsForm::FontName:
             // An empty font name keeps the font's name; a name that could not
             // be read at all falls back to the classic face.
             if (readableLine && bytes.isEmpty())
@@ -202,13 +146,13 @@ OptionsRead OptionsFile::read(const QByteArray &bytes, bool complete)
             else if (readableLine)
                 r.values.*line.text = Windows1256::decode(bytes);
             break;
-        case Form::Picture:
+        case OptionsForm::Picture:
             if (readableLine)
                 r.values.*line.text = Windows1256::decode(bytes);
             else
                 r.kept[n] = true;
             break;
-        case Form::Flag:
+        case OptionsForm::Flag:
             if (const auto value = readableLine ? parseBoolean(bytes) : std::nullopt)
                 r.values.*line.flag = *value;
             else
@@ -245,8 +189,8 @@ QByteArray OptionsFile::toBytes(const OptionsValues &v, QString *error)
         out += "\r\n";
     };
 
-    for (const Line &line : Lines) {
-        if (line.form == Form::Flag)
+    for (const OptionsLineSpec &line : OptionsFile::Lines) {
+        if (line.form == OptionsForm::Flag)
             out += v.*line.flag ? "-1\r\n" : "0\r\n";
         else if (line.text)
             text(v.*line.text);

@@ -11,8 +11,9 @@
 /// Every setting the options file holds, in the controls' terms. This is what
 /// SaveOptions collects from the window; the defaults are the values a line
 /// that cannot be read falls back to. The file's lines are described once, in
-/// optionsfile.cpp: a new setting is a member here, a line there, and its
-/// place in the window's mapping.
+/// OptionsFile::Lines below: a new setting is a member here, a line in
+/// OptionsLine and in that table, and its control in the window's table
+/// (which does not build while it lacks a line).
 struct OptionsValues
 {
     static constexpr int DefaultFontSize = 36;
@@ -47,12 +48,55 @@ struct OptionsValues
 };
 
 /// The lines of the options file, numbered from 1 as a teacher reading the
-/// file counts them.
+/// file counts them. A new line goes before Last, which stays the last.
 enum class OptionsLine {
     AskedChoice = 1, Medium, FontName, FontSize, FontColor, QuestionType,
     Text1, Text2, Text3, Color1, Color2, Color3,
     VideoLocation, VideoWidth, VideoHeight,
-    Picture1, Picture2, Picture3, Stretch, ChildNo, WaitSeconds
+    Picture1, Picture2, Picture3, Stretch, ChildNo, WaitSeconds,
+    Last = WaitSeconds
+};
+
+/// How a line is read and written, and what it falls back to.
+enum class OptionsForm {
+    Number,   ///< a decimal integer; a line that is no number falls back
+    Text,     ///< Windows-1256 text, whatever the line holds
+    FontName, ///< text; an empty line keeps the font's name
+    Picture,  ///< text; a line that cannot be read keeps the picture
+    Flag,     ///< "-1"/"0" (any number, "True", "False"); else it falls back
+    ChildNo,  ///< a number; a line that is none keeps the current child
+};
+
+/// One line of the file: which it is, its form and where its value lives
+/// (exactly one member pointer, of the form's kind).
+struct OptionsLineSpec
+{
+    OptionsLine line;
+    OptionsForm form;
+    int OptionsValues::*number = nullptr;
+    QString OptionsValues::*text = nullptr;
+    bool OptionsValues::*flag = nullptr;
+
+    void copy(OptionsValues &to, const OptionsValues &from) const;
+    bool equal(const OptionsValues &a, const OptionsValues &b) const;
+
+    /// The member matches the form: numbers for Number and ChildNo, texts
+    /// for Text, FontName and Picture, a flag for Flag, and nothing else.
+    constexpr bool wellFormed() const
+    {
+        const int members = (number ? 1 : 0) + (text ? 1 : 0) + (flag ? 1 : 0);
+        if (members != 1)
+            return false;
+        switch (form) {
+        case OptionsForm::Number:
+        case OptionsForm::ChildNo: return number != nullptr;
+        case OptionsForm::Text:
+        case OptionsForm::FontName:
+        case OptionsForm::Picture: return text != nullptr;
+        case OptionsForm::Flag: return flag != nullptr;
+        }
+        return false;
+    }
 };
 
 /// What reading an options file gives, line by line: the value of each line,
@@ -65,9 +109,9 @@ struct OptionsRead
 {
     OptionsValues values;
     /// kept[n - 1] is true when line n leaves the current value as it is.
-    std::array<bool, 21> kept{};
+    std::array<bool, std::size_t(OptionsLine::Last)> kept{};
     /// fellBack[n - 1] is true when line n took its fallback.
-    std::array<bool, 21> fellBack{};
+    std::array<bool, std::size_t(OptionsLine::Last)> fellBack{};
 
     bool keeps(OptionsLine line) const { return kept[int(line) - 1]; }
     bool fellBackOn(OptionsLine line) const { return fellBack[int(line) - 1]; }
@@ -77,14 +121,67 @@ struct OptionsRead
     OptionsValues appliedTo(const OptionsValues &current) const;
 };
 
-/// The 21-line options file: Windows-1256 text, one value per line, every
-/// line ending in CR LF. Reading never fails as a whole: each line that cannot
-/// be converted takes its own fallback. Writing refuses values that the file
+namespace OptionsLines {
+constexpr OptionsLineSpec number(OptionsLine line, int OptionsValues::*member, OptionsForm form = OptionsForm::Number)
+{
+    return {line, form, member, nullptr, nullptr};
+}
+constexpr OptionsLineSpec text(OptionsLine line, QString OptionsValues::*member, OptionsForm form = OptionsForm::Text)
+{
+    return {line, form, nullptr, member, nullptr};
+}
+constexpr OptionsLineSpec flag(OptionsLine line, bool OptionsValues::*member)
+{
+    return {line, OptionsForm::Flag, nullptr, nullptr, member};
+}
+
+/// True when the table has one entry for each line, in the file's order:
+/// the reader, the writer and the window's controls are each checked with it.
+template <typename Entry, std::size_t N>
+constexpr bool inFileOrder(const std::array<Entry, N> &entries)
+{
+    if (N != std::size_t(OptionsLine::Last))
+        return false;
+    for (std::size_t i = 0; i < N; ++i) {
+        if (entries[i].line != OptionsLine(int(i) + 1))
+            return false;
+    }
+    return true;
+}
+} // namespace OptionsLines
+
+/// The options file: Windows-1256 text, one value per line, every line ending
+/// in CR LF. Reading never fails as a whole: each line that cannot be
+/// converted takes its own fallback. Writing refuses values that the file
 /// cannot hold rather than storing other characters.
 class OptionsFile
 {
 public:
-    static constexpr int LineCount = 21;
+    /// The file, line by line, in order: what each line holds and how.
+    static constexpr std::array<OptionsLineSpec, std::size_t(OptionsLine::Last)> Lines = {{
+        OptionsLines::number(OptionsLine::AskedChoice, &OptionsValues::askedChoice),
+        OptionsLines::number(OptionsLine::Medium, &OptionsValues::medium),
+        OptionsLines::text(OptionsLine::FontName, &OptionsValues::fontName, OptionsForm::FontName),
+        OptionsLines::number(OptionsLine::FontSize, &OptionsValues::fontSize),
+        OptionsLines::number(OptionsLine::FontColor, &OptionsValues::fontColor),
+        OptionsLines::number(OptionsLine::QuestionType, &OptionsValues::questionType),
+        OptionsLines::text(OptionsLine::Text1, &OptionsValues::text1),
+        OptionsLines::text(OptionsLine::Text2, &OptionsValues::text2),
+        OptionsLines::text(OptionsLine::Text3, &OptionsValues::text3),
+        OptionsLines::number(OptionsLine::Color1, &OptionsValues::color1),
+        OptionsLines::number(OptionsLine::Color2, &OptionsValues::color2),
+        OptionsLines::number(OptionsLine::Color3, &OptionsValues::color3),
+        OptionsLines::number(OptionsLine::VideoLocation, &OptionsValues::videoLocation),
+        OptionsLines::number(OptionsLine::VideoWidth, &OptionsValues::videoWidth),
+        OptionsLines::number(OptionsLine::VideoHeight, &OptionsValues::videoHeight),
+        OptionsLines::text(OptionsLine::Picture1, &OptionsValues::picture1, OptionsForm::Picture),
+        OptionsLines::text(OptionsLine::Picture2, &OptionsValues::picture2, OptionsForm::Picture),
+        OptionsLines::text(OptionsLine::Picture3, &OptionsValues::picture3, OptionsForm::Picture),
+        OptionsLines::flag(OptionsLine::Stretch, &OptionsValues::stretch),
+        OptionsLines::number(OptionsLine::ChildNo, &OptionsValues::childNo, OptionsForm::ChildNo),
+        OptionsLines::number(OptionsLine::WaitSeconds, &OptionsValues::waitSeconds),
+    }};
+    static constexpr int LineCount = int(Lines.size());
 
     static QString fileName() { return QStringLiteral("options.txt"); }
 
@@ -127,3 +224,20 @@ public:
     /// The line cut by the limit and all later ones take their fallbacks.
     static constexpr qint64 MaxReadBytes = 16 * 1024 * 1024;
 };
+
+// A line missing from the table, out of order, or with a member of the wrong
+// kind does not build.
+static_assert(OptionsLines::inFileOrder(OptionsFile::Lines), "one entry for each options line, in the file's order");
+static_assert(OptionsFile::Lines.back().line == OptionsLine::Last, "the table ends with the last line");
+static_assert(OptionsFile::LineCount == int(OptionsLine::Last));
+namespace OptionsLines {
+constexpr bool allWellFormed()
+{
+    for (const OptionsLineSpec &line : OptionsFile::Lines) {
+        if (!line.wellFormed())
+            return false;
+    }
+    return true;
+}
+static_assert(allWellFormed(), "every line's member matches its form");
+} // namespace OptionsLines

@@ -174,7 +174,7 @@ private slots:
             QSKIP("this account writes past permission bits");
         QMap<QString, QByteArray> before;
         QuizWindow q([&](const QuizWindow &w) {
-            setOptionsLine(w, 21, "9");
+            setOptionsLine(w, int(OptionsLine::WaitSeconds), "9");
             before = treeSnapshot(w.data());
             QVERIFY(QFile::setPermissions(w.data(), readOnly));
         });
@@ -232,7 +232,7 @@ private slots:
                 seedChildren(w.folder.appDir() + QStringLiteral("results.db"), {QStringLiteral("سارة")});
                 table = readFile(w.folder.appDir() + QStringLiteral("results.db"));
             }
-            setOptionsLine(w, 21, "8");
+            setOptionsLine(w, int(OptionsLine::WaitSeconds), "8");
             data = treeSnapshot(w.data());
             folder = QDir(w.folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
             QVERIFY(QFile::setPermissions(w.folder.path(), readOnly));
@@ -260,7 +260,7 @@ private slots:
             QSKIP("this account writes past permission bits");
         QByteArray options;
         QuizWindow q([&](const QuizWindow &w) {
-            setOptionsLine(w, 21, "6");
+            setOptionsLine(w, int(OptionsLine::WaitSeconds), "6");
             options = readFile(w.data(QStringLiteral("options.txt")));
             QVERIFY(QFile::setPermissions(w.data(QStringLiteral("options.txt")),
                                           QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));

@@ -153,7 +153,7 @@ private slots:
         QString data;
         QuizWindow q([&](QuizWindow &w) {
             const QString d = w.data();
-            QVERIFY(testsupport::writeFile(d + QStringLiteral("options.txt"), optionsWithLine(testsupport::readFile(d + QStringLiteral("options.txt")), 21, "7")));
+            QVERIFY(testsupport::writeFile(d + QStringLiteral("options.txt"), optionsWithLine(testsupport::readFile(d + QStringLiteral("options.txt")), int(OptionsLine::WaitSeconds), "7")));
             QVERIFY(QFile::rename(d + QStringLiteral("options.txt"), d + QStringLiteral("Options.txt")));
             QVERIFY(QFile::rename(d + QStringLiteral("CurLesson.txt"), d + QStringLiteral("curlesson.txt")));
             QVERIFY(QFile::rename(d + QStringLiteral("color1.wav"), d + QStringLiteral("Color1.WAV")));
@@ -176,9 +176,9 @@ private slots:
 
         // Both spellings present: the exact name is read and written, the
         // other is left as it is.
-        const QByteArray other = optionsWithLine(testsupport::readFile(data + QStringLiteral("Options.txt")), 21, "3");
+        const QByteArray other = optionsWithLine(testsupport::readFile(data + QStringLiteral("Options.txt")), int(OptionsLine::WaitSeconds), "3");
         QVERIFY(testsupport::writeFile(data + QStringLiteral("Options.txt"), other));
-        QVERIFY(testsupport::writeFile(data + QStringLiteral("options.txt"), optionsWithLine(other, 21, "5")));
+        QVERIFY(testsupport::writeFile(data + QStringLiteral("options.txt"), optionsWithLine(other, int(OptionsLine::WaitSeconds), "5")));
         q.form.reset();
         q.start();
         QCOMPARE(q.control<QSpinBox>("WaitSE")->value(), 5);

@@ -137,10 +137,10 @@ private slots:
         // The lines as written, and the same bytes again after load and save.
         const QByteArray first = q.optionsBytes();
         const QList<QByteArray> lines = fileLines(first);
-        QCOMPARE(lines.size(), 21);
+        QCOMPARE(lines.size(), OptionsFile::LineCount);
         QVERIFY(first.endsWith("\r\n"));
-        QCOMPARE(first.count('\n'), 21);
-        QCOMPARE(first.count('\r'), 21);
+        QCOMPARE(first.count('\n'), OptionsFile::LineCount);
+        QCOMPARE(first.count('\r'), OptionsFile::LineCount);
         QCOMPARE(lines.at(0), QByteArray("2"));
         QCOMPARE(lines.at(1), QByteArray("1"));
         QCOMPARE(lines.at(2), QByteArray("DejaVu Serif"));
@@ -202,8 +202,8 @@ private slots:
         QVERIFY(q.closeByButton());
         const QList<QByteArray> read = fileLines(fixture(QStringLiteral("lf-only.txt")));
         const QList<QByteArray> saved = fileLines(q.optionsBytes());
-        QCOMPARE(saved.size(), 21);
-        for (int i = 0; i < 21; ++i) {
+        QCOMPARE(saved.size(), OptionsFile::LineCount);
+        for (int i = 0; i < OptionsFile::LineCount; ++i) {
             // Line 15 is the panel's span at the left edge; no child 17 exists.
             if (i == 14 || i == 19)
                 continue;
@@ -266,7 +266,7 @@ private slots:
         // Whatever was read, the file written on closing loads cleanly.
         QVERIFY(q.closeByButton());
         const QByteArray saved = q.optionsBytes();
-        QCOMPARE(fileLines(saved).size(), 21);
+        QCOMPARE(fileLines(saved).size(), OptionsFile::LineCount);
         q.form.reset();
         q.start();
         QCOMPARE(q.dialogs.count(Kind::Error), 0);
@@ -364,7 +364,7 @@ private slots:
         QByteArray options;
         QuizWindow q([&](const QuizWindow &w) {
             writeFile(w.data(QStringLiteral("CurLesson.txt")), name + "\r\n");
-            options = optionsWithLine(readFile(w.data(QStringLiteral("options.txt"))), 21, "7");
+            options = optionsWithLine(readFile(w.data(QStringLiteral("options.txt"))), int(OptionsLine::WaitSeconds), "7");
             writeFile(w.data(QStringLiteral("options.txt")), options);
         });
         QCOMPARE(q.messages(), QStringList({fileErrorText(), fileErrorText()}));
@@ -389,7 +389,7 @@ private slots:
             QuizWindow q([](const QuizWindow &w) {
                 writeFile(w.data(QStringLiteral("CurLesson.txt")), QByteArray());
                 writeFile(w.data(QStringLiteral("options.txt")),
-                          optionsWithLine(readFile(w.data(QStringLiteral("options.txt"))), 21, "4"));
+                          optionsWithLine(readFile(w.data(QStringLiteral("options.txt"))), int(OptionsLine::WaitSeconds), "4"));
             });
             QCOMPARE(q.dialogs.count(Kind::Message), 0);
             QCOMPARE(q.control<QLineEdit>("CurLesson")->text(), QString());
@@ -409,7 +409,7 @@ private slots:
         // Nothing was there to lose: closing writes the file, and the next
         // start is clean.
         QVERIFY(q.closeByButton());
-        QCOMPARE(fileLines(q.optionsBytes()).size(), 21);
+        QCOMPARE(fileLines(q.optionsBytes()).size(), OptionsFile::LineCount);
         q.form.reset();
         q.start();
         QCOMPARE(q.dialogs.count(Kind::Message), 0);
@@ -422,7 +422,7 @@ private slots:
         QByteArray lesson;
         QuizWindow q([&](const QuizWindow &w) {
             writeFile(w.folder.appDir() + QStringLiteral("results.db"), QByteArray("not a table at all"));
-            options = optionsWithLine(readFile(w.data(QStringLiteral("options.txt"))), 21, "11");
+            options = optionsWithLine(readFile(w.data(QStringLiteral("options.txt"))), int(OptionsLine::WaitSeconds), "11");
             writeFile(w.data(QStringLiteral("options.txt")), options);
             lesson = readFile(w.data(QStringLiteral("CurLesson.txt")));
         });

@@ -237,6 +237,8 @@ private:
     void bindSettingsControls();
     OptionsValues collectOptions() const;
     void applyOptions(const OptionsRead &read);
+    struct OptionControl;
+    static const std::array<OptionControl, OptionsFile::LineCount> &optionControls();
     void placeChildOnce();
     bool renameLessonFolder(const QString &oldName, const QString &newName);
     void showCurrentChild();

@@ -84,52 +84,128 @@ void TForm1::placeChildOnce()
         findChildByKey(QString::number(own.values.childNo)); // not found: the child stays
 }
 
+// Each line of the options file with its control: how a value read goes in
+// and how the value to save comes out, side by side. The table has one entry
+// for each line, in the file's order, or the window does not build.
+struct TForm1::OptionControl
+{
+    using Failure = std::optional<QuizError>;
+    OptionsLine line;
+    /// Puts the value read into the control; null where the line has no
+    /// control of its own. Not called for a line the read keeps.
+    void (*apply)(TForm1 &w, const OptionsValues &r, Failure *failure);
+    void (*collect)(const TForm1 &w, OptionsValues *v);
+};
+
+namespace {
+
+// A radio group's change handling that fails does not cost the value read:
+// it stays selected (and is saved back as read), and the error is raised
+// once all lines and the refreshes are done, so the other settings still
+// arrive.
+void setIndex(RadioGroup *group, int value, std::optional<QuizError> *failure)
+{
+    try {
+        group->setItemIndex(value);
+    } catch (const QuizError &error) {
+        if (!*failure)
+            *failure = error;
+    }
+}
+
+} // namespace
+
+const std::array<TForm1::OptionControl, OptionsFile::LineCount> &TForm1::optionControls()
+{
+    using F = OptionControl::Failure;
+    using L = OptionsLine;
+    static constexpr std::array<OptionControl, OptionsFile::LineCount> controls = {{
+        {L::AskedChoice, [](TForm1 &w, const OptionsValues &r, F *f) { setIndex(w.TabSheet1->AskForColorRG, r.askedChoice, f); },
+         [](const TForm1 &w, OptionsValues *v) { v->askedChoice = w.TabSheet1->AskForColorRG->itemIndex(); }},
+        {L::Medium, [](TForm1 &w, const OptionsValues &r, F *f) { setIndex(w.TabSheet1->AVRG, r.medium, f); },
+         [](const TForm1 &w, OptionsValues *v) { v->medium = w.TabSheet1->AVRG->itemIndex(); }},
+        {L::FontName, [](TForm1 &w, const OptionsValues &r, F *) { w.FontDialog1.font.setFamily(r.fontName); },
+         [](const TForm1 &w, OptionsValues *v) { v->fontName = w.FontDialog1.font.family(); }},
+        {L::FontSize,
+         [](TForm1 &w, const OptionsValues &r, F *) {
+             w.FontDialog1.font.setPointSize(SettingsSession::usableFontSize(r.fontSize));
+         },
+         [](const TForm1 &w, OptionsValues *v) { v->fontSize = SettingsSession::fontPoints(w.FontDialog1.font); }},
+        {L::FontColor,
+         [](TForm1 &w, const OptionsValues &r, F *) { w.FontDialog1.color = w.m_keptColors[0].keep(r.fontColor, w.palette()); },
+         [](const TForm1 &w, OptionsValues *v) { v->fontColor = w.m_keptColors[0].valueFor(w.FontDialog1.color); }},
+        {L::QuestionType, [](TForm1 &w, const OptionsValues &r, F *f) { setIndex(w.TabSheet1->AskForRG, r.questionType, f); },
+         [](const TForm1 &w, OptionsValues *v) { v->questionType = w.TabSheet1->AskForRG->itemIndex(); }},
+        {L::Text1, [](TForm1 &w, const OptionsValues &r, F *) { w.TabSheet1->Ed1->setText(r.text1); },
+         [](const TForm1 &w, OptionsValues *v) { v->text1 = w.TabSheet1->Ed1->text(); }},
+        {L::Text2, [](TForm1 &w, const OptionsValues &r, F *) { w.TabSheet1->Ed2->setText(r.text2); },
+         [](const TForm1 &w, OptionsValues *v) { v->text2 = w.TabSheet1->Ed2->text(); }},
+        {L::Text3, [](TForm1 &w, const OptionsValues &r, F *) { w.TabSheet1->Ed3->setText(r.text3); },
+         [](const TForm1 &w, OptionsValues *v) { v->text3 = w.TabSheet1->Ed3->text(); }},
+        {L::Color1,
+         [](TForm1 &w, const OptionsValues &r, F *) {
+             setLabelColor(w.TabSheet1->ColorLB1, w.m_keptColors[1].keep(r.color1, w.palette()));
+         },
+         [](const TForm1 &w, OptionsValues *v) { v->color1 = w.m_keptColors[1].valueFor(labelColor(w.TabSheet1->ColorLB1)); }},
+        {L::Color2,
+         [](TForm1 &w, const OptionsValues &r, F *) {
+             setLabelColor(w.TabSheet1->ColorLB2, w.m_keptColors[2].keep(r.color2, w.palette()));
+         },
+         [](const TForm1 &w, OptionsValues *v) { v->color2 = w.m_keptColors[2].valueFor(labelColor(w.TabSheet1->ColorLB2)); }},
+        {L::Color3,
+         [](TForm1 &w, const OptionsValues &r, F *) {
+             setLabelColor(w.TabSheet1->ColorLB3, w.m_keptColors[3].keep(r.color3, w.palette()));
+         },
+         [](const TForm1 &w, OptionsValues *v) { v->color3 = w.m_keptColors[3].valueFor(labelColor(w.TabSheet1->ColorLB3)); }},
+        {L::VideoLocation, [](TForm1 &w, const OptionsValues &r, F *f) { setIndex(w.TabSheet1->VedioLocationRG, r.videoLocation, f); },
+         [](const TForm1 &w, OptionsValues *v) { v->videoLocation = w.TabSheet1->VedioLocationRG->itemIndex(); }},
+        // The panel takes its width and height together, with the width.
+        {L::VideoWidth,
+         [](TForm1 &w, const OptionsValues &r, F *) { w.Panel4->setVideoSize(QSize(r.videoWidth, r.videoHeight)); },
+         [](const TForm1 &w, OptionsValues *v) { v->videoWidth = w.Panel4->videoSize().width(); }},
+        {L::VideoHeight, nullptr, [](const TForm1 &w, OptionsValues *v) { v->videoHeight = w.Panel4->videoSize().height(); }},
+        // A picture that cannot be loaded keeps the picture shown.
+        {L::Picture1,
+         [](TForm1 &w, const OptionsValues &r, F *) {
+             w.TabSheet1->ImgEd1->setText(r.picture1);
+             w.loadPictureSilently(1);
+         },
+         [](const TForm1 &w, OptionsValues *v) { v->picture1 = w.TabSheet1->ImgEd1->text(); }},
+        {L::Picture2,
+         [](TForm1 &w, const OptionsValues &r, F *) {
+             w.TabSheet1->ImgEd2->setText(r.picture2);
+             w.loadPictureSilently(2);
+         },
+         [](const TForm1 &w, OptionsValues *v) { v->picture2 = w.TabSheet1->ImgEd2->text(); }},
+        {L::Picture3,
+         [](TForm1 &w, const OptionsValues &r, F *) {
+             w.TabSheet1->ImgEd3->setText(r.picture3);
+             w.loadPictureSilently(3);
+         },
+         [](const TForm1 &w, OptionsValues *v) { v->picture3 = w.TabSheet1->ImgEd3->text(); }},
+        {L::Stretch, [](TForm1 &w, const OptionsValues &r, F *) { w.TabSheet1->StretchChk->setChecked(r.stretch); },
+         [](const TForm1 &w, OptionsValues *v) { v->stretch = w.TabSheet1->StretchChk->isChecked(); }},
+        // The child is placed once a run (placeChildOnce), not by a lesson.
+        {L::ChildNo, nullptr, [](const TForm1 &w, OptionsValues *v) { v->childNo = w.currentChildNo(); }},
+        {L::WaitSeconds,
+         [](TForm1 &w, const OptionsValues &r, F *) {
+             w.setWaitSeconds(r.waitSeconds);
+             w.WaitSEChange(); // the timer follows the value even where it did not change
+         },
+         [](const TForm1 &w, OptionsValues *v) { v->waitSeconds = w.TabSheet1->WaitSE->value(); }},
+    }};
+    static_assert(OptionsLines::inFileOrder(controls), "every options line has its control, in the file's order");
+    return controls;
+}
+
 void TForm1::applyOptions(const OptionsRead &read)
 {
-    const OptionsValues &r = read.values;
-    // A radio group's change handling that fails does not cost the value
-    // read: it stays selected (and is saved back as read), and the error is
-    // raised once all lines and the refreshes are done, so the other
-    // settings still arrive.
     std::optional<QuizError> failure;
-    const auto setIndex = [&failure](RadioGroup *group, int value) {
-        try {
-            group->setItemIndex(value);
-        } catch (const QuizError &error) {
-            if (!failure)
-                failure = error;
-        }
-    };
     m_settings.markApplied();
-
-    setIndex(TabSheet1->AskForColorRG, r.askedChoice);
-    setIndex(TabSheet1->AVRG, r.medium);
-    if (!read.keeps(OptionsLine::FontName))
-        FontDialog1.font.setFamily(r.fontName);
-    FontDialog1.font.setPointSize(SettingsSession::usableFontSize(r.fontSize));
-    FontDialog1.color = m_keptColors[0].keep(r.fontColor, palette());
-    setIndex(TabSheet1->AskForRG, r.questionType);
-    TabSheet1->Ed1->setText(r.text1);
-    TabSheet1->Ed2->setText(r.text2);
-    TabSheet1->Ed3->setText(r.text3);
-    setLabelColor(TabSheet1->ColorLB1, m_keptColors[1].keep(r.color1, palette()));
-    setLabelColor(TabSheet1->ColorLB2, m_keptColors[2].keep(r.color2, palette()));
-    setLabelColor(TabSheet1->ColorLB3, m_keptColors[3].keep(r.color3, palette()));
-    setIndex(TabSheet1->VedioLocationRG, r.videoLocation);
-    Panel4->setVideoSize(QSize(r.videoWidth, r.videoHeight));
-    const QString pictures[] = {r.picture1, r.picture2, r.picture3};
-    const OptionsLine pictureLines[] = {OptionsLine::Picture1, OptionsLine::Picture2, OptionsLine::Picture3};
-    QLineEdit *const pictureEdits[] = {TabSheet1->ImgEd1, TabSheet1->ImgEd2, TabSheet1->ImgEd3};
-    for (int slot = 1; slot <= 3; ++slot) {
-        if (read.keeps(pictureLines[slot - 1]))
-            continue;
-        pictureEdits[slot - 1]->setText(pictures[slot - 1]);
-        loadPictureSilently(slot); // a failure keeps the picture shown
+    for (const OptionControl &control : optionControls()) {
+        if (control.apply && !read.keeps(control.line))
+            control.apply(*this, read.values, &failure);
     }
-    TabSheet1->StretchChk->setChecked(r.stretch);
-    setWaitSeconds(r.waitSeconds);
-    WaitSEChange(); // the timer follows the value even where it did not change
-
     AskForRGClick();
     VedioLocationRGClick();
     StretchChkClick();
@@ -160,28 +236,8 @@ void TForm1::SaveOptions()
 OptionsValues TForm1::collectOptions() const
 {
     OptionsValues v;
-    v.askedChoice = TabSheet1->AskForColorRG->itemIndex();
-    v.medium = TabSheet1->AVRG->itemIndex();
-    v.fontName = FontDialog1.font.family();
-    v.fontSize = SettingsSession::fontPoints(FontDialog1.font);
-    v.fontColor = m_keptColors[0].valueFor(FontDialog1.color);
-    v.questionType = TabSheet1->AskForRG->itemIndex();
-    v.text1 = TabSheet1->Ed1->text();
-    v.text2 = TabSheet1->Ed2->text();
-    v.text3 = TabSheet1->Ed3->text();
-    v.color1 = m_keptColors[1].valueFor(labelColor(TabSheet1->ColorLB1));
-    v.color2 = m_keptColors[2].valueFor(labelColor(TabSheet1->ColorLB2));
-    v.color3 = m_keptColors[3].valueFor(labelColor(TabSheet1->ColorLB3));
-    v.videoLocation = TabSheet1->VedioLocationRG->itemIndex();
-    const QSize video = Panel4->videoSize();
-    v.videoWidth = video.width();
-    v.videoHeight = video.height();
-    v.picture1 = TabSheet1->ImgEd1->text();
-    v.picture2 = TabSheet1->ImgEd2->text();
-    v.picture3 = TabSheet1->ImgEd3->text();
-    v.stretch = TabSheet1->StretchChk->isChecked();
-    v.childNo = currentChildNo();
-    v.waitSeconds = TabSheet1->WaitSE->value();
+    for (const OptionControl &control : optionControls())
+        control.collect(*this, &v);
     return v;
 }
 
