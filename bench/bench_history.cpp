@@ -115,7 +115,7 @@ bool measureCounting(const QString &path)
     QElapsedTimer timer;
     for (int i = 0; i < 401; ++i) {
         timer.start();
-        if (!succeeded(table.recordResult(QStringLiteral("Y"), details), &error))
+        if (!succeeded(table.recordResult(Judgement::Right, details), &error))
             return fail(error);
         withHistory.push_back(timer.nsecsElapsed() / 1e6);
 

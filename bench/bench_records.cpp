@@ -100,7 +100,7 @@ bool measureStore(const QString &path, int children, Figures *out)
     std::vector<double> counts;
     for (int i = 0; i < 301; ++i) {
         timer.start();
-        const bool counted = succeeded(table.recordResult(i % 3 ? QStringLiteral("Y") : QStringLiteral("N")), &error);
+        const bool counted = succeeded(table.recordResult(i % 3 ? Judgement::Right : Judgement::Wrong), &error);
         counts.push_back(timer.nsecsElapsed() / 1e3);
         if (!counted) {
             std::fprintf(stderr, "%s\n", qPrintable(error));

@@ -99,7 +99,7 @@ int measure(const QString &service, const char *suffix, int seconds)
         for (int i = 0; i < 1000; ++i) {
             QElapsedTimer t;
             t.start();
-            if (!succeeded(table->recordResult(i % 4 ? QStringLiteral("Y") : QStringLiteral("N")), &error))
+            if (!succeeded(table->recordResult(i % 4 ? Judgement::Right : Judgement::Wrong), &error))
                 return fail(error);
             if (!waitDelivered(server, 10000))
                 return fail(QStringLiteral("answer not delivered: %1").arg(server->problem()));

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "core/quiz/judgement.h"
+
 #include <QtGlobal>
 
 #include <array>
-
-/// How a click was judged; None until the first answer.
-enum class Judgement { None, Right, Wrong };
 
 /// What the question cycle needs of the window: it shows the cycle's state
 /// in the hidden controls that name it (asked choice, clicked choice,

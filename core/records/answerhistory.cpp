@@ -83,15 +83,15 @@ Result AnswerHistory::readServerDays(const QSqlDatabase &db, const QString &hist
     while (q.next()) {
         const QDate day = QDateTime::fromMSecsSinceEpoch(q.value(0).toLongLong()).date();
         const int event = q.value(1).toInt();
-        if (event == ResultsTable::AnswerEvent)
+        if (event == int(HistoryEvent::Answer))
             ++out->answers;
         if (!day.isValid())
             continue;
         DayTally &d = days[day];
         d.day = day;
-        if (event == ResultsTable::ResetEvent)
+        if (event == int(HistoryEvent::Reset))
             ++d.resets;
-        else if (event == ResultsTable::AnswerEvent)
+        else if (event == int(HistoryEvent::Answer))
             ++(q.value(2).toInt() == 1 ? d.right : d.wrong);
         if (day > today)
             ++out->futureRows;

@@ -11,11 +11,6 @@
 
 namespace {
 
-QVariant nullInt()
-{
-    return QVariant(QMetaType::fromType<int>());
-}
-
 // A store that is not open is never the table's: the table says itself
 // that it is not open, so there is nothing to add.
 Result notOpen()
@@ -23,9 +18,10 @@ Result notOpen()
     return Result::failure(QString());
 }
 
-// A count at the largest integer stays there rather than turning negative.
-const char *const CountSql =
-    "UPDATE Table1 SET %1 = CASE WHEN %1 >= 2147483647 THEN %1 ELSE ifnull(%1, 0) + 1 END WHERE No = ?";
+QString countSql(const QString &column)
+{
+    return QStringLiteral("UPDATE Table1 SET %1 = %2 WHERE No = ?").arg(column, AnswerCount::addOneSql(column));
+}
 
 } // namespace
 
@@ -77,8 +73,8 @@ Result FileStore::open(const QString &path)
                                         "Asked, Clicked, Correct) VALUES (?, (SELECT ifnull(MAX(Seq), 0) + 1 "
                                         "FROM Answers WHERE Child = ?), ?, ?, ?, ?, ?, ?, ?)")},
         {&m_q->removeHistory, QStringLiteral("DELETE FROM Answers WHERE Child = ?")},
-        {&m_q->countRight, QString::fromLatin1(CountSql).arg(QLatin1String("Ok"))},
-        {&m_q->countWrong, QString::fromLatin1(CountSql).arg(QLatin1String("NotOk"))},
+        {&m_q->countRight, countSql(QStringLiteral("Ok"))},
+        {&m_q->countWrong, countSql(QStringLiteral("NotOk"))},
     };
     Result prepared = Result::success();
     for (const auto &[query, sql] : all) {
@@ -154,7 +150,9 @@ Result FileStore::updateRecord(const ChildRecord &record, const QVector<HistoryR
         // not rewrite what was never changed.
         QSqlQuery &q = record.nameCleaned ? m_q->updateCounts : m_q->update;
         if (record.nameCleaned) {
-            const auto count = [](const QVariant &v) { return v.isNull() ? nullInt() : QVariant(v.toInt()); };
+            const auto count = [](const QVariant &v) {
+                return v.isNull() ? QVariant(QMetaType::fromType<int>()) : QVariant(v.toInt());
+            };
             q.bindValue(0, count(record.ok));
             q.bindValue(1, count(record.notOk));
             q.bindValue(2, record.no);
@@ -178,7 +176,7 @@ Result FileStore::countAnswer(int no, const HistoryRow &answer, ChildRecord *aft
     if (!m_q)
         return notOpen();
     const Result counted = inTransaction([&]() -> Result {
-        QSqlQuery &q = answer.correct.toInt() == 1 ? m_q->countRight : m_q->countWrong;
+        QSqlQuery &q = answer.judgement == Judgement::Right ? m_q->countRight : m_q->countWrong;
         q.bindValue(0, no);
         if (!q.exec())
             return Result::failure(ResultsFile::reasonOf(q.lastError()));
@@ -197,17 +195,11 @@ Result FileStore::writeEvents(int no, const QVector<HistoryRow> &events)
 {
     QSqlQuery &q = m_q->addEvent;
     for (const HistoryRow &e : events) {
-        const AnswerDetails &d = e.details;
         q.bindValue(0, no);
         q.bindValue(1, no); // the child's next Seq
         q.bindValue(2, e.time);
-        q.bindValue(3, e.event);
-        q.bindValue(4, e.event == ResultsTable::AnswerEvent ? QVariant(d.lesson)
-                                                            : QVariant(QMetaType::fromType<QString>()));
-        q.bindValue(5, d.questionType >= 0 ? QVariant(d.questionType) : nullInt());
-        q.bindValue(6, d.asked > 0 ? QVariant(d.asked) : nullInt());
-        q.bindValue(7, d.clicked > 0 ? QVariant(d.clicked) : nullInt());
-        q.bindValue(8, e.correct.isNull() ? nullInt() : e.correct);
+        q.bindValue(3, int(e.event));
+        AnswerCount::bindAnswer(q, 4, e);
         if (!q.exec()) {
             return Result::failure(QStringLiteral("تعذر حفظ الإجابة في سجل الإجابات: %1")
                                        .arg(ResultsFile::reasonOf(q.lastError())));

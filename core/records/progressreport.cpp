@@ -131,12 +131,12 @@ Result ProgressReport::readChild(const ResultsTable &table, int no, const QStrin
         d.day = day;
         if (day > today)
             ++out->history.futureRows;
-        if (event == ResultsTable::ResetEvent) {
+        if (event == int(HistoryEvent::Reset)) {
             ++d.resets;
             ++out->resets;
             continue;
         }
-        if (event != ResultsTable::AnswerEvent)
+        if (event != int(HistoryEvent::Answer))
             continue;
         const bool right = q.value(6).toInt() == 1;
         ++(right ? d.right : d.wrong);

@@ -259,7 +259,7 @@ Result ResultsExport::writeAnswers(const ResultsTable &table, const QString &pat
         times.write(csv, time);
         if (time > nowMs)
             ++summary->futureRows;
-        const bool isReset = q.value(2).toInt() == ResultsTable::ResetEvent;
+        const bool isReset = q.value(2).toInt() == int(HistoryEvent::Reset);
         // Rows of one child mostly share a lesson: only a change is looked up.
         const QString lesson = q.value(3).toString();
         if (lesson != lastLesson) {

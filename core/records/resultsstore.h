@@ -1,22 +1,13 @@
 #pragma once
 
 #include "core/base/result.h"
+#include "core/records/answerrow.h"
 #include "core/records/childrecord.h"
 
 #include <QObject>
 #include <QString>
 #include <QVariant>
 #include <QVector>
-
-/// A row of the answers history waiting to be written with a change: a
-/// judged answer (event 0, correct 1 or 0) or a reset of the counts (event 1).
-struct HistoryRow
-{
-    qint64 time = 0;
-    int event = 0;
-    AnswerDetails details;
-    QVariant correct;
-};
 
 /// Where the children's table and its answers history are kept: the file
 /// results.db on this computer, or the school's server shared by every
@@ -53,7 +44,7 @@ public:
     virtual Result insertRecord(ChildRecord *record, const QVector<HistoryRow> &events) = 0;
     /// Stores the row's values with its history rows, all or nothing.
     virtual Result updateRecord(const ChildRecord &record, const QVector<HistoryRow> &events) = 0;
-    /// Adds one to Ok (correct 1) or NotOk of child `no` where it is stored,
+    /// Adds one (AnswerCount::addOne) to Ok (a right answer) or NotOk of child `no` where it is stored,
     /// without reading it first, with the answer's history row; `after` is
     /// the row as it is now to be shown.
     virtual Result countAnswer(int no, const HistoryRow &answer, ChildRecord *after) = 0;

@@ -29,11 +29,6 @@ int toInteger(const QVariant &value)
     return ok ? clampToInt(n) : 0;
 }
 
-int addOne(int count)
-{
-    return count == std::numeric_limits<int>::max() ? count : count + 1;
-}
-
 const char *const PostWhat = "تعذر حفظ سجل الطفل في";
 
 } // namespace
@@ -416,7 +411,7 @@ bool ResultsTable::prior()
     return found;
 }
 
-Result ResultsTable::recordResult(const QString &result, const AnswerDetails &details)
+Result ResultsTable::recordResult(Judgement judgement, const AnswerDetails &details)
 {
     if (m_count == 0 && m_state != State::Insert) {
         // A table not read yet is not known to be empty: a child "-" made
@@ -433,8 +428,8 @@ Result ResultsTable::recordResult(const QString &result, const AnswerDetails &de
         if (!made)
             return made;
     }
-    const bool right = result == QLatin1String("Y");
-    const HistoryRow answer{m_clock().toMSecsSinceEpoch(), AnswerEvent, details, QVariant(right ? 1 : 0)};
+    const HistoryRow answer{m_clock().toMSecsSinceEpoch(), HistoryEvent::Answer, details,
+                            judgement == Judgement::Right ? Judgement::Right : Judgement::Wrong};
     if (m_state == State::Browse && m_hasCurrent) {
         const int no = m_current.no;
         ChildRecord after;
@@ -469,8 +464,8 @@ void ResultsTable::keepAnswerPending(const HistoryRow &answer)
 {
     if (!edit())
         return;
-    const Field field = answer.correct.toInt() == 1 ? Field::Ok : Field::NotOk;
-    if (setInteger(field, addOne(integer(field))))
+    const Field field = answer.judgement == Judgement::Right ? Field::Ok : Field::NotOk;
+    if (setInteger(field, AnswerCount::addOne(integer(field))))
         m_pendingEvents.append(answer);
 }
 
@@ -496,7 +491,7 @@ Result ResultsTable::resetCounts()
     if (reset) {
         // A record made by the reset itself had nothing to reset.
         if (m_state == State::Edit)
-            m_pendingEvents.append(HistoryRow{m_clock().toMSecsSinceEpoch(), ResetEvent, AnswerDetails(), QVariant()});
+            m_pendingEvents.append(HistoryRow{m_clock().toMSecsSinceEpoch(), HistoryEvent::Reset, AnswerDetails(), Judgement::None});
         reset = post();
         if (reset)
             return reset;

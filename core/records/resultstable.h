@@ -40,8 +40,6 @@ public:
     static constexpr int NameLength = 50;
     /// 2: the answers history was added.
     static constexpr int SchemaVersion = 2;
-    /// The Event of a history row.
-    enum HistoryEvent { AnswerEvent = 0, ResetEvent = 1 };
     using Clock = std::function<QDateTime()>;
 
     explicit ResultsTable(QObject *parent = nullptr);
@@ -108,14 +106,14 @@ public:
     bool next();
     bool last();
 
-    /// Counts one judged answer on the current child: "Y" adds to Ok, any
-    /// other text to NotOk, and the answer goes into the history with its
+    /// Counts one judged answer on the current child: Right adds to Ok,
+    /// anything else to NotOk (AnswerCount::addOne), and the answer goes into the history with its
     /// details. An empty table first gets the child "-". The store adds one
     /// where the count is kept, so that answers counted at the same moment
     /// on other computers all count. An answer the file could not take (it
     /// is locked) stays pending and is written with the next post.
-    Result recordResult(const QString &result, const AnswerDetails &details);
-    Result recordResult(const QString &result) { return recordResult(result, AnswerDetails()); }
+    Result recordResult(Judgement judgement, const AnswerDetails &details);
+    Result recordResult(Judgement judgement) { return recordResult(judgement, AnswerDetails()); }
     /// Adds a child with this name, which becomes current. On failure the
     /// half-made record is dropped.
     Result addChild(const QString &name);

@@ -1,5 +1,6 @@
 #include "core/records/serverlink.h"
 
+#include "core/records/answerrow.h"
 #include "core/records/resultsfile.h"
 #include "core/records/rowreader.h"
 #include "core/records/schoolserver.h"
@@ -20,11 +21,6 @@ constexpr int BatchSize = 100;
 constexpr int MaxNotices = 100;
 constexpr int HealthMs = 5000;
 const char *const Channel = "quiz_table1";
-
-QVariant intOrNull(const QVariant &v)
-{
-    return v.isNull() ? QVariant(QMetaType::fromType<int>()) : QVariant(v.toInt());
-}
 
 // A row as the server sent it, made safe to show and to keep.
 ChildRecord readServerRow(const QSqlQuery &q)
@@ -183,17 +179,29 @@ bool ServerLink::sendBatch(bool *more)
                                         .arg(ResultsFile::reasonOf(out.lastError())));
         return false;
     }
+    // An answer waiting in the outbox, as the game stored it.
     struct Waiting
     {
-        qint64 seq;
-        QVariant values[8];
+        qint64 seq = 0;
+        QString id;
+        int child = 0;
+        HistoryRow answer;
+    };
+    const auto number = [&out](int column, int unknown) {
+        return out.value(column).isNull() ? unknown : out.value(column).toInt();
     };
     QVector<Waiting> batch;
     while (out.next()) {
         Waiting w;
         w.seq = out.value(0).toLongLong();
-        for (int i = 0; i < 8; ++i)
-            w.values[i] = out.value(i + 1);
+        w.id = out.value(1).toString();
+        w.child = out.value(2).toInt();
+        w.answer.time = out.value(3).toLongLong();
+        w.answer.details.lesson = out.value(4).toString();
+        w.answer.details.questionType = number(5, -1);
+        w.answer.details.asked = number(6, 0);
+        w.answer.details.clicked = number(7, 0);
+        w.answer.judgement = out.value(8).toInt() == 1 ? Judgement::Right : Judgement::Wrong;
         batch.append(w);
     }
     out.finish();
@@ -212,15 +220,11 @@ bool ServerLink::sendBatch(bool *more)
     for (const Waiting &w : std::as_const(batch)) {
         if (!ok)
             break;
-        // Id, time, lesson, question type, asked, clicked, correct, child.
-        count.bindValue(0, w.values[0].toString());
-        count.bindValue(1, w.values[2].toLongLong());
-        count.bindValue(2, w.values[3].isNull() ? QVariant(QMetaType::fromType<QString>()) : w.values[3]);
-        count.bindValue(3, intOrNull(w.values[4]));
-        count.bindValue(4, intOrNull(w.values[5]));
-        count.bindValue(5, intOrNull(w.values[6]));
-        count.bindValue(6, w.values[7].toInt());
-        count.bindValue(7, w.values[1].toInt());
+        // Id, time, the answer's values, child.
+        count.bindValue(0, w.id);
+        count.bindValue(1, w.answer.time);
+        AnswerCount::bindAnswer(count, 2, w.answer);
+        count.bindValue(7, w.child);
         if (!count.exec()) {
             problem = SchoolServer::reasonOf(count.lastError());
             ok = false;
@@ -229,9 +233,9 @@ bool ServerLink::sendBatch(bool *more)
         if (count.next()) {
             const ChildRecord row = readServerRow(count);
             returned.insert(row.no, row);
-        } else if (!missing.contains(w.values[1].toInt())) {
+        } else if (!missing.contains(w.child)) {
             // Counted before (a resend) or the child is gone: the row is read again.
-            missing.append(w.values[1].toInt());
+            missing.append(w.child);
         }
         sent.append(w.seq);
     }

@@ -14,11 +14,6 @@
 
 namespace {
 
-QVariant nullInt()
-{
-    return QVariant(QMetaType::fromType<int>());
-}
-
 QString quoted(const QString &text)
 {
     QString q = text;
@@ -92,10 +87,8 @@ Result ServerStore::open()
     // computer's answers that have not reached the server added.
     const QString service = quoted(m_service);
     const auto count = [](const char *column, const char *waiting) {
-        return QStringLiteral("CASE WHEN ifnull(p.%2, 0) = 0 THEN c.%1 "
-                              "WHEN ifnull(c.%1, 0) + p.%2 > 2147483647 THEN 2147483647 "
-                              "ELSE ifnull(c.%1, 0) + p.%2 END")
-            .arg(QLatin1String(column), QLatin1String(waiting));
+        return AnswerCount::addWaitingSql(QLatin1String("c.") + QLatin1String(column),
+                                          QLatin1String("p.") + QLatin1String(waiting));
     };
     QSqlQuery view(db);
     if (!view.exec(QStringLiteral("CREATE TEMP VIEW Shown AS SELECT c.No AS No, c.Name AS Name, %1 AS Ok, %2 AS NotOk "
@@ -166,17 +159,12 @@ Result ServerStore::countAnswer(int no, const HistoryRow &answer, ChildRecord *a
     // Not open: the table does not count on a store it could not open.
     if (!m_addOutbox)
         return Result::failure(QString());
-    const AnswerDetails &d = answer.details;
     QSqlQuery &q = *m_addOutbox;
     q.bindValue(0, newId());
     q.bindValue(1, m_service);
     q.bindValue(2, no);
     q.bindValue(3, answer.time);
-    q.bindValue(4, d.lesson);
-    q.bindValue(5, d.questionType >= 0 ? QVariant(d.questionType) : nullInt());
-    q.bindValue(6, d.asked > 0 ? QVariant(d.asked) : nullInt());
-    q.bindValue(7, d.clicked > 0 ? QVariant(d.clicked) : nullInt());
-    q.bindValue(8, answer.correct.toInt() == 1 ? 1 : 0);
+    AnswerCount::bindAnswer(q, 4, answer);
     if (!q.exec()) {
         return Result::failure(
             QStringLiteral("تعذر حفظ الإجابة على هذا الجهاز: %1").arg(ResultsFile::reasonOf(q.lastError())));
@@ -245,16 +233,11 @@ Result ServerStore::writeAnswers(QSqlDatabase &db, int no, const QVector<History
     if (!q.prepare(SchoolServer::countSql()))
         return Result::failure(SchoolServer::reasonOf(q.lastError()));
     for (const HistoryRow &e : events) {
-        if (e.event != ResultsTable::AnswerEvent)
+        if (e.event != HistoryEvent::Answer)
             continue;
-        const AnswerDetails &d = e.details;
         q.bindValue(0, newId());
         q.bindValue(1, e.time);
-        q.bindValue(2, d.lesson);
-        q.bindValue(3, d.questionType >= 0 ? QVariant(d.questionType) : nullInt());
-        q.bindValue(4, d.asked > 0 ? QVariant(d.asked) : nullInt());
-        q.bindValue(5, d.clicked > 0 ? QVariant(d.clicked) : nullInt());
-        q.bindValue(6, e.correct.toInt() == 1 ? 1 : 0);
+        AnswerCount::bindAnswer(q, 2, e);
         q.bindValue(7, no);
         if (!q.exec())
             return Result::failure(SchoolServer::reasonOf(q.lastError()));
@@ -381,9 +364,9 @@ Result ServerStore::updateRecord(const ChildRecord &record, const QVector<Histor
     const HistoryRow *reset = nullptr;
     bool answers = false;
     for (const HistoryRow &e : events) {
-        if (e.event == ResultsTable::ResetEvent)
+        if (e.event == HistoryEvent::Reset)
             reset = &e;
-        else if (e.event == ResultsTable::AnswerEvent)
+        else if (e.event == HistoryEvent::Answer)
             answers = true;
     }
     if (!rename && !reset && !answers) {

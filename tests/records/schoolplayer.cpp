@@ -61,7 +61,7 @@ int main(int argc, char **argv)
     QElapsedTimer clock;
     clock.start();
     while (bySeconds ? clock.elapsed() < amount * 1000 : counted < amount) {
-        const Result result = table.recordResult(QStringLiteral("Y"));
+        const Result result = table.recordResult(Judgement::Right);
         if (!result) {
             std::fprintf(stderr, "count: %s\n", qPrintable(result.text));
             return 1;

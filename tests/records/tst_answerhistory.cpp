@@ -81,7 +81,7 @@ struct Clocked
                 int type = 0)
     {
         QString error;
-        QVERIFY2(succeeded(table.recordResult(right ? QStringLiteral("Y") : QStringLiteral("N"),
+        QVERIFY2(succeeded(table.recordResult(right ? Judgement::Right : Judgement::Wrong,
                                               AnswerDetails{lesson, type, asked, clicked}),
                            &error),
                  qPrintable(error));
@@ -196,7 +196,7 @@ private slots:
             RawDb other(path);
             QVERIFY(other.exec(QStringLiteral("BEGIN EXCLUSIVE")));
             QVERIFY(!succeeded(
-                c.table.recordResult(QStringLiteral("N"), AnswerDetails{QStringLiteral("الألوان"), 0, 1, 3}), &error));
+                c.table.recordResult(Judgement::Wrong, AnswerDetails{QStringLiteral("الألوان"), 0, 1, 3}), &error));
             QVERIFY(other.exec(QStringLiteral("ROLLBACK")));
             QCOMPARE(other.scalar(QStringLiteral("SELECT ifnull(NotOk, 0) FROM Table1")), QStringLiteral("0"));
             QCOMPARE(other.scalar(QStringLiteral("SELECT COUNT(*) FROM Answers")), QStringLiteral("1"));

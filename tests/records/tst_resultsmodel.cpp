@@ -108,7 +108,7 @@ private slots:
         QCOMPARE(model.index(0, 2).data().toInt(), 1); // read before the change
 
         QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-        QVERIFY(succeeded(table.recordResult(QStringLiteral("Y")), &error));
+        QVERIFY(succeeded(table.recordResult(Judgement::Right), &error));
         QCOMPARE(changed.count(), 1);
         QCOMPARE(model.index(0, 2).data().toInt(), 2);
 

@@ -208,7 +208,7 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("results.db")});
 
         // Nothing can be done on a table that did not open, and nothing is written.
-        QVERIFY(!succeeded(table.recordResult(QStringLiteral("Y")), &error));
+        QVERIFY(!succeeded(table.recordResult(Judgement::Right), &error));
         QVERIFY(!succeeded(table.addChild(QStringLiteral("x")), &error));
         QCOMPARE(fileBytes(path), before);
     }
@@ -415,7 +415,7 @@ private slots:
         QVERIFY(succeeded(table.open(path), &error));
 
         // The first answer on an empty table makes the child "-".
-        QVERIFY2(succeeded(table.recordResult(QStringLiteral("Y")), &error), qPrintable(error));
+        QVERIFY2(succeeded(table.recordResult(Judgement::Right), &error), qPrintable(error));
         QCOMPARE(table.recordCount(), 1);
         QCOMPARE(table.text(Field::Name), QStringLiteral("-"));
         QCOMPARE(table.integer(Field::Ok), 1);
@@ -427,8 +427,8 @@ private slots:
 
         // Only an exact "Y" is right; anything else is counted wrong.
         for (const char *result : {"N", "y", "", "Y "})
-            QVERIFY(succeeded(table.recordResult(QLatin1String(result)), &error));
-        QVERIFY(succeeded(table.recordResult(QStringLiteral("Y")), &error));
+            QVERIFY(succeeded(table.recordResult(judgementFromText(QLatin1String(result))), &error));
+        QVERIFY(succeeded(table.recordResult(Judgement::Right), &error));
         QCOMPARE(table.integer(Field::Ok), 2);
         QCOMPARE(table.integer(Field::NotOk), 4);
         // Committed: another connection sees every count at once.
@@ -443,7 +443,7 @@ private slots:
         ResultsTable table;
         QString error;
         QVERIFY(succeeded(table.open(freshFile(dir)), &error));
-        QVERIFY(succeeded(table.recordResult(QStringLiteral("N")), &error));
+        QVERIFY(succeeded(table.recordResult(Judgement::Wrong), &error));
         QCOMPARE(table.integer(Field::NotOk), 1);
         QVERIFY(table.value(Field::Ok).isNull());
     }
@@ -458,7 +458,7 @@ private slots:
         QCOMPARE(table.currentNo(), 3); // the child added last is current
         QVERIFY(table.value(Field::Ok).isNull());
         QVERIFY(table.findKey(QStringLiteral("2")));
-        QVERIFY(succeeded(table.recordResult(QStringLiteral("Y")), &error));
+        QVERIFY(succeeded(table.recordResult(Judgement::Right), &error));
         QCOMPARE(table.currentNo(), 2); // counting never moves the cursor
         QVERIFY(table.first());
         QVERIFY(table.value(Field::Ok).isNull());
@@ -479,13 +479,13 @@ private slots:
         {
             RawDb other(path);
             QVERIFY(other.exec(QStringLiteral("BEGIN EXCLUSIVE")));
-            QVERIFY(!succeeded(table.recordResult(QStringLiteral("Y")), &error));
+            QVERIFY(!succeeded(table.recordResult(Judgement::Right), &error));
             QVERIFY2(error.contains(QStringLiteral("مقفل")), qPrintable(error));
             QCOMPARE(table.state(), ResultsTable::State::Edit);
             QVERIFY(other.exec(QStringLiteral("ROLLBACK")));
         }
         // The next answer posts the pending one with it: nothing is lost.
-        QVERIFY2(succeeded(table.recordResult(QStringLiteral("Y")), &error), qPrintable(error));
+        QVERIFY2(succeeded(table.recordResult(Judgement::Right), &error), qPrintable(error));
         RawDb raw(path);
         QCOMPARE(raw.scalar(QStringLiteral("SELECT Ok FROM Table1")).toInt(), 2);
     }
@@ -503,8 +503,8 @@ private slots:
         QCOMPARE(table.text(Field::Ok), QStringLiteral("0"));
         QCOMPARE(table.text(Field::NotOk), QStringLiteral("0"));
 
-        QVERIFY(succeeded(table.recordResult(QStringLiteral("Y")), &error));
-        QVERIFY(succeeded(table.recordResult(QStringLiteral("N")), &error));
+        QVERIFY(succeeded(table.recordResult(Judgement::Right), &error));
+        QVERIFY(succeeded(table.recordResult(Judgement::Wrong), &error));
         QVERIFY(succeeded(table.resetCounts(), &error));
         QCOMPARE(table.value(Field::Ok), QVariant(0));
         QCOMPARE(table.value(Field::NotOk), QVariant(0));
@@ -658,7 +658,7 @@ private slots:
         QSignalSpy inserted(&table, &ResultsTable::recordInserted);
         QVERIFY(table.next());
         QCOMPARE(changed.count(), 1);
-        QVERIFY(succeeded(table.recordResult(QStringLiteral("N")), &error));
+        QVERIFY(succeeded(table.recordResult(Judgement::Wrong), &error));
         QVERIFY(changed.count() >= 2);
         QCOMPARE(updated.count(), 1);
         QCOMPARE(updated.at(0).at(0).toInt(), 5);
@@ -679,8 +679,8 @@ private slots:
         QCOMPARE(a.recordCount(), 1);
         QCOMPARE(b.recordCount(), 0);
         b.close();
-        QVERIFY(succeeded(a.recordResult(QStringLiteral("Y")), &error));
-        QVERIFY(!succeeded(b.recordResult(QStringLiteral("Y")), &error));
+        QVERIFY(succeeded(a.recordResult(Judgement::Right), &error));
+        QVERIFY(!succeeded(b.recordResult(Judgement::Right), &error));
     }
 };
 

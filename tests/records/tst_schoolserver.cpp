@@ -265,7 +265,7 @@ private slots:
 
         QVERIFY(a->findKey(QStringLiteral("2")));
         for (const char *result : {"Y", "Y", "N"})
-            QVERIFY2(succeeded(a->recordResult(QLatin1String(result)), &error), qPrintable(error));
+            QVERIFY2(succeeded(a->recordResult(judgementFromText(QLatin1String(result))), &error), qPrintable(error));
         QCOMPARE(a->integer(Field::Ok), 2); // shown at once, before the server has it
         QTRY_COMPARE(admin(QStringLiteral("SELECT ok || '/' || notok FROM table1 WHERE no = 2")).toString(),
                      QStringLiteral("2/1"));
@@ -348,7 +348,7 @@ private slots:
         auto a = computer(cache, &error);
         QVERIFY2(a, qPrintable(error));
         QVERIFY2(succeeded(a->addChild(QStringLiteral("ريم")), &error), qPrintable(error));
-        QVERIFY2(succeeded(a->recordResult(QStringLiteral("Y")), &error), qPrintable(error));
+        QVERIFY2(succeeded(a->recordResult(Judgement::Right), &error), qPrintable(error));
         QTRY_COMPARE(serverOf(*a)->waiting(), 0);
         const QString id = admin(QStringLiteral("SELECT id::text FROM answers")).toString();
         QVERIFY(!id.isEmpty());
@@ -366,7 +366,7 @@ private slots:
             QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("raw"));
-        QVERIFY2(succeeded(a->recordResult(QStringLiteral("Y")), &error), qPrintable(error)); // sends both
+        QVERIFY2(succeeded(a->recordResult(Judgement::Right), &error), qPrintable(error)); // sends both
         QTRY_COMPARE(serverOf(*a)->waiting(), 0);
         QCOMPARE(admin(QStringLiteral("SELECT ok FROM table1")).toInt(), 2);
         QCOMPARE(admin(QStringLiteral("SELECT COUNT(*) FROM answers")).toInt(), 2);
@@ -385,14 +385,14 @@ private slots:
         ServerStore *server = serverOf(*a);
         QSignalSpy states(server, &ResultsStore::stateChanged);
         for (int i = 0; i < 10; ++i)
-            QVERIFY2(succeeded(a->recordResult(i % 3 ? QStringLiteral("Y") : QStringLiteral("N")), &error), qPrintable(error));
+            QVERIFY2(succeeded(a->recordResult(i % 3 ? Judgement::Right : Judgement::Wrong), &error), qPrintable(error));
         QTRY_COMPARE(server->waiting(), 0);
 
         QVERIFY(serverCtl("stop"));
         QElapsedTimer played;
         played.start();
         for (int i = 10; i < 40; ++i) {
-            QVERIFY2(succeeded(a->recordResult(i % 3 ? QStringLiteral("Y") : QStringLiteral("N")), &error), qPrintable(error));
+            QVERIFY2(succeeded(a->recordResult(i % 3 ? Judgement::Right : Judgement::Wrong), &error), qPrintable(error));
             QTest::qWait(5);
         }
         QTRY_VERIFY(!server->online());
@@ -476,7 +476,7 @@ private slots:
         QTRY_VERIFY(server->problem().contains(QStringLiteral("كلمة المرور")));
         QCOMPARE(a->recordCount(), 1);
         for (int i = 0; i < 3; ++i)
-            QVERIFY2(succeeded(a->recordResult(QStringLiteral("Y")), &error), qPrintable(error));
+            QVERIFY2(succeeded(a->recordResult(Judgement::Right), &error), qPrintable(error));
         QCOMPARE(a->integer(Field::Ok), 3);
         QCOMPARE(server->waiting(), 3);
         QVERIFY(!server->stateText().isEmpty());
@@ -522,7 +522,7 @@ private slots:
 
         // The chart and the export read the server's history.
         QVERIFY(page.Table1->findKey(QStringLiteral("2")));
-        page.recordResult(QStringLiteral("Y"), AnswerDetails{QStringLiteral("درس"), 0, 1, 1});
+        page.recordResult(Judgement::Right, AnswerDetails{QStringLiteral("درس"), 0, 1, 1});
         QTRY_COMPARE(serverOf(*page.Table1)->waiting(), 0);
         ChildHistory history;
         QString error2;

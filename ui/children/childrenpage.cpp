@@ -296,11 +296,11 @@ void ChildrenPage::syncGrid()
     DBGrid1->scrollTo(target);
 }
 
-void ChildrenPage::recordResult(const QString &result, const AnswerDetails &details)
+void ChildrenPage::recordResult(Judgement judgement, const AnswerDetails &details)
 {
     // A child's game is never interrupted by the table: a failed count is
     // dropped (a pending edit is posted with the next answer).
-    Table1->recordResult(result, details);
+    Table1->recordResult(judgement, details);
 }
 
 void ChildrenPage::addChild()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/base/atomicfile.h"
+#include "core/quiz/judgement.h"
 #include "ui/children/childchart.h"
 
 #include <QWidget>
@@ -66,7 +67,7 @@ public:
     /// How long the server's sender waits before trying an absent server again.
     void setServerRetryInterval(int ms) { m_retryMs = ms; }
     /// Counts a judged answer; never throws, a failure is dropped.
-    void recordResult(const QString &result, const AnswerDetails &details);
+    void recordResult(Judgement judgement, const AnswerDetails &details);
     void addChild();
     void resetChild();
     void deleteChild();

@@ -16,11 +16,6 @@
 
 namespace {
 
-QString judgementText(Judgement judgement)
-{
-    return judgement == Judgement::Right ? QStringLiteral("Y") : QStringLiteral("N");
-}
-
 QColor colourOf(const QWidget *label)
 {
     return label->palette().color(QPalette::Window);
@@ -66,7 +61,7 @@ void QuestionView::recordResult(Judgement judgement, quint8 asked, quint8 clicke
     details.clicked = clicked;
     details.questionType = m_w.options->AskForRG->itemIndex();
     details.lesson = m_w.options->CurLesson->text();
-    m_w.record(judgementText(judgement), details);
+    m_w.record(judgement, details);
 }
 
 void QuestionView::placePanels(int topPanel, int middlePanel)

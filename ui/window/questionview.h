@@ -28,8 +28,8 @@ public:
         MediaRows *media;
         QTimer *timer;
         Random *random;
-        /// The window's RecordResult: counts "Y" or "N" with its details.
-        std::function<void(const QString &, const AnswerDetails &)> record;
+        /// The window's RecordResult: counts the judged answer with its details.
+        std::function<void(Judgement, const AnswerDetails &)> record;
         /// The window's RefreshChoiceTexts.
         std::function<void()> refreshTexts;
         /// A new question's panels are in place (its clip has started).

@@ -62,7 +62,7 @@ TForm1::TForm1(const QuizEnvironment &environment, QWidget *parent)
     buildControls();
     m_view = std::make_unique<QuestionView>(QuestionView::Window{
         Panel4, TabSheet1, OptionsPC, m_media, playwaitTimer, m_random,
-        [this](const QString &result, const AnswerDetails &details) { RecordResult(result, details); },
+        [this](Judgement judgement, const AnswerDetails &details) { RecordResult(judgement, details); },
         [this] { RefreshChoiceTexts(); }, [this] { questionPlaced(); },
         [this](quint8 clicked, Judgement judgement) { answerShown(clicked, judgement); }});
     m_cycle = std::make_unique<QuestionCycle>(*m_view, *m_random);

@@ -162,6 +162,8 @@ public:
     /// Opens the children's table: results.db, or the server chosen in the data folder.
     void openResultsTable();
     /// Counts the answer on the current child; the details go into its history.
+    void RecordResult(Judgement judgement, const AnswerDetails &details = AnswerDetails());
+    /// The same, judged "Y" (right) or anything else (wrong).
     void RecordResult(const QString &result, const AnswerDetails &details = AnswerDetails());
     void BitBtn6Click();
     void BitBtn7Click();

@@ -63,9 +63,14 @@ bool TForm1::findChildByKey(const QString &key)
     return m_childrenPage->Table1->findKey(key);
 }
 
+void TForm1::RecordResult(Judgement judgement, const AnswerDetails &details)
+{
+    m_childrenPage->recordResult(judgement, details);
+}
+
 void TForm1::RecordResult(const QString &result, const AnswerDetails &details)
 {
-    m_childrenPage->recordResult(result, details);
+    RecordResult(judgementFromText(result), details);
 }
 
 void TForm1::BitBtn7Click()
