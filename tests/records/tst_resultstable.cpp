@@ -490,6 +490,33 @@ private slots:
         QCOMPARE(raw.scalar(QStringLiteral("SELECT Ok FROM Table1")).toInt(), 2);
     }
 
+    // Counted in the file, and counted in memory while the file is locked:
+    // both stop at the largest integer instead of turning negative.
+    void countsStopAtTheLargestInteger()
+    {
+        QTemporaryDir dir;
+        const QString path = freshFile(dir);
+        ResultsTable table;
+        QString error;
+        QVERIFY(succeeded(table.open(path), &error));
+        addChildren(table, {QStringLiteral("سارة")});
+        RawDb raw(path);
+        QVERIFY(raw.exec(QStringLiteral("UPDATE Table1 SET Ok = %1, NotOk = %2")
+                             .arg(AnswerCount::Largest)
+                             .arg(AnswerCount::Largest - 1)));
+        for (const Judgement j : {Judgement::Right, Judgement::Wrong, Judgement::Wrong})
+            QVERIFY2(succeeded(table.recordResult(j), &error), qPrintable(error));
+        const QString both = QStringLiteral("%1/%1").arg(AnswerCount::Largest);
+        QCOMPARE(raw.scalar(QStringLiteral("SELECT Ok || '/' || NotOk FROM Table1")).toString(), both);
+        QCOMPARE(raw.scalar(QStringLiteral("SELECT COUNT(*) FROM Answers")).toInt(), 3);
+        QVERIFY(raw.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        QVERIFY(!succeeded(table.recordResult(Judgement::Right), &error));
+        QCOMPARE(table.integer(Field::Ok), AnswerCount::Largest);
+        QVERIFY(raw.exec(QStringLiteral("ROLLBACK")));
+        QVERIFY2(succeeded(table.recordResult(Judgement::Wrong), &error), qPrintable(error));
+        QCOMPARE(raw.scalar(QStringLiteral("SELECT Ok || '/' || NotOk FROM Table1")).toString(), both);
+    }
+
     void resetCounts()
     {
         QTemporaryDir dir;
