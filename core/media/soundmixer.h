@@ -83,7 +83,6 @@ private:
     };
 
     void ensureRunning();
-    void schedule();
     // In the mixer's thread.
     void tick();
     void openStream();
