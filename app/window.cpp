@@ -3,6 +3,7 @@
 #include "core/base/appdir.h"
 #include "core/base/shutdownsignals.h"
 #include "core/media/clipplayer.h"
+#include "core/media/soundmixer.h"
 #include "core/quiz/random.h"
 #include "ui/dialogs/qtdialogs.h"
 #include "ui/help/thelpform.h"
@@ -21,9 +22,12 @@ extern "C" Q_DECL_EXPORT int quizRunWindow(QMessageBox *notice)
     // on any notice.
     dialogs.adoptStartupNotice(std::unique_ptr<QMessageBox>(notice));
     Random random;
+    // Every clip of the window plays through it; it goes after the window
+    // and the players still loading, while the application still exists.
+    SoundMixer mixer;
     int result = 0;
     {
-        TForm1 form({&dialogs, &random, runningProgramFile(),
+        TForm1 form({&dialogs, &random, &mixer, runningProgramFile(),
                      QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)});
         dialogs.setParent(&form);
         // A shutdown or logout closes the window as the exit button does.

@@ -27,6 +27,7 @@
 #include "core/media/clipplayer.h"
 #include "monitorrecorder.h"
 #include "app/heap.h"
+#include "core/media/soundmixer.h"
 #include "core/quiz/random.h"
 #include "support/quizwindow.h"
 
@@ -133,7 +134,9 @@ int firstQuestion(int argc, char **argv, int readingMs)
     testsupport::ProgramFolder folder;
     ReadingDialogs dialogs(readingMs);
     Random random;
-    TForm1 form({&dialogs, &random, folder.programFile()});
+    // The program's own, as the window is given it when it runs.
+    SoundMixer mixer;
+    TForm1 form({&dialogs, &random, &mixer, folder.programFile()});
     form.maximize();
     form.show();
     QTest::qWait(1200);

@@ -6,6 +6,7 @@
 #include "support/scripteddialogs.h"
 #include "ui/window/tform1.h"
 #include "ui/window/choicepanel.h"
+#include "core/media/soundmixer.h"
 #include "core/quiz/random.h"
 #include "support/quizwindow.h"
 #include "app/heap.h"
@@ -56,7 +57,9 @@ int child(int argc, char **argv)
     testsupport::ProgramFolder folder;
     ScriptedDialogs dialogs;
     Random random;
-    TForm1 form({&dialogs, &random, folder.programFile()});
+    // The program's own, as the window is given it when it runs.
+    SoundMixer mixer;
+    TForm1 form({&dialogs, &random, &mixer, folder.programFile()});
     form.maximize();
     form.show();
     // The first question has been asked when show() returns.

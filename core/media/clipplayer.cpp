@@ -4,74 +4,29 @@
 #include "core/base/bidi.h"
 #include "core/base/filelookup.h"
 #include "core/base/systemerror.h"
-#include "core/media/aviclip.h"
 #include "core/media/backendplayers.h"
 #include "core/media/clipfile.h"
 #include "core/media/cliprecorder.h"
-#include "core/media/sounddevices.h"
+#include "core/media/mixerclip.h"
 #include "core/media/soundmixer.h"
-#include "core/media/wavesound.h"
 
 #include <QAudio>
-#include <QAudioOutput>
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaPlayer>
-#include <QTimer>
 #include <QTemporaryFile>
-#include <QUrl>
-#include <QVideoFrame>
-#include <QVideoSink>
 
-
-namespace {
-
-// Settled before the first media object exists.
-void preferWorkingBackend()
+ClipPlayer::ClipPlayer(SoundMixer &mixer, QObject *parent) : QObject(parent)
 {
-    SoundDevices::prepareBackend();
+    BackendPlayers::endWithTheApplication();
+    m_mixerClip = std::make_unique<MixerClip>(mixer, static_cast<Host &>(*this));
 }
-
-QUrl clipUrl(const QString &fileName)
-{
-    return QUrl::fromLocalFile(QFileInfo(fileName).absoluteFilePath());
-}
-
-} // namespace
 
 ClipPlayer::ClipPlayer(QObject *parent) : QObject(parent)
 {
+    // The shared mixer is made after the backend's clean-up is arranged, so
+    // that it is taken apart before the backend's players.
     BackendPlayers::endWithTheApplication();
-    // Costs nothing until a clip is loaded into it.
-    m_voice = SoundMixer::instance().addVoice(this, [this](quint64 generation) { onSoundEnded(generation); });
-}
-
-void ClipPlayer::ensureBackend()
-{
-    if (m_player)
-        return;
-    preferWorkingBackend();
-    // The audio output belongs to the backend's player, so that it can
-    // outlive this object with it (see the destructor).
-    m_player = new QMediaPlayer(this);
-    m_audioOutput = new QAudioOutput(m_player);
-    m_player->setAudioOutput(m_audioOutput);
-    m_frames = new QVideoSink;
-    m_frames->moveToThread(BackendPlayers::frameThread());
-    m_player->setVideoSink(m_frames);
-    connect(m_frames, &QVideoSink::videoFrameChanged, this, &ClipPlayer::forwardFrame,
-            Qt::QueuedConnection);
-    connect(m_player, &QMediaPlayer::playbackStateChanged, this,
-            &ClipPlayer::onPlaybackStateChanged);
-    connect(m_player, &QMediaPlayer::mediaStatusChanged, this, &ClipPlayer::onMediaStatusChanged);
-    connect(m_player, &QMediaPlayer::errorOccurred, this,
-            [this](QMediaPlayer::Error code, const QString &text) {
-                keepError(int(code), text);
-                // The first report says why; the backend's later ones only
-                // say that its stream stopped.
-                if (m_sourceError.isEmpty())
-                    m_sourceError = text;
-            });
+    m_mixerClip = std::make_unique<MixerClip>(SoundMixer::shared(), static_cast<Host &>(*this));
 }
 
 ClipPlayer::~ClipPlayer()
@@ -82,23 +37,22 @@ ClipPlayer::~ClipPlayer()
     release();
     dropRecording();
     pausePlayback();
-    SoundMixer::instance().removeVoice(m_voice);
-    if (!m_player)
-        return;
-    // Taking apart a backend that still loads a clip can lock it up, as a
-    // new source can: such a player is let go and deleted once its clip is
-    // loaded. Windows that open their clips and close at once (tests, a
-    // start-up that fails) would otherwise hang now and then.
-    m_frames->disconnect(this);
-    if (backendLoading()) {
-        m_player->disconnect(this);
-        m_player->setParent(nullptr);
-        BackendPlayers::adopt(m_player, m_frames);
-    } else {
-        BackendPlayers::dispose(m_player, m_frames);
-    }
-    m_player = nullptr;
-    m_frames = nullptr;
+    m_mixerClip.reset();
+    m_backend.reset();
+}
+
+BackendClip &ClipPlayer::backend()
+{
+    if (!m_backend)
+        m_backend = std::make_unique<BackendClip>(static_cast<Host &>(*this));
+    return *m_backend;
+}
+
+ClipEngine *ClipPlayer::engine() const
+{
+    if (m_mixerClip->holds())
+        return m_mixerClip.get();
+    return m_backend.get();
 }
 
 int ClipPlayer::droppedPlayerCount()
@@ -165,12 +119,8 @@ Result ClipPlayer::knownRejected() const
 
 bool ClipPlayer::holdsUnchanged(const QString &fileName) const
 {
-    return !m_sourcePending && fileName == m_source && Stamp::of(fileName) == m_sourceStamp;
-}
-
-bool ClipPlayer::backendLoading() const
-{
-    return m_player && (m_sourcePending || m_player->mediaStatus() == QMediaPlayer::LoadingMedia);
+    return !(m_backend && m_backend->pending()) && fileName == m_source
+        && Stamp::of(fileName) == m_sourceStamp;
 }
 
 void ClipPlayer::close()
@@ -212,13 +162,15 @@ bool ClipPlayer::holdsRecordingForClip() const
 
 void ClipPlayer::pausePlayback()
 {
-    SoundMixer::instance().pause(m_voice);
-    if (m_frameTimer)
-        m_frameTimer->stop();
-    // Paused rather than stopped: stopping a running video blocks for a
-    // third of a second, and the next start seeks to the beginning anyway.
-    if (m_player && m_player->playbackState() == QMediaPlayer::PlayingState)
-        m_player->pause();
+    m_mixerClip->pause();
+    if (m_backend)
+        m_backend->pause();
+}
+
+void ClipPlayer::cancelPlayWhenLoaded()
+{
+    if (m_backend)
+        m_backend->cancelPlayWhenLoaded();
 }
 
 void ClipPlayer::release()
@@ -226,9 +178,8 @@ void ClipPlayer::release()
     // Closed first, so that the backend's own stop reports are not taken for
     // the end of a playback.
     setState(State::Closed);
-    m_playWhenLoaded = false;
+    cancelPlayWhenLoaded();
     leaveOutput();
-    m_shownFrame = -1;
     m_isSound = false;
     m_hasVideo = false;
 }
@@ -243,18 +194,16 @@ qint64 ClipPlayer::position() const
 {
     if (!isOpen())
         return 0;
-    if (m_inMixer)
-        return SoundMixer::instance().positionMs(m_voice);
-    return m_player ? m_player->position() : 0;
+    const ClipEngine *const playing = engine();
+    return playing ? playing->position() : 0;
 }
 
 qint64 ClipPlayer::duration() const
 {
     if (!isOpen())
         return 0;
-    if (m_inMixer)
-        return m_soundMs;
-    return m_player ? m_player->duration() : 0;
+    const ClipEngine *const playing = engine();
+    return playing ? playing->duration() : 0;
 }
 
 qint64 ClipPlayer::recordedDuration() const
@@ -266,17 +215,8 @@ void ClipPlayer::seek(qint64 position)
 {
     if (!isOpen() || m_state == State::Recording)
         return;
-    if (m_inMixer) {
-        SoundMixer::instance().seek(m_voice, position);
-        m_shownFrame = -1;
-        return;
-    }
-    // A freshly loaded clip already stands at its start; a seek while the
-    // backend is still getting the clip ready can lock it up.
-    if (!m_player || backendLoading())
-        return;
-    if (m_player->position() != position)
-        m_player->setPosition(position);
+    if (ClipEngine *const playing = engine())
+        playing->seek(position);
 }
 
 void ClipPlayer::play()
@@ -285,40 +225,9 @@ void ClipPlayer::play()
         return;
     showOnOutput();
     setState(State::Playing);
-    if (m_inMixer) {
-        // A clip at its end goes back to its start inside the mixer.
-        m_soundGeneration = SoundMixer::instance().play(m_voice);
-        if (m_video) {
-            if (!m_frameTimer) {
-                m_frameTimer = new QTimer(this);
-                m_frameTimer->setTimerType(Qt::PreciseTimer);
-                m_frameTimer->setInterval(10);
-                connect(m_frameTimer, &QTimer::timeout, this, &ClipPlayer::showDueFrame);
-            }
-            // The picture of the start at once, the others as they are due.
-            m_shownFrame = -1;
-            showDueFrame();
-            m_frameTimer->start();
-        }
-        return;
-    }
-    if (!m_player)
-        return;
-    // The backend must not be told to play while it still builds the clip's
-    // decoders: its play then flushes the pipeline, which can deadlock with
-    // the decoder thread. It plays as soon as the clip is loaded, within a
-    // few milliseconds.
-    if (backendLoading()) {
-        m_playWhenLoaded = true;
-        return;
-    }
-    // A clip that finished goes back to its start (the backend rewinds a
-    // clip it reported ended by itself).
-    const qint64 length = m_player->duration();
-    if (m_player->mediaStatus() != QMediaPlayer::EndOfMedia && length > 0
-        && m_player->position() >= length)
-        m_player->setPosition(0);
-    m_player->play();
+    // Chosen once the state is told: its receivers may change the clip.
+    if (ClipEngine *const playing = engine())
+        playing->play();
 }
 
 void ClipPlayer::record()
@@ -376,7 +285,7 @@ void ClipPlayer::stop()
     }
     if (m_state == State::Playing) {
         // Paused rather than stopped, so that play goes on where it stood.
-        m_playWhenLoaded = false;
+        cancelPlayWhenLoaded();
         pausePlayback();
         setState(State::Stopped);
     }
@@ -425,29 +334,19 @@ Result ClipPlayer::loadSource(const QString &fileName)
     // A file already held, unchanged on disk, stays loaded: it only needs a
     // seek to start again, which is quicker and keeps memory steady over
     // thousands of questions.
-    const bool failed = !m_inMixer
-        && (!m_player || m_player->mediaStatus() == QMediaPlayer::InvalidMedia
-            || m_player->mediaStatus() == QMediaPlayer::NoMedia);
+    const ClipEngine *const holder = engine();
+    const bool failed = !holder || holder->failedToLoad();
     if (holdsUnchanged(fileName) && !failed)
         return Result::success();
-    m_playWhenLoaded = false;
+    cancelPlayWhenLoaded();
     const Result decoded = loadIntoMixer(fileName);
-    if (!decoded)
+    if (!decoded || m_mixerClip->holds())
         return decoded;
-    if (m_inMixer)
-        return Result::success();
     // Left to the backend: a codec the quiz does not decode.
-    m_inMixer = false;
-    m_video.reset();
-    SoundMixer::instance().setSound(m_voice, nullptr);
-    ensureBackend();
+    BackendClip &backendClip = backend();
     m_source = fileName;
     m_sourceStamp = Stamp::of(fileName);
-    if (m_player->mediaStatus() == QMediaPlayer::LoadingMedia) {
-        m_sourcePending = true;
-        return Result::success();
-    }
-    handSourceToBackend();
+    backendClip.load();
     return Result::success();
 }
 
@@ -457,28 +356,10 @@ Result ClipPlayer::loadIntoMixer(const QString &fileName)
     // read is read again at its next start.
     const Stamp stamp = Stamp::of(fileName);
     WaveSound::Failure why;
-    std::shared_ptr<const WaveSound> sound;
-    std::shared_ptr<const AviClip> video;
-    // Whatever a decoder meets in a file, even memory that runs out, ends
-    // here as a clip that cannot be opened, never in the event loop.
-    try {
-        if (m_isSound) {
-            sound = WaveSound::decodeFile(fileName, &why);
-        } else if ((video = AviClip::decodeFile(fileName, &why))) {
-            sound = video->sound;
-            if (!video->hasVideo())
-                video.reset();
-        }
-    } catch (const std::bad_alloc &) {
-        why = {false, QStringLiteral("لا تتسع الذاكرة لقراءته")};
-    } catch (...) {
-        why = {false, QStringLiteral("تعذرت قراءة محتواه")};
-    }
-    if (!sound) {
+    MixerClip::Decoded clip = MixerClip::decode(fileName, m_isSound, &why);
+    if (!clip.sound) {
         // The clip held before goes: its file is not this one any more.
-        m_video.reset();
-        m_inMixer = false;
-        SoundMixer::instance().setSound(m_voice, nullptr);
+        m_mixerClip->clear();
         if (why.foreign)
             return Result::success();
         m_source.clear();
@@ -489,58 +370,25 @@ Result ClipPlayer::loadIntoMixer(const QString &fileName)
         m_rejectedError = ClipFile::openError(fileName, why.reason);
         return Result::failure(m_rejectedError);
     }
-    m_video = std::move(video);
-    m_shownFrame = -1;
-    if (m_player && m_player->playbackState() == QMediaPlayer::PlayingState)
-        m_player->pause();
+    if (m_backend) {
+        m_backend->pause();
+        m_backend->dropPending();
+    }
     m_source = fileName;
     m_sourceStamp = stamp;
-    m_sourcePending = false;
-    m_inMixer = true;
-    m_soundMs = sound->durationMs();
-    SoundMixer::instance().setSound(m_voice, std::move(sound));
+    m_mixerClip->hold(std::move(clip));
     return Result::success();
 }
 
-void ClipPlayer::onSoundEnded(quint64 generation)
+bool ClipPlayer::heldByBackend() const
 {
-    // An end of an earlier start, told after the clip was started again, is
-    // not this start's end.
-    if (m_inMixer && generation == m_soundGeneration && m_state == State::Playing)
-        setState(State::Stopped);
+    return !m_mixerClip->holds();
 }
 
-void ClipPlayer::handSourceToBackend()
+void ClipPlayer::clipEnded()
 {
-    m_sourcePending = false;
-    m_handingSource = true;
-    m_sourceError.clear();
-    // Given a file by its name, the backend's decoder thread starts at once
-    // and can meet the seek that the backend itself does at the end of
-    // taking a new source: the two then wait for each other for ever, about
-    // once in a thousand loads. A sound clip is therefore handed over as an
-    // open file that this thread feeds from the event loop, so nothing is
-    // decoded before the hand-over is done. A video clip is still read by
-    // name: fed through an open file, the backend often ignores a seek in
-    // it. Its loads are rare (a medium or lesson change); its starts seek.
-    // The file belongs to the backend's player, which may outlive this
-    // object (see the destructor).
-    QFile *const old = m_sourceFile;
-    m_sourceFile = nullptr;
-    auto *file = m_isSound ? new QFile(m_source, m_player) : nullptr;
-    if (file && file->open(QIODevice::ReadOnly)) {
-        m_player->setSourceDevice(file, clipUrl(m_source));
-        m_sourceFile = file;
-    } else {
-        delete file;
-        // The same name with a new file behind it must load anew: a source
-        // equal to the current one would be taken as no change.
-        if (!m_player->source().isEmpty() || m_player->sourceDevice())
-            m_player->setSource(QUrl());
-        m_player->setSource(clipUrl(m_source));
-    }
-    delete old;
-    m_handingSource = false;
+    if (m_state == State::Playing)
+        setState(State::Stopped);
 }
 
 void ClipPlayer::setState(State state)
@@ -585,66 +433,21 @@ void ClipPlayer::dropRecording()
     }
 }
 
-void ClipPlayer::onPlaybackStateChanged()
+void ClipPlayer::backendRefused(const QString &reason)
 {
-    // The end of a playback, or a failure inside the backend.
-    if (!m_inMixer && m_state == State::Playing && m_player->playbackState() == QMediaPlayer::StoppedState)
-        setState(State::Stopped);
-}
-
-void ClipPlayer::onMediaStatusChanged()
-{
-    if (m_handingSource)
-        return;
-    if (m_sourcePending) {
-        // Handed over once the backend is out of its own report.
-        if (m_player->mediaStatus() != QMediaPlayer::LoadingMedia) {
-            QMetaObject::invokeMethod(
-                this,
-                [this] {
-                    if (m_sourcePending && m_player->mediaStatus() != QMediaPlayer::LoadingMedia)
-                        handSourceToBackend();
-                },
-                Qt::QueuedConnection);
-        }
-        return;
-    }
-    // The backend's reports about a clip it no longer plays.
-    if (m_inMixer)
-        return;
     // Only the clip itself is judged here; a recording is checked as it is
     // finished.
-    if (m_player->mediaStatus() == QMediaPlayer::InvalidMedia && !m_fileName.isEmpty()
-        && m_source == m_fileName)
-        rejectSource();
-    if (!m_playWhenLoaded)
-        return;
-    switch (m_player->mediaStatus()) {
-    case QMediaPlayer::LoadedMedia:
-    case QMediaPlayer::BufferingMedia:
-    case QMediaPlayer::BufferedMedia:
-        m_playWhenLoaded = false;
-        if (m_state == State::Playing)
-            m_player->play();
-        break;
-    case QMediaPlayer::InvalidMedia:
-    case QMediaPlayer::NoMedia:
-        m_playWhenLoaded = false;
-        if (m_state == State::Playing)
-            setState(State::Stopped);
-        break;
-    default:
-        break;
-    }
+    if (!m_fileName.isEmpty() && m_source == m_fileName)
+        rejectSource(reason);
 }
 
-void ClipPlayer::rejectSource()
+void ClipPlayer::rejectSource(const QString &backendError)
 {
     if (m_rejectedFile == m_source && m_rejectedStamp == m_sourceStamp)
         return;
     m_rejectedFile = m_source;
     m_rejectedStamp = m_sourceStamp;
-    const QString reason = m_sourceError.isEmpty() ? QStringLiteral("صيغة لا يعرفها") : m_sourceError;
+    const QString reason = backendError.isEmpty() ? QStringLiteral("صيغة لا يعرفها") : backendError;
     m_rejectedError = ClipFile::openError(
         m_source, QStringLiteral("لا يستطيع مشغل الوسائط قراءة محتواه (%1)").arg(reason));
     // A recording under way or waiting to be saved is the teacher's work and

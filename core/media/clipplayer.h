@@ -2,6 +2,7 @@
 
 #include "core/base/filestamp.h"
 #include "core/base/result.h"
+#include "core/media/clipengine.h"
 
 #include <QObject>
 #include <QPointer>
@@ -9,14 +10,11 @@
 
 #include <memory>
 
+class BackendClip;
 class ClipRecorder;
-class QAudioOutput;
-class QMediaPlayer;
-class QVideoFrame;
+class MixerClip;
 class QVideoSink;
-struct AviClip;
-struct WaveSound;
-class QTimer;
+class SoundMixer;
 
 /// One clip player: a clip file that can be opened, played, recorded into,
 /// stopped and saved.
@@ -25,9 +23,10 @@ class QTimer;
 /// the SoundMixer's stream, which is already running: a start is heard
 /// within milliseconds, the same for a clip played before. A Motion-JPEG avi
 /// clip is held in memory the same way (AviClip): its sound through the
-/// mixer, its pictures drawn as the sound's position reaches them. Clips in
-/// other codecs are played by Qt Multimedia's player, which is only created
-/// for them, so that the quiz's own clips never load the media backend.
+/// mixer, its pictures drawn as the sound's position reaches them
+/// (MixerClip). Clips in other codecs are played by Qt Multimedia's player
+/// (BackendClip), which is only created for them, so that the quiz's own
+/// clips never load the media backend.
 ///
 /// open() finishes before it returns: it checks the file's own header at once
 /// and either leaves an open clip or fails with a text that names the file
@@ -48,12 +47,17 @@ class QTimer;
 ///
 /// Every open finds the clip file whatever the letter case of its name on
 /// disk (FileLookup), so a clip replaced by COLOR1.WAV is heard.
-class ClipPlayer : public QObject
+class ClipPlayer : public QObject, private ClipEngine::Host
 {
     Q_OBJECT
 public:
     enum class State { Closed, Stopped, Playing, Recording };
 
+    /// A player whose clips held in memory play through mixer, which must
+    /// outlive it.
+    explicit ClipPlayer(SoundMixer &mixer, QObject *parent = nullptr);
+    /// A player of the process's own mixer (SoundMixer::shared()), for the
+    /// programs that make players without a window (tests, benchmarks).
     explicit ClipPlayer(QObject *parent = nullptr);
     ~ClipPlayer() override;
 
@@ -144,37 +148,48 @@ signals:
 private:
     using Stamp = FileStamp;
 
+    // What the engines ask and tell (ClipEngine::Host).
+    bool clipPlaying() const override { return m_state == State::Playing; }
+    void clipEnded() override;
+    bool showingPictures() const override { return showingOnOutput(); }
+    void showPicture(const QImage &picture) override;
+    void showFrame(const QVideoFrame &frame) override;
+    bool heldByBackend() const override;
+    QString clipSource() const override { return m_source; }
+    bool soundClip() const override { return m_isSound; }
+    void backendRefused(const QString &reason) override;
+
     void setState(State state);
-    void ensureBackend();
-    /// Holds the clip decoded in the mixer (m_inMixer), or fails for a clip
-    /// the decoders refuse; success without m_inMixer leaves it to the backend.
+    /// The engine that holds the clip: the mixer's, or else the backend's
+    /// if this player has made one.
+    ClipEngine *engine() const;
+    /// Made for the first clip that the mixer does not play.
+    BackendClip &backend();
+    /// Holds the clip decoded in the mixer, or fails for a clip the
+    /// decoders refuse; success without it in the mixer leaves it to the
+    /// backend.
     Result loadIntoMixer(const QString &fileName);
-    void onSoundEnded(quint64 generation);
     void release();
     void pausePlayback();
+    /// A play asked for while the backend loads is not wanted any more.
+    void cancelPlayWhenLoaded();
     /// Fails for a clip that the quiz's own decoders refuse; a codec they
     /// leave to the backend is found out there, later (rejected()).
     Result loadClip();
     Result loadSource(const QString &fileName);
-    void handSourceToBackend();
-    bool backendLoading() const;
     bool holdsUnchanged(const QString &fileName) const;
     Result finishRecording();
     void dropRecording();
     void findFileName();
     bool holdsRecordingForClip() const;
-    void forwardFrame(const QVideoFrame &frame);
     void showOnOutput();
     /// Gives the video output up, if this player draws there.
     void leaveOutput();
     bool showingOnOutput() const;
-    void showDueFrame();
     QVideoSink *outputSink() const;
-    void onPlaybackStateChanged();
-    void onMediaStatusChanged();
-    void rejectSource();
+    void rejectSource(const QString &backendError);
     Result knownRejected() const;
-    void keepError(int code, const QString &text);
+    void keepError(int code, const QString &text) override;
 
     QString m_fileName;
     State m_state = State::Closed;
@@ -185,38 +200,13 @@ private:
     int m_lastError = 0;
     QString m_lastErrorText;
 
-    /// The mixer's voice of this player, and whether the clip in m_source
-    /// is the one it holds (decoded) rather than the backend's.
-    int m_voice = 0;
-    bool m_inMixer = false;
-    qint64 m_soundMs = 0;
-    quint64 m_soundGeneration = 0;
-    /// The pictures of a video clip held in memory, shown as its sound's
-    /// position reaches them.
-    std::shared_ptr<const AviClip> m_video;
-    QTimer *m_frameTimer = nullptr;
-    int m_shownFrame = -1;
-
-    /// Created for the first clip that the mixer does not play.
-    QMediaPlayer *m_player = nullptr;
-    QAudioOutput *m_audioOutput = nullptr;
-    QVideoSink *m_frames = nullptr;
+    std::unique_ptr<MixerClip> m_mixerClip;
+    std::unique_ptr<BackendClip> m_backend;
     QPointer<QObject> m_videoOutput;
-    /// Play was asked for while the clip was still loading.
-    bool m_playWhenLoaded = false;
-    /// The file the backend holds or is to hold, and its version.
+    /// The file the player holds or is to hold, and its version.
     QString m_source;
     Stamp m_sourceStamp;
-    /// m_source waits until the backend has finished loading the previous
-    /// file: a new source while it still loads can lock it up.
-    bool m_sourcePending = false;
-    /// The backend's own reports while it is handed a source are not news.
-    bool m_handingSource = false;
-    /// The open file the backend reads m_source from.
-    class QFile *m_sourceFile = nullptr;
-    /// The backend's first error about m_source since it was handed over.
-    QString m_sourceError;
-    /// The last clip file the backend refused, the version refused, and why.
+    /// The last clip file refused, the version refused, and why.
     QString m_rejectedFile;
     Stamp m_rejectedStamp;
     QString m_rejectedError;

@@ -1,10 +1,8 @@
 // The pictures of a video clip: where they are drawn and which player may
 // draw there.
-#include "core/media/aviclip.h"
 #include "core/media/clipplayer.h"
 
 #include <QImage>
-#include <QTimer>
 #include <QVariant>
 #include <QVideoFrame>
 #include <QVideoSink>
@@ -51,27 +49,16 @@ bool ClipPlayer::showingOnOutput() const
     return m_videoOutput && m_videoOutput->property(ShowingPlayer).value<QObject *>() == this;
 }
 
-void ClipPlayer::forwardFrame(const QVideoFrame &frame)
+void ClipPlayer::showFrame(const QVideoFrame &frame)
 {
-    if (!m_hasVideo || m_inMixer || !showingOnOutput())
+    if (!m_hasVideo || !showingOnOutput())
         return;
     if (QVideoSink *sink = outputSink())
         sink->setVideoFrame(frame);
 }
 
-void ClipPlayer::showDueFrame()
+void ClipPlayer::showPicture(const QImage &picture)
 {
-    if (!m_video || !m_inMixer || m_state != State::Playing) {
-        if (m_frameTimer)
-            m_frameTimer->stop();
-        return;
-    }
-    const int frame = m_video->frameAt(position());
-    if (frame == m_shownFrame || !showingOnOutput())
-        return;
-    m_shownFrame = frame;
-    const QImage picture = m_video->picture(frame);
-    if (!picture.isNull())
-        QMetaObject::invokeMethod(m_videoOutput.data(), "showImage", Qt::DirectConnection,
-                                  Q_ARG(QImage, picture));
+    QMetaObject::invokeMethod(m_videoOutput.data(), "showImage", Qt::DirectConnection,
+                              Q_ARG(QImage, picture));
 }

@@ -44,7 +44,7 @@ void SoundMixer::end()
     delete std::exchange(theMixer, nullptr);
 }
 
-SoundMixer &SoundMixer::instance()
+SoundMixer &SoundMixer::shared()
 {
     if (!theMixer) {
         theMixer = new SoundMixer;
@@ -181,19 +181,6 @@ qint64 SoundMixer::positionMs(int voice) const
     return it == m_voices.end() ? 0 : it->second.frame * 1000 / WaveSound::Rate;
 }
 
-bool SoundMixer::isPlaying(int voice) const
-{
-    QMutexLocker lock(&m_mutex);
-    const auto it = m_voices.find(voice);
-    return it != m_voices.end() && it->second.playing;
-}
-
-bool SoundMixer::hasStream() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_streamOpen;
-}
-
 bool SoundMixer::wanted() const
 {
     QMutexLocker lock(&m_mutex);
@@ -265,12 +252,8 @@ void SoundMixer::openStream()
         m_defaultDevice = device.id();
     }
     m_out = m_sink->start();
-    if (!m_out || m_sink->error() != QAudio::NoError) {
+    if (!m_out || m_sink->error() != QAudio::NoError)
         closeStream();
-        return;
-    }
-    QMutexLocker lock(&m_mutex);
-    m_streamOpen = true;
 }
 
 void SoundMixer::closeStream()
@@ -280,8 +263,6 @@ void SoundMixer::closeStream()
     if (m_sink)
         m_sink->stop();
     m_out = nullptr;
-    QMutexLocker lock(&m_mutex);
-    m_streamOpen = false;
 }
 
 void SoundMixer::dropSink()

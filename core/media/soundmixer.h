@@ -29,11 +29,22 @@ class QTimer;
 /// Each player owns a voice: one clip, a position, playing or not. The
 /// calls come from the window's thread; the end of a clip is told to the
 /// voice's owner in its thread.
+///
+/// One mixer serves every player of a program, since each mixer runs a
+/// stream: the program's window gets it from its owner, and the mixer is
+/// taken apart after the players and while the application still exists,
+/// since the stream and its thread belong to it.
 class SoundMixer : public QObject
 {
     Q_OBJECT
 public:
-    static SoundMixer &instance();
+    SoundMixer();
+    ~SoundMixer() override;
+
+    /// The mixer of a program that makes players without handing them one
+    /// (tests, benchmarks): made at the first call and taken apart with the
+    /// application.
+    static SoundMixer &shared();
 
     /// Opens the sound stream ahead of the first clip, in the mixer's
     /// thread, and keeps it open until clips are loaded (the start-up
@@ -54,18 +65,11 @@ public:
     void pause(int voice);
     void seek(int voice, qint64 ms);
     qint64 positionMs(int voice) const;
-    bool isPlaying(int voice) const;
-
-    /// Whether a real sound stream is open now (false while the clips run
-    /// on the clock).
-    bool hasStream() const;
 
     /// The length of the stream's buffer, the delay that every start has.
     static constexpr int BufferMs = 20;
 
 private:
-    SoundMixer();
-    ~SoundMixer() override;
     static void end();
 
     struct Voice
@@ -79,7 +83,6 @@ private:
     };
 
     void ensureRunning();
-    void schedule();
     // In the mixer's thread.
     void tick();
     void openStream();
@@ -93,7 +96,6 @@ private:
     std::map<int, Voice> m_voices;
     int m_nextVoice = 1;
     bool m_warm = false;
-    bool m_streamOpen = false;
 
     // Owned by the mixer's thread.
     QThread *m_thread = nullptr;

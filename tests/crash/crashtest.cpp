@@ -27,6 +27,7 @@
 #include "support/scripteddialogs.h"
 #include "ui/window/tform1.h"
 #include "core/media/clipfile.h"
+#include "core/media/soundmixer.h"
 #include "core/quiz/random.h"
 #include "core/records/resultstable.h"
 #include "core/settings/currentlessonfile.h"
@@ -82,7 +83,7 @@ public:
     {
         m_dialogs.clear();
         m_form = std::make_unique<TForm1>(
-            QuizEnvironment{&m_dialogs, &m_random, m_folder + QStringLiteral("/quiz")});
+            QuizEnvironment{&m_dialogs, &m_random, &SoundMixer::shared(), m_folder + QStringLiteral("/quiz")});
         m_form->maximize();
         m_form->show();
         if (!QTest::qWaitForWindowExposed(m_form.get()))

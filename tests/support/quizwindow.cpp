@@ -1,5 +1,6 @@
 #include "support/quizwindow.h"
 
+#include "core/media/soundmixer.h"
 #include "core/records/resultstable.h"
 #include "ui/window/choicepanel.h"
 #include "ui/window/radiogroup.h"
@@ -61,7 +62,7 @@ void QuizWindow::start()
 {
     dialogs.clear();
     form = std::make_unique<TForm1>(
-        QuizEnvironment{&dialogs, &random, folder.programFile(), userDataDir, canWrite});
+        QuizEnvironment{&dialogs, &random, &SoundMixer::shared(), folder.programFile(), userDataDir, canWrite});
     if (beforeShow)
         beforeShow(*form);
     if (maximized)

@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 MediaRows::MediaRows(const std::array<ClipPlayerBar *, ClipCount> &bars, QLabel *soundNote,
-                     QWidget *videoPanel, QObject *parent)
+                     QWidget *videoPanel, SoundMixer &mixer, QObject *parent)
     : QObject(parent), m_bars(bars), m_soundNote(soundNote), m_videoPanel(videoPanel)
 {
     m_videoCanvas = new VideoCanvas(videoPanel);
@@ -22,7 +22,7 @@ MediaRows::MediaRows(const std::array<ClipPlayerBar *, ClipCount> &bars, QLabel 
     layout->addWidget(m_videoCanvas);
 
     for (int i = 0; i < ClipCount; ++i) {
-        m_players[i] = new ClipPlayer(this);
+        m_players[i] = new ClipPlayer(mixer, this);
         m_players[i]->setVideoOutput(m_videoCanvas);
         m_bars[i]->watch(m_players[i]);
         connect(m_players[i], &ClipPlayer::rejected, this, [this, i](const QString &error) {

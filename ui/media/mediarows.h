@@ -12,6 +12,7 @@ class ClipPlayer;
 class QLabel;
 class QWidget;
 class Random;
+class SoundMixer;
 class VideoCanvas;
 
 /// The window's five clips: their players (in the order MP1, MP2, MP3,
@@ -26,8 +27,9 @@ class MediaRows : public QObject
 public:
     static constexpr int ClipCount = 5;
 
+    /// The players' clips play through mixer, which outlives them.
     MediaRows(const std::array<ClipPlayerBar *, ClipCount> &bars, QLabel *soundNote, QWidget *videoPanel,
-              QObject *parent = nullptr);
+              SoundMixer &mixer, QObject *parent = nullptr);
 
     ClipPlayer &player(int clip) const { return *m_players[clip]; }
     VideoCanvas *videoCanvas() const { return m_videoCanvas; }

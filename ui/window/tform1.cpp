@@ -42,6 +42,7 @@ TForm1::TForm1(const QuizEnvironment &environment, QWidget *parent)
     : QWidget(parent),
       m_dialogs(environment.dialogs),
       m_random(environment.random),
+      m_mixer(environment.mixer),
       m_settings(environment.files)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -234,7 +235,7 @@ void TForm1::FormShow()
     // The notice is drawn first; while it waits for the teacher, the sound
     // stream is opened in its own thread, so that the first question is
     // heard as soon as the notice is gone. No file is opened before.
-    QTimer::singleShot(0, this, [] { SoundMixer::instance().warmUp(); });
+    QTimer::singleShot(0, this, [this] { m_mixer->warmUp(); });
     m_dialogs->showNotice(startupNotice());
     LoadOptions();
     loadHelpPage();

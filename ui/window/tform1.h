@@ -27,17 +27,20 @@ class QuestionView;
 class QTabWidget;
 class QTimer;
 class Random;
+class SoundMixer;
 class THelpForm;
 struct OptionsRead;
 struct OptionsValues;
 struct LessonView;
 
 /// What the window needs from its surroundings: the dialogs, the random
-/// generator and where the program and its data live.
+/// generator, the sound mixer its clips play through (which outlives the
+/// window) and where the program and its data live.
 struct QuizEnvironment
 {
     Dialogs *dialogs = nullptr;
     Random *random = nullptr;
+    SoundMixer *mixer = nullptr;
     SettingsSession::Environment files;
 };
 
@@ -265,6 +268,7 @@ private:
 
     Dialogs *m_dialogs;
     Random *m_random;
+    SoundMixer *m_mixer;
     SettingsSession m_settings;
     DockLayout *m_rootLayout = nullptr;
     std::unique_ptr<QuestionView> m_view;

@@ -11,7 +11,7 @@
 
 void TForm1::buildMediaControls()
 {
-    m_media = new MediaRows({{TabSheet1->MP1, TabSheet1->MP2, TabSheet1->MP3, TabSheet1->MPTrue, TabSheet1->MPFalse}}, TabSheet1->SoundNote, Panel4->VedioPanel, this);
+    m_media = new MediaRows({{TabSheet1->MP1, TabSheet1->MP2, TabSheet1->MP3, TabSheet1->MPTrue, TabSheet1->MPFalse}}, TabSheet1->SoundNote, Panel4->VedioPanel, *m_mixer, this);
     connect(m_media, &MediaRows::clipRefused, this, &TForm1::reportError);
     connect(m_media, &MediaRows::buttonClicked, this, [this](int clip, ClipPlayerBar::Button button) {
         guarded([this, clip, button] { playerButtonClicked(clip, button); });
