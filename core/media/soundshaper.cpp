@@ -69,7 +69,9 @@ void scaleSamples(char *data, qint64 size, SampleKind kind, double gain)
     case SampleKind::Float:
         for (qint64 i = 0; i + 4 <= size; i += 4) {
             const float value = qFromLittleEndian<float>(data + i);
-            const double v = std::isnan(value) ? 0.0 : double(value) * gain;
+            // Measured as sampleLevel() measures it, so that the peak
+            // found is the peak brought to the target.
+            const double v = std::isnan(value) ? 0.0 : std::clamp(double(value), -1e6, 1e6) * gain;
             qToLittleEndian<float>(float(std::clamp(v, -1.0, 1.0)), data + i);
         }
         break;
