@@ -10,7 +10,12 @@
 //     avi clips, each click made in silence, and the same with the Return
 //     key on the framed panel (wav);
 //   - the silence that the clips themselves begin with, counted in those
-//     figures as it is heard.
+//     figures as it is heard;
+//   - the teacher's recordings: each of the five clips recorded through its
+//     row's record button while the sound server's source hears 400 ms of
+//     silence, a second of tone and 600 ms of silence, saved by the stop
+//     button; the silence they begin with, their peak, and the click to the
+//     recorded result clip heard.
 // Every delay is printed raw and corrected (the recording path's median
 // taken off), as "figure <name> <value> <unit>" lines.
 //
@@ -19,6 +24,7 @@
 //
 // Needs a sound server whose default sink it may record
 // (scripts/sound-server.sh).
+#include "ui/media/clipplayerbar.h"
 #include "ui/window/choicepanel.h"
 #include "ui/window/radiogroup.h"
 #include "support/scripteddialogs.h"
@@ -32,17 +38,23 @@
 #include "support/quizwindow.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <QTimer>
 #include <QtEndian>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -100,6 +112,86 @@ double leadingSilenceMs(const QString &wav)
         at += 8 + int(size + (size & 1));
     }
     return -1;
+}
+
+// The peak of a mono 16-bit wav clip in dBFS.
+double peakDbfs(const QString &wav)
+{
+    const QByteArray bytes = testsupport::readFile(wav);
+    int peak = 0;
+    for (qsizetype at = 44; at + 2 <= bytes.size(); at += 2)
+        peak = std::max(peak, std::abs(int(qFromLittleEndian<qint16>(bytes.constData() + at))));
+    return peak > 0 ? 20 * std::log10(peak / 32768.0) : -200;
+}
+
+// 400 ms of silence, a second of a 440 Hz tone at -6 dBFS and 600 ms of
+// silence: a teacher who waits a little before speaking and after.
+QByteArray spokenSignal()
+{
+    constexpr int Rate = 22050;
+    const int lead = Rate * 400 / 1000, tone = Rate, tail = Rate * 600 / 1000;
+    QByteArray wave = testsupport::silentWav(lead + tone + tail);
+    qToLittleEndian<quint32>(Rate, wave.data() + 24);
+    qToLittleEndian<quint32>(Rate * 2, wave.data() + 28);
+    for (int i = 0; i < tone; ++i)
+        qToLittleEndian<qint16>(qint16(std::lround(16384 * std::sin(2 * M_PI * 440 * i / Rate))),
+                                wave.data() + 44 + 2 * (lead + i));
+    return wave;
+}
+
+void runEventsUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < timeoutMs)
+        QTest::qWait(10);
+}
+
+// Records the five clips through their rows' buttons, the sound server's
+// source (the sink's monitor) hearing the spoken signal, which a player of
+// its own sounds into the sink. False when a recording did not work.
+bool recordTheClips(MonitorRecorder &monitor, QuizWindow &quiz)
+{
+    QTemporaryDir dir;
+    const QString signalFile = dir.filePath(QStringLiteral("signal.wav"));
+    if (!testsupport::writeFile(signalFile, spokenSignal()))
+        return false;
+    ClipPlayer signal;
+    signal.setFileName(signalFile);
+    quiz.openOptions();
+    QTimer *playwaitTimer = quiz.control<QTimer>("playwaitTimer");
+    static const char *const bars[] = {"MP1", "MP2", "MP3", "MPTrue", "MPFalse"};
+    for (int clip = 0; clip < 5; ++clip) {
+        // Nothing but the signal may be heard by the recording.
+        playwaitTimer->stop();
+        monitor.waitForSilence(300, 8000);
+        ClipPlayer &player = quiz.form->player(clip);
+        ClipPlayerBar *bar = quiz.control<ClipPlayerBar>(bars[clip]);
+        QTest::mouseClick(bar->button(ClipPlayerBar::Button::Record), Qt::LeftButton);
+        runEventsUntil([&] { return player.recordedDuration() > 0; }, 8000);
+        if (player.state() != ClipPlayer::State::Recording || player.recordedDuration() <= 0) {
+            std::fprintf(stderr, "recording clip %d: no sound arrived\n", clip);
+            return false;
+        }
+        // What the recording holds of a later moment, on the server's clock.
+        QElapsedTimer sinceFirst;
+        sinceFirst.start();
+        const qint64 first = player.recordedDuration();
+        if (!signal.open() || (signal.play(), signal.state() != ClipPlayer::State::Playing)) {
+            std::fprintf(stderr, "recording clip %d: the signal did not play\n", clip);
+            return false;
+        }
+        runEventsUntil([&] { return signal.state() != ClipPlayer::State::Playing; }, 10000);
+        const qint64 wanted = first + sinceFirst.elapsed() + 200;
+        runEventsUntil([&] { return player.recordedDuration() >= wanted; }, 10000);
+        QTest::mouseClick(bar->button(ClipPlayerBar::Button::Stop), Qt::LeftButton);
+        if (player.state() != ClipPlayer::State::Stopped || player.recordingSilent()) {
+            std::fprintf(stderr, "recording clip %d: not kept\n", clip);
+            return false;
+        }
+    }
+    QTest::mouseClick(quiz.control<QPushButton>("Button1"), Qt::LeftButton);
+    return !quiz.form->optionsMode();
 }
 
 // The notice is "read" for a while with the event loop running, as the
@@ -309,8 +401,29 @@ int main(int argc, char **argv)
     quiz.control<RadioGroup>("AVRG")->setItemIndex(0);
     delayFigures("key_to_heard", measureClicks(recorder, quiz, runs, true).delays, pathMs,
                  "Return on the framed panel -> result clip heard, wav");
+
+    // The default clips' peak, which recordings are brought to.
+    std::vector<double> peaks;
+    for (const char *clip : {"color1", "color2", "color3", "true", "false"})
+        peaks.push_back(peakDbfs(data + QLatin1String(clip) + QLatin1String(".wav")));
+    figure("default_clip_peak_dbfs", median(peaks), "dBFS");
+    const bool recorded = recordTheClips(recorder, quiz);
+    if (recorded) {
+        lead.clear();
+        peaks.clear();
+        for (int clip = 0; clip < 5; ++clip) {
+            lead.push_back(leadingSilenceMs(quiz.form->player(clip).fileName()));
+            peaks.push_back(peakDbfs(quiz.form->player(clip).fileName()));
+        }
+        figure("recorded_lead_silence_ms", *std::max_element(lead.begin(), lead.end()), "ms");
+        figure("recorded_peak_dbfs", median(peaks), "dBFS");
+        delayFigures("click_to_heard_recorded", measureClicks(recorder, quiz, runs).delays, pathMs,
+                     "click -> recorded result clip heard, wav");
+    } else {
+        std::fprintf(stderr, "bench_heard: the clips could not be recorded\n");
+    }
     const int errors = quiz.dialogs.count(ScriptedDialogs::Kind::Error);
     if (errors)
         std::fprintf(stderr, "errors: %s\n", qPrintable(quiz.errors().join(" | ")));
-    return errors == 0 ? 0 : 1;
+    return errors == 0 && recorded ? 0 : 1;
 }

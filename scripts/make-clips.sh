@@ -19,13 +19,14 @@ size=200x200
 fps=8
 
 # speak NAME TEXT: a mono 16-bit wav, silence trimmed, a pause after the
-# words but hardly any before them (an answer must be heard at once),
-# normalised so that all five clips sound equally loud.
+# words and none before them (a child hears any silence there as the quiz
+# being slow), normalised so that all five clips sound equally loud (the
+# teacher's recordings are brought to the same peak).
 speak() {
     espeak-ng -v ar -s 130 -p 60 -w "$work/$1.raw.wav" "$2"
     sox "$work/$1.raw.wav" -r $rate -c 1 -b 16 "$work/$1.wav" \
         silence 1 0.02 0.5% reverse silence 1 0.02 0.5% reverse \
-        pad 0.03 0.25 norm -1
+        pad 0 0.25 norm -1
     cp "$work/$1.wav" "$out/$1.wav"
 }
 
@@ -42,13 +43,15 @@ card() {
         "$out/$1.avi"
 }
 
-speak color1 "أين اللون الأول؟"
-speak color2 "أين اللون الثاني؟"
-speak color3 "أين اللون الثالث؟"
+# The question names the colour itself: a child of three knows red, not
+# "the first colour". The default colours are red, yellow and blue
+# (appdir/Data/options.txt and the options pane's defaults).
+speak color1 "أين اللون الأحمر؟"
+speak color2 "أين اللون الأصفر؟"
+speak color3 "أين اللون الأزرق؟"
 speak true "أحسنت!"
 speak false "حاول مرة أخرى"
 
-# The default choice colours are red, yellow and blue.
 card color1 red red "١"
 card color2 gold darkorange "٢"
 card color3 blue blue "٣"

@@ -252,6 +252,7 @@ void ClipPlayer::record()
     m_recordingFile = file.fileName();
     m_recordingClip = m_fileName;
     m_cutOff = false;
+    m_silentRecording = false;
     file.close();
 
     if (!m_recorder) {
@@ -265,6 +266,7 @@ void ClipPlayer::record()
             m_cutOff = hasRecording();
             emit stateChanged();
         });
+        connect(m_recorder, &ClipRecorder::soundArrived, this, &ClipPlayer::recordingLevel);
     }
     const Result started = m_recorder->start(m_recordingFile);
     if (!started) {
@@ -309,9 +311,13 @@ Result ClipPlayer::save()
     // file is always either the old clip or the new one, whole. It is the
     // clip it was recorded for, even after the medium changed meanwhile.
     const bool current = holdsRecordingForClip();
+    QByteArray before;
+    const bool undoable = readForUndo(m_recordingClip, &before);
     const Result moved = AtomicFile::moveReplacing(m_recordingFile, m_recordingClip);
     if (!moved)
         return Result::failure(QStringLiteral("لم يُحفظ التسجيل وبقي المقطع كما كان: ") + moved.text);
+    m_undoClip = undoable ? m_recordingClip : QString();
+    m_undoBytes = before;
     // The recording is the clip now: nothing is left to remove.
     m_recordingFile.clear();
     m_cutOff = false;
@@ -408,8 +414,15 @@ Result ClipPlayer::finishRecording()
         setState(State::Stopped);
         return Result::success();
     }
+    const bool silent = !recorded && m_recorder->finishedSilent();
     dropRecording();
     setState(State::Stopped);
+    if (silent) {
+        // Nothing to keep and nothing wrong with the clip: the row says it.
+        m_silentRecording = true;
+        emit stateChanged();
+        return Result::success();
+    }
     return Result::failure(QStringLiteral("لم يُحفظ تسجيل للمقطع \"%1\" وبقي المقطع كما كان: %2")
                                .arg(Bidi::path(m_fileName), recorded ? QStringLiteral("التسجيل تالف") : recorded.text));
 }

@@ -100,6 +100,17 @@ public:
     /// Drops the recording of this clip (running or finished) unsaved: the
     /// teacher empties the clip.
     void discardRecording();
+    /// The last recording brought only silence (a muted or dead microphone):
+    /// it was not kept, and the clip stayed as it was. Until the next one.
+    bool recordingSilent() const { return m_silentRecording; }
+    /// The clip can go back to what it was before its last recording: a
+    /// recording not saved yet is dropped, one saved is replaced by the clip
+    /// as it was. Offered until the settings are saved (forgetUndo()).
+    bool canUndoRecording() const;
+    Result undoRecording();
+    /// The settings were saved, or the clip emptied: the clip as it was
+    /// before the last recording is gone for good.
+    void forgetUndo();
 
     int trackCount() const { return isOpen() ? 1 : 0; }
     qint64 trackStart(int track) const;
@@ -144,6 +155,8 @@ signals:
     /// loop rather than from inside the backend's report, so that a receiver
     /// may show a message box.
     void rejected(const QString &error);
+    /// The level of the sound that has just arrived while recording, 0 to 1.
+    void recordingLevel(double peak);
 
 private:
     using Stamp = FileStamp;
@@ -217,4 +230,9 @@ private:
     /// is saved), and whether the input was lost while recording it.
     QString m_recordingClip;
     bool m_cutOff = false;
+    bool m_silentRecording = false;
+    /// The clip file as it was before the last saved recording replaced it.
+    QString m_undoClip;
+    QByteArray m_undoBytes;
+    static bool readForUndo(const QString &clip, QByteArray *bytes);
 };

@@ -62,6 +62,38 @@ QByteArray waveHeader(const QAudioFormat &format, qint64 dataBytes)
     return header;
 }
 
+// What the scan and the shaping need to know of a recording's format; an
+// invalid layout for one they cannot read (the recording is then kept as
+// it arrived).
+PcmLayout layoutOf(const QAudioFormat &format)
+{
+    PcmLayout layout;
+    layout.sampleRate = format.sampleRate();
+    layout.channels = format.channelCount();
+    switch (format.sampleFormat()) {
+    case QAudioFormat::UInt8:
+        layout.kind = SampleKind::UInt8;
+        break;
+    case QAudioFormat::Int16:
+        layout.kind = SampleKind::Int16;
+        break;
+    case QAudioFormat::Int32:
+        layout.kind = SampleKind::Int32;
+        break;
+    case QAudioFormat::Float:
+        layout.kind = SampleKind::Float;
+        break;
+    default:
+        layout.channels = 0;
+        break;
+    }
+    return layout;
+}
+
+// Read and written back in pieces of this size: a long recording is never
+// held in memory whole.
+constexpr qint64 ShapeChunkBytes = 256 * 1024;
+
 } // namespace
 
 ClipRecorder::ClipRecorder(QObject *parent) : QObject(parent)
@@ -94,9 +126,13 @@ Result ClipRecorder::start(const QString &fileName)
     }
     m_file.setFileName(fileName);
     m_format = recordingFormat(device);
+    m_layout = layoutOf(m_format);
+    m_scan = SoundScan(m_layout);
+    m_silent = false;
     m_dataBytes = 0;
     m_writeFailed = false;
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+    // Read as well as written: the finished recording is shaped in place.
+    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Truncate)
         || m_file.write(waveHeader(m_format, 0)) != HeaderSize) {
         m_lastError = QAudio::IOError;
         m_file.close();
@@ -124,7 +160,16 @@ Result ClipRecorder::finish()
     }
     takeSound();
     release();
-    bool complete = !m_writeFailed && m_dataBytes > 0;
+    // Nothing at all, or nothing but silence: the microphone is muted,
+    // unplugged or dead, and the recording is no clip.
+    const SoundShape shape = m_layout.valid() ? m_scan.shape() : SoundShape{false, 0, 0, 1};
+    if (!m_writeFailed && (m_dataBytes == 0 || shape.silent)) {
+        m_silent = true;
+        m_file.close();
+        m_file.remove();
+        return Result::failure(QStringLiteral("لم يصل أي صوت من الميكروفون"));
+    }
+    bool complete = !m_writeFailed && (!m_layout.valid() || shapeFile(shape));
     // The sizes are only known now.
     if (complete && (m_dataBytes & 1))
         complete = m_file.write("\0", 1) == 1;
@@ -134,8 +179,7 @@ Result ClipRecorder::finish()
     m_file.close();
     if (!complete) {
         m_file.remove();
-        return Result::failure(m_writeFailed ? QStringLiteral("تعذرت كتابة التسجيل في ملفه المؤقت")
-                               : QStringLiteral("لم يصل أي صوت من مدخل الصوت"));
+        return Result::failure(QStringLiteral("تعذرت كتابة التسجيل في ملفه المؤقت"));
     }
     return Result::success();
 }
@@ -168,6 +212,35 @@ void ClipRecorder::takeSound()
     }
     m_dataBytes += sound.size();
     m_sinceSound.start();
+    emit soundArrived(m_scan.take(sound));
+}
+
+bool ClipRecorder::shapeFile(const SoundShape &shape)
+{
+    // Moved towards the start of the file piece by piece: a piece is always
+    // written where a piece already read was, so nothing not read yet is
+    // overwritten.
+    const qint64 frameBytes = m_layout.bytesPerFrame();
+    const qint64 chunk = qMax<qint64>(frameBytes, ShapeChunkBytes / frameBytes * frameBytes);
+    qint64 from = HeaderSize + shape.firstFrame * frameBytes;
+    qint64 to = HeaderSize;
+    qint64 left = (shape.endFrame - shape.firstFrame) * frameBytes;
+    QByteArray piece;
+    while (left > 0) {
+        if (!m_file.seek(from))
+            return false;
+        piece = m_file.read(qMin(left, chunk));
+        if (piece.isEmpty())
+            return false;
+        scaleSamples(piece.data(), piece.size(), m_layout.kind, shape.gain);
+        if (!m_file.seek(to) || m_file.write(piece) != piece.size())
+            return false;
+        from += piece.size();
+        to += piece.size();
+        left -= piece.size();
+    }
+    m_dataBytes = to - HeaderSize;
+    return m_dataBytes > 0 && m_file.resize(to);
 }
 
 void ClipRecorder::watchInput()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/base/result.h"
+#include "core/media/soundshaper.h"
 
 #include <QAudioFormat>
 #include <QElapsedTimer>
@@ -15,6 +16,11 @@ class QIODevice;
 /// written as the sound arrives, with a header whose sizes are put right
 /// when the recording is finished, so a finished recording is a normal wav
 /// file for any program. The input device is held only while recording.
+///
+/// A finished recording is shaped before it is a clip (SoundScan): its
+/// silence before and after the words cut off and its peak brought to the
+/// default clips' level, in the format it was recorded in. One in which no
+/// sound arrived at all is refused (finishedSilent()).
 class ClipRecorder : public QObject
 {
     Q_OBJECT
@@ -25,9 +31,12 @@ public:
     /// Starts recording into fileName (created or emptied). Fails at once
     /// when there is no audio input or the file cannot be written.
     Result start(const QString &fileName);
-    /// Ends the recording and completes the file. Fails, removing the file,
-    /// when no sound at all was recorded or the file could not be written.
+    /// Ends the recording, shapes it and completes the file. Fails, removing
+    /// the file, when nothing or only silence was recorded (finishedSilent())
+    /// or the file could not be written.
     Result finish();
+    /// The last finish() failed because the input delivered only silence.
+    bool finishedSilent() const { return m_silent; }
     /// Ends the recording and removes its file.
     void abort();
 
@@ -41,12 +50,15 @@ signals:
     /// The input stopped by itself (device lost) while recording, or has
     /// delivered nothing for two seconds (eight before its first sound).
     void interrupted();
+    /// The peak of the sound that has just arrived, 0 to 1, for a meter.
+    void soundArrived(double peak);
 
 private:
     void takeSound();
     void watchInput();
     void onSourceStateChanged();
     void release();
+    bool shapeFile(const SoundShape &shape);
 
     QAudioSource *m_source = nullptr;
     QIODevice *m_input = nullptr;
@@ -57,4 +69,7 @@ private:
     int m_lastError = 0;
     QTimer m_watch;
     QElapsedTimer m_sinceSound;
+    PcmLayout m_layout;
+    SoundScan m_scan{PcmLayout{}};
+    bool m_silent = false;
 };

@@ -55,6 +55,7 @@ Result resetClip(ClipPlayer &player, const QString &blankFile)
     // Emptying the clip is the one way besides recording anew that a
     // recording not saved yet goes.
     player.discardRecording();
+    player.forgetUndo();
     player.close();
     if (player.fileName().isEmpty())
         return Result::failure(QStringLiteral("لا يوجد ملف مقطع لتفريغه"));
@@ -80,10 +81,16 @@ Result saveAll(const QList<ClipPlayer *> &players)
 {
     QStringList failures;
     for (ClipPlayer *player : players) {
-        if (!player->isOpen() && !player->hasRecording())
+        if (!player->isOpen() && !player->hasRecording()) {
+            player->forgetUndo();
             continue;
+        }
         const Result saved = player->save();
-        if (!saved)
+        // Saved with the settings: there is no going back on it now. A clip
+        // that could not be saved keeps its way back.
+        if (saved)
+            player->forgetUndo();
+        else
             failures << saved.text;
     }
     if (failures.isEmpty())

@@ -25,7 +25,8 @@ QString clipFileName(const QString &root, int player, const QString &ext);
 /// root + "Data/0." + ext: the blank clip copied over a clip to empty it.
 QString blankFileName(const QString &root, const QString &ext);
 
-/// Empties the player's clip: drops a recording not saved yet, closes it, replaces its file atomically with
+/// Empties the player's clip: drops a recording not saved yet (and the way
+/// back from the last one), closes it, replaces its file atomically with
 /// a copy of the blank clip and opens it again. Without a usable blank the
 /// teacher's clip is kept (and reopened) and the failure says so; a clip
 /// that cannot be replaced is kept the same way; a reopen that fails is a
@@ -35,7 +36,8 @@ Result resetClip(ClipPlayer &player, const QString &blankFile);
 /// Saves every player in order. A player without an open clip and without a
 /// recording holds nothing new and is skipped, so that one missing clip file cannot block saving
 /// (and closing). Every other player is still saved after one fails; the
-/// failures' texts are joined, one a line.
+/// failures' texts are joined, one a line. A clip saved here can no longer
+/// go back to what it was before its last recording.
 Result saveAll(const QList<ClipPlayer *> &players);
 
 } // namespace ClipSet

@@ -1,13 +1,18 @@
 #pragma once
 
 // Helpers shared by the media tests: a loud sound-only clip, the loudness of
-// a recording, and whether a sound server is there.
+// a recording, whether a sound server is there, a tone played into its sink
+// and the wait for a recording to hear it.
 
+#include "core/media/clipplayer.h"
 #include "support/testsupport.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QString>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QtEndian>
 
 #include <cmath>
@@ -147,6 +152,96 @@ inline Loudness loudness(const QByteArray &wave)
         offset += 8 + qint64(length) + (length & 1);
     }
     return result;
+}
+
+/// A mono 16-bit wav at 22050 Hz: leadMs of silence, toneMs of a 440 Hz
+/// tone at half of full scale (-6 dBFS), tailMs of silence.
+inline QByteArray toneWav(int leadMs, int toneMs, int tailMs)
+{
+    constexpr int Rate = 22050;
+    const int lead = Rate * leadMs / 1000;
+    const int tone = Rate * toneMs / 1000;
+    QByteArray wave = testsupport::silentWav(lead + tone + Rate * tailMs / 1000);
+    qToLittleEndian<quint32>(Rate, wave.data() + 24);
+    qToLittleEndian<quint32>(Rate * 2, wave.data() + 28);
+    for (int i = 0; i < tone; ++i)
+        qToLittleEndian<qint16>(qint16(std::lround(16384 * std::sin(2 * M_PI * 440 * i / Rate))),
+                                wave.data() + 44 + 2 * (lead + i));
+    return wave;
+}
+
+/// Plays a clip into the sound server's sink, which its source "quizmic"
+/// (the recordings' input) hears.
+class SinkSignal
+{
+public:
+    bool play(const QByteArray &wave)
+    {
+        const QString file = m_dir.filePath(QStringLiteral("signal.wav"));
+        if (!testsupport::writeFile(file, wave))
+            return false;
+        m_player.setFileName(file);
+        if (!m_player.open())
+            return false;
+        m_player.play();
+        return m_player.state() == ClipPlayer::State::Playing;
+    }
+    bool finished() const { return m_player.state() != ClipPlayer::State::Playing; }
+
+private:
+    QTemporaryDir m_dir;
+    ClipPlayer m_player;
+};
+
+/// A recording on the sound server's clock. What is played reaches a
+/// recording only after the server's latency, which a loaded machine
+/// stretches to hundreds of milliseconds: a recording is stopped once it
+/// holds the sound of the moment wanted, never after a fixed wait.
+class RecordingClock
+{
+public:
+    /// Waits for the first sound of the recording under way (the server may
+    /// take a moment to begin); false when none came within 8 s.
+    bool waitForFirstSound(const ClipPlayer &recorder)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (recorder.recordedDuration() <= 0 && clock.elapsed() < 8000)
+            QTest::qWait(20);
+        m_sinceFirstSound.start();
+        m_firstSoundMs = recorder.recordedDuration();
+        return m_firstSoundMs > 0;
+    }
+    /// Waits until the recording holds the sound of this moment and marginMs
+    /// after it; false when it did not within 10 s.
+    bool waitPastNow(const ClipPlayer &recorder, int marginMs = 200)
+    {
+        const qint64 wanted = m_firstSoundMs + m_sinceFirstSound.elapsed() + marginMs;
+        QElapsedTimer clock;
+        clock.start();
+        while (recorder.recordedDuration() < wanted && clock.elapsed() < 10000)
+            QTest::qWait(20);
+        return recorder.recordedDuration() >= wanted;
+    }
+
+private:
+    QElapsedTimer m_sinceFirstSound;
+    qint64 m_firstSoundMs = 0;
+};
+
+/// Plays a tone into the sink while a recording runs and waits until the
+/// recording has heard all of it: a recording of silence is refused.
+inline bool soundInto(const ClipPlayer &recorder, int toneMs = 400)
+{
+    RecordingClock clock;
+    SinkSignal signal;
+    if (!clock.waitForFirstSound(recorder) || !signal.play(toneWav(0, toneMs, 0)))
+        return false;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (!signal.finished() && elapsed.elapsed() < 10000)
+        QTest::qWait(10);
+    return signal.finished() && clock.waitPastNow(recorder);
 }
 
 } // namespace MediaTest

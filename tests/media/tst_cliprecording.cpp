@@ -211,7 +211,7 @@ private slots:
         ClipPlayer player;
         openOn(player, clip);
         QVERIFY(startRecording(player));
-        QTest::qWait(300);
+        QVERIFY(soundInto(player));
         player.stop();
         QCOMPARE(player.state(), State::Stopped);
         QVERIFY(player.hasRecording());
@@ -268,7 +268,7 @@ private slots:
         ClipPlayer player;
         openOn(player, clip);
         QVERIFY(startRecording(player));
-        QTest::qWait(300);
+        QVERIFY(soundInto(player));
         player.close();
         QCOMPARE(player.state(), State::Closed);
         QVERIFY(player.hasRecording());
@@ -308,7 +308,7 @@ private slots:
 
         const QString clip = players[1].fileName();
         QVERIFY(startRecording(players[1]));
-        QTest::qWait(200);
+        QVERIFY(soundInto(players[1]));
         // The clip's name is taken by a folder before the save.
         QVERIFY(QFile::remove(clip));
         QVERIFY(QDir().mkpath(clip + QStringLiteral("/inside")));

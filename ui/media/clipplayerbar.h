@@ -4,20 +4,26 @@
 
 class ClipPlayer;
 class QLabel;
+class QProgressBar;
 class QToolButton;
 
-/// The buttons of one clip player: play, stop and record, in this order.
+/// The buttons of one clip player: play, stop, record and undo, in this
+/// order.
 /// The bar only says what the user asked for (buttonClicked); the window
 /// decides what happens. Its buttons follow the player it watches: an open
 /// clip offers play, and record where the clip can be recorded into;
 /// playing or recording offers only stop; a player without an open clip
-/// offers nothing. A recording that a lost input cut off is said beside
-/// the buttons ("انقطع التسجيل") until it is saved or replaced.
+/// offers nothing. Undo is offered while the clip can go back to what it
+/// was before its last recording. While recording, the record button is
+/// held down and shows the time recorded, the bar is tinted and its meter
+/// shows the level of the sound arriving. A recording that a lost input cut
+/// off is said under the buttons ("انقطع التسجيل") until it is saved or
+/// replaced, and one in which no sound arrived until the next one.
 class ClipPlayerBar : public QWidget
 {
     Q_OBJECT
 public:
-    enum class Button { Play, Stop, Record };
+    enum class Button { Play, Stop, Record, Undo };
     Q_ENUM(Button)
 
     explicit ClipPlayerBar(QWidget *parent = nullptr);
@@ -34,8 +40,12 @@ public:
 signals:
     void buttonClicked(ClipPlayerBar::Button button);
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     void followPlayer();
+    void showLevel(double peak);
 
     ClipPlayer *m_player = nullptr;
     QString m_noOutput;
@@ -43,6 +53,10 @@ private:
     QToolButton *m_play;
     QToolButton *m_stop;
     QToolButton *m_record;
+    QToolButton *m_undo;
+    QProgressBar *m_level;
     /// Shown while the clip holds a recording the lost input cut off.
     QLabel *m_note;
+    /// Shown after a recording in which no sound arrived.
+    QLabel *m_silent;
 };

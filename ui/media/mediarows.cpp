@@ -126,6 +126,8 @@ Result MediaRows::carryOut(int clip, ClipPlayerBar::Button button)
             return Result::failure(player.lastErrorText());
         break;
     }
+    case ClipPlayerBar::Button::Undo:
+        return player.undoRecording();
     }
     return Result::success();
 }

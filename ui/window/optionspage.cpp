@@ -140,6 +140,7 @@ void OptionsPage::nameForScreenReaders()
         players[i]->button(ClipPlayerBar::Button::Play)->setAccessibleName(QStringLiteral("تشغيل: ") + clips[i]);
         players[i]->button(ClipPlayerBar::Button::Stop)->setAccessibleName(QStringLiteral("إيقاف: ") + clips[i]);
         players[i]->button(ClipPlayerBar::Button::Record)->setAccessibleName(QStringLiteral("تسجيل: ") + clips[i]);
+        players[i]->button(ClipPlayerBar::Button::Undo)->setAccessibleName(QStringLiteral("تراجع عن التسجيل: ") + clips[i]);
         resets[i]->setAccessibleName(QStringLiteral("حذف الملف: ") + clips[i]);
         resets[i]->setAccessibleDescription(QStringLiteral("يستبدل الملف بملف فارغ"));
     }
@@ -247,7 +248,10 @@ void OptionsPage::buildEditors()
     for (int i = 0; i < 5; ++i) {
         *resets[i] = speedButton(p, resetNames[i], QStringLiteral("X"), 246, resetTops[i], 23, 22);
         (*resets[i])->setToolTip(QStringLiteral("حذف الملف"));
-        *players[i] = placed(new ClipPlayerBar(p), playerNames[i], 159, rowTops[i], 85, 22);
+        // Under the buttons, in the gap to the next row: the level meter
+        // while recording and, under the row's caption too, what went wrong
+        // with a recording.
+        *players[i] = placed(new ClipPlayerBar(p), playerNames[i], 92, rowTops[i], 152, 35);
     }
 
     const QString colourHint = QStringLiteral("اضغط هنا لتغيير اللون");
@@ -266,6 +270,10 @@ void OptionsPage::buildEditors()
     }
     Label1 = label(p, "Label1", QStringLiteral("الجواب صح"), 101, 116);
     Label3 = label(p, "Label3", QStringLiteral("الجواب خطأ"), 99, 149);
+    // A bar's note line runs under its caption and over the top of the next
+    // row's: it is drawn above both.
+    for (ClipPlayerBar *bar : {MP1, MP2, MP3, MPTrue, MPFalse})
+        bar->raise();
 
     TextPanel = placed(new QFrame(p), "TextPanel", 48, 0, 44, 104);
     static_cast<QFrame *>(TextPanel)->setFrameShape(QFrame::StyledPanel);
