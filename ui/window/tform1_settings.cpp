@@ -33,6 +33,7 @@ void TForm1::bindSettingsControls()
     m_lessons->model()->setRenameHandler([this, list = TabSheet1->Lesson](const QString &from, const QString &to) {
         return !list->window()->isHidden() && renameLessonFolder(from, to);
     });
+    bindLessonActions();
     connect(TabSheet1, &OptionsPage::textRefused, this, [this](const QString &characters) {
         m_dialogs->showMessage(Windows1256::refusalMessage() + QStringLiteral("\n\r") + characters);
     });
@@ -68,6 +69,7 @@ void TForm1::LoadOptions()
         raiseIfFailed(m_settings.readAutomatic(&*read));
     }
     applyOptions(*read);
+    applyLessonChoices();
 }
 
 // Who sits at the computer is the teacher's choice, not part of a lesson: a
@@ -154,6 +156,7 @@ void TForm1::SaveOptions()
         m_accessRead = now;
     raiseIfFailed(m_media->saveAll()
                       .andThen(m_settings.save(TabSheet1->CurLesson->text(), collectOptions()))
+                      .andThen(saveIntoOwnLesson())
                       .andThen(accessSaved));
 }
 
@@ -191,6 +194,10 @@ void TForm1::setCurLesson(const QString &name)
 {
     if (TabSheet1->CurLesson->text() == name)
         return;
+    // A lesson that keeps its own settings takes them with it when another
+    // is chosen, as it does at the exit.
+    if (m_lessonLoaded && selfContainedLessons())
+        SaveOptions();
     {
         const QSignalBlocker block(TabSheet1->CurLesson);
         TabSheet1->CurLesson->setText(name);
