@@ -239,6 +239,12 @@ void TForm1::ProButton1Click()
         m_dialogs->showMessage(LessonLibrary::notCopiedText());
         return;
     }
+    // A lesson with its own clips and settings has just been saved whole:
+    // the Data folder's clips must not replace the ones recorded for it.
+    if (selfContainedLessons()) {
+        m_dialogs->showMessage(LessonLibrary::copiedText());
+        return;
+    }
     m_dialogs->showMessage(m_settings.lessons().saveIntoLesson(name).text);
 }
 
