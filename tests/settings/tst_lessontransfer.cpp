@@ -89,7 +89,7 @@ private slots:
         const QString zip = homeA.filePath(QStringLiteral("lesson.zip"));
         a.dialogs.saveFileAnswers.enqueue(zip);
         a.form->lessonActions()->exportAction()->trigger();
-        QCOMPARE(a.dialogs.texts(Kind::SaveFile), QStringList{QDir(homeA.path()).filePath(lessonName() + ".zip")});
+        QCOMPARE(a.dialogs.texts(Kind::SaveFile), QStringList{QDir(homeA.path()).filePath(lessonName() + ".lesson.zip")});
         QVERIFY2(a.messages().constLast().startsWith(QStringLiteral(u"تم تصدير الدرس")), qPrintable(a.messages().join('|')));
         const QByteArray clip1 = readFile(a.data(lessonName() + QStringLiteral("/color1.wav")));
         QVERIFY(a.closeByButton());
@@ -139,6 +139,25 @@ private slots:
         QVERIFY(b.errors().isEmpty());
         QCOMPARE(b.dialogs.unscripted(), 0);
         qputenv("HOME", oldHome);
+    }
+
+    // Opened from the file manager with a lesson file: asked, then imported.
+    void aLessonFileTheQuizStartsWithIsOffered()
+    {
+        QTemporaryDir made;
+        const QString zip = made.filePath(QStringLiteral("animals.lesson.zip"));
+        QVERIFY(writeFile(made.filePath(QStringLiteral("animals/options.txt")), QByteArray(21 * 3, '\n')));
+        QVERIFY(LessonArchive::exportLesson(made.filePath(QStringLiteral("animals")), QStringLiteral("animals"), zip));
+        QuizWindow q([&zip](QuizWindow &w) {
+            w.beforeShow = [&zip, &w](TForm1 &form) {
+                w.dialogs.confirmAnswers.enqueue(true);
+                form.offerLessonFile(zip);
+            };
+        });
+        QTRY_COMPARE(q.dialogs.count(Kind::Confirm), 1);
+        QVERIFY(q.dialogs.texts(Kind::Confirm).first().contains(zip));
+        QVERIFY(QFileInfo(q.data(QStringLiteral("animals/options.txt"))).isFile());
+        QVERIFY(q.errors().isEmpty());
     }
 
     void lessonsWithTheirOwnClipsAndSettings()

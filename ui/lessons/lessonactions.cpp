@@ -15,7 +15,11 @@ LessonActions::LessonActions(QWidget *area)
     m_button->setToolTip(QStringLiteral(u"تصدير الدرس واستيراده، ودروس بمقاطعها"));
     m_button->setAccessibleName(m_button->toolTip());
     m_button->setPopupMode(QToolButton::InstantPopup);
-    m_button->setGeometry(88, 59, 40, 22);
+    m_button->setGeometry(86, 59, 42, 22);
+    // The word fits the narrow place beside the lesson buttons.
+    QFont small = m_button->font();
+    small.setPixelSize(11);
+    m_button->setFont(small);
     auto *menu = new QMenu(m_button);
     menu->setLayoutDirection(Qt::RightToLeft);
     m_export = menu->addAction(LessonTransfer::exportCaption());

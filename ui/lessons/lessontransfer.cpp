@@ -23,7 +23,7 @@ QString importCaption()
 void exportLesson(Dialogs &dialogs, const QString &lessonDir, const QString &name, const QString &suggestedFolder)
 {
     const std::optional<QString> path = dialogs.chooseSaveFile(
-        exportCaption(), QDir(suggestedFolder).filePath(name + QLatin1String(".zip")), LessonArchive::fileFilter());
+        exportCaption(), QDir(suggestedFolder).filePath(name + QLatin1String(".lesson.zip")), LessonArchive::fileFilter());
     if (!path)
         return;
     const Result written = LessonArchive::exportLesson(lessonDir, name, *path);

@@ -191,6 +191,9 @@ public:
     void ImportLessonClick(const QString &zipPath = QString());
     void SelfContainedClick();
     void FitChkClick();
+    /// A lesson file the program was started with (from the file manager):
+    /// once the window is up, the teacher is asked whether to import it.
+    void offerLessonFile(const QString &path);
     /// Whether named lessons play their own clips and keep their settings.
     bool selfContainedLessons() const;
     LessonActions *lessonActions() const { return m_lessonActions; }
@@ -283,6 +286,8 @@ private:
     Result keepPicture(const QString &source, QString *stored) const;
     /// Set once a load has put a file's settings into the controls.
     bool m_lessonLoaded = false;
+    QString m_offeredLessonFile;
+    void askToImportOffered();
 
     Dialogs *m_dialogs;
     Random *m_random;

@@ -23,6 +23,9 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QTimer>
+
+#include <utility>
 
 void TForm1::bindLessonActions()
 {
@@ -136,4 +139,20 @@ Result TForm1::saveIntoOwnLesson() const
     if (!options || !QFileInfo(QFileInfo(*options).absolutePath()).isDir())
         return Result::success();
     return OptionsFile::save(*options, collectOptions());
+}
+
+void TForm1::offerLessonFile(const QString &path)
+{
+    m_offeredLessonFile = QFileInfo(path).absoluteFilePath();
+    if (m_shown && !m_inFirstShow)
+        QTimer::singleShot(0, this, [this] { guarded([this] { askToImportOffered(); }); });
+}
+
+void TForm1::askToImportOffered()
+{
+    const QString path = std::exchange(m_offeredLessonFile, QString());
+    if (path.isEmpty())
+        return;
+    if (m_dialogs->confirm(QStringLiteral(u"هل تريد استيراد الدرس من الملف\n\r") + Bidi::path(path)))
+        ImportLessonClick(path);
 }
