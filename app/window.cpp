@@ -36,6 +36,10 @@ extern "C" Q_DECL_EXPORT int quizRunWindow(QMessageBox *notice)
         THelpForm helpForm;
         form.setHelpForm(&helpForm);
         QObject::connect(&form, &TForm1::finished, qApp, &QApplication::quit);
+        // Opened with a lesson file from the file manager: offered for import.
+        const QStringList arguments = QCoreApplication::arguments();
+        if (arguments.size() > 1 && arguments.at(1).endsWith(QLatin1String(".zip"), Qt::CaseInsensitive))
+            form.offerLessonFile(arguments.at(1));
         form.maximize();
         form.show();
         result = QApplication::exec();

@@ -44,6 +44,11 @@ configure_file(packaging/quiz.desktop.in ${CMAKE_BINARY_DIR}/package/quiz.deskto
 install(FILES ${CMAKE_BINARY_DIR}/package/quiz.desktop DESTINATION share/applications
         COMPONENT package EXCLUDE_FROM_ALL)
 
+# A lesson handed on as one file (name.lesson.zip) opens the quiz, which
+# offers to import it; dpkg's trigger updates the desktop's MIME database.
+install(FILES packaging/quiz-lesson.xml DESTINATION share/mime/packages RENAME quiz.xml
+        COMPONENT package EXCLUDE_FROM_ALL)
+
 # The software centres' description, under the reverse-domain name of the
 # project's address, which also holds the screenshots (docs/ of the source).
 set(QUIZ_HOMEPAGE "https://quiz.example/" CACHE STRING "The project's web address, ending in a slash")

@@ -99,7 +99,8 @@ echo "figure package_install $(since "$start") s"
 pass "apt-get installs the package"
 for f in /usr/lib/quiz/quiz /usr/lib/quiz/help.htm /usr/lib/quiz/Data/options.txt /usr/lib/quiz/Data/color1.wav \
          /usr/lib/quiz/Data/0.avi /usr/share/applications/quiz.desktop /usr/share/icons/hicolor/scalable/apps/quiz.svg \
-         /usr/share/man/man1/quiz.1.gz /usr/share/doc/quiz/copyright /usr/share/doc/quiz/changelog.gz; do
+         /usr/share/man/man1/quiz.1.gz /usr/share/doc/quiz/copyright /usr/share/doc/quiz/changelog.gz \
+         /usr/share/mime/packages/quiz.xml; do
     check "the package installed $f" test -f "$f"
 done
 check "/usr/bin/quiz starts the installed program" [ "$(readlink -f /usr/bin/quiz)" = /usr/lib/quiz/quiz ]

@@ -8,7 +8,7 @@ build_pkgs="cmake g++ make qt6-base-dev qt6-multimedia-dev libqt6sql6-sqlite qt6
   libqt6svg6 qt6-qpa-plugins gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   gstreamer1.0-libav fonts-dejavu-core fonts-noto-core qt6-translations-l10n
   qt6-charts-dev libqt6charts6 libqt6opengl6-dev
-  libqt6sql6-psql libpq-dev pkgconf qt6-svg-dev libwmf-dev libemf2svg-dev libsqlite3-dev
+  libqt6sql6-psql libpq-dev pkgconf qt6-svg-dev libwmf-dev libemf2svg-dev libsqlite3-dev libarchive-dev
   qt6-wayland"
 test_pkgs="xvfb xauth xdotool pulseaudio pulseaudio-utils sox x11-utils imagemagick clang libclang-rt-14-dev sqlite3
   locales openbox dpkg-dev desktop-file-utils"

@@ -2,6 +2,7 @@
 
 #include "core/base/atomicfile.h"
 #include "core/base/filelookup.h"
+#include "core/settings/lessonarchive.h"
 #include "core/settings/optionsfile.h"
 #include "core/settings/windows1256.h"
 
@@ -144,6 +145,8 @@ Result LessonLibrary::checkName(const QString &name)
     }
     if (!Windows1256::canHold(name))
         return Result::failure(askAgain(QStringLiteral(u"اسم الدرس يحوي رموزاً لا يمكن حفظها")));
+    if (name.compare(LessonArchive::picturesFolder(), Qt::CaseInsensitive) == 0)
+        return Result::failure(askAgain(QStringLiteral(u"لا يجوز تسمية الدرس بهذا الاسم")));
     if (QFile::encodeName(name).size() > MaxNameBytes)
         return Result::failure(askAgain(QStringLiteral(u"اسم الدرس طويل جداً")));
     return Result::success();
@@ -164,6 +167,8 @@ QStringList LessonLibrary::lessonFolders(const QString &dataDir)
     const QFileInfoList entries = dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
     for (const QFileInfo &entry : entries) {
         if (entry.isSymLink() && (canonicalData.isEmpty() || !isInside(entry.canonicalFilePath(), canonicalData)))
+            continue;
+        if (entry.fileName().compare(LessonArchive::picturesFolder(), Qt::CaseInsensitive) == 0)
             continue;
         names << entry.fileName();
     }
@@ -288,9 +293,20 @@ Result LessonLibrary::deleteLesson(const QString &name) const
         QDir(path).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QFileInfo &entry : entries) {
         // Sub-folders are not the lesson's own files and stay, with the
-        // folder holding them; links inside are removed as links.
-        if (entry.isDir() && !entry.isSymLink())
+        // folder holding them; links inside are removed as links. Only the
+        // lesson's own pictures folder goes with it, its plain files first.
+        if (entry.isDir() && !entry.isSymLink()) {
+            if (entry.fileName() != LessonArchive::picturesFolder())
+                continue;
+            const QFileInfoList pictures = QDir(entry.absoluteFilePath())
+                .entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+            for (const QFileInfo &picture : pictures) {
+                if ((!picture.isDir() || picture.isSymLink()) && !QFile::remove(picture.absoluteFilePath()))
+                    allRemoved = false;
+            }
+            QDir(path).rmdir(entry.fileName());
             continue;
+        }
         if (!QFile::remove(entry.absoluteFilePath()))
             allRemoved = false;
     }
@@ -321,6 +337,32 @@ Result LessonLibrary::renameLesson(const QString &oldName, const QString &newNam
         if (errno == EEXIST || errno == ENOTEMPTY)
             return Result::failure(askAgain(QStringLiteral(u"يوجد درس بهذا الاسم")));
         return Result::failure(QStringLiteral(u"لم يتم تغيير اسم الدرس"));
+    }
+    return Result::success();
+}
+
+bool LessonLibrary::nameTaken(const QString &name) const
+{
+    return takenByAnother(m_dataDir, name, QString());
+}
+
+Result LessonLibrary::adoptFolder(const QString &filledFolder, const QString &name) const
+{
+    const Result nameCheck = checkName(name);
+    if (!nameCheck)
+        return nameCheck;
+    const std::optional<QString> data = canonicalDataDir();
+    if (!data)
+        return Result::failure(notCopiedText());
+    if (takenByAnother(*data, name, QString()))
+        return Result::failure(askAgain(QStringLiteral(u"يوجد درس بهذا الاسم")));
+    // The filled folder is private to its owner; a lesson folder is as
+    // open as the Data folder holding it.
+    QFile::setPermissions(filledFolder, QFileInfo(*data).permissions());
+    if (!renameNoReplace(filledFolder, *data + QLatin1Char('/') + name)) {
+        if (errno == EEXIST || errno == ENOTEMPTY)
+            return Result::failure(askAgain(QStringLiteral(u"يوجد درس بهذا الاسم")));
+        return Result::failure(notCopiedText());
     }
     return Result::success();
 }

@@ -48,15 +48,16 @@ public:
     /// Arabic message that asks for another name: empty, ".", "..", a leading
     /// dot (hidden folders are not listed), "/", "\", NUL or other control
     /// characters, the automatic name, characters Windows-1256 cannot hold
-    /// (the current-lesson file could not name the lesson), and names too long
-    /// for one folder name.
+    /// (the current-lesson file could not name the lesson), names too long
+    /// for one folder name, and "pictures" in any letter case (the Data
+    /// folder's own pictures are kept in a folder of that name).
     static Result checkName(const QString &name);
 
     /// The lessons: folders directly inside the Data folder that are not
     /// hidden, sorted by name.
     QStringList lessonNames() const;
     /// The folders of `dataDir` that can be lessons, unsorted: not hidden,
-    /// and not a link that leads out of the Data folder (a link to /etc is
+    /// not the automatic lesson's `pictures` folder, and not a link that leads out of the Data folder (a link to /etc is
     /// no lesson, and nothing is read or written through it).
     static QStringList lessonFolders(const QString &dataDir);
 
@@ -94,7 +95,8 @@ public:
     Result saveIntoLesson(const QString &name) const;
 
     /// Deletes the lesson folder's own files (links are removed, never
-    /// followed) and then the folder when it is empty; a sub-folder and the
+    /// followed) and its pictures folder, then the folder when it is empty;
+    /// any other sub-folder and the
     /// folder holding it stay. A lesson that is a link to a folder is only
     /// unlinked. Success means the lesson is gone.
     Result deleteLesson(const QString &name) const;
@@ -103,6 +105,13 @@ public:
     /// new lesson and no other lesson may have it in any letter case (the
     /// lesson's own spelling may change).
     Result renameLesson(const QString &oldName, const QString &newName) const;
+
+    /// Whether an entry of the Data folder has the name in any letter case.
+    bool nameTaken(const QString &name) const;
+    /// Gives a folder filled elsewhere inside the Data folder (a hidden one)
+    /// the lesson's name in one rename, never replacing what has the name
+    /// meanwhile; the name is checked as for a new lesson.
+    Result adoptFolder(const QString &filledFolder, const QString &name) const;
 
 private:
     std::optional<QString> canonicalDataDir() const;

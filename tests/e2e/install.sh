@@ -48,7 +48,7 @@ for f in quiz help.htm quiz.svg quiz.desktop Data/options.txt Data/CurLesson.txt
 done
 check "the program is executable" test -x "$PREFIX/quiz"
 check "every library of the program resolves" libraries_resolve
-check "the desktop entry runs the installed program" [ "$(desktop_key Exec)" = "\"$PREFIX/quiz\"" ]
+check "the desktop entry runs the installed program, handing it a lesson file" [ "$(desktop_key Exec)" = "\"$PREFIX/quiz\" %f" ]
 check "the desktop entry's icon is installed" test -f "$(desktop_key Icon)"
 check "the desktop entry has an English name" [ "$(desktop_key Name)" = "Children's Quiz" ]
 check "the desktop entry has an Arabic name" [ -n "$(desktop_key 'Name\[ar\]')" ]

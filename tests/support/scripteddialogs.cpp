@@ -95,6 +95,17 @@ std::optional<QString> ScriptedDialogs::chooseSaveFile(const QString &, const QS
     return saveFileAnswers.dequeue();
 }
 
+std::optional<QString> ScriptedDialogs::chooseOpenFile(const QString &, const QString &initialPath,
+                                                       const QString &)
+{
+    m_calls.append({Kind::OpenFile, initialPath});
+    if (openFileAnswers.isEmpty()) {
+        ++m_unscripted;
+        return std::nullopt;
+    }
+    return openFileAnswers.dequeue();
+}
+
 std::optional<int> ScriptedDialogs::chooseItem(const QString &, const QString &prompt, const QStringList &)
 {
     m_calls.append({Kind::Item, prompt});

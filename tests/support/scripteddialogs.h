@@ -11,7 +11,7 @@
 class ScriptedDialogs : public Dialogs
 {
 public:
-    enum class Kind { Notice, Message, Error, Confirm, AskText, Color, Font, Picture, SaveFile, Password, Item, Print };
+    enum class Kind { Notice, Message, Error, Confirm, AskText, Color, Font, Picture, SaveFile, Password, Item, Print, OpenFile };
     struct Call
     {
         Kind kind;
@@ -32,6 +32,9 @@ public:
     /// Records the suggested path as the call's text.
     std::optional<QString> chooseSaveFile(const QString &caption, const QString &suggestedPath,
                                           const QString &filter) override;
+    /// Records the initial path as the call's text.
+    std::optional<QString> chooseOpenFile(const QString &caption, const QString &initialPath,
+                                          const QString &filter) override;
     /// Records the prompt.
     std::optional<int> chooseItem(const QString &caption, const QString &prompt,
                                   const QStringList &items) override;
@@ -48,6 +51,7 @@ public:
     QQueue<std::optional<QString>> pictureAnswers;
     QQueue<std::optional<QString>> saveFileAnswers;
     QQueue<std::optional<int>> itemAnswers;
+    QQueue<std::optional<QString>> openFileAnswers;
     QQueue<std::optional<QString>> printerAnswers;
 
     // What the dialogs were seeded with, last call of each kind.

@@ -47,6 +47,10 @@ public:
     /// filter's extension when the user typed none.
     virtual std::optional<QString> chooseSaveFile(const QString &caption, const QString &suggestedPath,
                                                   const QString &filter) = 0;
+    /// An open-file dialog opening on initialPath, for files matching
+    /// `filter`; the chosen file's full path.
+    virtual std::optional<QString> chooseOpenFile(const QString &caption, const QString &initialPath,
+                                                  const QString &filter) = 0;
     /// One of `items`, picked from a list; its index, none when cancelled.
     virtual std::optional<int> chooseItem(const QString &caption, const QString &prompt,
                                           const QStringList &items) = 0;

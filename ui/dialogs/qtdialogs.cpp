@@ -215,6 +215,26 @@ std::optional<QString> QtDialogs::chooseSaveFile(const QString &caption, const Q
     return box.selectedFiles().constFirst();
 }
 
+std::optional<QString> QtDialogs::chooseOpenFile(const QString &caption, const QString &initialPath,
+                                                 const QString &filter)
+{
+    QFileDialog box(m_parent, caption);
+    box.setOption(QFileDialog::DontUseNativeDialog, true);
+    box.setLayoutDirection(Qt::LeftToRight);
+    box.resize(820, 480);
+    box.setAcceptMode(QFileDialog::AcceptOpen);
+    box.setFileMode(QFileDialog::ExistingFile);
+    box.setNameFilter(filter);
+    const QFileInfo initial(initialPath);
+    if (initial.isDir())
+        box.setDirectory(initial.absoluteFilePath());
+    else if (initial.dir().exists())
+        box.setDirectory(initial.dir());
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
+        return std::nullopt;
+    return box.selectedFiles().constFirst();
+}
+
 std::optional<int> QtDialogs::chooseItem(const QString &caption, const QString &prompt, const QStringList &items)
 {
     QInputDialog box(m_parent);

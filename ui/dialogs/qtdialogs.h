@@ -32,6 +32,8 @@ public:
     std::optional<QString> choosePicture(const QString &initialPath) override;
     std::optional<QString> chooseSaveFile(const QString &caption, const QString &suggestedPath,
                                           const QString &filter) override;
+    std::optional<QString> chooseOpenFile(const QString &caption, const QString &initialPath,
+                                          const QString &filter) override;
     std::optional<int> chooseItem(const QString &caption, const QString &prompt,
                                   const QStringList &items) override;
     bool choosePrinter(QPrinter *printer) override;

@@ -1,10 +1,12 @@
 #include "ui/media/mediarows.h"
 
+#include "core/base/filelookup.h"
 #include "core/media/clipplayer.h"
 #include "core/media/clipset.h"
 #include "core/media/sounddevices.h"
 #include "ui/media/videocanvas.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QList>
 #include <QMediaDevices>
@@ -51,15 +53,19 @@ void MediaRows::showSoundDevices()
         bar->setSoundNotes(noOutput, noInput);
 }
 
-Result MediaRows::setup(const QString &dataRoot, int mediumIndex)
+Result MediaRows::setup(const QString &dataRoot, int mediumIndex, const QString &lessonDir)
 {
     m_mediaExt = ClipSet::mediaExtension(mediumIndex, m_mediaExt);
     for (ClipPlayer *player : m_players)
         player->close();
     // No picture of the old clips stays in the panel.
     m_videoCanvas->clear();
-    for (int i = 0; i < ClipCount; ++i)
-        m_players[i]->setFileName(ClipSet::clipFileName(dataRoot, i, m_mediaExt));
+    for (int i = 0; i < ClipCount; ++i) {
+        const QString own = lessonDir.isEmpty() ? QString()
+            : FileLookup::inFolder(lessonDir, QFileInfo(ClipSet::clipFileName(dataRoot, i, m_mediaExt)).fileName());
+        m_players[i]->setFileName(!own.isEmpty() && QFileInfo(own).isFile()
+                                      ? own : ClipSet::clipFileName(dataRoot, i, m_mediaExt));
+    }
     // One clip that cannot be opened costs neither the other clips nor what
     // follows (at start-up, the first question).
     Result opened = Result::success();

@@ -39,7 +39,10 @@ public:
     /// Opens the five clips of the medium (AVRG's index) below the data
     /// root: every clip that can be opened is, even after one fails, and the
     /// failures not told before come back together.
-    Result setup(const QString &dataRoot, int mediumIndex);
+    /// `lessonDir`, where given, is a lesson folder whose own clips are
+    /// played (and recorded into) in place of the Data folder's; a clip
+    /// missing there is the Data folder's.
+    Result setup(const QString &dataRoot, int mediumIndex, const QString &lessonDir = QString());
     /// Starts a clip from the beginning of a random track.
     Result start(int clip, Random &random);
     /// Replaces a clip's file with the blank clip.

@@ -295,6 +295,9 @@ void OptionsPage::buildEditors()
     BitBtn3->setToolTip(QStringLiteral("تغيير الصورة 1"));
     Label9 = label(p, "Label9", QStringLiteral("الصور"), 14, 1);
     StretchChk = placed(new QCheckBox(QStringLiteral("تمدد الصورة"), p), "StretchChk", 0, 112, 81, 17);
+    FitChk = placed(new QCheckBox(QStringLiteral(u"ملاءمة الصورة"), p), "FitChk", 0, 131, 90, 17);
+    FitChk->setToolTip(QStringLiteral(u"تُعرض كل صورة كاملة في وسط لوحتها بأكبر حجم دون تشويه"));
+    FitChk->setAccessibleDescription(FitChk->toolTip());
     Label4 = placed(new QLabel(QStringLiteral("ملفات الصوت والفيديو موجودة في المجلد Data يمكنك تغييرها بأي برنامج "
                                               "شرط أن تبقى بالاسم نفسه مع ابقاء نوع الملف نفسه وهما avi و wav"),
                                p),
@@ -382,7 +385,8 @@ void OptionsPage::editColour(Dialogs &dialogs, int slot)
     label->setPalette(palette);
 }
 
-Result OptionsPage::pickPicture(Dialogs &dialogs, int slot, PictureControl *image)
+Result OptionsPage::pickPicture(Dialogs &dialogs, int slot, PictureControl *image,
+                                const std::function<Result(const QString &, QString *)> &keep)
 {
     QLineEdit *const edits[] = {ImgEd1, ImgEd2, ImgEd3};
     QLineEdit *edit = edits[slot - 1];
@@ -393,6 +397,19 @@ Result OptionsPage::pickPicture(Dialogs &dialogs, int slot, PictureControl *imag
     if (!Windows1256::canHold(*path)) {
         dialogs.showMessage(Windows1256::refusalMessage());
         return Result::success();
+    }
+    if (keep) {
+        QString stored;
+        const Result kept = keep(*path, &stored);
+        if (kept && Windows1256::canHold(stored)) {
+            edit->setText(stored);
+            return image->loadFile(stored);
+        }
+        if (!kept) {
+            edit->setText(*path);
+            const Result loaded = image->loadFile(*path);
+            return loaded ? kept : loaded;
+        }
     }
     edit->setText(*path);
     return image->loadFile(*path);

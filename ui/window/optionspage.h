@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 
 class ClickLabel;
 class Dialogs;
@@ -44,7 +45,11 @@ public:
     /// image that shows it: the path edit takes the chosen path before the
     /// picture is read, so a picture that fails to load still leaves its
     /// path behind while the image keeps what it showed.
-    Result pickPicture(Dialogs &dialogs, int slot, PictureControl *image);
+    /// `keep`, where given, stores a copy of the chosen picture and gives
+    /// the copy's path, which the path edit then takes instead; where it
+    /// fails the chosen path is taken as it is, and the failure returned.
+    Result pickPicture(Dialogs &dialogs, int slot, PictureControl *image,
+                       const std::function<Result(const QString &, QString *)> &keep = {});
 
     QWidget *OptPanel;
     QPushButton *BitBtn1, *Button1, *Button2, *BitBtn2;
@@ -70,6 +75,9 @@ public:
     QPushButton *BitBtn3, *BitBtn4, *BitBtn5;
     QLabel *Label9;
     QCheckBox *StretchChk;
+    /// Each picture whole, centred, as large as its panel allows: the
+    /// lesson's side file keeps it.
+    QCheckBox *FitChk;
     QLabel *Label4;
     /// "No sound output was found", shown only then.
     QLabel *SoundNote;

@@ -34,6 +34,15 @@ void PictureControl::setStretch(bool stretch)
     update();
 }
 
+void PictureControl::setFit(bool fit)
+{
+    if (fit == m_fit)
+        return;
+    m_fit = fit;
+    m_stretched = QPixmap();
+    update();
+}
+
 const QImage &PictureControl::placeholder()
 {
     static const QImage image = [] {
@@ -53,12 +62,19 @@ void PictureControl::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     const QImage &image = m_image.isNull() ? placeholder() : m_image;
-    if (!m_stretch) {
+    if (!m_stretch && !m_fit) {
         painter.drawImage(QPoint(0, 0), image);
         return;
     }
     if (width() <= 0 || height() <= 0)
         return;
+    if (m_fit) {
+        const QSize fitted = image.size().scaled(size(), Qt::KeepAspectRatio);
+        if (m_stretched.size() != fitted && !fitted.isEmpty())
+            m_stretched = QPixmap::fromImage(image.scaled(fitted, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        painter.drawPixmap((width() - m_stretched.width()) / 2, (height() - m_stretched.height()) / 2, m_stretched);
+        return;
+    }
     if (m_stretched.size() != size())
         m_stretched = QPixmap::fromImage(
             image.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));

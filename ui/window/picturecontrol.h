@@ -24,6 +24,10 @@ public:
     bool hasPicture() const { return !m_image.isNull(); }
     void setStretch(bool stretch);
     bool stretch() const { return m_stretch; }
+    /// Whole, centred and as large as the area allows without distortion;
+    /// comes before stretching.
+    void setFit(bool fit);
+    bool fit() const { return m_fit; }
 
 signals:
     void clicked();
@@ -38,6 +42,7 @@ private:
 
     QImage m_image;
     bool m_stretch = false;
+    bool m_fit = false;
     /// The stretched picture at the control's current size: smooth scaling
     /// of a photo is too slow to repeat at every paint.
     QPixmap m_stretched;

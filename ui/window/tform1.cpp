@@ -225,6 +225,8 @@ void TForm1::showEvent(QShowEvent *event)
     m_inFirstShow = true;
     guarded([this] { FormShow(); });
     m_inFirstShow = false;
+    if (!m_offeredLessonFile.isEmpty())
+        QTimer::singleShot(0, this, [this] { guarded([this] { askToImportOffered(); }); });
 }
 
 void TForm1::FormShow()

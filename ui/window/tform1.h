@@ -19,6 +19,7 @@ class AccessPage;
 class ChildrenPage;
 class ClipPlayer;
 class DockLayout;
+class LessonActions;
 class LessonList;
 class MediaRows;
 class OptionsPage;
@@ -186,6 +187,21 @@ public:
     void ProButton1Click();
     void ProButton2Click();
     void SpeedButton6Click();
+    // Lessons that travel (tform1_lessons.cpp): export and import as one
+    // .zip file, pictures kept in the lesson, lessons with their own clips.
+    /// Writes the lesson picked in the list (the current one when none is)
+    /// as one file, asking where.
+    void ExportLessonClick();
+    /// Makes a new lesson of a lesson file: the one given, or one asked for.
+    void ImportLessonClick(const QString &zipPath = QString());
+    void SelfContainedClick();
+    void FitChkClick();
+    /// A lesson file the program was started with (from the file manager):
+    /// once the window is up, the teacher is asked whether to import it.
+    void offerLessonFile(const QString &path);
+    /// Whether named lessons play their own clips and keep their settings.
+    bool selfContainedLessons() const;
+    LessonActions *lessonActions() const { return m_lessonActions; }
     /// Sets the current lesson as a user's change would: only a different
     /// name is a change, and then CurLessonChange runs at once, its errors
     /// reaching the caller.
@@ -265,6 +281,20 @@ private:
     /// The five clips, their players and rows.
     MediaRows *m_media = nullptr;
     LessonList *m_lessons = nullptr;
+    LessonActions *m_lessonActions = nullptr;
+    /// The folder of the current lesson (the Data folder for the automatic one).
+    QString currentLessonDir() const;
+    void bindLessonActions();
+    void applyLessonChoices();
+    /// Where lessons keep their own settings: the current named lesson's
+    /// options file takes them too.
+    Result saveIntoOwnLesson() const;
+    /// Copies a picked picture into the current lesson's pictures folder.
+    Result keepPicture(const QString &source, QString *stored) const;
+    /// Set once a load has put a file's settings into the controls.
+    bool m_lessonLoaded = false;
+    QString m_offeredLessonFile;
+    void askToImportOffered();
 
     Dialogs *m_dialogs;
     Random *m_random;

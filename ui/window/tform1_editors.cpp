@@ -64,17 +64,20 @@ void TForm1::Button2Click()
 // themselves are crossed in the choice panels (Image2 lies in SPanel3).
 void TForm1::BitBtn3Click()
 {
-    raiseIfFailed(TabSheet1->pickPicture(*m_dialogs, 1, Panel4->Image1));
+    raiseIfFailed(TabSheet1->pickPicture(*m_dialogs, 1, Panel4->Image1,
+                                         [this](const QString &source, QString *stored) { return keepPicture(source, stored); }));
 }
 
 void TForm1::BitBtn4Click()
 {
-    raiseIfFailed(TabSheet1->pickPicture(*m_dialogs, 2, Panel4->Image2));
+    raiseIfFailed(TabSheet1->pickPicture(*m_dialogs, 2, Panel4->Image2,
+                                         [this](const QString &source, QString *stored) { return keepPicture(source, stored); }));
 }
 
 void TForm1::BitBtn5Click()
 {
-    raiseIfFailed(TabSheet1->pickPicture(*m_dialogs, 3, Panel4->Image3));
+    raiseIfFailed(TabSheet1->pickPicture(*m_dialogs, 3, Panel4->Image3,
+                                         [this](const QString &source, QString *stored) { return keepPicture(source, stored); }));
 }
 
 bool TForm1::loadPictureSilently(int slot)

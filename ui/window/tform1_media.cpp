@@ -32,7 +32,10 @@ void TForm1::SetupMediaFiles()
 {
     // Every clip that can be opened is; the others are told together and
     // what follows (at start-up, the first question) goes on.
-    const Result opened = m_media->setup(dataRoot(), TabSheet1->AVRG->itemIndex());
+    // Where lessons carry their own clips, a named lesson's folder holds them.
+    const QString lessonDir = selfContainedLessons() ? currentLessonDir() : QString();
+    const Result opened = m_media->setup(dataRoot(), TabSheet1->AVRG->itemIndex(),
+                                         lessonDir == m_settings.dataDir() ? QString() : lessonDir);
     if (!opened)
         reportError(opened.text);
 }

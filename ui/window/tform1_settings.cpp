@@ -33,6 +33,7 @@ void TForm1::bindSettingsControls()
     m_lessons->model()->setRenameHandler([this, list = TabSheet1->Lesson](const QString &from, const QString &to) {
         return !list->window()->isHidden() && renameLessonFolder(from, to);
     });
+    bindLessonActions();
     connect(TabSheet1, &OptionsPage::textRefused, this, [this](const QString &characters) {
         m_dialogs->showMessage(Windows1256::refusalMessage() + QStringLiteral("\n\r") + characters);
     });
@@ -68,6 +69,7 @@ void TForm1::LoadOptions()
         raiseIfFailed(m_settings.readAutomatic(&*read));
     }
     applyOptions(*read);
+    applyLessonChoices();
 }
 
 // Who sits at the computer is the teacher's choice, not part of a lesson: a
@@ -230,6 +232,7 @@ void TForm1::SaveOptions()
         m_accessRead = now;
     raiseIfFailed(m_media->saveAll()
                       .andThen(m_settings.save(TabSheet1->CurLesson->text(), collectOptions()))
+                      .andThen(saveIntoOwnLesson())
                       .andThen(accessSaved));
 }
 
@@ -247,6 +250,10 @@ void TForm1::setCurLesson(const QString &name)
 {
     if (TabSheet1->CurLesson->text() == name)
         return;
+    // A lesson that keeps its own settings takes them with it when another
+    // is chosen, as it does at the exit.
+    if (m_lessonLoaded && selfContainedLessons())
+        SaveOptions();
     {
         const QSignalBlocker block(TabSheet1->CurLesson);
         TabSheet1->CurLesson->setText(name);
@@ -286,6 +293,12 @@ void TForm1::ProButton1Click()
         SaveOptions();
     } catch (const QuizError &) {
         m_dialogs->showMessage(LessonLibrary::notCopiedText());
+        return;
+    }
+    // A lesson with its own clips and settings has just been saved whole:
+    // the Data folder's clips must not replace the ones recorded for it.
+    if (selfContainedLessons()) {
+        m_dialogs->showMessage(LessonLibrary::copiedText());
         return;
     }
     m_dialogs->showMessage(m_settings.lessons().saveIntoLesson(name).text);
