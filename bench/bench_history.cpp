@@ -109,7 +109,7 @@ bool measureCounting(const QString &path)
     QString error;
     if (!succeeded(table.open(path), &error) || !table.findKey(QString::number(Children / 2)))
         return fail(error);
-    const AnswerDetails details{QStringLiteral("التلقائي"), 0, 2, 2};
+    const AnswerDetails details{QStringLiteral("التلقائي"), QuestionType::Colours, 2, 2};
     std::vector<double> withHistory;
     std::vector<double> countOnly;
     QElapsedTimer timer;

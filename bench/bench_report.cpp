@@ -100,7 +100,7 @@ int main(int argc, char **argv)
         const QString pdf = dir.filePath(QStringLiteral("child.pdf"));
         const double ms = ok ? medianMs([&] {
             ChildReport report;
-            return (succeeded(ProgressReport::readChild(table, 1, chart.lesson, 0, ReportPeriod::Everything, now,
+            return (succeeded(ProgressReport::readChild(table, 1, chart.lesson, QuestionType::Colours, ReportPeriod::Everything, now,
                                                         &report), &error)
                     && succeeded(ReportPages::writeChildPdf(pdf, report, chart, now), &error))
                    || fail(error);

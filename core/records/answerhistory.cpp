@@ -18,7 +18,7 @@ QString readFailed(const QSqlQuery &q)
 
 } // namespace
 
-Result AnswerHistory::readChild(const ResultsTable &table, int no, const QString &lesson, int questionType,
+Result AnswerHistory::readChild(const ResultsTable &table, int no, const QString &lesson, std::optional<QuestionType> questionType,
                                 const QDate &today, ChildHistory *out)
 {
     *out = ChildHistory();
@@ -101,7 +101,7 @@ Result AnswerHistory::readServerDays(const QSqlDatabase &db, const QString &hist
 }
 
 Result AnswerHistory::readChoices(const QSqlDatabase &db, const QString &history, int no, const QString &lesson,
-                                  int questionType, ChildHistory *out)
+                                  std::optional<QuestionType> questionType, ChildHistory *out)
 {
     QSqlQuery c(db);
     c.setForwardOnly(true);
@@ -111,7 +111,7 @@ Result AnswerHistory::readChoices(const QSqlDatabase &db, const QString &history
         return Result::failure(readFailed(c));
     c.bindValue(0, no);
     c.bindValue(1, lesson);
-    c.bindValue(2, questionType);
+    c.bindValue(2, QuestionTypes::indexOf(questionType));
     if (!c.exec())
         return Result::failure(readFailed(c));
     while (c.next()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/base/result.h"
+#include "core/quiz/questiontype.h"
 
 #include <QDate>
 #include <QString>
@@ -44,7 +45,7 @@ class AnswerHistory
 public:
     /// The history of child `no`; `choices` counts the answers given in
     /// `lesson` with `questionType`. A failure's reason is Arabic.
-    static Result readChild(const ResultsTable &table, int no, const QString &lesson, int questionType,
+    static Result readChild(const ResultsTable &table, int no, const QString &lesson, std::optional<QuestionType> questionType,
                             const QDate &today, ChildHistory *out);
 
 private:
@@ -52,6 +53,5 @@ private:
     static Result readServerDays(const QSqlDatabase &db, const QString &history, int no, const QDate &today,
                                  ChildHistory *out);
     static Result readChoices(const QSqlDatabase &db, const QString &history, int no, const QString &lesson,
-                              int questionType,
-                              ChildHistory *out);
+                              std::optional<QuestionType> questionType, ChildHistory *out);
 };

@@ -31,7 +31,7 @@ void AnswerCount::bindAnswer(QSqlQuery &query, int first, const HistoryRow &row)
     const AnswerDetails &d = row.details;
     const bool answer = row.event == HistoryEvent::Answer;
     query.bindValue(first, answer ? QVariant(d.lesson) : QVariant(QMetaType::fromType<QString>()));
-    query.bindValue(first + 1, d.questionType >= 0 ? QVariant(d.questionType) : nullInt());
+    query.bindValue(first + 1, d.questionType ? QVariant(int(*d.questionType)) : nullInt());
     query.bindValue(first + 2, d.asked > 0 ? QVariant(d.asked) : nullInt());
     query.bindValue(first + 3, d.clicked > 0 ? QVariant(d.clicked) : nullInt());
     query.bindValue(first + 4, row.judgement == Judgement::None ? nullInt()

@@ -45,7 +45,7 @@ QString addOneSql(const QString &column);
 QString addWaitingSql(const QString &stored, const QString &waiting);
 
 /// Binds what a history row stores of the answer, the same in every store:
-/// lesson, question type, asked, clicked and correct (1, 0, or null for a
+/// lesson, question type (its index), asked, clicked and correct (1, 0, or null for a
 /// reset), at the positions `first` to `first + 4`. What is not known (no
 /// lesson for a reset, no type, no choice) is null.
 void bindAnswer(QSqlQuery &query, int first, const HistoryRow &row);

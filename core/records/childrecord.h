@@ -1,7 +1,11 @@
 #pragma once
 
+#include "core/quiz/questiontype.h"
+
 #include <QString>
 #include <QVariant>
+
+#include <optional>
 
 /// One stored row of the children's table. Name, Ok and NotOk may be null
 /// (a child added by name has no counts until its first answer or a reset).
@@ -18,12 +22,11 @@ struct ChildRecord
 };
 
 /// What was asked in a judged answer, kept in the answers history beside the
-/// count. 0 (or -1 for the type) where it is not known.
+/// count. 0 (or none for the type) where it is not known.
 struct AnswerDetails
 {
     QString lesson;
-    /// 0 colours, 1 text, 2 pictures.
-    int questionType = -1;
+    std::optional<QuestionType> questionType;
     /// The asked choice 1..3; 0 when no choice was asked (an answer before
     /// the first question).
     int asked = 0;

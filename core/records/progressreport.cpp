@@ -43,7 +43,7 @@ QString ProgressReport::periodTitle(ReportPeriod period)
 // Every row of the child is read in its order and placed on the teacher's
 // days here, for the file and the server alike: the server's clock zone is
 // not the teacher's, and a child's history is small enough to read whole.
-Result ProgressReport::readChild(const ResultsTable &table, int no, const QString &lesson, int questionType,
+Result ProgressReport::readChild(const ResultsTable &table, int no, const QString &lesson, std::optional<QuestionType> questionType,
                                  ReportPeriod period, const QDateTime &now, ChildReport *out)
 {
     *out = ChildReport();
@@ -143,7 +143,7 @@ Result ProgressReport::readChild(const ResultsTable &table, int no, const QStrin
         ++(right ? out->right : out->wrong);
         ++out->history.answers;
         const QString answerLesson = q.value(2).toString();
-        if (answerLesson == lesson && !q.value(3).isNull() && q.value(3).toInt() == questionType) {
+        if (answerLesson == lesson && !q.value(3).isNull() && q.value(3).toInt() == QuestionTypes::indexOf(questionType)) {
             const int asked = q.value(4).isNull() ? 0 : q.value(4).toInt();
             const int clicked = q.value(5).isNull() ? 0 : q.value(5).toInt();
             if (asked >= 1 && asked <= 3 && clicked >= 1 && clicked <= 3)

@@ -71,7 +71,7 @@ public:
 
     /// Child `no`'s report for `period`, reckoned in local time from `now`;
     /// the choices are those of `lesson` with `questionType`.
-    static Result readChild(const ResultsTable &table, int no, const QString &lesson, int questionType,
+    static Result readChild(const ResultsTable &table, int no, const QString &lesson, std::optional<QuestionType> questionType,
                             ReportPeriod period, const QDateTime &now, ChildReport *out);
     static Result readClass(const ResultsTable &table, ClassReport *out);
     /// The shown name of a child: its name, or its number when it has none.

@@ -115,7 +115,7 @@ void addNullableNumber(CsvFile &csv, const QVariant &value)
 struct LessonCells
 {
     QByteArray lesson;
-    std::array<std::array<QByteArray, 3>, 3> choices;
+    std::array<std::array<QByteArray, 3>, QuestionTypes::All.size()> choices;
 };
 
 LessonCells lessonCells(const LessonLibrary &library, const QString &lesson)
@@ -128,14 +128,15 @@ LessonCells lessonCells(const LessonLibrary &library, const QString &lesson)
     const std::optional<OptionsRead> options = SettingsSession::readLesson(library, lesson);
     if (!options)
         return cells;
-    for (int type = 0; type < 3; ++type) {
+    for (const QuestionType type : QuestionTypes::All) {
         const std::array<QString, 3> names = ChoiceNames::of(*options, type);
         for (int choice = 0; choice < 3; ++choice)
-            cells.choices[type][choice] = CsvFile::encodeText(names[choice]);
+            cells.choices[int(type)][choice] = CsvFile::encodeText(names[choice]);
     }
     return cells;
 }
 
+// `type` is the index of a known question type, or -1.
 void addChoiceName(CsvFile &csv, const LessonCells &cells, int type, const QVariant &choice)
 {
     const qint64 number = choice.isNull() ? 0 : choice.toLongLong();
@@ -146,16 +147,6 @@ void addChoiceName(CsvFile &csv, const LessonCells &cells, int type, const QVari
 }
 
 } // namespace
-
-QString ResultsExport::questionTypeText(int type)
-{
-    switch (type) {
-    case 0: return QStringLiteral("ألوان");
-    case 1: return QStringLiteral("نص");
-    case 2: return QStringLiteral("صور");
-    default: return QString();
-    }
-}
 
 Result ResultsExport::writeCounts(const ResultsTable &table, const QString &path, ExportSummary *summary,
                                   AtomicFile::Access access)
@@ -231,9 +222,9 @@ Result ResultsExport::writeAnswers(const ResultsTable &table, const QString &pat
     const QByteArray right = CsvFile::encodeText(QStringLiteral("صح"));
     const QByteArray wrong = CsvFile::encodeText(QStringLiteral("خطأ"));
     const QByteArray reset = CsvFile::encodeText(QStringLiteral("تصفير النتائج"));
-    QByteArray types[3];
-    for (int t = 0; t < 3; ++t)
-        types[t] = CsvFile::encodeText(questionTypeText(t));
+    std::array<QByteArray, QuestionTypes::All.size()> types;
+    for (const QuestionType t : QuestionTypes::All)
+        types[int(t)] = CsvFile::encodeText(QuestionTypes::label(t));
     QHash<QString, LessonCells> lessons;
     QString lastLesson;
     LessonCells lastLessonCells = lessonCells(lessonLibrary, lastLesson);
@@ -271,7 +262,7 @@ Result ResultsExport::writeAnswers(const ResultsTable &table, const QString &pat
         }
         csv.addEncoded(lastLessonCells.lesson);
         const QVariant type = q.value(4);
-        const int knownType = !type.isNull() && type.toInt() >= 0 && type.toInt() <= 2 ? type.toInt() : -1;
+        const int knownType = type.isNull() ? -1 : QuestionTypes::indexOf(QuestionTypes::fromIndex(type.toInt()));
         if (knownType >= 0)
             csv.addEncoded(types[knownType]);
         else

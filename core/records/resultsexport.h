@@ -40,6 +40,4 @@ public:
                                const LessonLibrary &lessons, ExportSummary *summary,
                                AtomicFile::Access access = AtomicFile::Access::Usual);
 
-    /// The question type as the options pane names it.
-    static QString questionTypeText(int type);
 };

@@ -198,7 +198,7 @@ bool ServerLink::sendBatch(bool *more)
         w.child = out.value(2).toInt();
         w.answer.time = out.value(3).toLongLong();
         w.answer.details.lesson = out.value(4).toString();
-        w.answer.details.questionType = number(5, -1);
+        w.answer.details.questionType = QuestionTypes::fromIndex(number(5, -1));
         w.answer.details.asked = number(6, 0);
         w.answer.details.clicked = number(7, 0);
         w.answer.judgement = out.value(8).toInt() == 1 ? Judgement::Right : Judgement::Wrong;

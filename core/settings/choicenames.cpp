@@ -60,19 +60,19 @@ QString ChoiceNames::colourName(int value)
     return colour.name(QColor::HexRgb).toUpper();
 }
 
-std::array<QString, 3> ChoiceNames::of(const OptionsRead &lesson, int questionType)
+std::array<QString, 3> ChoiceNames::of(const OptionsRead &lesson, QuestionType questionType)
 {
     const OptionsValues &v = lesson.values;
     switch (questionType) {
-    case 0: return {colourName(v.color1), colourName(v.color2), colourName(v.color3)};
-    case 1: return {v.text1, v.text2, v.text3};
-    case 2: {
+    case QuestionType::Colours: return {colourName(v.color1), colourName(v.color2), colourName(v.color3)};
+    case QuestionType::Text: return {v.text1, v.text2, v.text3};
+    case QuestionType::Pictures: {
         const auto picture = [&lesson](OptionsLine line, const QString &path) {
             return lesson.keeps(line) ? QString() : fileNameOf(path);
         };
         return {picture(OptionsLine::Picture1, v.picture1), picture(OptionsLine::Picture3, v.picture3),
                 picture(OptionsLine::Picture2, v.picture2)};
     }
-    default: return {};
     }
+    return {};
 }

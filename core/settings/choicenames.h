@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/quiz/questiontype.h"
 #include "core/settings/optionsfile.h"
 
 #include <QString>
@@ -19,10 +20,9 @@ namespace ChoiceNames {
 /// depends on the computer, by saying so.
 QString colourName(int value);
 
-/// The names of choices 1..3 for the question type (0 colours, 1 texts,
-/// 2 pictures; any other type gives empty names). The panels show the
+/// The names of choices 1..3 for the question type. The panels show the
 /// pictures crossed: choice 2 is picture slot 3 and choice 3 slot 2. A
 /// picture line that could not be read names nothing.
-std::array<QString, 3> of(const OptionsRead &lesson, int questionType);
+std::array<QString, 3> of(const OptionsRead &lesson, QuestionType questionType);
 
 } // namespace ChoiceNames

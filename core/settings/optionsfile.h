@@ -26,7 +26,7 @@ struct OptionsValues
     QString fontName = QStringLiteral("Times New Roman"); ///< line 3
     int fontSize = DefaultFontSize; ///< line 4: points
     int fontColor = 0;            ///< line 5: colour value
-    int questionType = 0;         ///< line 6: AskForRG index (0 colours, 1 text, 2 pictures)
+    int questionType = 0;         ///< line 6: AskForRG index (QuestionType), as read
     QString text1 = QStringLiteral("1"); ///< line 7: Ed1
     QString text2 = QStringLiteral("2"); ///< line 8: Ed2
     QString text3 = QStringLiteral("3"); ///< line 9: Ed3

@@ -82,7 +82,7 @@ struct Clocked
     {
         QString error;
         QVERIFY2(succeeded(table.recordResult(right ? Judgement::Right : Judgement::Wrong,
-                                              AnswerDetails{lesson, type, asked, clicked}),
+                                              AnswerDetails{lesson, QuestionTypes::fromIndex(type), asked, clicked}),
                            &error),
                  qPrintable(error));
     }
@@ -196,7 +196,7 @@ private slots:
             RawDb other(path);
             QVERIFY(other.exec(QStringLiteral("BEGIN EXCLUSIVE")));
             QVERIFY(!succeeded(
-                c.table.recordResult(Judgement::Wrong, AnswerDetails{QStringLiteral("الألوان"), 0, 1, 3}), &error));
+                c.table.recordResult(Judgement::Wrong, AnswerDetails{QStringLiteral("الألوان"), QuestionType::Colours, 1, 3}), &error));
             QVERIFY(other.exec(QStringLiteral("ROLLBACK")));
             QCOMPARE(other.scalar(QStringLiteral("SELECT ifnull(NotOk, 0) FROM Table1")), QStringLiteral("0"));
             QCOMPARE(other.scalar(QStringLiteral("SELECT COUNT(*) FROM Answers")), QStringLiteral("1"));
@@ -243,7 +243,7 @@ private slots:
         c.answer(true, 3, 3, QStringLiteral("الألوان"), 1);
 
         ChildHistory h;
-        QVERIFY2(succeeded(AnswerHistory::readChild(c.table, 1, QStringLiteral("الألوان"), 0, monday.addDays(2), &h),
+        QVERIFY2(succeeded(AnswerHistory::readChild(c.table, 1, QStringLiteral("الألوان"), QuestionType::Colours, monday.addDays(2), &h),
                            &error),
                  qPrintable(error));
         QCOMPARE(h.days.size(), 3);

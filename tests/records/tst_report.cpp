@@ -166,7 +166,7 @@ private slots:
         }));
 
         ChildReport report;
-        QVERIFY2(succeeded(ProgressReport::readChild(table, 1, QStringLiteral("الألوان"), 0, ReportPeriod(period),
+        QVERIFY2(succeeded(ProgressReport::readChild(table, 1, QStringLiteral("الألوان"), QuestionType::Colours, ReportPeriod(period),
                                                      now, &report), &error),
                  qPrintable(error));
         QCOMPARE(report.name, name);
@@ -235,7 +235,7 @@ private slots:
         QCOMPARE(ProgressReport::displayName(1, QString(5000, QChar(0x0633))).size(), ResultsTable::NameLength);
         for (const ReportPeriod period : {ReportPeriod::Everything, ReportPeriod::ThisWeek}) {
             ChildReport report;
-            QVERIFY2(succeeded(ProgressReport::readChild(table, 1, QString(), 0, period, now, &report), &error),
+            QVERIFY2(succeeded(ProgressReport::readChild(table, 1, QString(), QuestionType::Colours, period, now, &report), &error),
                      qPrintable(error));
             QVERIFY(report.right >= 1);
             const QString pdf = dir.filePath(QStringLiteral("damaged.pdf"));

@@ -522,11 +522,11 @@ private slots:
 
         // The chart and the export read the server's history.
         QVERIFY(page.Table1->findKey(QStringLiteral("2")));
-        page.recordResult(Judgement::Right, AnswerDetails{QStringLiteral("درس"), 0, 1, 1});
+        page.recordResult(Judgement::Right, AnswerDetails{QStringLiteral("درس"), QuestionType::Colours, 1, 1});
         QTRY_COMPARE(serverOf(*page.Table1)->waiting(), 0);
         ChildHistory history;
         QString error2;
-        QVERIFY2(succeeded(AnswerHistory::readChild(*page.Table1, 2, QStringLiteral("درس"), 0,
+        QVERIFY2(succeeded(AnswerHistory::readChild(*page.Table1, 2, QStringLiteral("درس"), QuestionType::Colours,
                                                     QDate::currentDate(), &history),
                            &error2),
                  qPrintable(error2));
@@ -541,7 +541,7 @@ private slots:
                  qPrintable(written));
         // So do the reports.
         ChildReport report;
-        QVERIFY2(succeeded(ProgressReport::readChild(*page.Table1, 2, QStringLiteral("درس"), 0, ReportPeriod::Everything,
+        QVERIFY2(succeeded(ProgressReport::readChild(*page.Table1, 2, QStringLiteral("درس"), QuestionType::Colours, ReportPeriod::Everything,
                                                      QDateTime::currentDateTimeUtc(), &report),
                            &error2),
                  qPrintable(error2));

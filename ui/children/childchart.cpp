@@ -297,13 +297,13 @@ void ChildChart::buildChoices(QStringList *notes)
     for (int clicked = 0; clicked < 3; ++clicked) {
         auto *set = new QBarSet(names[clicked]);
         QColor fill = textColours[clicked];
-        if (labels.questionType == 0 && labels.colors[clicked].isValid())
+        if (labels.questionType == QuestionType::Colours && labels.colors[clicked].isValid())
             fill = labels.colors[clicked];
         set->setColor(fill);
         set->setBorderColor(Qt::darkGray);
         set->setLabelColor(textOn(fill));
         // Pictures fill their bars, so the child's choice is seen, not read.
-        if (labels.questionType == 2 && !labels.pictures[clicked].isNull()) {
+        if (labels.questionType == QuestionType::Pictures && !labels.pictures[clicked].isNull()) {
             const QImage tile = labels.pictures[clicked].scaled(28, 28, Qt::KeepAspectRatioByExpanding,
                                                                  Qt::SmoothTransformation);
             set->setBrush(QBrush(tile));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/quiz/questiontype.h"
 #include "core/records/answerhistory.h"
 
 #include <QColor>
@@ -18,8 +19,8 @@ class QToolButton;
 /// choices with them.
 struct ChoiceLabels
 {
-    /// 0 colours, 1 text, 2 pictures.
-    int questionType = 0;
+    /// None where no type is chosen.
+    std::optional<QuestionType> questionType = QuestionType::Colours;
     std::array<QString, 3> names;
     std::array<QColor, 3> colors;
     /// Picture slots 1..3 (a null image where none is loaded).

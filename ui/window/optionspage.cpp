@@ -1,6 +1,7 @@
 #include "ui/window/optionspage.h"
 #include "ui/window/styleicon.h"
 
+#include "core/quiz/questiontype.h"
 #include "core/settings/optionsfile.h"
 #include "core/settings/windows1256.h"
 #include "core/settings/windows1256validator.h"
@@ -224,8 +225,7 @@ void OptionsPage::buildLessons()
 void OptionsPage::buildEditors()
 {
     QWidget *p = Panel3;
-    AskForRG = placed(new RadioGroup(QStringLiteral("نوع السؤال"),
-                                     {QStringLiteral("ألوان"), QStringLiteral("نص"), QStringLiteral("صور")}, p),
+    AskForRG = placed(new RadioGroup(QStringLiteral("نوع السؤال"), QuestionTypes::labels(), p),
                       "AskForRG", 358, 8, 67, 105);
     AskForRG->setItemIndex(0);
     AskForColorRG = placed(new RadioGroup(QStringLiteral("الخيار المطلوب"),
@@ -350,7 +350,7 @@ LessonView OptionsPage::lessonView(const std::array<QImage, 3> &pictures) const
 {
     LessonView view;
     view.name = CurLesson->text();
-    view.labels.questionType = AskForRG->itemIndex();
+    view.labels.questionType = QuestionTypes::fromIndex(AskForRG->itemIndex());
     const std::array<ClickLabel *, 3> colours{{ColorLB1, ColorLB2, ColorLB3}};
     const std::array<QLineEdit *, 3> texts{{Ed1, Ed2, Ed3}};
     // The choices' picture slots are crossed: choice 2 shows slot 3.
@@ -359,10 +359,12 @@ LessonView OptionsPage::lessonView(const std::array<QImage, 3> &pictures) const
     for (int i = 0; i < 3; ++i) {
         view.labels.colors[i] = colours[i]->palette().color(QPalette::Window);
         view.labels.pictures[i] = pictures[i];
-        switch (view.labels.questionType) {
-        case 0: view.labels.names[i] = colours[i]->text(); break;
-        case 1: view.labels.names[i] = texts[i]->text(); break;
-        default: {
+        // With no type chosen the choices are named as pictures: the
+        // panels' slots are all that is left to tell them apart.
+        switch (view.labels.questionType.value_or(QuestionType::Pictures)) {
+        case QuestionType::Colours: view.labels.names[i] = colours[i]->text(); break;
+        case QuestionType::Text: view.labels.names[i] = texts[i]->text(); break;
+        case QuestionType::Pictures: {
             // The picture's file name says more than its slot number.
             const QString file = QFileInfo(picturePaths[i]->text().trimmed()).completeBaseName();
             view.labels.names[i] = file.isEmpty() ? QStringLiteral("الصورة %1").arg(pictureSlots[i]) : file;

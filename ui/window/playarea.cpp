@@ -111,14 +111,14 @@ void PlayArea::setVideoThickness(int pixels)
     m_layout->setThickness(VedioPanel, pixels);
 }
 
-void PlayArea::showQuestionType(int type)
+void PlayArea::showQuestionType(std::optional<QuestionType> type)
 {
     for (ShapeControl *s : {Shape1, Shape2, Shape3})
-        s->setVisible(type == 0);
+        s->setVisible(type == QuestionType::Colours);
     for (ClickLabel *l : {lbask1, lbask2, lbask3})
-        l->setVisible(type == 1);
+        l->setVisible(type == QuestionType::Text);
     for (PictureControl *p : {Image1, Image2, Image3})
-        p->setVisible(type == 2);
+        p->setVisible(type == QuestionType::Pictures);
 }
 
 void PlayArea::showTexts(const std::array<QString, 3> &texts, const QFont &font, const QColor &color)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/quiz/questiontype.h"
 #include "ui/window/docklayout.h"
 
 #include <QWidget>
@@ -41,7 +42,7 @@ public:
     int videoThickness() const;
     void setVideoThickness(int pixels);
     /// Shows the shapes (0), the texts (1) or the pictures (2).
-    void showQuestionType(int type);
+    void showQuestionType(std::optional<QuestionType> type);
     /// The three texts in the font and colour of the font choice.
     void showTexts(const std::array<QString, 3> &texts, const QFont &font, const QColor &color);
     /// The shapes take the three colours; all texts the first as background.

@@ -59,7 +59,7 @@ void QuestionView::recordResult(Judgement judgement, quint8 asked, quint8 clicke
     AnswerDetails details;
     details.asked = asked;
     details.clicked = clicked;
-    details.questionType = m_w.options->AskForRG->itemIndex();
+    details.questionType = QuestionTypes::fromIndex(m_w.options->AskForRG->itemIndex());
     details.lesson = m_w.options->CurLesson->text();
     m_w.record(judgement, details);
 }

@@ -5,6 +5,7 @@
 #include "core/media/clipplayer.h"
 #include "core/media/sounddevices.h"
 #include "core/media/soundmixer.h"
+#include "core/quiz/questiontype.h"
 #include "core/quiz/random.h"
 #include "ui/children/childrenpage.h"
 #include "ui/media/mediarows.h"
@@ -483,9 +484,9 @@ void TForm1::AVRGClick()
 
 void TForm1::AskForRGClick()
 {
-    const int type = TabSheet1->AskForRG->itemIndex();
+    const std::optional<QuestionType> type = QuestionTypes::fromIndex(TabSheet1->AskForRG->itemIndex());
     Panel4->showQuestionType(type);
-    TabSheet1->TextPanel->setVisible(type == 1);
+    TabSheet1->TextPanel->setVisible(type == QuestionType::Text);
 }
 
 void TForm1::VedioLocationRGClick()
