@@ -30,7 +30,6 @@ public:
               QObject *parent = nullptr);
 
     ClipPlayer &player(int clip) const { return *m_players[clip]; }
-    VideoCanvas *videoCanvas() const { return m_videoCanvas; }
     /// The clip extension, "wav" or "avi".
     QString mediaExt() const { return m_mediaExt; }
 

@@ -22,7 +22,7 @@
 #include "ui/window/questionview.h"
 #include "ui/window/radiogroup.h"
 #include "ui/window/shapecontrol.h"
-#include "ui/window/startupnotice.h"
+#include "ui/common/startupnotice.h"
 #include "ui/window/statusstrip.h"
 
 #include <QApplication>
@@ -94,8 +94,13 @@ void TForm1::buildControls()
     OptionsPC->setObjectName(QStringLiteral("OptionsPC"));
     OptionsPC->setDocumentMode(true); // no frame: the pages keep the full 430 pixels
     TabSheet1 = new OptionsPage;
+    // The window keeps the children's table (the status strip and the
+    // question cycle count on it) and hands it to the page, which goes
+    // first when the window does.
+    m_table = new ResultsTable(this);
+    m_table->setObjectName(QStringLiteral("Table1"));
     // Made inside the pane so that it reads right to left from the start.
-    m_childrenPage = new ChildrenPage(*m_dialogs, OptionsPC);
+    m_childrenPage = new ChildrenPage(*m_table, *m_dialogs, OptionsPC);
     OptionsPC->addTab(TabSheet1, QStringLiteral("خيارات الدروس"));
     OptionsPC->addTab(m_childrenPage, QStringLiteral("قاعدة بيانات الأطفال"));
     m_accessPage = new AccessPage;

@@ -142,7 +142,6 @@ public:
 
     // Media clips (tform1_media.cpp).
     void SetupMediaFiles();
-    void saveClips();
     void SpeedButton1Click();
     void SpeedButton2Click();
     void SpeedButton3Click();
@@ -151,12 +150,12 @@ public:
     /// Empties clip 0..4 (MP1 .. MPFalse) with the blank clip.
     void ResetClip(int clip);
     /// A press of a player's button: the handler first, then the button's
-    /// own action unless the handler cleared doDefault.
-    void MP1Click(ClipPlayerBar::Button button, bool *doDefault);
-    void MP2Click(ClipPlayerBar::Button button, bool *doDefault);
-    void MP3Click(ClipPlayerBar::Button button, bool *doDefault);
-    void MPTrueClick(ClipPlayerBar::Button button, bool *doDefault);
-    void MPFalseClick(ClipPlayerBar::Button button, bool *doDefault);
+    /// own action.
+    void MP1Click(ClipPlayerBar::Button button);
+    void MP2Click(ClipPlayerBar::Button button);
+    void MP3Click(ClipPlayerBar::Button button);
+    void MPTrueClick(ClipPlayerBar::Button button);
+    void MPFalseClick(ClipPlayerBar::Button button);
 
     // Children's table (tform1_records.cpp).
     /// Opens the children's table: results.db, or the server chosen in the data folder.
@@ -250,6 +249,7 @@ private:
     PlayArea *Panel4;
     QTabWidget *OptionsPC;
     OptionsPage *TabSheet1;
+    ResultsTable *m_table;
     ChildrenPage *m_childrenPage;
     QTimer *playwaitTimer;
     AccessPage *m_accessPage;
