@@ -47,8 +47,8 @@ struct QuizEnvironment
 /// control and what it does read alike; handlers are thin and hand the
 /// work to the subsystem that owns it. The implementation is split by
 /// subsystem: tform1.cpp (the window, its controls and the question cycle),
-/// tform1_editors.cpp, tform1_media.cpp, tform1_records.cpp and
-/// tform1_settings.cpp.
+/// tform1_access.cpp (keys, switches, scanning), tform1_editors.cpp,
+/// tform1_media.cpp, tform1_records.cpp and tform1_settings.cpp.
 class TForm1 : public QWidget
 {
     Q_OBJECT
@@ -106,8 +106,8 @@ public:
     void SpeedButton8Click();
     void WaitSEChange();
 
-    // Play without a mouse or without sound (keys, switches, scanning,
-    // the tick or cross, the question heard first).
+    // Play without a mouse or without sound (tform1_access.cpp: keys,
+    // switches, scanning, the tick or cross, the question heard first).
     /// The accessibility settings as the options pane shows them now.
     AccessSettings access() const;
     /// A click or tap on a choice panel (1..3) in play or options mode:
