@@ -140,7 +140,8 @@ bool measureCounting(const QString &path)
 bool measureChart(const QString &path)
 {
     ScriptedDialogs dialogs;
-    ChildrenPage page(dialogs);
+    ResultsTable table;
+    ChildrenPage page(table, dialogs);
     page.setLessonProbe([] {
         LessonView v;
         v.name = QStringLiteral("التلقائي");
@@ -152,23 +153,26 @@ bool measureChart(const QString &path)
     page.resize(430, 700);
     page.show();
     QCoreApplication::processEvents();
-    if (!page.Table1->findKey(QString::number(Children / 2)))
+    if (!table.findKey(QString::number(Children / 2)))
         return fail(QStringLiteral("no child"));
     QCoreApplication::processEvents();
+    auto *chart = page.findChild<ChildChart *>(QStringLiteral("ResultsChart"));
+    if (!chart)
+        return fail(QStringLiteral("no chart on the page"));
     for (const auto view : {ChildChart::View::Days, ChildChart::View::Choices}) {
-        page.ResultsChart->setView(view);
+        chart->setView(view);
         std::vector<double> times;
         QElapsedTimer timer;
         for (int i = 0; i < 21; ++i) {
             timer.start();
             page.refreshChart();
             // Drawn, not only built: the view is painted into an image.
-            const QImage shot = page.ResultsChart->chartView()->grab().toImage();
+            const QImage shot = chart->chartView()->grab().toImage();
             times.push_back(timer.nsecsElapsed() / 1e6);
             if (shot.isNull())
                 return fail(QStringLiteral("the chart did not draw"));
         }
-        const int answers = page.ResultsChart->content().history.answers;
+        const int answers = chart->content().history.answers;
         if (answers < AnswersPerChild)
             return fail(QStringLiteral("the chart read %1 answers").arg(answers));
         figure(view == ChildChart::View::Days ? "chart-days-10000-answers-median"

@@ -92,7 +92,10 @@ int main(int argc, char **argv)
             return 1;
         }
         save.push_back(t.nsecsElapsed() / 1e6);
-        library.deleteLesson(lesson);
+        if (!library.deleteLesson(lesson).ok) {
+            std::fprintf(stderr, "deleting the lesson failed\n");
+            return 1;
+        }
     }
     std::printf("create a lesson from 20 MB of clips: median %.1f ms, worst %.1f ms (target 500 ms)\n",
                 median(create), *std::max_element(create.begin(), create.end()));

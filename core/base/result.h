@@ -8,8 +8,10 @@
 /// where an inner step leaves the wording to its caller (a children's store
 /// that is not open: its table says so itself). Core classes
 /// return it; the window decides how a failure is shown (raiseIfFailed() in
-/// quizerror.h ends a handler's operation with it).
-struct Result
+/// quizerror.h ends a handler's operation with it). An outcome cannot be
+/// dropped unseen: a caller that has nothing to do with a failure says why
+/// where it casts it away.
+struct [[nodiscard]] Result
 {
     bool ok = false;
     QString text;

@@ -74,7 +74,9 @@ Result ClipPlayer::open()
     if (holdsRecordingForClip()) {
         m_isSound = true;
         m_hasVideo = false;
-        loadSource(m_recordingFile);
+        // Checked when the recording ended; a file that fails to load now
+        // stays silent as an empty clip does, as it did before this open.
+        static_cast<void>(loadSource(m_recordingFile));
         setState(State::Stopped);
         return Result::success();
     }
@@ -323,7 +325,9 @@ Result ClipPlayer::save()
     m_cutOff = false;
     if (current && isOpen()) {
         pausePlayback();
-        loadClip();
+        // The same bytes that were heard as the recording: the save is done
+        // whatever their reload says.
+        static_cast<void>(loadClip());
         setState(State::Stopped);
     }
     emit stateChanged();
@@ -409,8 +413,9 @@ Result ClipPlayer::finishRecording()
 {
     const Result recorded = m_recorder->finish();
     if (recorded && ClipFile::check(m_recordingFile).ok()) {
-        // What was recorded can be heard before it is saved.
-        loadSource(m_recordingFile);
+        // What was recorded can be heard before it is saved; the file was
+        // just checked, and one that still fails to load is simply not heard.
+        static_cast<void>(loadSource(m_recordingFile));
         setState(State::Stopped);
         return Result::success();
     }
@@ -442,7 +447,9 @@ void ClipPlayer::dropRecording()
     emit stateChanged();
     if (playingRecording && isOpen()) {
         pausePlayback();
-        loadClip();
+        // Back to the clip held before the recording, which loaded then; a
+        // drop has no one to tell if it does not now.
+        static_cast<void>(loadClip());
     }
 }
 

@@ -36,6 +36,5 @@ public:
     virtual void setShapeKinds(const std::array<int, 3> &kinds) = 0;
     virtual void refreshChoiceTexts() = 0;
 
-    virtual bool timerEnabled() const = 0;
     virtual void setTimerEnabled(bool enabled) = 0;
 };

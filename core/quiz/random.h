@@ -13,7 +13,6 @@ public:
     Random() = default;
 
     void seedOnce(quint32 seed);
-    bool isSeeded() const { return m_seeded; }
     /// A uniformly drawn whole number from lo to hi, both included.
     int uniform(int lo, int hi);
 

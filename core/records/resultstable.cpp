@@ -159,8 +159,10 @@ bool ResultsTable::loadOne(ResultsStore::Seek which, int key)
     setCurrent(record, true);
     // Rows that another computer added reach the store before the notice
     // that updates the count: a row found means the table is not empty.
-    if (m_count == 0)
-        m_store->count(&m_count);
+    if (m_count == 0) {
+        // Unread, the count stays 0 and is read again with the next row found.
+        static_cast<void>(m_store->count(&m_count));
+    }
     return true;
 }
 
@@ -532,7 +534,8 @@ void ResultsTable::followChanges(const QVector<int> &nos)
 {
     if (!isOpen())
         return;
-    m_store->count(&m_count);
+    // Unread, the count keeps its last value until the next notice reads it.
+    static_cast<void>(m_store->count(&m_count));
     bool currentTouched = false;
     for (const int no : nos) {
         ChildRecord row;

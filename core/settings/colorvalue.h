@@ -14,9 +14,6 @@ class QPalette;
 class ColorValue
 {
 public:
-    /// True for 0x000000 .. 0xFFFFFF, the values a QColor holds exactly.
-    static bool isPlain(int value) { return value >= 0 && value <= 0xFFFFFF; }
-
     /// The colour to show for a value: the value's own colour when plain; for
     /// a system colour the palette's nearest role (the window colour where
     /// there is none); otherwise the colour of the low three bytes.

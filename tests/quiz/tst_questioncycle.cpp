@@ -53,7 +53,6 @@ public:
     void applyChoiceColours() override {}
     void setShapeKinds(const std::array<int, 3> &k) override { kinds = k; }
     void refreshChoiceTexts() override { ++refreshes; }
-    bool timerEnabled() const override { return timer; }
     void setTimerEnabled(bool e) override { timer = e; }
 };
 

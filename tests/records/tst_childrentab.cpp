@@ -407,6 +407,11 @@ private slots:
         QCOMPARE(quiz.dialogs.count(Kind::Error), before + 1);
         QCOMPARE(quiz.dialogs.texts(Kind::Error).last(), errorReportText(ResultsTable::closedText()));
         QCOMPARE(testsupport::readFile(quiz.resultsPath()), text);
+        // So does a reset, once the teacher confirmed it.
+        quiz.dialogs.confirmAnswers << true;
+        QTest::mouseClick(quiz.control<QPushButton>("BitBtn8"), Qt::LeftButton);
+        QCOMPARE(quiz.dialogs.count(Kind::Error), before + 2);
+        QCOMPARE(quiz.dialogs.texts(Kind::Error).last(), errorReportText(ResultsTable::closedText()));
         // So does an export, before any file is asked for; the chart says why it is empty.
         QTest::mouseClick(quiz.control<QPushButton>("ExportAnswersBtn"), Qt::LeftButton);
         QCOMPARE(quiz.dialogs.texts(Kind::Error).last(), errorReportText(ResultsTable::closedText()));

@@ -493,12 +493,13 @@ private slots:
     {
         testsupport::ProgramFolder folder;
         ScriptedDialogs dialogs;
-        ChildrenPage page(dialogs);
+        ResultsTable table;
+        ChildrenPage page(table, dialogs);
         page.setServerRetryInterval(200);
         page.openTable(folder.appDir() + QStringLiteral("results.db"), folder.dataDir());
-        QVERIFY(!page.Table1->isShared());
+        QVERIFY(!table.isShared());
         QString error;
-        QVERIFY(succeeded(page.Table1->addChild(QStringLiteral("في الملف")), &error));
+        QVERIFY(succeeded(table.addChild(QStringLiteral("في الملف")), &error));
 
         dialogs.textAnswers.enqueue(QStringLiteral("nosuch"));
         try {
@@ -507,26 +508,26 @@ private slots:
         } catch (const QuizError &e) {
             QVERIFY2(e.text().contains(QStringLiteral("تعذر الاتصال بخادم المدرسة")), qPrintable(e.text()));
         }
-        QVERIFY(!page.Table1->isShared());
-        QCOMPARE(page.Table1->recordCount(), 1);
+        QVERIFY(!table.isShared());
+        QCOMPARE(table.recordCount(), 1);
         QVERIFY(StoreChoice::read(folder.dataDir()).isEmpty());
 
         admin(QStringLiteral("INSERT INTO table1 (name) VALUES ('على الخادم'), ('ثانٍ')"));
         dialogs.textAnswers.enqueue(Service);
         page.chooseServer();
-        QVERIFY(page.Table1->isShared());
+        QVERIFY(table.isShared());
         QCOMPARE(StoreChoice::read(folder.dataDir()), Service);
         QCOMPARE(testsupport::readFile(folder.dataDir() + StoreChoice::fileName()), QByteArray("quiztest\n"));
-        QTRY_COMPARE(page.Table1->recordCount(), 2);
-        QVERIFY(page.StoreLbl->text().contains(Service));
+        QTRY_COMPARE(table.recordCount(), 2);
+        QVERIFY(page.findChild<QLabel *>(QStringLiteral("StoreLbl"))->text().contains(Service));
 
         // The chart and the export read the server's history.
-        QVERIFY(page.Table1->findKey(QStringLiteral("2")));
+        QVERIFY(table.findKey(QStringLiteral("2")));
         page.recordResult(Judgement::Right, AnswerDetails{QStringLiteral("درس"), QuestionType::Colours, 1, 1});
-        QTRY_COMPARE(serverOf(*page.Table1)->waiting(), 0);
+        QTRY_COMPARE(serverOf(table)->waiting(), 0);
         ChildHistory history;
         QString error2;
-        QVERIFY2(succeeded(AnswerHistory::readChild(*page.Table1, 2, QStringLiteral("درس"), QuestionType::Colours,
+        QVERIFY2(succeeded(AnswerHistory::readChild(table, 2, QStringLiteral("درس"), QuestionType::Colours,
                                                     QDate::currentDate(), &history),
                            &error2),
                  qPrintable(error2));
@@ -541,7 +542,7 @@ private slots:
                  qPrintable(written));
         // So do the reports.
         ChildReport report;
-        QVERIFY2(succeeded(ProgressReport::readChild(*page.Table1, 2, QStringLiteral("درس"), QuestionType::Colours, ReportPeriod::Everything,
+        QVERIFY2(succeeded(ProgressReport::readChild(table, 2, QStringLiteral("درس"), QuestionType::Colours, ReportPeriod::Everything,
                                                      QDateTime::currentDateTimeUtc(), &report),
                            &error2),
                  qPrintable(error2));
@@ -550,7 +551,7 @@ private slots:
         QCOMPARE(report.history.choices[0][0], 1);
         QCOMPARE(report.sessions.size(), 1);
         ClassReport klass;
-        QVERIFY2(succeeded(ProgressReport::readClass(*page.Table1, &klass), &error2), qPrintable(error2));
+        QVERIFY2(succeeded(ProgressReport::readClass(table, &klass), &error2), qPrintable(error2));
         QCOMPARE(klass.rows.size(), 2);
         QCOMPARE(klass.rows.at(0).name, QStringLiteral("ثانٍ")); // by name in Arabic order
         QCOMPARE(klass.rows.at(0).answers, 1);
@@ -559,8 +560,8 @@ private slots:
         QCOMPARE(klass.rows.at(1).answers, 0);
 
         page.chooseLocalFile();
-        QVERIFY(!page.Table1->isShared());
-        QCOMPARE(page.Table1->recordCount(), 1);
+        QVERIFY(!table.isShared());
+        QCOMPARE(table.recordCount(), 1);
         QVERIFY(!QFile::exists(folder.dataDir() + StoreChoice::fileName()));
     }
 
@@ -658,14 +659,15 @@ private slots:
     {
         testsupport::ProgramFolder folder;
         ScriptedDialogs dialogs;
-        ChildrenPage page(dialogs);
+        ResultsTable table;
+        ChildrenPage page(table, dialogs);
         page.setServerRetryInterval(200);
         QCOMPARE(admin(QStringLiteral("INSERT INTO table1 (name, ok, notok) VALUES ('ليلى', 4, 2), ('عمر', 1, 1) "
                                       "RETURNING no")).toInt(), 1);
         QVERIFY(testsupport::writeFile(folder.dataDir() + StoreChoice::fileName(), "quiztest\n"));
         page.openTable(folder.appDir() + QStringLiteral("results.db"), folder.dataDir());
-        QTRY_COMPARE(page.Table1->recordCount(), 2);
-        QVERIFY(page.Table1->findKey(QStringLiteral("1")));
+        QTRY_COMPARE(table.recordCount(), 2);
+        QVERIFY(table.findKey(QStringLiteral("1")));
         const QString typedWrong = QStringLiteral("not-the-teachers-password");
 
         const auto reset = [&](const std::optional<QString> &password) -> QString {
@@ -686,14 +688,14 @@ private slots:
         QCOMPARE(admin(QStringLiteral("SELECT ok || '/' || notok || '/' || (SELECT COUNT(*) FROM answers "
                                       "WHERE child = 1 AND event = 1) FROM table1 WHERE no = 1")).toString(),
                  QStringLiteral("0/0/1"));
-        QCOMPARE(page.Table1->integer(Field::Ok), 0);
+        QCOMPARE(table.integer(Field::Ok), 0);
 
         dialogs.confirmAnswers.enqueue(true);
         dialogs.passwordAnswers.enqueue(teacherPassword());
         page.deleteChild();
         QCOMPARE(admin(QStringLiteral("SELECT COUNT(*) || '/' || (SELECT COUNT(*) FROM answers) FROM table1")).toString(),
                  QStringLiteral("1/0"));
-        QCOMPARE(page.Table1->recordCount(), 1);
+        QCOMPARE(table.recordCount(), 1);
 
         // Asked each time, shown nowhere, kept in no file of the program.
         QCOMPARE(dialogs.count(ScriptedDialogs::Kind::Password), 4);

@@ -1,7 +1,7 @@
 #include "ui/dialogs/okbox.h"
 
 #include "core/base/errorreport.h"
-#include "ui/window/startupnotice.h"
+#include "ui/common/startupnotice.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

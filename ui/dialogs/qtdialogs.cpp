@@ -4,7 +4,7 @@
 #include "core/base/picturefile.h"
 #include "ui/dialogs/fontchoicedialog.h"
 #include "ui/dialogs/okbox.h"
-#include "ui/window/startupnotice.h"
+#include "ui/common/startupnotice.h"
 
 #include <QColorDialog>
 #include <QFileDialog>

@@ -1,5 +1,5 @@
 #include "ui/lessons/lessonlist.h"
-#include "ui/window/styleicon.h"
+#include "ui/common/styleicon.h"
 
 #include "core/settings/currentlessonfile.h"
 #include "core/settings/lessonfoldermodel.h"
@@ -112,7 +112,7 @@ void LessonList::deleteSelected(Dialogs &dialogs, const LessonLibrary &library)
     if (!dialogs.confirm(LessonLibrary::confirmDeleteText(*name)))
         return;
     // A folder that keeps a sub-folder stays, without a word; the list shows it.
-    library.deleteLesson(*name);
+    static_cast<void>(library.deleteLesson(*name));
     refresh();
     clearSelection();
 }

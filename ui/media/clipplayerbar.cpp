@@ -1,7 +1,7 @@
 #include "ui/media/clipplayerbar.h"
 #include "core/base/plaintext.h"
 
-#include "ui/window/styleicon.h"
+#include "ui/common/styleicon.h"
 #include "core/media/clipplayer.h"
 
 #include "core/media/soundshaper.h"

@@ -32,7 +32,6 @@ public:
               SoundMixer &mixer, QObject *parent = nullptr);
 
     ClipPlayer &player(int clip) const { return *m_players[clip]; }
-    VideoCanvas *videoCanvas() const { return m_videoCanvas; }
     /// The clip extension, "wav" or "avi".
     QString mediaExt() const { return m_mediaExt; }
 

@@ -1,5 +1,7 @@
 #include "ui/window/accesspage.h"
 
+#include "ui/common/placing.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -8,17 +10,6 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
-
-namespace {
-
-template <typename W>
-W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-} // namespace
 
 AccessPage::AccessPage(QWidget *parent) : QWidget(parent)
 {

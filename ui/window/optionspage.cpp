@@ -1,5 +1,6 @@
 #include "ui/window/optionspage.h"
-#include "ui/window/styleicon.h"
+#include "ui/common/placing.h"
+#include "ui/common/styleicon.h"
 
 #include "core/quiz/questiontype.h"
 #include "core/settings/optionsfile.h"
@@ -66,26 +67,6 @@ private:
         return value;
     }
 };
-
-template <typename W>
-W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-template <typename W>
-W *placed(W *widget, const char *name, int left, int top, int width = -1, int height = -1)
-{
-    named(widget, name);
-    if (width < 0 || height < 0) {
-        widget->adjustSize();
-        widget->move(left, top);
-    } else {
-        widget->setGeometry(left, top, width, height);
-    }
-    return widget;
-}
 
 QLabel *label(QWidget *parent, const char *name, const QString &text, int left, int top)
 {

@@ -1,5 +1,6 @@
 #include "ui/window/playarea.h"
 
+#include "ui/common/placing.h"
 #include "ui/window/choicearea.h"
 #include "ui/window/choicepanel.h"
 #include "ui/window/clicklabel.h"
@@ -9,17 +10,6 @@
 #include "ui/window/playmarks.h"
 #include "ui/window/shapecontrol.h"
 #include "ui/window/statusstrip.h"
-
-namespace {
-
-template <typename W>
-W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-} // namespace
 
 PlayArea::PlayArea(const QString &chords, QWidget *parent) : QWidget(parent)
 {

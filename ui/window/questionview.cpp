@@ -94,11 +94,6 @@ void QuestionView::refreshChoiceTexts()
     m_w.refreshTexts();
 }
 
-bool QuestionView::timerEnabled() const
-{
-    return m_w.timer->isActive();
-}
-
 void QuestionView::setTimerEnabled(bool enabled)
 {
     if (enabled == m_w.timer->isActive())

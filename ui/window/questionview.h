@@ -50,7 +50,6 @@ public:
     void applyChoiceColours() override;
     void setShapeKinds(const std::array<int, 3> &kinds) override;
     void refreshChoiceTexts() override;
-    bool timerEnabled() const override;
     void setTimerEnabled(bool enabled) override;
 
 private:

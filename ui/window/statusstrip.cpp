@@ -1,7 +1,8 @@
 #include "ui/window/statusstrip.h"
 
 #include "core/base/plaintext.h"
-#include "ui/window/styleicon.h"
+#include "ui/common/placing.h"
+#include "ui/common/styleicon.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -11,13 +12,6 @@
 #include <QToolButton>
 
 namespace {
-
-template <typename W>
-W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QFrame *separator(QWidget *parent, const char *name)
 {

@@ -3,11 +3,11 @@
 #include "core/base/errorreport.h"
 #include "core/base/quizerror.h"
 #include "core/media/clipplayer.h"
-#include "core/media/sounddevices.h"
 #include "core/media/soundmixer.h"
 #include "core/quiz/questiontype.h"
 #include "core/quiz/random.h"
 #include "ui/children/childrenpage.h"
+#include "ui/common/startupnotice.h"
 #include "ui/media/mediarows.h"
 #include "ui/window/accesspage.h"
 #include "ui/window/choicearea.h"
@@ -23,7 +23,6 @@
 #include "ui/window/questionview.h"
 #include "ui/window/radiogroup.h"
 #include "ui/window/shapecontrol.h"
-#include "ui/window/startupnotice.h"
 #include "ui/window/statusstrip.h"
 
 #include <QApplication>
@@ -96,8 +95,13 @@ void TForm1::buildControls()
     OptionsPC->setObjectName(QStringLiteral("OptionsPC"));
     OptionsPC->setDocumentMode(true); // no frame: the pages keep the full 430 pixels
     TabSheet1 = new OptionsPage;
+    // The window keeps the children's table (the status strip and the
+    // question cycle count on it) and hands it to the page, which goes
+    // first when the window does.
+    m_table = new ResultsTable(this);
+    m_table->setObjectName(QStringLiteral("Table1"));
     // Made inside the pane so that it reads right to left from the start.
-    m_childrenPage = new ChildrenPage(*m_dialogs, OptionsPC);
+    m_childrenPage = new ChildrenPage(*m_table, *m_dialogs, OptionsPC);
     OptionsPC->addTab(TabSheet1, QStringLiteral("خيارات الدروس"));
     OptionsPC->addTab(m_childrenPage, QStringLiteral("قاعدة بيانات الأطفال"));
     m_accessPage = new AccessPage;
@@ -369,37 +373,6 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-bool TForm1::playKey(const QKeyEvent *event)
-{
-    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
-        return false;
-    switch (event->key()) {
-    case Qt::Key_Down:
-        guarded([this] { stepFrame(1); });
-        return true;
-    case Qt::Key_Up:
-        guarded([this] { stepFrame(-1); });
-        return true;
-    case Qt::Key_Space:
-        // Two switches step with Space; one switch selects with it.
-        if (access().scanAuto) {
-            if (!event->isAutoRepeat())
-                guarded([this] { answerFramed(); });
-        } else {
-            guarded([this] { stepFrame(1); });
-        }
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // A key held down answers once.
-        if (!event->isAutoRepeat())
-            guarded([this] { answerFramed(); });
-        return true;
-    default:
-        return false;
-    }
-}
-
 void TForm1::FormKeyUp(int key, Qt::KeyboardModifiers shift)
 {
     if (OptionsChord::matches(key, shift)) {
@@ -530,103 +503,6 @@ void TForm1::SPanel3Click() { answerFromPlay(3); }
 void TForm1::Shape1MouseUp() { answerFromPlay(1); }
 void TForm1::Shape2MouseUp() { answerFromPlay(2); }
 void TForm1::Shape3MouseUp() { answerFromPlay(3); }
-
-// ------------------------------------------- keys, switches and scanning
-
-AccessSettings TForm1::access() const
-{
-    return m_accessPage->values();
-}
-
-void TForm1::answerFromPlay(quint8 choice)
-{
-    if (!optionsMode()) {
-        const AccessSettings a = access();
-        // While scanning, a click anywhere is the one switch's press.
-        if (a.scanAuto) {
-            const int framed = framedChoice();
-            if (framed == 0)
-                return;
-            choice = quint8(framed);
-        }
-        // An answer before the question was heard is not an answer.
-        if (a.waitForQuestion && !m_questionHeard)
-            return;
-    }
-    AnswerChoice(choice);
-}
-
-int TForm1::framedChoice() const
-{
-    return Panel4->Marks->panelInRow(Panel4->Marks->framedRow()) + 1;
-}
-
-void TForm1::stepFrame(int step)
-{
-    if (optionsMode() || m_cycle->answered())
-        return;
-    Panel4->Marks->stepFrame(step);
-    // A step by hand gives the child the full interval on the new panel.
-    if (m_scanTimer->isActive())
-        m_scanTimer->start();
-}
-
-void TForm1::answerFramed()
-{
-    if (optionsMode() || m_cycle->answered())
-        return;
-    // Exactly as a click on the framed panel.
-    switch (framedChoice()) {
-    case 1: SPanel1Click(); break;
-    case 2: SPanel2Click(); break;
-    case 3: SPanel3Click(); break;
-    default: break;
-    }
-}
-
-void TForm1::questionPlaced()
-{
-    const quint8 asked = m_cycle->asked();
-    // With no sound output (or a clip that did not start) there is nothing
-    // to wait for.
-    m_questionHeard = asked < 1 || asked > 3 || !SoundDevices::hasOutput()
-        || player(asked - 1).state() != ClipPlayer::State::Playing;
-    Panel4->Marks->setMark(-1, PlayMarks::Mark::None);
-    Panel4->Marks->setFramedRow(optionsMode() ? -1 : 0);
-    startScanning();
-}
-
-void TForm1::answerShown(quint8 clicked, Judgement judgement)
-{
-    m_scanTimer->stop();
-    if (access().visualFeedback)
-        Panel4->Marks->setMark(clicked - 1, judgement == Judgement::Right ? PlayMarks::Mark::Tick : PlayMarks::Mark::Cross);
-}
-
-void TForm1::startScanning()
-{
-    const AccessSettings a = access();
-    if (!a.scanAuto || optionsMode() || m_cycle->answered()) {
-        m_scanTimer->stop();
-        return;
-    }
-    m_scanTimer->start(a.scanIntervalMs);
-}
-
-void TForm1::scanTimerTimer()
-{
-    if (optionsMode() || m_cycle->answered() || !access().scanAuto) {
-        m_scanTimer->stop();
-        return;
-    }
-    Panel4->Marks->stepFrame(1);
-}
-
-void TForm1::applyAccess()
-{
-    m_scanTimer->setInterval(access().scanIntervalMs);
-    startScanning();
-}
 
 void TForm1::playwaitTimerTimer()
 {

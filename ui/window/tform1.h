@@ -51,8 +51,8 @@ struct QuizEnvironment
 /// control and what it does read alike; handlers are thin and hand the
 /// work to the subsystem that owns it. The implementation is split by
 /// subsystem: tform1.cpp (the window, its controls and the question cycle),
-/// tform1_editors.cpp, tform1_media.cpp, tform1_records.cpp and
-/// tform1_settings.cpp.
+/// tform1_access.cpp (keys, switches, scanning), tform1_editors.cpp,
+/// tform1_media.cpp, tform1_records.cpp and tform1_settings.cpp.
 class TForm1 : public QWidget
 {
     Q_OBJECT
@@ -110,8 +110,8 @@ public:
     void SpeedButton8Click();
     void WaitSEChange();
 
-    // Play without a mouse or without sound (keys, switches, scanning,
-    // the tick or cross, the question heard first).
+    // Play without a mouse or without sound (tform1_access.cpp: keys,
+    // switches, scanning, the tick or cross, the question heard first).
     /// The accessibility settings as the options pane shows them now.
     AccessSettings access() const;
     /// A click or tap on a choice panel (1..3) in play or options mode:
@@ -146,7 +146,6 @@ public:
 
     // Media clips (tform1_media.cpp).
     void SetupMediaFiles();
-    void saveClips();
     void SpeedButton1Click();
     void SpeedButton2Click();
     void SpeedButton3Click();
@@ -155,12 +154,12 @@ public:
     /// Empties clip 0..4 (MP1 .. MPFalse) with the blank clip.
     void ResetClip(int clip);
     /// A press of a player's button: the handler first, then the button's
-    /// own action unless the handler cleared doDefault.
-    void MP1Click(ClipPlayerBar::Button button, bool *doDefault);
-    void MP2Click(ClipPlayerBar::Button button, bool *doDefault);
-    void MP3Click(ClipPlayerBar::Button button, bool *doDefault);
-    void MPTrueClick(ClipPlayerBar::Button button, bool *doDefault);
-    void MPFalseClick(ClipPlayerBar::Button button, bool *doDefault);
+    /// own action.
+    void MP1Click(ClipPlayerBar::Button button);
+    void MP2Click(ClipPlayerBar::Button button);
+    void MP3Click(ClipPlayerBar::Button button);
+    void MPTrueClick(ClipPlayerBar::Button button);
+    void MPFalseClick(ClipPlayerBar::Button button);
 
     // Children's table (tform1_records.cpp).
     /// Opens the children's table: results.db, or the server chosen in the data folder.
@@ -273,6 +272,7 @@ private:
     PlayArea *Panel4;
     QTabWidget *OptionsPC;
     OptionsPage *TabSheet1;
+    ResultsTable *m_table;
     ChildrenPage *m_childrenPage;
     QTimer *playwaitTimer;
     AccessPage *m_accessPage;

@@ -40,11 +40,6 @@ void TForm1::SetupMediaFiles()
         reportError(opened.text);
 }
 
-void TForm1::saveClips()
-{
-    raiseIfFailed(m_media->saveAll());
-}
-
 void TForm1::ResetClip(int clip)
 {
     raiseIfFailed(m_media->reset(clip, dataRoot()));
@@ -71,20 +66,18 @@ void saveBeforeStop(ClipPlayer &player, ClipPlayerBar::Button button)
 
 } // namespace
 
-void TForm1::MP1Click(ClipPlayerBar::Button button, bool *) { saveBeforeStop(player(0), button); }
-void TForm1::MP2Click(ClipPlayerBar::Button button, bool *) { saveBeforeStop(player(1), button); }
-void TForm1::MP3Click(ClipPlayerBar::Button button, bool *) { saveBeforeStop(player(2), button); }
-void TForm1::MPTrueClick(ClipPlayerBar::Button button, bool *) { saveBeforeStop(player(3), button); }
-void TForm1::MPFalseClick(ClipPlayerBar::Button button, bool *) { saveBeforeStop(player(4), button); }
+void TForm1::MP1Click(ClipPlayerBar::Button button) { saveBeforeStop(player(0), button); }
+void TForm1::MP2Click(ClipPlayerBar::Button button) { saveBeforeStop(player(1), button); }
+void TForm1::MP3Click(ClipPlayerBar::Button button) { saveBeforeStop(player(2), button); }
+void TForm1::MPTrueClick(ClipPlayerBar::Button button) { saveBeforeStop(player(3), button); }
+void TForm1::MPFalseClick(ClipPlayerBar::Button button) { saveBeforeStop(player(4), button); }
 
 void TForm1::playerButtonClicked(int clip, ClipPlayerBar::Button button)
 {
-    using Handler = void (TForm1::*)(ClipPlayerBar::Button, bool *);
+    using Handler = void (TForm1::*)(ClipPlayerBar::Button);
     static const Handler handlers[MediaRows::ClipCount] = {
         &TForm1::MP1Click, &TForm1::MP2Click, &TForm1::MP3Click, &TForm1::MPTrueClick,
         &TForm1::MPFalseClick};
-    bool doDefault = true;
-    (this->*handlers[clip])(button, &doDefault);
-    if (doDefault)
-        raiseIfFailed(m_media->carryOut(clip, button));
+    (this->*handlers[clip])(button);
+    raiseIfFailed(m_media->carryOut(clip, button));
 }

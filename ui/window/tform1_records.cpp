@@ -17,7 +17,7 @@ using Field = ResultsTable::Field;
 
 void TForm1::bindChildrenPage()
 {
-    connect(m_childrenPage->Table1, &ResultsTable::currentChanged, this, &TForm1::showCurrentChild);
+    connect(m_table, &ResultsTable::currentChanged, this, &TForm1::showCurrentChild);
     m_childrenPage->setRunner([this](const std::function<void()> &operation) { guarded(operation); });
     m_childrenPage->setLessonProbe([this] { return currentLessonView(); });
     connect(m_childrenPage, &ChildrenPage::storeStateChanged, this, [this] {
@@ -31,9 +31,9 @@ void TForm1::showCurrentChild()
     // Counts in the system's own digits, as the grid and the spin box show
     // them (Arabic-Indic on an Arabic system); blank while there is none.
     const auto count = [this](Field field) {
-        return m_childrenPage->Table1->value(field).isNull() ? QString() : QLocale().toString(m_childrenPage->Table1->integer(field));
+        return m_table->value(field).isNull() ? QString() : QLocale().toString(m_table->integer(field));
     };
-    Panel4->Panel6->showChild(m_childrenPage->Table1->text(Field::Name), count(Field::Ok), count(Field::NotOk));
+    Panel4->Panel6->showChild(m_table->text(Field::Name), count(Field::Ok), count(Field::NotOk));
 }
 
 // The current lesson's name and how its choices look, for the chart.
@@ -55,12 +55,12 @@ void TForm1::openResultsTable()
 
 int TForm1::currentChildNo() const
 {
-    return m_childrenPage->Table1->currentNo();
+    return m_table->currentNo();
 }
 
 bool TForm1::findChildByKey(const QString &key)
 {
-    return m_childrenPage->Table1->findKey(key);
+    return m_table->findKey(key);
 }
 
 void TForm1::RecordResult(Judgement judgement, const AnswerDetails &details)

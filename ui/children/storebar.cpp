@@ -1,7 +1,4 @@
-// Where the children's page keeps the table: results.db on this computer or
-// the school's server, the teacher's choice between them and the bar that
-// shows it.
-#include "ui/children/childrenpage.h"
+#include "ui/children/storebar.h"
 
 #include "core/base/bidi.h"
 #include "core/base/plaintext.h"
@@ -18,7 +15,32 @@
 #include <QLabel>
 #include <QPushButton>
 
-void ChildrenPage::openTable(const QString &resultsPath, const QString &dataDir)
+StoreBar::StoreBar(ResultsTable &table, Dialogs &dialogs, Runner run, QWidget *parent)
+    : QWidget(parent), m_table(table), m_dialogs(dialogs), m_run(std::move(run))
+{
+    setObjectName(QStringLiteral("StoreBar"));
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(2, 1, 2, 1);
+    row->setSpacing(4);
+    StoreLbl = new QLabel(this);
+    StoreLbl->setObjectName(QStringLiteral("StoreLbl"));
+    StoreLbl->setWordWrap(true);
+    StoreLbl->setTextFormat(Qt::PlainText); // the server's name and words
+    ServerBtn = new QPushButton(QStringLiteral("خادم المدرسة…"), this);
+    ServerBtn->setObjectName(QStringLiteral("ServerBtn"));
+    ServerBtn->setToolTip(QStringLiteral("حفظ النتائج على خادم المدرسة ليراها كل جهاز في المدرسة"));
+    LocalBtn = new QPushButton(QStringLiteral("ملف هذا الجهاز"), this);
+    LocalBtn->setObjectName(QStringLiteral("LocalBtn"));
+    LocalBtn->setToolTip(QStringLiteral("حفظ النتائج في الملف results.db على هذا الجهاز"));
+    row->addWidget(StoreLbl, 1);
+    row->addWidget(ServerBtn);
+    row->addWidget(LocalBtn);
+    connect(ServerBtn, &QPushButton::clicked, this, [this] { m_run([this] { chooseServer(); }); });
+    connect(LocalBtn, &QPushButton::clicked, this, [this] { m_run([this] { chooseLocalFile(); }); });
+    showStore();
+}
+
+void StoreBar::openTable(const QString &resultsPath, const QString &dataDir)
 {
     m_resultsPath = resultsPath;
     m_dataDir = dataDir;
@@ -38,12 +60,12 @@ void ChildrenPage::openTable(const QString &resultsPath, const QString &dataDir)
                                       .arg(error.text()));
         }
     }
-    const Result opened = Table1->open(resultsPath);
+    const Result opened = m_table.open(resultsPath);
     showStore();
     raiseIfFailed(opened);
 }
 
-void ChildrenPage::openServer(const QString &service)
+void StoreBar::openServer(const QString &service)
 {
     auto store = std::make_unique<ServerStore>(service, QDir(m_dataDir).filePath(StoreChoice::outboxFileName()));
     store->setRetryInterval(m_retryMs);
@@ -52,28 +74,28 @@ void ChildrenPage::openServer(const QString &service)
         throw QuizError(QStringLiteral("تعذر فتح ملف الإجابات المنتظرة لخادم المدرسة «%1»: %2")
                             .arg(Bidi::path(QDir::toNativeSeparators(QDir(m_dataDir).filePath(StoreChoice::outboxFileName()))),
                                  opened.text));
-    connect(store.get(), &ResultsStore::stateChanged, this, &ChildrenPage::showStore);
-    raiseIfFailed(Table1->openStore(std::move(store)));
+    connect(store.get(), &ResultsStore::stateChanged, this, &StoreBar::showStore);
+    raiseIfFailed(m_table.openStore(std::move(store)));
     showStore();
 }
 
-QString ChildrenPage::currentService() const
+QString StoreBar::currentService() const
 {
-    const auto *server = qobject_cast<const ServerStore *>(Table1->store());
+    const auto *server = qobject_cast<const ServerStore *>(m_table.store());
     return server ? server->service() : QString();
 }
 
-bool ChildrenPage::isShared() const
+bool StoreBar::isShared() const
 {
-    return qobject_cast<const ServerStore *>(Table1->store()) != nullptr;
+    return qobject_cast<const ServerStore *>(m_table.store()) != nullptr;
 }
 
 // The teachers' login is not kept on the computers the children use: its
 // password is typed for each reset or deletion, used for that one
 // connection and dropped, whatever came of it.
-void ChildrenPage::asTeacher(const std::function<Result()> &operation)
+void StoreBar::asTeacher(const std::function<Result()> &operation)
 {
-    auto *server = qobject_cast<ServerStore *>(Table1->store());
+    auto *server = qobject_cast<ServerStore *>(m_table.store());
     if (!server)
         return;
     std::optional<QString> password = m_dialogs.askPassword(
@@ -94,7 +116,7 @@ void ChildrenPage::asTeacher(const std::function<Result()> &operation)
     raiseIfFailed(done);
 }
 
-void ChildrenPage::chooseServer()
+void StoreBar::chooseServer()
 {
     const QString current = currentService();
     const std::optional<QString> answer = m_dialogs.askText(
@@ -116,18 +138,23 @@ void ChildrenPage::chooseServer()
     }
     try {
         openServer(service);
-    } catch (const QuizError &) {
-        // Back to where the table was, so that the game still counts.
+    } catch (const QuizError &error) {
+        // Back to where the table was, so that the game still counts; where
+        // even that fails the teacher learns it with the first reason.
+        QString text = error.text();
         if (current.isEmpty()) {
-            Table1->open(m_resultsPath);
+            const Result back = m_table.open(m_resultsPath);
+            if (!back)
+                text += QStringLiteral("\n\r") + back.text;
         } else {
             try {
                 openServer(current);
-            } catch (const QuizError &) {
+            } catch (const QuizError &back) {
+                text += QStringLiteral("\n\r") + back.text();
             }
         }
         showStore();
-        throw;
+        throw QuizError(text);
     }
     const Result kept = StoreChoice::write(m_dataDir, service);
     if (!kept)
@@ -137,11 +164,11 @@ void ChildrenPage::chooseServer()
                                          "ويراها كل جهاز متصل به.").arg(Bidi::word(service)));
 }
 
-void ChildrenPage::chooseLocalFile()
+void StoreBar::chooseLocalFile()
 {
-    if (currentService().isEmpty() && Table1->isOpen())
+    if (currentService().isEmpty() && m_table.isOpen())
         return;
-    const Result opened = Table1->open(m_resultsPath);
+    const Result opened = m_table.open(m_resultsPath);
     showStore();
     raiseIfFailed(opened);
     const Result kept = StoreChoice::write(m_dataDir, QString());
@@ -150,46 +177,21 @@ void ChildrenPage::chooseLocalFile()
                                        "للمرة القادمة: %1").arg(kept.text));
 }
 
-QString ChildrenPage::storeStateText() const
+QString StoreBar::stateText() const
 {
-    const auto *server = qobject_cast<const ServerStore *>(Table1->store());
+    const auto *server = qobject_cast<const ServerStore *>(m_table.store());
     return server ? server->stateText() : QString();
 }
 
-QString ChildrenPage::storeProblem() const
+QString StoreBar::problem() const
 {
-    const auto *server = qobject_cast<const ServerStore *>(Table1->store());
+    const auto *server = qobject_cast<const ServerStore *>(m_table.store());
     return server ? server->problem() : QString();
 }
 
-void ChildrenPage::buildStoreBar()
+void StoreBar::showStore()
 {
-    StoreBar = new QWidget(this);
-    StoreBar->setObjectName(QStringLiteral("StoreBar"));
-    auto *row = new QHBoxLayout(StoreBar);
-    row->setContentsMargins(2, 1, 2, 1);
-    row->setSpacing(4);
-    StoreLbl = new QLabel(StoreBar);
-    StoreLbl->setObjectName(QStringLiteral("StoreLbl"));
-    StoreLbl->setWordWrap(true);
-    StoreLbl->setTextFormat(Qt::PlainText); // the server's name and words
-    ServerBtn = new QPushButton(QStringLiteral("خادم المدرسة…"), StoreBar);
-    ServerBtn->setObjectName(QStringLiteral("ServerBtn"));
-    ServerBtn->setToolTip(QStringLiteral("حفظ النتائج على خادم المدرسة ليراها كل جهاز في المدرسة"));
-    LocalBtn = new QPushButton(QStringLiteral("ملف هذا الجهاز"), StoreBar);
-    LocalBtn->setObjectName(QStringLiteral("LocalBtn"));
-    LocalBtn->setToolTip(QStringLiteral("حفظ النتائج في الملف results.db على هذا الجهاز"));
-    row->addWidget(StoreLbl, 1);
-    row->addWidget(ServerBtn);
-    row->addWidget(LocalBtn);
-    connect(ServerBtn, &QPushButton::clicked, this, [this] { run([this] { chooseServer(); }); });
-    connect(LocalBtn, &QPushButton::clicked, this, [this] { run([this] { chooseLocalFile(); }); });
-    showStore();
-}
-
-void ChildrenPage::showStore()
-{
-    const auto *server = qobject_cast<const ServerStore *>(Table1->store());
+    const auto *server = qobject_cast<const ServerStore *>(m_table.store());
     if (!server) {
         StoreLbl->setText(QStringLiteral("تُحفظ النتائج في ملف هذا الجهاز results.db"));
         StoreLbl->setToolTip(QString());
@@ -203,5 +205,5 @@ void ChildrenPage::showStore()
         StoreLbl->setToolTip(PlainText::toolTip(server->problem()));
     }
     LocalBtn->setEnabled(server != nullptr);
-    emit storeStateChanged();
+    emit stateChanged();
 }

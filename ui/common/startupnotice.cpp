@@ -1,4 +1,4 @@
-#include "ui/window/startupnotice.h"
+#include "ui/common/startupnotice.h"
 
 #include "ui/window/optionschord.h"
 

@@ -1,4 +1,4 @@
-#include "ui/window/styleicon.h"
+#include "ui/common/styleicon.h"
 
 #include <QApplication>
 #include <QIconEngine>
