@@ -269,6 +269,11 @@ void ClipPlayer::record()
             emit stateChanged();
         });
         connect(m_recorder, &ClipRecorder::soundArrived, this, &ClipPlayer::recordingLevel);
+        // A recording left running ends as a stop would end it.
+        connect(m_recorder, &ClipRecorder::full, this, [this] {
+            if (m_state == State::Recording)
+                stop();
+        });
     }
     const Result started = m_recorder->start(m_recordingFile);
     if (!started) {

@@ -203,9 +203,20 @@ void ClipRecorder::takeSound()
 {
     if (!m_input)
         return;
-    const QByteArray sound = m_input->readAll();
+    QByteArray sound = m_input->readAll();
     if (sound.isEmpty() || m_writeFailed)
         return;
+    const qint64 room = m_format.bytesForDuration(MaxMs * 1000) - m_dataBytes;
+    if (room <= 0)
+        return;
+    if (sound.size() >= room) {
+        sound.truncate(room - room % qMax(1, m_format.bytesPerFrame()));
+        // Told from the event loop: this may run inside finish() itself.
+        QMetaObject::invokeMethod(this, [this] {
+            if (isRecording())
+                emit full();
+        }, Qt::QueuedConnection);
+    }
     if (m_file.write(sound) != sound.size()) {
         m_writeFailed = true;
         return;

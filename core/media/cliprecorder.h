@@ -25,6 +25,11 @@ class ClipRecorder : public QObject
 {
     Q_OBJECT
 public:
+    /// The longest clip the players open (WaveSound's bound): a recording
+    /// left running ends there, rather than becoming a clip that cannot be
+    /// played.
+    static constexpr qint64 MaxMs = 3 * 60 * 1000 - 1000;
+
     explicit ClipRecorder(QObject *parent = nullptr);
     ~ClipRecorder() override;
 
@@ -52,6 +57,9 @@ signals:
     void interrupted();
     /// The peak of the sound that has just arrived, 0 to 1, for a meter.
     void soundArrived(double peak);
+    /// The recording holds as much as a clip may (MaxMs): nothing more is
+    /// taken, and it is to be finished.
+    void full();
 
 private:
     void takeSound();
