@@ -120,8 +120,10 @@ void TForm1::ExportLessonClick()
 
 void TForm1::ImportLessonClick(const QString &zipPath)
 {
-    if (!m_settings.mayWrite())
+    if (!m_settings.mayWrite()) {
+        m_dialogs->showMessage(LessonArchive::refusedText(QStringLiteral(u"لا يمكن الكتابة في مجلد البيانات")));
         return;
+    }
     if (const std::optional<QString> name =
             LessonTransfer::importLesson(*m_dialogs, m_settings.lessons(), QDir::homePath(), zipPath)) {
         m_lessons->refresh();
