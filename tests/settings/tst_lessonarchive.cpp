@@ -244,6 +244,9 @@ private slots:
         QCOMPARE(readBytes(lesson + QStringLiteral("/pictures/apple.png")), tinyPng());
         for (const QString &entry : QDir(data()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
             QVERIFY2(!entry.startsWith(QLatin1Char('.')), qPrintable(entry));
+        // Its pictures go with it when it is deleted, and the folder too.
+        QVERIFY(library.deleteLesson(QStringLiteral(u"فواكه")));
+        QVERIFY(!QFileInfo::exists(lesson));
     }
 };
 
