@@ -199,6 +199,12 @@ private slots:
 
         // A change made while a lesson is current survives a restart, and
         // so does how its pictures are drawn.
+        // A lesson made from it takes its clips, not the Data folder's.
+        q.dialogs.textAnswers.enqueue(QStringLiteral(u"ج"));
+        QuizWindow::click(q.control<QPushButton>("ProButton2"));
+        QCOMPARE(readFile(q.data(QStringLiteral(u"ج/color1.wav"))), readFile(clipB));
+        QCOMPARE(q.form->player(0).fileName(), q.data(QStringLiteral(u"ج/color1.wav")));
+        q.form->setCurLesson(QStringLiteral(u"ب"));
         q.control<QLineEdit>("Ed1")->setText(QStringLiteral(u"تفاح"));
         QTest::mouseClick(q.control<QCheckBox>("FitChk"), Qt::LeftButton);
         QVERIFY(q.control<PictureControl>("Image1")->fit());
