@@ -168,7 +168,10 @@ QStringList LessonLibrary::lessonFolders(const QString &dataDir)
     for (const QFileInfo &entry : entries) {
         if (entry.isSymLink() && (canonicalData.isEmpty() || !isInside(entry.canonicalFilePath(), canonicalData)))
             continue;
-        if (entry.fileName().compare(LessonArchive::picturesFolder(), Qt::CaseInsensitive) == 0)
+        // The automatic lesson's pictures are no lesson; a lesson of that
+        // name made before the name was kept for them still is one.
+        if (entry.fileName().compare(LessonArchive::picturesFolder(), Qt::CaseInsensitive) == 0
+            && !QFileInfo::exists(FileLookup::inFolder(entry.absoluteFilePath(), OptionsFile::fileName())))
             continue;
         names << entry.fileName();
     }

@@ -31,14 +31,27 @@ bool isVector(const QString &suffix)
     return vectors.contains(suffix.toLower());
 }
 
-// A name of the folder not yet taken, in any letter case.
-QString freeName(const QString &folder, const QString &base, const QString &suffix)
+// A name of the folder not yet taken in any letter case, or the name of a
+// copy made before with the same bytes (*same is then set): the same
+// picture picked twice is kept once.
+QString freeName(const QString &folder, const QString &base, const QString &suffix, const QByteArray &bytes,
+                 bool *same)
 {
+    *same = false;
     for (int n = 1; n < 1000; ++n) {
         const QString name = n == 1 ? base + QLatin1Char('.') + suffix
                                     : QStringLiteral("%1-%2.%3").arg(base).arg(n).arg(suffix);
-        if (!QFileInfo::exists(FileLookup::inFolder(folder, name)))
+        const QFileInfo existing(FileLookup::inFolder(folder, name));
+        if (!existing.exists() && !existing.isSymLink())
             return name;
+        if (existing.isFile() && !existing.isSymLink() && existing.size() == bytes.size()) {
+            QByteArray held;
+            bool complete = false;
+            if (AtomicFile::readUpTo(existing.absoluteFilePath(), bytes.size(), &held, &complete) && held == bytes) {
+                *same = true;
+                return existing.fileName();
+            }
+        }
     }
     return QString();
 }
@@ -106,13 +119,16 @@ Result keep(const QString &source, const QString &picturesDir, QSize screen, QSt
     }
     if (!LessonArchive::isPictureFileName(base + QLatin1Char('.') + suffix))
         base = QStringLiteral("picture");
-    const QString name = freeName(folder, base, suffix);
+    bool same = false;
+    const QString name = freeName(folder, base, suffix, bytes, &same);
     if (name.isEmpty())
         return Result::failure(notKeptText(folder));
     const QString target = folder + QLatin1Char('/') + name;
-    const Result written = AtomicFile::writeBytes(target, bytes);
-    if (!written)
-        return written;
+    if (!same) {
+        const Result written = AtomicFile::writeBytes(target, bytes);
+        if (!written)
+            return written;
+    }
     *stored = target;
     return Result::success();
 }

@@ -14,8 +14,9 @@ namespace LessonPictures {
 /// gives the copy's full path in *stored. A picture larger than `screen` is
 /// stored reduced to fit it, keeping its shape, turned as its EXIF
 /// orientation says; a smaller one, and a metafile, is copied as it is. A
-/// picture already in `picturesDir` is kept where it is. A copy never
-/// replaces another picture of the same name.
+/// picture already in `picturesDir` is kept where it is, and one picked
+/// again is the copy made before. A copy never replaces another picture of
+/// the same name.
 Result keep(const QString &source, const QString &picturesDir, QSize screen, QString *stored);
 
 /// How the lesson in `lessonDir` draws its pictures: whole, centred and as

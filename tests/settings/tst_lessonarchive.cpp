@@ -6,10 +6,14 @@
 
 #include "core/settings/lessonarchive.h"
 #include "core/settings/lessonlibrary.h"
+#include "core/settings/lessonpictures.h"
 #include "core/settings/optionsfile.h"
 #include "core/settings/windows1256.h"
 #include "settingstestutil.h"
 
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -244,6 +248,39 @@ private slots:
         QCOMPARE(readBytes(lesson + QStringLiteral("/pictures/apple.png")), tinyPng());
         for (const QString &entry : QDir(data()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
             QVERIFY2(!entry.startsWith(QLatin1Char('.')), qPrintable(entry));
+        // Its pictures go with it when it is deleted, and the folder too.
+        QVERIFY(library.deleteLesson(QStringLiteral(u"فواكه")));
+        QVERIFY(!QFileInfo::exists(lesson));
+    }
+
+    // A phone photo held sideways (EXIF orientation) and larger than the
+    // screen: kept turned as it is seen, within the screen, its shape kept;
+    // the same picture picked again is the same copy.
+    void keepsAPhotoTurnedAndWithinTheScreen()
+    {
+        const QString source = m_root->filePath(QStringLiteral("phone.jpg"));
+        QImage wide(3000, 1000, QImage::Format_RGB32);
+        wide.fill(Qt::white);
+        QImageWriter writer(source, "jpeg");
+        writer.setTransformation(QImageIOHandler::TransformationRotate90);
+        QVERIFY(writer.write(wide));
+        QImageReader seen(source);
+        seen.setAutoTransform(true);
+        QCOMPARE(seen.read().size(), QSize(1000, 3000));
+
+        const QString pictures = data() + QStringLiteral("/pictures");
+        QString stored, again;
+        QString text;
+        QVERIFY2(succeeded(LessonPictures::keep(source, pictures, QSize(800, 600), &stored), &text), qPrintable(text));
+        QCOMPARE(QFileInfo(stored).absolutePath(), QFileInfo(pictures).absoluteFilePath());
+        QImageReader kept(stored);
+        kept.setAutoTransform(true);
+        const QSize size = kept.read().size();
+        QVERIFY2(size.height() == 600 && qAbs(size.width() - 200) <= 1,
+                 qPrintable(QStringLiteral("%1x%2").arg(size.width()).arg(size.height())));
+        QVERIFY(succeeded(LessonPictures::keep(source, pictures, QSize(800, 600), &again), &text));
+        QCOMPARE(again, stored);
+        QCOMPARE(QDir(pictures).entryList(QDir::Files).size(), 1);
     }
 };
 

@@ -4,8 +4,10 @@
 #include "core/base/bidi.h"
 #include "core/media/clipplayer.h"
 #include "core/settings/lessonarchive.h"
+#include "core/settings/lessonfoldermodel.h"
 #include "core/settings/lessonpictures.h"
 #include "ui/lessons/lessonactions.h"
+#include "ui/lessons/lessonlist.h"
 #include "ui/window/picturecontrol.h"
 #include "settingstestutil.h"
 #include "support/quizwindow.h"
@@ -83,6 +85,9 @@ private slots:
         QVERIFY(qAbs(photo.width() * 3 - photo.height() * 4) <= 4);
         QCOMPARE(QImageReader(a.control<QLineEdit>("ImgEd2")->text()).size(), QSize(120, 80));
 
+        // The automatic lesson's pictures folder is no lesson.
+        a.form->lessonList()->refresh();
+        QCOMPARE(a.form->lessonList()->model()->rowOf(QStringLiteral("pictures")), -1);
         a.dialogs.textAnswers.enqueue(lessonName());
         QuizWindow::click(a.control<QPushButton>("ProButton2"));
         QCOMPARE(a.control<QLineEdit>("CurLesson")->text(), lessonName());
@@ -194,6 +199,12 @@ private slots:
 
         // A change made while a lesson is current survives a restart, and
         // so does how its pictures are drawn.
+        // A lesson made from it takes its clips, not the Data folder's.
+        q.dialogs.textAnswers.enqueue(QStringLiteral(u"ج"));
+        QuizWindow::click(q.control<QPushButton>("ProButton2"));
+        QCOMPARE(readFile(q.data(QStringLiteral(u"ج/color1.wav"))), readFile(clipB));
+        QCOMPARE(q.form->player(0).fileName(), q.data(QStringLiteral(u"ج/color1.wav")));
+        q.form->setCurLesson(QStringLiteral(u"ب"));
         q.control<QLineEdit>("Ed1")->setText(QStringLiteral(u"تفاح"));
         QTest::mouseClick(q.control<QCheckBox>("FitChk"), Qt::LeftButton);
         QVERIFY(q.control<PictureControl>("Image1")->fit());

@@ -20,6 +20,8 @@ LessonActions::LessonActions(QWidget *area)
     QFont small = m_button->font();
     small.setPixelSize(11);
     m_button->setFont(small);
+    // The menu's arrow would cover the word at this width.
+    m_button->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; width: 0px; }"));
     auto *menu = new QMenu(m_button);
     menu->setLayoutDirection(Qt::RightToLeft);
     m_export = menu->addAction(LessonTransfer::exportCaption());

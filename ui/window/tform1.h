@@ -294,6 +294,9 @@ private:
     /// Set once a load has put a file's settings into the controls.
     bool m_lessonLoaded = false;
     QString m_offeredLessonFile;
+    /// A new lesson made while a named lesson with its own clips is current
+    /// takes that lesson's clips and look, not the Data folder's.
+    void carryOwnFiles(const QString &newLesson);
     void askToImportOffered();
 
     Dialogs *m_dialogs;

@@ -3,7 +3,9 @@
 // named lessons that play their own clips and keep their own settings.
 #include "ui/window/tform1.h"
 
+#include "core/base/atomicfile.h"
 #include "core/base/bidi.h"
+#include "core/base/filelookup.h"
 #include "core/base/quizerror.h"
 #include "core/settings/lessonarchive.h"
 #include "core/settings/lessonlibrary.h"
@@ -120,8 +122,10 @@ void TForm1::ExportLessonClick()
 
 void TForm1::ImportLessonClick(const QString &zipPath)
 {
-    if (!m_settings.mayWrite())
+    if (!m_settings.mayWrite()) {
+        m_dialogs->showMessage(LessonArchive::refusedText(QStringLiteral(u"لا يمكن الكتابة في مجلد البيانات")));
         return;
+    }
     if (const std::optional<QString> name =
             LessonTransfer::importLesson(*m_dialogs, m_settings.lessons(), QDir::homePath(), zipPath)) {
         m_lessons->refresh();
@@ -155,4 +159,24 @@ void TForm1::askToImportOffered()
         return;
     if (m_dialogs->confirm(QStringLiteral(u"هل تريد استيراد الدرس من الملف\n\r") + Bidi::path(path)))
         ImportLessonClick(path);
+}
+
+void TForm1::carryOwnFiles(const QString &newLesson)
+{
+    const QString from = currentLessonDir();
+    if (!selfContainedLessons() || from == m_settings.dataDir())
+        return;
+    const std::optional<QString> options = m_settings.lessons().optionsPathFor(newLesson);
+    if (!options)
+        return;
+    const QString to = QFileInfo(*options).absolutePath();
+    if (QFileInfo(to).canonicalFilePath() == QFileInfo(from).canonicalFilePath())
+        return;
+    const QFileInfoList files = QDir(from).entryInfoList(QDir::Files | QDir::NoSymLinks);
+    for (const QFileInfo &file : files) {
+        if (!file.isFile() || !LessonArchive::isLessonFileName(file.fileName())
+            || file.fileName().compare(OptionsFile::fileName(), Qt::CaseInsensitive) == 0)
+            continue;
+        raiseIfFailed(AtomicFile::copyReplacing(file.absoluteFilePath(), FileLookup::inFolder(to, file.fileName())));
+    }
 }

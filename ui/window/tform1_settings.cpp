@@ -307,8 +307,10 @@ void TForm1::ProButton1Click()
 void TForm1::ProButton2Click()
 {
     SaveOptions();
-    if (const std::optional<QString> name = m_lessons->createLesson(*m_dialogs, m_settings.lessons()))
+    if (const std::optional<QString> name = m_lessons->createLesson(*m_dialogs, m_settings.lessons())) {
+        carryOwnFiles(*name);
         setCurLesson(*name);
+    }
 }
 
 void TForm1::SpeedButton6Click()
