@@ -39,13 +39,16 @@ Result ClipPlayer::undoRecording()
     const bool current = m_undoClip == m_fileName;
     forgetUndo();
     m_silentRecording = false;
+    Result loaded = Result::success();
     if (current && isOpen()) {
         pausePlayback();
-        loadClip();
+        // The clip is back on disk either way; a reload that fails now is
+        // told, as an opening of the clip would tell it.
+        loaded = loadClip();
         setState(State::Stopped);
     }
     emit stateChanged();
-    return Result::success();
+    return loaded;
 }
 
 void ClipPlayer::forgetUndo()

@@ -51,6 +51,10 @@ public:
     Result pickPicture(Dialogs &dialogs, int slot, PictureControl *image,
                        const std::function<Result(const QString &, QString *)> &keep = {});
 
+    /// The lessons area, where the window puts the lesson file actions
+    /// beside the lesson buttons.
+    QWidget *lessonArea() const { return OptPanel; }
+
     QPushButton *BitBtn1, *Button1, *Button2, *BitBtn2;
     QLineEdit *CurLesson;
     QListView *Lesson;

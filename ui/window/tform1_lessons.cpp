@@ -31,7 +31,7 @@
 
 void TForm1::bindLessonActions()
 {
-    m_lessonActions = new LessonActions(TabSheet1->OptPanel);
+    m_lessonActions = new LessonActions(TabSheet1->lessonArea());
     connect(m_lessonActions->exportAction(), &QAction::triggered, this, [this] { guarded([this] { ExportLessonClick(); }); });
     connect(m_lessonActions->importAction(), &QAction::triggered, this, [this] { guarded([this] { ImportLessonClick(); }); });
     connect(m_lessonActions->selfContainedAction(), &QAction::triggered, this,
