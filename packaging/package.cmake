@@ -119,9 +119,12 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # and encoders, the sound server's sink and source) and fonts with Arabic
 # letters, and the Wayland platform plugin for the desktops that run on
 # Wayland, as Debian's default desktop does.
+# libarchive (a lesson file exported or imported) and the metafile
+# libraries (a wmf or emf picture) are loaded only when first needed, so
+# they are not among the libraries the binaries name either.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-wayland, libqt6sql6-sqlite, libqt6svg6, qt6-image-formats-plugins, qt6-translations-l10n, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-bad, gstreamer1.0-libav, fonts-noto-core, fonts-dejavu-core")
+    "qt6-wayland, libqt6sql6-sqlite, libqt6svg6, qt6-image-formats-plugins, qt6-translations-l10n, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-bad, gstreamer1.0-libav, fonts-noto-core, fonts-dejavu-core, libarchive13, libwmf-0.2-7, libemf2svg1")
 # The driver for the school's PostgreSQL server, which only some schools use.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse, libqt6sql6-psql")
 include(CPack)

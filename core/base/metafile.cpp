@@ -13,7 +13,57 @@
 #include <libwmf/api.h>
 #include <libwmf/svg.h>
 
+#include <dlfcn.h>
+
 namespace {
+
+// The two metafile libraries, loaded the first time a metafile picture is
+// read rather than with the window: few lessons have such pictures, and the
+// libraries would weigh on every start of the quiz.
+struct Libraries
+{
+    decltype(&::wmf_api_create) wmf_api_create = nullptr;
+    decltype(&::wmf_api_destroy) wmf_api_destroy = nullptr;
+    decltype(&::wmf_mem_open) wmf_mem_open = nullptr;
+    decltype(&::wmf_mem_close) wmf_mem_close = nullptr;
+    decltype(&::wmf_scan) wmf_scan = nullptr;
+    decltype(&::wmf_display_size) wmf_display_size = nullptr;
+    decltype(&::wmf_play) wmf_play = nullptr;
+    decltype(&::wmf_stream_create) wmf_stream_create = nullptr;
+    decltype(&::wmf_stream_destroy) wmf_stream_destroy = nullptr;
+    decltype(&::wmf_free) wmf_free = nullptr;
+    decltype(&::wmf_svg_function) wmf_svg_function = nullptr;
+    decltype(&::emf2svg) emf2svg = nullptr;
+    bool wmf = false;
+    bool emf = false;
+
+    template <typename Function>
+    static bool find(void *handle, const char *name, Function *function)
+    {
+        *function = handle ? reinterpret_cast<Function>(::dlsym(handle, name)) : nullptr;
+        return *function != nullptr;
+    }
+
+    Libraries()
+    {
+        // Sonames the package depends on, never paths: only the system's
+        // library folders are searched. Kept loaded to the process's end.
+        void *w = ::dlopen("libwmf-0.2.so.7", RTLD_NOW | RTLD_LOCAL);
+        wmf = find(w, "wmf_api_create", &wmf_api_create) && find(w, "wmf_api_destroy", &wmf_api_destroy)
+              && find(w, "wmf_mem_open", &wmf_mem_open) && find(w, "wmf_mem_close", &wmf_mem_close)
+              && find(w, "wmf_scan", &wmf_scan) && find(w, "wmf_display_size", &wmf_display_size)
+              && find(w, "wmf_play", &wmf_play) && find(w, "wmf_stream_create", &wmf_stream_create)
+              && find(w, "wmf_stream_destroy", &wmf_stream_destroy) && find(w, "wmf_free", &wmf_free)
+              && find(w, "wmf_svg_function", &wmf_svg_function);
+        emf = find(::dlopen("libemf2svg.so.1", RTLD_NOW | RTLD_LOCAL), "emf2svg", &emf2svg);
+    }
+
+    static const Libraries &get()
+    {
+        static const Libraries libraries;
+        return libraries;
+    }
+};
 
 // What the wmf library may allocate for one file: a hostile file that asks
 // for more is refused rather than exhausting the memory.
@@ -72,6 +122,9 @@ void *budgetRealloc(void *context, void *memory, size_t size)
 // The wmf file as SVG, or nothing when the library cannot read or draw it.
 QByteArray wmfToSvg(QByteArray &bytes)
 {
+    const Libraries &lib = Libraries::get();
+    if (!lib.wmf)
+        return {};
     Budget budget;
     wmfAPI_Options options;
     std::memset(&options, 0, sizeof options);
@@ -79,22 +132,22 @@ QByteArray wmfToSvg(QByteArray &bytes)
     options.malloc = budgetMalloc;
     options.realloc = budgetRealloc;
     options.free = budgetFree;
-    options.function = wmf_svg_function;
+    options.function = lib.wmf_svg_function;
     // Nothing is written to the terminal: a damaged file is only refused.
     const unsigned long flags = WMF_OPT_ALLOC | WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR
                                 | WMF_OPT_NO_DEBUG;
     wmfAPI *api = nullptr;
-    if (wmf_api_create(&api, flags, &options) != wmf_E_None) {
+    if (lib.wmf_api_create(&api, flags, &options) != wmf_E_None) {
         if (api)
-            wmf_api_destroy(api);
+            lib.wmf_api_destroy(api);
         return {};
     }
     QByteArray svg;
     wmfD_Rect box;
     unsigned int width = 0, height = 0;
-    if (wmf_mem_open(api, reinterpret_cast<unsigned char *>(bytes.data()), long(bytes.size())) == wmf_E_None) {
-        if (wmf_scan(api, 0, &box) == wmf_E_None
-            && wmf_display_size(api, &width, &height, 96, 96) == wmf_E_None) {
+    if (lib.wmf_mem_open(api, reinterpret_cast<unsigned char *>(bytes.data()), long(bytes.size())) == wmf_E_None) {
+        if (lib.wmf_scan(api, 0, &box) == wmf_E_None
+            && lib.wmf_display_size(api, &width, &height, 96, 96) == wmf_E_None) {
             // A placeable file says its size: its box in units of so many an
             // inch, drawn at 96 pixels an inch as the screen shows it.
             const wmfPlaceableMetaHeader &placed = api->PlaceableMetaHeader;
@@ -105,7 +158,7 @@ QByteArray wmfToSvg(QByteArray &bytes)
         }
         if (api->err == wmf_E_None && width > 0 && height > 0) {
             wmf_svg_t *device = WMF_SVG_GetData(api);
-            device->out = wmf_stream_create(api, nullptr);
+            device->out = lib.wmf_stream_create(api, nullptr);
             device->Description = nullptr;
             device->bbox = box;
             device->width = width;
@@ -113,34 +166,37 @@ QByteArray wmfToSvg(QByteArray &bytes)
             // Pictures inside the metafile go into the SVG itself, never
             // into files beside it.
             device->flags |= WMF_SVG_INLINE_IMAGES;
-            const bool played = device->out && wmf_play(api, 0, &box) == wmf_E_None;
+            const bool played = device->out && lib.wmf_play(api, 0, &box) == wmf_E_None;
             if (device->out) {
                 char *text = nullptr;
                 unsigned long length = 0;
-                wmf_stream_destroy(api, device->out, &text, &length);
+                lib.wmf_stream_destroy(api, device->out, &text, &length);
                 device->out = nullptr;
                 if (played && text)
                     svg = QByteArray(text, qsizetype(length));
                 if (text)
-                    wmf_free(api, text);
+                    lib.wmf_free(api, text);
             }
         }
-        wmf_mem_close(api);
+        lib.wmf_mem_close(api);
     }
-    wmf_api_destroy(api);
+    lib.wmf_api_destroy(api);
     return svg;
 }
 
 // The emf file as SVG, or nothing.
 QByteArray emfToSvg(QByteArray &bytes)
 {
+    const Libraries &lib = Libraries::get();
+    if (!lib.emf)
+        return {};
     generatorOptions options;
     std::memset(&options, 0, sizeof options);
     options.emfplus = true;
     options.svgDelimiter = true;
     char *out = nullptr;
     size_t length = 0;
-    const int converted = emf2svg(bytes.data(), size_t(bytes.size()), &out, &length, &options);
+    const int converted = lib.emf2svg(bytes.data(), size_t(bytes.size()), &out, &length, &options);
     QByteArray svg;
     if (converted && out)
         svg = QByteArray(out, qsizetype(length));

@@ -4,6 +4,7 @@
 #include "core/base/bidi.h"
 #include "core/base/filelookup.h"
 #include "core/base/picturefile.h"
+#include "core/settings/archivelibrary.h"
 #include "core/settings/lessonlibrary.h"
 #include "core/settings/optionsfile.h"
 #include "core/settings/windows1256.h"
@@ -16,8 +17,6 @@
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 
-#include <archive.h>
-#include <archive_entry.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -31,6 +30,12 @@ namespace {
 
 constexpr int PictureLines[] = {int(OptionsLine::Picture1), int(OptionsLine::Picture2), int(OptionsLine::Picture3)};
 constexpr qsizetype ChunkBytes = 1024 * 1024;
+
+// Reached only after the entry point has loaded the library.
+const ArchiveLibrary &lib()
+{
+    return *ArchiveLibrary::load(nullptr);
+}
 
 QString notExportedText(const QString &reason)
 {
@@ -59,58 +64,58 @@ QByteArray joinLines(const std::array<QByteArray, OptionsFile::LineCount> &lines
 
 struct ArchiveWriter
 {
-    archive *a = archive_write_new();
-    ~ArchiveWriter() { archive_write_free(a); }
+    archive *a = lib().archive_write_new();
+    ~ArchiveWriter() { lib().archive_write_free(a); }
 
     bool add(const QString &path, const QByteArray *bytes, const QString &file, bool compress)
     {
         // Pictures and clips barely shrink; storing them keeps an export
         // of a lesson full of photos quick.
         if (compress)
-            archive_write_zip_set_compression_deflate(a);
+            lib().archive_write_zip_set_compression_deflate(a);
         else
-            archive_write_zip_set_compression_store(a);
-        archive_entry *entry = archive_entry_new();
-        archive_entry_update_pathname_utf8(entry, path.toUtf8().constData());
+            lib().archive_write_zip_set_compression_store(a);
+        archive_entry *entry = lib().archive_entry_new();
+        lib().archive_entry_update_pathname_utf8(entry, path.toUtf8().constData());
         const bool isDir = !bytes && file.isEmpty();
-        archive_entry_set_filetype(entry, isDir ? AE_IFDIR : AE_IFREG);
-        archive_entry_set_perm(entry, isDir ? 0755 : 0644);
-        archive_entry_set_mtime(entry, QDateTime::currentSecsSinceEpoch(), 0);
+        lib().archive_entry_set_filetype(entry, isDir ? AE_IFDIR : AE_IFREG);
+        lib().archive_entry_set_perm(entry, isDir ? 0755 : 0644);
+        lib().archive_entry_set_mtime(entry, QDateTime::currentSecsSinceEpoch(), 0);
         QFile in(file);
         qint64 size = 0;
         if (bytes) {
             size = bytes->size();
         } else if (!isDir) {
             if (!in.open(QIODevice::ReadOnly))
-                return archive_entry_free(entry), false;
+                return lib().archive_entry_free(entry), false;
             size = in.size();
         }
-        archive_entry_set_size(entry, size);
-        const bool headerOk = archive_write_header(a, entry) == ARCHIVE_OK;
-        archive_entry_free(entry);
+        lib().archive_entry_set_size(entry, size);
+        const bool headerOk = lib().archive_write_header(a, entry) == ARCHIVE_OK;
+        lib().archive_entry_free(entry);
         if (!headerOk)
             return false;
         if (bytes) {
-            if (archive_write_data(a, bytes->constData(), size_t(bytes->size())) != bytes->size())
+            if (lib().archive_write_data(a, bytes->constData(), size_t(bytes->size())) != bytes->size())
                 return false;
         } else if (!isDir) {
             QByteArray chunk(ChunkBytes, Qt::Uninitialized);
             qint64 written = 0;
             while (written < size) {
                 const qint64 n = in.read(chunk.data(), qMin<qint64>(chunk.size(), size - written));
-                if (n <= 0 || archive_write_data(a, chunk.constData(), size_t(n)) != n)
+                if (n <= 0 || lib().archive_write_data(a, chunk.constData(), size_t(n)) != n)
                     return false;
                 written += n;
             }
         }
-        return archive_write_finish_entry(a) == ARCHIVE_OK;
+        return lib().archive_write_finish_entry(a) == ARCHIVE_OK;
     }
 };
 
 struct ArchiveReader
 {
-    archive *a = archive_read_new();
-    ~ArchiveReader() { archive_read_free(a); }
+    archive *a = lib().archive_read_new();
+    ~ArchiveReader() { lib().archive_read_free(a); }
 };
 
 // The parts of an entry's name, with "\" taken as a separator as archives
@@ -198,6 +203,9 @@ bool isPictureFileName(const QString &name)
 
 Result exportLesson(const QString &lessonDir, const QString &name, const QString &zipPath)
 {
+    QString missing;
+    if (!ArchiveLibrary::load(&missing))
+        return Result::failure(notExportedText(missing));
     const QString optionsPath = FileLookup::inFolder(lessonDir, OptionsFile::fileName());
     QByteArray options;
     bool complete = false;
@@ -249,12 +257,12 @@ Result exportLesson(const QString &lessonDir, const QString &name, const QString
     if (!part.open())
         return Result::failure(notExportedText(QStringLiteral(u"تعذرت الكتابة في ") + Bidi::path(target.absolutePath())));
     ArchiveWriter writer;
-    archive_write_set_format_zip(writer.a);
+    lib().archive_write_set_format_zip(writer.a);
     // Names are kept in UTF-8 and marked so: Arabic lesson names read back
     // whatever the reading computer's language.
-    archive_write_set_format_option(writer.a, "zip", "hdrcharset", "UTF-8");
-    if (archive_write_open_fd(writer.a, part.handle()) != ARCHIVE_OK)
-        return Result::failure(notExportedText(QString::fromUtf8(archive_error_string(writer.a))));
+    lib().archive_write_set_format_option(writer.a, "zip", "hdrcharset", "UTF-8");
+    if (lib().archive_write_open_fd(writer.a, part.handle()) != ARCHIVE_OK)
+        return Result::failure(notExportedText(QString::fromUtf8(lib().archive_error_string(writer.a))));
     const QString root = name + QLatin1Char('/');
     const QByteArray optionsOut = joinLines(lines);
     bool ok = writer.add(root, nullptr, QString(), false)
@@ -267,7 +275,7 @@ Result exportLesson(const QString &lessonDir, const QString &name, const QString
         ok = ok && writer.add(root + picturesFolder() + QLatin1Char('/'), nullptr, QString(), false);
     for (const auto &picture : std::as_const(pictures))
         ok = ok && writer.add(root + picturesFolder() + QLatin1Char('/') + picture.first, nullptr, picture.second, false);
-    if (!ok || archive_write_close(writer.a) != ARCHIVE_OK || !part.flush() || ::fsync(part.handle()) != 0)
+    if (!ok || lib().archive_write_close(writer.a) != ARCHIVE_OK || !part.flush() || ::fsync(part.handle()) != 0)
         return Result::failure(notExportedText(QStringLiteral(u"تعذرت كتابة الملف ") + Bidi::path(zipPath)));
     if (std::rename(QFile::encodeName(part.fileName()).constData(), QFile::encodeName(zipPath).constData()) != 0)
         return Result::failure(notExportedText(QStringLiteral(u"تعذرت كتابة الملف ") + Bidi::path(zipPath)));
@@ -288,6 +296,9 @@ Result Import::unpack(const QString &zipPath)
 {
     m_staging.reset();
     m_name.clear();
+    QString missing;
+    if (!ArchiveLibrary::load(&missing))
+        return Result::failure(refusedText(missing));
     const QFileInfo zipInfo(zipPath);
     if (!zipInfo.isFile())
         return Result::failure(damagedText());
@@ -298,8 +309,8 @@ Result Import::unpack(const QString &zipPath)
         return Result::failure(refusedText(QStringLiteral(u"تعذرت الكتابة في مجلد البيانات")));
 
     ArchiveReader reader;
-    archive_read_support_format_zip(reader.a);
-    if (archive_read_open_filename(reader.a, QFile::encodeName(zipPath).constData(), 64 * 1024) != ARCHIVE_OK)
+    lib().archive_read_support_format_zip(reader.a);
+    if (lib().archive_read_open_filename(reader.a, QFile::encodeName(zipPath).constData(), 64 * 1024) != ARCHIVE_OK)
         return Result::failure(damagedText());
 
     // Sizes are counted as the bytes come out, never taken from the headers,
@@ -314,10 +325,10 @@ Result Import::unpack(const QString &zipPath)
     QByteArray chunk(64 * 1024, Qt::Uninitialized);
     archive_entry *entry = nullptr;
     int status;
-    while ((status = archive_read_next_header(reader.a, &entry)) == ARCHIVE_OK) {
+    while ((status = lib().archive_read_next_header(reader.a, &entry)) == ARCHIVE_OK) {
         if (++count > MaxEntries)
             return Result::failure(refusedText(QStringLiteral(u"الملف يحوي أكثر من %1 ملفاً").arg(MaxEntries)));
-        const char *utf8 = archive_entry_pathname_utf8(entry);
+        const char *utf8 = lib().archive_entry_pathname_utf8(entry);
         if (!utf8)
             return Result::failure(refusedText(QStringLiteral(u"الملف يحوي اسماً غير مقروء")));
         const QString path = QString::fromUtf8(utf8);
@@ -328,8 +339,8 @@ Result Import::unpack(const QString &zipPath)
         const QStringList parts = nameParts(path);
         if (parts.contains(QLatin1String("..")))
             return Result::failure(entryText(QStringLiteral(u"الملف يحوي مساراً يخرج من الدرس"), path));
-        const mode_t type = archive_entry_filetype(entry);
-        if (type == AE_IFLNK || archive_entry_hardlink(entry) || archive_entry_symlink(entry))
+        const mode_t type = lib().archive_entry_filetype(entry);
+        if (type == AE_IFLNK || lib().archive_entry_hardlink(entry) || lib().archive_entry_symlink(entry))
             return Result::failure(entryText(QStringLiteral(u"الملف يحوي رابطاً"), path));
         if (type == AE_IFCHR || type == AE_IFBLK || type == AE_IFIFO || type == AE_IFSOCK)
             return Result::failure(entryText(QStringLiteral(u"الملف يحوي جهازاً"), path));
@@ -383,7 +394,7 @@ Result Import::unpack(const QString &zipPath)
             return Result::failure(refusedText(QStringLiteral(u"تعذرت الكتابة في مجلد البيانات")));
         bool written = true;
         for (;;) {
-            const la_ssize_t n = archive_read_data(reader.a, chunk.data(), size_t(chunk.size()));
+            const la_ssize_t n = lib().archive_read_data(reader.a, chunk.data(), size_t(chunk.size()));
             if (n == 0)
                 break;
             if (n < 0) {
