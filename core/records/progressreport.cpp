@@ -20,6 +20,69 @@ QString readFailed(const QSqlQuery &q)
     return QStringLiteral("تعذر قراءة سجل الإجابات: %1").arg(ResultsFile::reasonOf(q.lastError()));
 }
 
+// The local day of each row from its time: the system is asked for the
+// offset from UTC once per UTC hour (at both its ends, so that an hour with
+// a change of summer time is asked row by row), not once per row.
+class LocalDays
+{
+public:
+    QDate of(qint64 ms)
+    {
+        // Times beyond some 35,000 years from 1970 (a damaged file) are left
+        // to the system, whose answer is no valid day.
+        constexpr qint64 Bound = qint64(1) << 50;
+        if (ms <= -Bound || ms >= Bound)
+            return QDateTime::fromMSecsSinceEpoch(ms).date();
+        const qint64 hour = ms / Hour - (ms % Hour < 0 ? 1 : 0);
+        if (!m_cached || hour != m_cachedHour) {
+            m_cached = true;
+            m_cachedHour = hour;
+            const QDateTime start = QDateTime::fromMSecsSinceEpoch(hour * Hour);
+            const QDateTime end = QDateTime::fromMSecsSinceEpoch(hour * Hour + Hour - 1);
+            m_steady = start.isValid() && end.isValid() && start.offsetFromUtc() == end.offsetFromUtc();
+            m_offsetMs = m_steady ? qint64(start.offsetFromUtc()) * 1000 : 0;
+        }
+        const qint64 local = ms + m_offsetMs;
+        return m_steady ? QDate(1970, 1, 1).addDays(local / Day - (local % Day < 0 ? 1 : 0))
+                        : QDateTime::fromMSecsSinceEpoch(ms).date();
+    }
+
+private:
+    static constexpr qint64 Hour = 3600 * 1000;
+    static constexpr qint64 Day = 24 * Hour;
+    qint64 m_cachedHour = 0;
+    bool m_cached = false;
+    bool m_steady = false;
+    qint64 m_offsetMs = 0;
+};
+
+// The days a period covers up to today; none (invalid) for everything.
+void periodDays(ReportPeriod period, const QDate &today, QDate *from, QDate *to)
+{
+    if (period == ReportPeriod::ThisWeek) {
+        const int back = (today.dayOfWeek() - int(QLocale().firstDayOfWeek()) + 7) % 7;
+        *from = today.addDays(-back);
+        *to = today;
+    } else if (period == ReportPeriod::ThisMonth) {
+        *from = QDate(today.year(), today.month(), 1);
+        *to = today;
+    }
+}
+
+Result readName(const QSqlDatabase &db, const ResultsTable &table, int no, QString *name)
+{
+    QSqlQuery n(db);
+    n.setForwardOnly(true);
+    if (!n.prepare(QStringLiteral("SELECT Name FROM %1 WHERE No = ?").arg(table.store()->childrenSource())))
+        return Result::failure(readFailed(n));
+    n.bindValue(0, no);
+    if (!n.exec())
+        return Result::failure(readFailed(n));
+    if (n.next())
+        *name = n.value(0).toString();
+    return Result::success();
+}
+
 } // namespace
 
 QString ProgressReport::displayName(int no, const QString &name)
@@ -57,25 +120,10 @@ Result ProgressReport::readChild(const ResultsTable &table, int no, const QStrin
     const QDate today = now.toLocalTime().date();
     QDate from;
     QDate to;
-    if (period == ReportPeriod::ThisWeek) {
-        const int back = (today.dayOfWeek() - int(QLocale().firstDayOfWeek()) + 7) % 7;
-        from = today.addDays(-back);
-        to = today;
-    } else if (period == ReportPeriod::ThisMonth) {
-        from = QDate(today.year(), today.month(), 1);
-        to = today;
-    }
-    {
-        QSqlQuery n(db);
-        n.setForwardOnly(true);
-        if (!n.prepare(QStringLiteral("SELECT Name FROM %1 WHERE No = ?").arg(table.store()->childrenSource())))
-            return Result::failure(readFailed(n));
-        n.bindValue(0, no);
-        if (!n.exec())
-            return Result::failure(readFailed(n));
-        if (n.next())
-            out->name = n.value(0).toString();
-    }
+    periodDays(period, today, &from, &to);
+    const Result named = readName(db, table, no, &out->name);
+    if (!named)
+        return named;
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.prepare(QStringLiteral("SELECT Time, Event, Lesson, QuestionType, Asked, Clicked, Correct "
@@ -90,38 +138,10 @@ Result ProgressReport::readChild(const ResultsTable &table, int no, const QStrin
     QVector<ReportSession> sessions;
     qint64 lastAnswerMs = 0;
     constexpr qint64 Gap = qint64(SessionGapMinutes) * 60 * 1000;
-    // The local day of each row from its time: the system is asked for the
-    // offset from UTC once per UTC hour (at both its ends, so that an hour
-    // with a change of summer time is asked row by row), not once per row.
-    constexpr qint64 Hour = 3600 * 1000;
-    constexpr qint64 Day = 24 * Hour;
-    const QDate epoch(1970, 1, 1);
-    qint64 cachedHour = 0;
-    bool cached = false;
-    bool steady = false;
-    qint64 offsetMs = 0;
-    // Times beyond some 35,000 years from 1970 (a damaged file) are left to
-    // the system, whose answer is no valid day.
-    constexpr qint64 Bound = qint64(1) << 50;
+    LocalDays localDays;
     while (q.next()) {
         const qint64 ms = q.value(0).toLongLong();
-        QDate day;
-        if (ms > -Bound && ms < Bound) {
-            const qint64 hour = ms / Hour - (ms % Hour < 0 ? 1 : 0);
-            if (!cached || hour != cachedHour) {
-                cached = true;
-                cachedHour = hour;
-                const QDateTime start = QDateTime::fromMSecsSinceEpoch(hour * Hour);
-                const QDateTime end = QDateTime::fromMSecsSinceEpoch(hour * Hour + Hour - 1);
-                steady = start.isValid() && end.isValid() && start.offsetFromUtc() == end.offsetFromUtc();
-                offsetMs = steady ? qint64(start.offsetFromUtc()) * 1000 : 0;
-            }
-            const qint64 local = ms + offsetMs;
-            day = steady ? epoch.addDays(local / Day - (local % Day < 0 ? 1 : 0))
-                         : QDateTime::fromMSecsSinceEpoch(ms).date();
-        } else {
-            day = QDateTime::fromMSecsSinceEpoch(ms).date();
-        }
+        const QDate day = localDays.of(ms);
         if (!day.isValid())
             continue;
         if (from.isValid() && (day < from || day > to))
