@@ -17,20 +17,6 @@
 
 namespace {
 
-bool writeAll(int fd, const char *data, qint64 size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size_t(size));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= n;
-    }
-    return true;
-}
-
 // The permissions a file written under `destination` gets: those of the
 // regular file it replaces (a link's target is not looked at), else the
 // usual ones for a new file, or the owner's only where asked.
@@ -221,4 +207,18 @@ QString AtomicFile::writeFailedText(const QString &path, const QString &reason)
 {
     return QStringLiteral(u"تعذر حفظ الملف ") + Bidi::path(QDir::toNativeSeparators(path))
         + QStringLiteral("\n\r") + reason;
+}
+
+bool AtomicFile::writeAll(int fd, const char *data, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= n;
+    }
+    return true;
 }

@@ -53,6 +53,10 @@ public:
     /// stopped at the limit before the end of the file.
     static bool readUpTo(const QString &path, qint64 maxBytes, QByteArray *bytes, bool *complete);
 
+    /// Writes all `size` bytes to the open file, going on after a signal
+    /// and after a short write; false on any error.
+    static bool writeAll(int fd, const char *data, qint64 size);
+
     /// The Arabic text of a failed write of the file at the path, with the
     /// system's reason.
     static QString writeFailedText(const QString &path, const QString &reason);

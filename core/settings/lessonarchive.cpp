@@ -136,19 +136,6 @@ bool isAbsolute(const QString &name)
     return name.size() >= 2 && name.at(1) == QLatin1Char(':') && name.at(0).isLetter();
 }
 
-bool writeAll(int fd, const char *data, qsizetype size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size_t(size));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= n;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -411,7 +398,7 @@ Result Import::unpack(const QString &zipPath)
                 ::close(fd);
                 return Result::failure(refusedText(QStringLiteral(u"نسبة الضغط أكبر من %1 إلى 1").arg(MaxRatio)));
             }
-            if (!writeAll(fd, chunk.constData(), n)) {
+            if (!AtomicFile::writeAll(fd, chunk.constData(), n)) {
                 written = false;
                 break;
             }
