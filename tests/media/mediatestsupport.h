@@ -193,55 +193,81 @@ private:
     ClipPlayer m_player;
 };
 
-/// A recording on the sound server's clock. What is played reaches a
-/// recording only after the server's latency, which a loaded machine
-/// stretches to hundreds of milliseconds: a recording is stopped once it
-/// holds the sound of the moment wanted, never after a fixed wait.
+/// A recording on its own clock. What is played reaches a recording only
+/// after the sound server's latency, which a loaded machine stretches to
+/// hundreds of milliseconds, longer than a short clip: a recording is
+/// stopped once it holds the sound wanted and some silence after it, as the
+/// recording itself tells (its level and its length), never after a wait
+/// on the wall clock.
 class RecordingClock
 {
 public:
-    /// Waits for the first sound of the recording under way (the server may
-    /// take a moment to begin); false when none came within 8 s.
-    bool waitForFirstSound(const ClipPlayer &recorder)
+    explicit RecordingClock(const ClipPlayer &recorder) : m_recorder(recorder)
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (recorder.recordedDuration() <= 0 && clock.elapsed() < 8000)
-            QTest::qWait(20);
-        m_sinceFirstSound.start();
-        m_firstSoundMs = recorder.recordedDuration();
-        return m_firstSoundMs > 0;
-    }
-    /// Waits until the recording holds the sound of this moment and marginMs
-    /// after it; false when it did not within 10 s.
-    bool waitPastNow(const ClipPlayer &recorder, int marginMs = 200)
-    {
-        const qint64 wanted = m_firstSoundMs + m_sinceFirstSound.elapsed() + marginMs;
-        QElapsedTimer clock;
-        clock.start();
-        while (recorder.recordedDuration() < wanted && clock.elapsed() < 10000)
-            QTest::qWait(20);
-        return recorder.recordedDuration() >= wanted;
+        QObject::connect(&recorder, &ClipPlayer::recordingLevel, &m_context, [this](double peak) {
+            if (peak < LoudPeak)
+                return;
+            m_heard = true;
+            m_lastLoudMs = m_recorder.recordedDuration();
+        });
     }
 
+    /// Waits for the first sound of the recording under way (the server may
+    /// take a moment to begin); false when none came within 8 s.
+    bool waitForFirstSound()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (m_recorder.recordedDuration() <= 0 && clock.elapsed() < 8000)
+            QTest::qWait(20);
+        return m_recorder.recordedDuration() > 0;
+    }
+    /// Waits until the recording has heard something loud and then holds
+    /// marginMs more after the last loud piece; false when it did not within
+    /// 10 s (a sound that never reached it).
+    bool waitForSoundThenSilence(int marginMs = 200)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!(m_heard && m_recorder.recordedDuration() >= m_lastLoudMs + marginMs) && clock.elapsed() < 10000)
+            QTest::qWait(20);
+        return m_heard && m_recorder.recordedDuration() >= m_lastLoudMs + marginMs;
+    }
+    /// Waits until the recording holds ms more than it holds now (silence,
+    /// where nothing plays); false when it did not within 10 s.
+    bool waitForMore(int ms)
+    {
+        const qint64 wanted = m_recorder.recordedDuration() + ms;
+        QElapsedTimer clock;
+        clock.start();
+        while (m_recorder.recordedDuration() < wanted && clock.elapsed() < 10000)
+            QTest::qWait(20);
+        return m_recorder.recordedDuration() >= wanted;
+    }
+    bool heard() const { return m_heard; }
+
 private:
-    QElapsedTimer m_sinceFirstSound;
-    qint64 m_firstSoundMs = 0;
+    // A piece louder than this holds the played sound, not the room.
+    static constexpr double LoudPeak = 0.05;
+    const ClipPlayer &m_recorder;
+    QObject m_context;
+    bool m_heard = false;
+    qint64 m_lastLoudMs = 0;
 };
 
 /// Plays a tone into the sink while a recording runs and waits until the
 /// recording has heard all of it: a recording of silence is refused.
 inline bool soundInto(const ClipPlayer &recorder, int toneMs = 400)
 {
-    RecordingClock clock;
+    RecordingClock clock(recorder);
     SinkSignal signal;
-    if (!clock.waitForFirstSound(recorder) || !signal.play(toneWav(0, toneMs, 0)))
+    if (!clock.waitForFirstSound() || !signal.play(toneWav(0, toneMs, 0)))
         return false;
     QElapsedTimer elapsed;
     elapsed.start();
     while (!signal.finished() && elapsed.elapsed() < 10000)
         QTest::qWait(10);
-    return signal.finished() && clock.waitPastNow(recorder);
+    return signal.finished() && clock.waitForSoundThenSilence();
 }
 
 } // namespace MediaTest

@@ -15,6 +15,8 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include <memory>
+
 #include <sys/stat.h>
 
 using testsupport::succeeded;
@@ -29,38 +31,27 @@ class TestClipRecording : public QObject
 private:
     QString m_skipReason;
 
-    // When the recording's first sound arrived, and how much it held then.
-    QElapsedTimer m_sinceFirstSound;
-    qint64 m_firstSoundMs = 0;
+    // The clock of the recording under way.
+    std::unique_ptr<RecordingClock> m_clock;
 
     // Starts recording and waits until sound actually arrives, which the
     // server may take a moment to begin.
     bool startRecording(ClipPlayer &player)
     {
+        m_clock = std::make_unique<RecordingClock>(player);
         player.record();
         if (player.state() != State::Recording)
             return false;
-        QElapsedTimer clock;
-        clock.start();
-        while (player.recordedDuration() <= 0 && clock.elapsed() < 8000)
-            QTest::qWait(20);
-        if (player.recordedDuration() <= 0)
+        if (!m_clock->waitForFirstSound())
             qWarning() << "recording did not start:" << int(player.state()) << player.lastErrorText();
-        m_sinceFirstSound.start();
-        m_firstSoundMs = player.recordedDuration();
         return player.recordedDuration() > 0;
     }
 
-    // Records on until the recording holds the sound of this moment and a
-    // little after. What a player sounds reaches the recording only after
-    // the sound server's latency, which a loaded machine stretches to
-    // hundreds of milliseconds: saving as soon as the player has stopped
-    // could cut the whole of a short clip off.
-    void recordPastNow(ClipPlayer &recorder)
-    {
-        const qint64 wanted = m_firstSoundMs + m_sinceFirstSound.elapsed() + 200;
-        QTRY_VERIFY_WITH_TIMEOUT(recorder.recordedDuration() >= wanted, 10000);
-    }
+    // Records on until the recording has heard what the players sounded and
+    // a little silence after it. Saving as soon as a player has stopped
+    // could cut a short clip off whole: the sound reaches the recording
+    // only after the sound server's latency.
+    bool recordPastTheSound() { return m_clock->waitForSoundThenSilence(); }
 
     void openOn(ClipPlayer &player, const QString &file)
     {
@@ -113,7 +104,7 @@ private slots:
         QVERIFY(succeeded(startClip(speaker, random), &error));
         QTRY_COMPARE_WITH_TIMEOUT(speaker.state(), State::Stopped, 10000);
         QCOMPARE(recorder.state(), State::Recording);
-        recordPastNow(recorder);
+        QVERIFY(recordPastTheSound());
 
         // The stop button saves first: the recording is finished and written.
         QVERIFY2(succeeded(recorder.save(), &error), qPrintable(error));
@@ -164,7 +155,7 @@ private slots:
         QVERIFY2(succeeded(startClip(speaker, random), &error), qPrintable(error));
         QVERIFY(!speaker.hasVideo());
         QTRY_COMPARE_WITH_TIMEOUT(speaker.state(), State::Stopped, 10000);
-        recordPastNow(recorder);
+        QVERIFY(recordPastTheSound());
         QVERIFY2(succeeded(recorder.save(), &error), qPrintable(error));
         const Loudness level = loudness(readFile(recorder.fileName()));
         QVERIFY2(level.peak > 0.2, qPrintable(QStringLiteral("peak %1").arg(level.peak)));
@@ -196,7 +187,7 @@ private slots:
             QVERIFY(startRecording(recorder));
             QVERIFY(succeeded(startClip(speaker, random), &error));
             QTRY_COMPARE_WITH_TIMEOUT(speaker.state(), State::Stopped, 10000);
-            recordPastNow(recorder);
+            QVERIFY(recordPastTheSound());
             QVERIFY2(succeeded(recorder.save(), &error), qPrintable(error));
             const Loudness level = loudness(readFile(recorder.fileName()));
             QVERIFY2(level.peak > 0.05, qPrintable(QStringLiteral("start %1: peak %2").arg(start).arg(level.peak)));

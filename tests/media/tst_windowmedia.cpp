@@ -481,15 +481,16 @@ private slots:
         QVERIFY(level->isVisible());
         QVERIFY(quiz.bar(0)->autoFillBackground());
         QVERIFY(!quiz.bar(1)->autoFillBackground());
-        MediaTest::RecordingClock clock;
-        QVERIFY(clock.waitForFirstSound(quiz.player(0)));
+        MediaTest::RecordingClock clock(quiz.player(0));
+        QVERIFY(clock.waitForFirstSound());
         QCOMPARE(level->value(), 0);
         MediaTest::SinkSignal signal;
         QVERIFY(signal.play(MediaTest::toneWav(400, 1000, 600)));
         // The tone at -6 dBFS, on a meter from -60 dBFS.
         QTRY_VERIFY_WITH_TIMEOUT(level->value() >= 50, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(signal.finished(), 10000);
-        QVERIFY(clock.waitPastNow(quiz.player(0)));
+        // The tone's end and its 600 ms of silence, as the recording hears them.
+        QVERIFY(clock.waitForSoundThenSilence(600));
         QVERIFY2(record->text().startsWith(QStringLiteral("0:0")), qPrintable(record->text()));
         quiz.press(0, Button::Stop);
         QVERIFY(!record->isChecked());
@@ -539,9 +540,10 @@ private slots:
         QLabel *silent = quiz.bar(1)->findChild<QLabel *>("silent");
         QVERIFY(silent && silent->isHidden());
         quiz.press(1, Button::Record);
-        MediaTest::RecordingClock clock;
-        QVERIFY(clock.waitForFirstSound(quiz.player(1)));
-        QVERIFY(clock.waitPastNow(quiz.player(1), 300));
+        MediaTest::RecordingClock clock(quiz.player(1));
+        QVERIFY(clock.waitForFirstSound());
+        QVERIFY(clock.waitForMore(300));
+        QVERIFY(!clock.heard());
         quiz.press(1, Button::Stop);
         QCOMPARE(quiz.player(1).state(), State::Stopped);
         QCOMPARE(testsupport::readFile(clip), before);
