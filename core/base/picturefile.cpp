@@ -162,7 +162,15 @@ Read readScaled(QIODevice *device, const QByteArray &head, const QByteArray &for
             reader.setScaledSize(scaled);
         }
     }
-    const QImage image = reader.read();
+    QImage image = reader.read();
+    if (image.isNull())
+        return Read::Failed;
+    // A decoder may deliver another size than its header told, or than it
+    // was asked for (a bitmap whose header says more than the file holds):
+    // the picture is never larger than asked.
+    if (image.width() > maxSide || image.height() > maxSide)
+        image = image.scaled(QSize(maxSide, maxSide).expandedTo(QSize(1, 1)), Qt::KeepAspectRatio,
+                             Qt::SmoothTransformation);
     if (image.isNull())
         return Read::Failed;
     *out = image;
