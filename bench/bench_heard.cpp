@@ -128,15 +128,7 @@ double peakDbfs(const QString &wav)
 // silence: a teacher who waits a little before speaking and after.
 QByteArray spokenSignal()
 {
-    constexpr int Rate = 22050;
-    const int lead = Rate * 400 / 1000, tone = Rate, tail = Rate * 600 / 1000;
-    QByteArray wave = testsupport::silentWav(lead + tone + tail);
-    qToLittleEndian<quint32>(Rate, wave.data() + 24);
-    qToLittleEndian<quint32>(Rate * 2, wave.data() + 28);
-    for (int i = 0; i < tone; ++i)
-        qToLittleEndian<qint16>(qint16(std::lround(16384 * std::sin(2 * M_PI * 440 * i / Rate))),
-                                wave.data() + 44 + 2 * (lead + i));
-    return wave;
+    return testsupport::toneWav(400, 1000, 600);
 }
 
 void runEventsUntil(const std::function<bool()> &done, int timeoutMs)

@@ -154,22 +154,6 @@ inline Loudness loudness(const QByteArray &wave)
     return result;
 }
 
-/// A mono 16-bit wav at 22050 Hz: leadMs of silence, toneMs of a 440 Hz
-/// tone at half of full scale (-6 dBFS), tailMs of silence.
-inline QByteArray toneWav(int leadMs, int toneMs, int tailMs)
-{
-    constexpr int Rate = 22050;
-    const int lead = Rate * leadMs / 1000;
-    const int tone = Rate * toneMs / 1000;
-    QByteArray wave = testsupport::silentWav(lead + tone + Rate * tailMs / 1000);
-    qToLittleEndian<quint32>(Rate, wave.data() + 24);
-    qToLittleEndian<quint32>(Rate * 2, wave.data() + 28);
-    for (int i = 0; i < tone; ++i)
-        qToLittleEndian<qint16>(qint16(std::lround(16384 * std::sin(2 * M_PI * 440 * i / Rate))),
-                                wave.data() + 44 + 2 * (lead + i));
-    return wave;
-}
-
 /// Plays a clip into the sound server's sink, which its source "quizmic"
 /// (the recordings' input) hears.
 class SinkSignal
@@ -261,7 +245,7 @@ inline bool soundInto(const ClipPlayer &recorder, int toneMs = 400)
 {
     RecordingClock clock(recorder);
     SinkSignal signal;
-    if (!clock.waitForFirstSound() || !signal.play(toneWav(0, toneMs, 0)))
+    if (!clock.waitForFirstSound() || !signal.play(testsupport::toneWav(0, toneMs, 0)))
         return false;
     QElapsedTimer elapsed;
     elapsed.start();

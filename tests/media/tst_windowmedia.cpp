@@ -485,7 +485,7 @@ private slots:
         QVERIFY(clock.waitForFirstSound());
         QCOMPARE(level->value(), 0);
         MediaTest::SinkSignal signal;
-        QVERIFY(signal.play(MediaTest::toneWav(400, 1000, 600)));
+        QVERIFY(signal.play(testsupport::toneWav(400, 1000, 600)));
         // The tone at -6 dBFS, on a meter from -60 dBFS.
         QTRY_VERIFY_WITH_TIMEOUT(level->value() >= 50, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(signal.finished(), 10000);

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <cmath>
 #include <csignal>
 #include <sys/inotify.h>
 #include <sys/resource.h>
@@ -69,6 +70,22 @@ inline QByteArray silentWav(int samples = 800)
     u32(quint32(data.size()));
     out.append(data);
     return out;
+}
+
+/// A mono 16-bit wav at 22050 Hz: leadMs of silence, toneMs of a 440 Hz
+/// tone at half of full scale (-6 dBFS), tailMs of silence.
+inline QByteArray toneWav(int leadMs, int toneMs, int tailMs)
+{
+    constexpr int Rate = 22050;
+    const int lead = Rate * leadMs / 1000;
+    const int tone = Rate * toneMs / 1000;
+    QByteArray wave = testsupport::silentWav(lead + tone + Rate * tailMs / 1000);
+    qToLittleEndian<quint32>(Rate, wave.data() + 24);
+    qToLittleEndian<quint32>(Rate * 2, wave.data() + 28);
+    for (int i = 0; i < tone; ++i)
+        qToLittleEndian<qint16>(qint16(std::lround(16384 * std::sin(2 * M_PI * 440 * i / Rate))),
+                                wave.data() + 44 + 2 * (lead + i));
+    return wave;
 }
 
 inline bool writeFile(const QString &path, const QByteArray &bytes)
